@@ -1,0 +1,30 @@
+#include <cstdio>
+
+#include "cli/Commands.h"
+#include "kit/Log.h"
+#include "kit/Paths.h"
+
+int main(int argc, char** argv) {
+    using namespace orvane;
+    CLI::App app{"Orvane: get disk space back without losing a file you wanted."};
+    app.set_version_flag("--version", std::string("orvane ") + ORVANE_VERSION);
+    app.require_subcommand(0, 1);
+
+    cli::Action action;
+    cli::addSettingsCommand(app, action);
+    cli::addDuplicatesCommand(app, action);
+    cli::addLargeFilesCommand(app, action);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);
+        return code == 0 ? 0 : cli::kExitUsage;
+    }
+    kit::initLogging(kit::logDirectory());
+    if (!action) {
+        std::fputs(app.help().c_str(), stdout);
+        return cli::kExitOk;
+    }
+    return action();
+}

@@ -1,0 +1,153 @@
+#include "kit/Paths.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace orvane::kit {
+
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v == '/') ? std::string(v) : fallback;
+}
+
+std::string ensureDir(std::string path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return path;
+}
+
+}  // namespace
+
+std::string customHomeDirectory() {
+    if (const char* h = std::getenv("HOME"); h && *h) return h;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+std::string picturesDirectory() {
+    const std::string home = customHomeDirectory();
+    const std::string config = envOr("XDG_CONFIG_HOME", home + "/.config");
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(in, line)) {
+        static const std::string key = "XDG_PICTURES_DIR=";
+        if (line.rfind(key, 0) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/' && value != home) return value;
+    }
+    return home + "/Pictures";
+}
+
+std::optional<std::string> getVolumeName() {
+    // The label of the root file system, when udev published one.
+    std::error_code ec;
+    struct stat rootStat {};
+    if (::stat("/", &rootStat) != 0) return std::nullopt;
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
+        struct stat devStat {};
+        if (::stat(entry.path().c_str(), &devStat) == 0 && devStat.st_rdev == rootStat.st_dev)
+            return entry.path().filename().string();
+    }
+    return std::nullopt;
+}
+
+std::string directoryName(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    if (path == "/") return "/";
+    auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string_view pathExtension(std::string_view path) {
+    auto slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    auto dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    return name.substr(dot + 1);
+}
+
+std::string fileNameDeletepathExtension(std::string_view path) {
+    std::string name = directoryName(path);
+    auto ext = pathExtension(name);
+    if (ext.empty()) {
+        // "name." keeps its dot-less stem.
+        if (name.size() > 1 && name.back() == '.') name.pop_back();
+        return name;
+    }
+    return name.substr(0, name.size() - ext.size() - 1);
+}
+
+std::string parentPath(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    auto slash = path.rfind('/');
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
+std::string joinPath(std::string_view dir, std::string_view name) {
+    std::string out(dir);
+    if (out.empty() || out.back() != '/') out.push_back('/');
+    while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    out.append(name);
+    return out;
+}
+
+std::string applicationSupportDirectory(std::string_view bundleId) {
+    const std::string base = envOr("XDG_CONFIG_HOME", customHomeDirectory() + "/.config");
+    return ensureDir(joinPath(base, bundleId));
+}
+
+std::string logDirectory(std::string_view bundleId) {
+    const std::string base = envOr("XDG_STATE_HOME", customHomeDirectory() + "/.local/state");
+    return ensureDir(joinPath(base, bundleId));
+}
+
+namespace {
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when it is not one.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+    return n;
+}
+}  // namespace
+
+bool isValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8SequenceLength(s, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string displayPath(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        if (const std::size_t n = utf8SequenceLength(s, i)) {
+            out.append(s.substr(i, n));
+            i += n;
+        } else {
+            out.append("\xEF\xBF\xBD");
+            ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace orvane::kit

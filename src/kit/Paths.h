@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvane::kit {
+
+// The application's identity; the login-item helper's identifier derives from it.
+inline constexpr std::string_view mainAppBundleID = "com.orvane.app";
+inline constexpr std::string_view mainAppName = "Orvane";
+inline constexpr std::string_view launchHelperBundleId = "com.orvane.app.LaunchHelper";
+
+// The user's real home folder: $HOME when set (so tests and scripts can point it elsewhere),
+// else the password database entry.
+std::string customHomeDirectory();
+// XDG_PICTURES_DIR from user-dirs.dirs, else ~/Pictures.
+std::string picturesDirectory();
+// The label of the volume that holds "/", or nothing when it has none.
+std::optional<std::string> getVolumeName();
+
+// Last component of a path ("/a/b/" → "b"; "/" → "/").
+std::string directoryName(std::string_view path);
+// Last component without its extension ("x/report.tar.gz" → "report.tar", ".bashrc" stays).
+std::string fileNameDeletepathExtension(std::string_view path);
+// Extension of the last component without the dot, as stored ("a/B.JPG" → "JPG"; "" if none;
+// a leading dot alone is not an extension).
+std::string_view pathExtension(std::string_view path);
+// Everything before the last component ("/a/b" → "/a"; "/a" → "/").
+std::string parentPath(std::string_view path);
+// Lexical join that never doubles a slash.
+std::string joinPath(std::string_view dir, std::string_view name);
+
+// $XDG_CONFIG_HOME/<bundle id> (default ~/.config/<bundle id>). Created on demand.
+std::string applicationSupportDirectory(std::string_view bundleId = mainAppBundleID);
+// $XDG_STATE_HOME/<bundle id> (default ~/.local/state/<bundle id>). Created on demand.
+std::string logDirectory(std::string_view bundleId = mainAppBundleID);
+
+// A path as display text: invalid UTF-8 bytes become U+FFFD. For labels only; every operation
+// keeps the original bytes.
+std::string displayPath(std::string_view path);
+bool isValidUtf8(std::string_view text);
+
+}  // namespace orvane::kit

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "kit/DateFormat.h"
+#include "kit/Localization.h"
+#include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+
+using namespace orvane::kit;
+
+TEST(SizeFormat, DecimalUnitsWithThreeSignificantFigures) {
+    EXPECT_EQ(transformedFileSize(0), "0 bytes");
+    EXPECT_EQ(transformedFileSize(1), "1 byte");
+    EXPECT_EQ(transformedFileSize(999), "999 bytes");
+    EXPECT_EQ(transformedFileSize(1000), "1 KB");
+    EXPECT_EQ(transformedFileSize(1500), "1.5 KB");
+    EXPECT_EQ(transformedFileSize(12'345'678), "12.3 MB");
+    EXPECT_EQ(transformedFileSize(999'999), "1 MB") << "rounding carries into the next unit";
+    EXPECT_EQ(transformedFileSize(4'567'000'000ull), "4.57 GB");
+    EXPECT_EQ(transformedFileSize(10'000'000, false, true), "10MB");
+    EXPECT_EQ(transformedFileSize(10'000'000, true, false), "10");
+}
+
+TEST(Localization, PlainEnglishKeysPassThroughAndIdentifiersGetText) {
+    EXPECT_EQ(localized("Junk Files"), "Junk Files");
+    EXPECT_EQ(localized("Duplicate_Files"), "Duplicate Files");
+    EXPECT_EQ(localized("更新详情"), "Update details");
+    EXPECT_EQ(formatLocalized("Remove to %@", {"Backup"}), "Remove to Backup");
+    EXPECT_EQ(formatLocalized("%@ of %@", {"1"}), "1 of %@") << "missing arguments leave the mark";
+}
+
+TEST(Paths, NamesAndExtensions) {
+    EXPECT_EQ(directoryName("/a/b/"), "b");
+    EXPECT_EQ(directoryName("/"), "/");
+    EXPECT_EQ(fileNameDeletepathExtension("/x/report.tar.gz"), "report.tar");
+    EXPECT_EQ(fileNameDeletepathExtension("/x/.bashrc"), ".bashrc");
+    EXPECT_EQ(pathExtension("/a.d/B.JPG"), "JPG");
+    EXPECT_EQ(pathExtension("/a.d/noext"), "");
+    EXPECT_EQ(parentPath("/a"), "/");
+    EXPECT_EQ(parentPath("/a/b/"), "/a");
+    EXPECT_EQ(joinPath("/a/", "/b"), "/a/b");
+}
+
+TEST(Paths, InvalidUtf8IsShownReplacedButDetected) {
+    const std::string bad = std::string("/tmp/caf") + char(0xE9) + ".txt";
+    EXPECT_FALSE(isValidUtf8(bad));
+    EXPECT_TRUE(isValidUtf8("/tmp/café/日本.txt"));
+    EXPECT_EQ(displayPath(bad), "/tmp/caf\xEF\xBF\xBD.txt");
+    EXPECT_FALSE(isValidUtf8(std::string("\xE6\x97", 2))) << "truncated sequence";
+}
+
+TEST(DateFormat, ElapsedIsMinutesAndSeconds) {
+    EXPECT_EQ(elapsedStr(0), "00:00");
+    EXPECT_EQ(elapsedStr(61.9), "01:01");
+    EXPECT_EQ(elapsedStr(4503), "75:03");
+}

@@ -1,0 +1,1 @@
+orvane_test(kit LIBS orvane_kit)

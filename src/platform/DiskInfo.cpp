@@ -1,0 +1,28 @@
+#include "platform/DiskInfo.h"
+
+#include <utility>
+
+namespace orvane::platform {
+
+namespace {
+
+std::string valueOr(const std::map<std::string, std::string>& map, const char* key) {
+    auto it = map.find(key);
+    return it == map.end() ? std::string() : it->second;
+}
+
+}  // namespace
+
+DiskInfo DiskInfo::fromCharacteristics(std::map<std::string, std::string> characteristics) {
+    DiskInfo info;
+    info.diskInfos = std::move(characteristics);
+    info.serialNumber = valueOr(info.diskInfos, "Serial Number");
+    info.mediumType = valueOr(info.diskInfos, "Medium Type");
+    info.productName = valueOr(info.diskInfos, "Product Name");
+    info.vendorName = valueOr(info.diskInfos, "Vendor Name");
+    info.productRevisonLevel = valueOr(info.diskInfos, "Product Revision Level");
+    info.SSD = info.mediumType == "Solid State";
+    return info;
+}
+
+}  // namespace orvane::platform

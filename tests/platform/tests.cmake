@@ -1,0 +1,1 @@
+orvane_test(platform LIBS orvane_platform)

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::platform {
+
+// The well-known places of one desktop convention. The core asks a Layout where things live and
+// never spells a place itself, so the same code serves a freedesktop (XDG) system and a macOS
+// tree, and tests hand in a temporary root and home.
+//
+// A role that a convention does not have is an empty string or an empty list.
+struct Layout {
+    enum class Kind { freedesktop, macOS };
+
+    Kind kind = Kind::freedesktop;
+    std::string root;  // prefix of every system place; "" for the running system
+    std::string home;
+
+    // Where removed items go and where the user can restore them from.
+    std::string trash;
+
+    // The user's own folders.
+    std::string desktop;
+    std::string downloads;
+
+    // Per-application data of the user, one folder per role. On the freedesktop layout these are
+    // the XDG base folders; on macOS the folders of ~/Library.
+    std::string library;             // macOS ~/Library
+    std::string preferences;         // XDG_CONFIG_HOME       | ~/Library/Preferences
+    std::string applicationSupport;  // XDG_DATA_HOME         | ~/Library/Application Support
+    std::string logs;                // XDG_STATE_HOME        | ~/Library/Logs
+    std::string caches;              // XDG_CACHE_HOME        | ~/Library/Caches
+    std::string containers;          // ~/.var/app (flatpak)  | ~/Library/Containers
+    std::vector<std::string> systemPreferences;  // /Library/Preferences; none on freedesktop
+    std::vector<std::string> systemLogs;          // /var/log (and /Library/Logs on macOS)
+    std::vector<std::string> systemCaches;        // /var/cache | /Library/Caches, /private/var/folders
+
+    // XDG search folders for data (desktop entries, mime database); empty on macOS.
+    std::vector<std::string> dataDirs;
+
+    // Where installed applications are found: folders of bundles on macOS, folders of desktop
+    // entries on freedesktop (user folder first, then the system folders in search order).
+    std::vector<std::string> applicationRoots;
+    // Loose self-contained application files (AppImages); none on macOS, where bundles are it.
+    std::vector<std::string> portableApplicationRoots;
+
+    // Folders whose entries start programs at login or as background agents.
+    std::vector<std::string> loginItemFolders;
+    // The entry that starts this program at login.
+    std::string loginItemFile;
+
+    // Folders only an administrator may clean; removal below them goes through the privileged
+    // helper, which refuses anything outside them.
+    std::vector<std::string> protectedLocations;
+
+    // The running system's freedesktop layout, from HOME and the XDG variables (an unset or
+    // relative variable takes its default). `root` prefixes the system folders, for tests.
+    static Layout linuxLayout(std::string root = "");
+    // The macOS layout of a tree at `root` whose user's home folder is `home` (an absolute path,
+    // usually inside root).
+    static Layout macLayout(std::string root, std::string home);
+
+    // True when `path` lies inside (or is) one of the protected locations.
+    bool isProtected(std::string_view path) const;
+
+    // Whether the duplicate walk should treat a folder as one opaque item. Both are cheap name
+    // tests plus at most one lookup; on freedesktop no folder is a bundle.
+    //
+    // An application bundle: a folder named "*.app" holding Contents/Info.plist.
+    bool isApplicationBundle(std::string_view folder) const;
+    // A package: a folder whose extension names a bundle type (app, framework, bundle, ...);
+    // the walk does not descend into it.
+    bool isPackage(std::string_view folder) const;
+};
+
+// Whether the path lies inside or equals `folder`, comparing whole components.
+bool isPathInside(std::string_view path, std::string_view folder);
+
+}  // namespace orvane::platform

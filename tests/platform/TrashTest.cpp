@@ -1,0 +1,199 @@
+#include <gio/gio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "GlibHome.h"
+#include "platform/Layout.h"
+#include "platform/Trash.h"
+#include "platform/linux/GioTrash.h"
+#include "platform/mac/FolderTrash.h"
+#include "support/TempTree.h"
+
+namespace orvane::platform {
+namespace {
+
+using orvane::testing::TempTree;
+namespace fs = std::filesystem;
+
+bool present(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class GioTrashTest : public ::testing::Test {
+protected:
+    // Where GIO itself puts things; inside the binary's private home (see GlibHome.h).
+    std::string trashDir = std::string(g_get_user_data_dir()) + "/Trash";
+    TempTree tree;
+    GioTrash trash;
+};
+
+TEST_F(GioTrashTest, UsesThePrivateHomeOfThisTestBinary) {
+    EXPECT_EQ(std::string(g_get_user_data_dir()).rfind(testing::glibRoot(), 0), 0u)
+        << "GLib saw the environment before the private home was set up";
+}
+
+TEST_F(GioTrashTest, FileMovesToTrashWithRestoreRecord) {
+    const std::string file = tree.file("work/report.txt", "quarterly");
+    TrashResult result = trash.trashItem(file);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_FALSE(present(file));
+    EXPECT_EQ(result.trashedPath, trashDir + "/files/report.txt");
+    EXPECT_EQ(slurp(result.trashedPath), "quarterly");
+    const std::string info = slurp(trashDir + "/info/report.txt.trashinfo");
+    EXPECT_NE(info.find("[Trash Info]"), std::string::npos);
+    EXPECT_NE(info.find("Path=" + file), std::string::npos) << info;
+    EXPECT_NE(info.find("DeletionDate="), std::string::npos);
+}
+
+TEST_F(GioTrashTest, SecondItemOfTheSameNameGetsItsOwnPlace) {
+    const std::string first = tree.file("a/notes.md", "first");
+    const std::string second = tree.file("b/notes.md", "second");
+    TrashResult one = trash.trashItem(first);
+    TrashResult two = trash.trashItem(second);
+    ASSERT_TRUE(one.ok && two.ok) << one.error << two.error;
+    EXPECT_NE(one.trashedPath, two.trashedPath);
+    EXPECT_EQ(slurp(one.trashedPath), "first");
+    EXPECT_EQ(slurp(two.trashedPath), "second");
+    EXPECT_TRUE(present(trashDir + "/info/" + fs::path(two.trashedPath).filename().string() + ".trashinfo"));
+}
+
+TEST_F(GioTrashTest, FoldersSymlinksAndNonUtf8NamesKeepTheirShape) {
+    tree.file("proj/src/main.c", "int main;");
+    const std::string target = tree.file("keep/target.bin", "payload");
+    const std::string link = tree.symlink(target, "proj-link");
+    const std::string odd = tree.file(std::string("odd-\xff\xfe-name.txt"), "bytes");
+
+    TrashResult folder = trash.trashItem(tree.path("proj"));
+    ASSERT_TRUE(folder.ok) << folder.error;
+    EXPECT_EQ(slurp(folder.trashedPath + "/src/main.c"), "int main;");
+
+    TrashResult viaLink = trash.trashItem(link);
+    ASSERT_TRUE(viaLink.ok) << viaLink.error;
+    EXPECT_FALSE(present(link));
+    EXPECT_EQ(slurp(target), "payload") << "the link's target stays where it was";
+    EXPECT_TRUE(fs::is_symlink(viaLink.trashedPath));
+
+    TrashResult raw = trash.trashItem(odd);
+    ASSERT_TRUE(raw.ok) << raw.error;
+    EXPECT_EQ(fs::path(raw.trashedPath).filename().string(), "odd-\xff\xfe-name.txt");
+}
+
+TEST_F(GioTrashTest, MissingItemIsAClearFailure) {
+    TrashResult result = trash.trashItem(tree.path("gone.txt"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("gone.txt"), std::string::npos) << result.error;
+    EXPECT_TRUE(result.trashedPath.empty());
+}
+
+TEST(TrashFolderAccessTest, ReadableMissingAndLockedFolders) {
+    TempTree tree;
+    EXPECT_TRUE(canReadTrashFolder(tree.dir("home/.Trash")));
+    EXPECT_TRUE(canReadTrashFolder(tree.path("home/.local/share/Trash"))) << "made on first use";
+    tree.file("home/not-a-folder");
+    EXPECT_FALSE(canReadTrashFolder(tree.path("home/not-a-folder")));
+    if (::geteuid() != 0) {  // root reads anything
+        tree.chmod("home/.Trash", 0);
+        EXPECT_FALSE(canReadTrashFolder(tree.path("home/.Trash")));
+    }
+}
+
+TEST(MakeTrashTest, LayoutChoosesTheMechanism) {
+    TempTree tree;
+    Layout mac = Layout::macLayout(tree.root(), tree.path("Users/ann"));
+    auto folderTrash = makeTrash(mac);
+    auto* asFolder = dynamic_cast<FolderTrash*>(folderTrash.get());
+    ASSERT_NE(asFolder, nullptr);
+    EXPECT_EQ(asFolder->folder(), tree.path("Users/ann/.Trash"));
+    EXPECT_NE(dynamic_cast<GioTrash*>(makeTrash(Layout::linuxLayout()).get()), nullptr);
+}
+
+class FolderTrashTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    FolderTrash trash{tree.path("Users/ann/.Trash")};
+};
+
+TEST_F(FolderTrashTest, CollisionsAreNumberedBeforeTheExtension) {
+    std::vector<std::string> placed;
+    for (const char* dir : {"a", "b", "c"}) {
+        TrashResult r = trash.trashItem(tree.file(std::string(dir) + "/photo.jpg", dir));
+        ASSERT_TRUE(r.ok) << r.error;
+        placed.push_back(r.trashedPath);
+    }
+    const std::string t = trash.folder();
+    EXPECT_EQ(placed, (std::vector<std::string>{t + "/photo.jpg", t + "/photo 2.jpg", t + "/photo 3.jpg"}));
+    EXPECT_EQ(tree.read("Users/ann/.Trash/photo 3.jpg"), "c");
+
+    ASSERT_TRUE(trash.trashItem(tree.file("x/Makefile", "1")).ok);
+    TrashResult plain = trash.trashItem(tree.file("y/Makefile", "2"));
+    EXPECT_EQ(plain.trashedPath, t + "/Makefile 2");
+
+    ASSERT_TRUE(trash.trashItem(tree.file("x/archive.tar.gz")).ok);
+    EXPECT_EQ(trash.trashItem(tree.file("y/archive.tar.gz")).trashedPath, t + "/archive.tar 2.gz");
+}
+
+TEST_F(FolderTrashTest, FoldersAndLinksMoveWhole) {
+    tree.file("docs/sub/a.txt", "A");
+    const std::string target = tree.file("target.txt", "T");
+    tree.symlink(target, "link.txt");
+    TrashResult folder = trash.trashItem(tree.path("docs"));
+    ASSERT_TRUE(folder.ok) << folder.error;
+    EXPECT_EQ(tree.read("Users/ann/.Trash/docs/sub/a.txt"), "A");
+    EXPECT_FALSE(tree.exists("docs"));
+
+    TrashResult link = trash.trashItem(tree.path("link.txt"));
+    ASSERT_TRUE(link.ok) << link.error;
+    EXPECT_TRUE(fs::is_symlink(link.trashedPath));
+    EXPECT_EQ(tree.read("target.txt"), "T");
+}
+
+TEST_F(FolderTrashTest, RefusesWhatCannotBeTrashed) {
+    TrashResult missing = trash.trashItem(tree.path("nothing.here"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("nothing.here"), std::string::npos);
+
+    ASSERT_TRUE(trash.trashItem(tree.file("old.log")).ok);
+    TrashResult inside = trash.trashItem(tree.path("Users/ann/.Trash/old.log"));
+    EXPECT_FALSE(inside.ok);
+    EXPECT_TRUE(tree.exists("Users/ann/.Trash/old.log"));
+
+    TrashResult home = trash.trashItem(tree.path("Users/ann"));
+    EXPECT_FALSE(home.ok) << "a folder holding the Trash cannot go into it";
+    EXPECT_TRUE(tree.exists("Users/ann/.Trash/old.log"));
+}
+
+TEST_F(FolderTrashTest, ItemOnAnotherVolumeIsCopiedThenRemoved) {
+    // /dev/shm is a tmpfs, so a rename from there into the temp tree crosses devices.
+    struct stat shm {}, tmp {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(tree.root().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev ||
+        ::access("/dev/shm", W_OK) != 0) {
+        GTEST_SKIP() << "no second writable volume";
+    }
+    std::string other = "/dev/shm/orvane-trash-XXXXXX";
+    ASSERT_NE(::mkdtemp(other.data()), nullptr);
+    fs::create_directories(other + "/album/sub");
+    std::ofstream(other + "/album/sub/pic.raw") << "pixels";
+    fs::create_symlink("sub/pic.raw", other + "/album/current");
+
+    TrashResult result = trash.trashItem(other + "/album");
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_FALSE(present(other + "/album"));
+    EXPECT_EQ(tree.read("Users/ann/.Trash/album/sub/pic.raw"), "pixels");
+    EXPECT_TRUE(fs::is_symlink(tree.path("Users/ann/.Trash/album/current")));
+    std::error_code ec;
+    fs::remove_all(other, ec);
+}
+
+}  // namespace
+}  // namespace orvane::platform

@@ -19,9 +19,6 @@ void pending(CLI::App& app, Action& action, const char* name, const char* what) 
 }
 }  // namespace
 
-void addSettingsCommand(CLI::App& app, Action& action) {
-    pending(app, action, "settings", "Show or change the scanner settings");
-}
 void addDuplicatesCommand(CLI::App& app, Action& action) {
     pending(app, action, "duplicates", "Find files with identical content");
 }

@@ -1,17 +1,49 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/settings/PlistValue.h"
 
 namespace orvane::settings {
 
+// The keys of "PreferenceInfo.plist", spelled once so that the preferences window, the command
+// line and the snapshot cannot drift apart.
+namespace prefkey {
+inline constexpr std::string_view audio = "audio";
+inline constexpr std::string_view file = "file";
+inline constexpr std::string_view other = "other";
+inline constexpr std::string_view video = "video";
+inline constexpr std::string_view photo = "photo";
+inline constexpr std::string_view maxFileSize = "maxFileSize";
+inline constexpr std::string_view maxSelect = "maxSelect";
+inline constexpr std::string_view maxSizeType = "maxSizeType";
+inline constexpr std::string_view minFileSize = "minFileSize";
+inline constexpr std::string_view minSelect = "minSelect";
+inline constexpr std::string_view minSizeType = "minSizeType";
+inline constexpr std::string_view whiteListPath = "whiteListPath";
+inline constexpr std::string_view dupImagesWhiteListPath = "DupImagesWhiteListPath";
+inline constexpr std::string_view largeFileWhiteListPath = "LargeFileWhiteListPath";
+inline constexpr std::string_view hiddenFile = "hiddenFile";
+inline constexpr std::string_view zeroByteFile = "zeroByteFile";
+inline constexpr std::string_view threshold = "threshold";
+inline constexpr std::string_view similarImageMaxFileSize = "similarImageMaxFileSize";
+inline constexpr std::string_view similarImageMaxSelect = "similarImageMaxSelect";
+inline constexpr std::string_view similarImageMaxSizeType = "similarImageMaxSizeType";
+inline constexpr std::string_view similarImageMinFileSize = "similarImageMinFileSize";
+inline constexpr std::string_view similarImageMinSelect = "similarImageMinSelect";
+inline constexpr std::string_view similarImageMinSizeType = "similarImageMinSizeType";
+inline constexpr std::string_view autoStartup = "autoStartup";
+}  // namespace prefkey
+
 // A read-only snapshot of the scanner settings stored in "PreferenceInfo.plist" in the
 // application-support folder. Making one reads the file, creating it with the defaults when it
-// is missing; a missing key or a value of the wrong type takes its fallback.
+// is missing; a missing key or a value of the wrong type takes its fallback. A damaged file
+// gives the fallbacks and is left as it is, so nothing the user had is lost until they save.
 class PerferenceInfo {
 public:
     // Reads <support folder>/PreferenceInfo.plist (kit::applicationSupportDirectory()).
@@ -22,8 +54,11 @@ public:
     static std::string defaultPath();
     static Dictionary defaultDictionary();  // "audio", "file", ... in the stored order
     // Integer bytes of a typed bound: nothing when the text is empty; 0 when not an integer;
-    // "GB" 10^9, "MB" 10^6, anything else 10^3.
+    // "GB" 10^9, "MB" 10^6, anything else 10^3. Saturates instead of overflowing.
     static std::optional<std::int64_t> byteBound(const std::string& text, const std::string& unit);
+    // Whole-number value of a text, as a person would type it ("85", "+5", "-3"); nothing for
+    // anything else (spaces, fractions, out of range).
+    static std::optional<std::int64_t> parseInteger(std::string_view text);
 
     bool enableMaxSize = false, maxSelectState = false;
     bool enableMinSize = false, minSelectState = false;
@@ -53,16 +88,23 @@ public:
     // True when the file existed but could not be parsed; the snapshot then holds fallbacks and
     // the file is left as it is until the user saves.
     bool unreadable = false;
+    std::string readError;  // why, when unreadable
     std::string path;
+
+private:
+    void fill(const Dictionary& d);
 };
 
-// Writes `data` atomically (temporary file + rename) to the settings file and returns the fresh
-// snapshot; hands it to the duplicate scanner unless that is scanning (done by the caller that
-// owns the scanner: see the ScanManager's preference hook). Error text on failure.
+// Writes `data` atomically (temporary file + fsync + rename) to the settings file, makes a fresh
+// snapshot and hands it to every registered observer (PreferenceObservers); the duplicate
+// scanner's observer applies it unless a scan is running. A damaged file being replaced is kept
+// beside it as "<file>.corrupt". On failure the old file is untouched and `error` says why.
 struct SaveResult {
     bool ok = false;
     std::string error;
+    std::shared_ptr<const PerferenceInfo> snapshot;  // set when ok
 };
-SaveResult setPerenceInfo(const Dictionary& data, const std::string& plistPath = PerferenceInfo::defaultPath());
+SaveResult setPerenceInfo(const Dictionary& data,
+                          const std::string& plistPath = PerferenceInfo::defaultPath());
 
 }  // namespace orvane::settings

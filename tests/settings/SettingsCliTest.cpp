@@ -1,0 +1,122 @@
+// The `orvane settings` command, run as a user would run it, against a private HOME.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "core/settings/PerferenceInfo.h"
+#include "core/settings/PlistFile.h"
+#include "support/TempTree.h"
+
+#ifdef ORVANE_CLI_PATH
+
+using namespace orvane::settings;
+using orvane::testing::ScopedHome;
+using orvane::testing::TempTree;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+class SettingsCli : public ::testing::Test {
+protected:
+    TempTree tree;
+    ScopedHome home{tree};
+
+    CliRun run(const std::string& args) {
+        const std::string outPath = tree.path("stdout"), errPath = tree.path("stderr");
+        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' settings " + args + " >'" +
+                                outPath + "' 2>'" + errPath + "'";
+        const int status = std::system(cmd.c_str());
+        CliRun r;
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = tree.read("stdout");
+        r.err = tree.read("stderr");
+        return r;
+    }
+    std::string plistPath() const {
+        return home.home() + "/.config/com.orvane.app/PreferenceInfo.plist";
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsCli, ShowCreatesTheFileWithDefaultsAndDescribesThem) {
+    const CliRun r = run("");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(readPlistFile(plistPath()).dict, PerferenceInfo::defaultDictionary());
+    EXPECT_NE(r.out.find("Video, Audio, Image, Document, Others"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("85%"), std::string::npos);
+    EXPECT_NE(r.out.find("left out"), std::string::npos);
+}
+
+TEST_F(SettingsCli, SetThenJsonShowsTheValuesInForce) {
+    ASSERT_EQ(run("set maxFileSize 5").code, 0);
+    ASSERT_EQ(run("set maxSizeType GB").code, 0);
+    ASSERT_EQ(run("set maxSelect true").code, 0);
+    ASSERT_EQ(run("set threshold 55").code, 0);
+    ASSERT_EQ(run("set whiteListPath /a '/b c'").code, 0);
+    const CliRun r = run("--json");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["readable"], true);
+    EXPECT_EQ(j["effective"]["maxSize"], 5'000'000'000);
+    EXPECT_TRUE(j["effective"]["minSize"].is_null());
+    EXPECT_EQ(j["effective"]["threshold"], 55);
+    EXPECT_EQ(j["settings"]["threshold"], "55");
+    EXPECT_EQ(j["settings"]["whiteListPath"], nlohmann::json::array({"/a", "/b c"}));
+    EXPECT_EQ(PerferenceInfo(plistPath()).maxSize, 5'000'000'000);
+}
+
+TEST_F(SettingsCli, RefusedValuesExitWithTwoAndChangeNothing) {
+    ASSERT_EQ(run("set minSelect true").code, 0);
+    ASSERT_EQ(run("set minFileSize 100").code, 0);
+    ASSERT_EQ(run("set maxFileSize 200").code, 0);
+    const std::string before = tree.read(plistPath().substr(tree.root().size() + 1));
+
+    CliRun r = run("set maxFileSize 50");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("Maximum value must be greater than or equal to minimum value. Please "
+                         "enter again."),
+              std::string::npos)
+        << r.err;
+    r = run("set threshold 10");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("20 to 100"), std::string::npos);
+    EXPECT_EQ(run("set maxFileSize 1234").code, 2);
+    EXPECT_EQ(run("set hiddenFile perhaps").code, 2);
+    EXPECT_EQ(run("set noSuchSetting 1").code, 2);
+    EXPECT_EQ(tree.read(plistPath().substr(tree.root().size() + 1)), before);
+}
+
+TEST_F(SettingsCli, DamagedFileIsReportedLeftAloneAndReplacedOnlyBySaving) {
+    const std::string rel = plistPath().substr(tree.root().size() + 1);
+    tree.file(rel, "<?xml version=\"1.0\"?><plist><dict><key>video</key>");
+    CliRun r = run("--json");
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(nlohmann::json::parse(r.out)["readable"], false);
+    EXPECT_NE(r.err.find("cannot be read"), std::string::npos);
+    EXPECT_EQ(tree.read(rel), "<?xml version=\"1.0\"?><plist><dict><key>video</key>");
+
+    ASSERT_EQ(run("set video false").code, 0);
+    const PerferenceInfo info(plistPath());
+    EXPECT_FALSE(info.unreadable);
+    EXPECT_FALSE(info.omitVideo);
+    EXPECT_TRUE(info.omitAudio);
+    // Saved on top of the defaults, so the file is whole again.
+    EXPECT_EQ(info.dataDict.size(), PerferenceInfo::defaultDictionary().size());
+    EXPECT_TRUE(tree.exists(rel + ".corrupt"));
+}
+
+TEST_F(SettingsCli, ResetPutsTheDefaultsBack) {
+    ASSERT_EQ(run("set threshold 30").code, 0);
+    ASSERT_EQ(run("set zeroByteFile no").code, 0);
+    ASSERT_EQ(run("reset").code, 0);
+    EXPECT_EQ(readPlistFile(plistPath()).dict, PerferenceInfo::defaultDictionary());
+}
+
+#endif

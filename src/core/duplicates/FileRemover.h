@@ -1,0 +1,79 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace orvane::platform {
+class Trash;
+}
+
+namespace orvane::duplicates {
+
+// What the scan saw of a file. Removal compares it with the file on disk right before touching
+// it, so a file replaced, rewritten or turned into a link since the scan is left alone. Unknown
+// fields are not compared.
+struct ScannedIdentity {
+    std::optional<std::uint64_t> device;
+    std::optional<std::uint64_t> inode;
+    std::optional<std::uint64_t> size;  // compared for files only; a folder's size is its tree's
+    bool isDirectory = false;
+};
+
+// Error codes recorded on a file that could not be removed; anything else is an errno value.
+inline constexpr int kRemoveErrorMissing = 1;   // gone since the scan
+inline constexpr int kRemoveErrorChanged = -2;  // another file, or rewritten, since the scan
+inline constexpr int kRemoveErrorTrash = -3;    // the Trash refused it
+
+struct RemovalResult {
+    bool ok = false;
+    int code = 0;
+    std::string error;        // a sentence for the user when !ok
+    std::string destination;  // where the item now lies (Trash or folder), when known
+};
+
+// Free bytes of the file system holding a path; nothing when it cannot be read. Injected so that
+// tests can play a full disk.
+using FreeSpaceReader = std::function<std::optional<std::uint64_t>(const std::string& path)>;
+FreeSpaceReader systemFreeSpaceReader();
+
+// The three ways a selected item leaves its place, each behind the same safety check. Stateless
+// apart from its collaborators, so one instance may serve a whole removal run.
+class FileRemover {
+public:
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    // `trash` may be null when the Trash is not offered (tests of the other modes).
+    explicit FileRemover(platform::Trash* trash, FreeSpaceReader freeSpace = systemFreeSpaceReader(),
+                         Clock clock = std::chrono::system_clock::now);
+
+    // Nothing when the item still is what was scanned; otherwise why it is not.
+    static std::optional<RemovalResult> checkStillScanned(const std::string& path,
+                                                          const ScannedIdentity& scanned);
+
+    // Permanent deletion. A folder is emptied without ever following a link inside it.
+    RemovalResult deleteForever(const std::string& path, const ScannedIdentity& scanned) const;
+    RemovalResult moveToTrash(const std::string& path, const ScannedIdentity& scanned) const;
+    // Moves into `folder` under a free name (renamePath), never replacing anything there. Across
+    // volumes the item is copied, flushed, and only then removed from where it was.
+    RemovalResult moveToFolder(const std::string& path, const ScannedIdentity& scanned,
+                               const std::string& folder) const;
+
+    std::optional<std::uint64_t> freeSpace(const std::string& path) const;
+    // True when moving `path` into `folder` means copying its bytes to another file system.
+    static bool needsCopy(const std::string& path, const std::string& folder);
+
+    // A name in `folder` for the item at `path` that nothing occupies yet: its own name first,
+    // then "<name> <YYYY-MM-dd HH:mm:ss:SSS>.<ext>" from the given time.
+    static std::string renamePath(const std::string& folder, const std::string& path,
+                                  std::chrono::system_clock::time_point now);
+
+private:
+    platform::Trash* trash_;
+    FreeSpaceReader freeSpace_;
+    Clock clock_;
+};
+
+}  // namespace orvane::duplicates

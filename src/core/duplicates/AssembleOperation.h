@@ -1,0 +1,47 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/ResourceValueURL.h"
+#include "kit/Operation.h"
+
+namespace orvane::duplicates {
+
+// Confirms one candidate group (files of one exact size) by content: every delivered group
+// holds two or more files whose whole contents have the same MD5. Files that differ in their
+// first, middle or last 4 KiB are told apart before anything is read whole; hard links to one
+// file are read once. Files that vanished, cannot be opened or changed size since the scan are
+// in no group.
+class AssembleOperation : public kit::Operation {
+public:
+    // `data` holds distinct paths; `scanStop` is the driver's stop flag (may be null).
+    AssembleOperation(std::vector<ResourceValueURL> data, std::int64_t size,
+                      const std::atomic<bool>* scanStop = nullptr);
+
+    const std::vector<ResourceValueURL> data;
+    const std::int64_t size;
+
+    // Called once per confirmed group, on the operation's thread, members in ascending path
+    // order.
+    std::function<void(DuplicateFilesPtr)> assembleBlock;
+    // Called with each path just before it is first read.
+    std::function<void(const std::string&)> assemblingBlock;
+
+    // Groups at or below this size are delivered at once; above it, members are checked to
+    // still exist just before delivery, as reading them takes long enough for that to change.
+    static constexpr std::int64_t kRecheckAbove = 1'000'000'000;
+
+protected:
+    void main() override;
+
+private:
+    bool stopped() const;
+    const std::atomic<bool>* scanStop_;
+};
+
+}  // namespace orvane::duplicates

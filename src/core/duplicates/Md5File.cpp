@@ -1,0 +1,191 @@
+#include "core/duplicates/Md5File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xxhash.h>
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "kit/Log.h"
+
+namespace orvane::duplicates {
+
+namespace {
+
+constexpr std::size_t kChunk = 1024 * 1024;
+
+const EVP_MD* md5Algorithm() {
+    // Fetching once saves a provider lookup per file.
+    static const EVP_MD* md = [] {
+        const EVP_MD* fetched = EVP_MD_fetch(nullptr, "MD5", nullptr);
+        return fetched ? fetched : EVP_md5();
+    }();
+    return md;
+}
+
+struct ThreadBuffers {
+    std::unique_ptr<std::uint8_t[]> chunk{new std::uint8_t[kChunk + 1]};
+    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+    ~ThreadBuffers() { EVP_MD_CTX_free(ctx); }
+};
+
+ThreadBuffers& buffers() {
+    thread_local ThreadBuffers b;
+    return b;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// O_NONBLOCK so that a name swapped for a FIFO cannot hang the scan; O_NOATIME where we may
+// (our own files), so a scan does not rewrite the metadata of everything it compares.
+int openForReading(const std::string& path) {
+    const int base = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(path.c_str(), base | O_NOATIME);
+    if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), base);
+    return fd;
+}
+
+ssize_t readFully(int fd, std::uint8_t* into, std::size_t want) {
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t n = ::read(fd, into + got, want - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+bool preadFully(int fd, std::uint8_t* into, std::size_t want, off_t at) {
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t n = ::pread(fd, into + got, want - got, at + static_cast<off_t>(got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string digestString(const Md5Digest& digest) {
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out(32, '0');
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        out[2 * i] = hex[digest[i] >> 4];
+        out[2 * i + 1] = hex[digest[i] & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> md5File(const std::string& path, std::int64_t size, double /*ratio*/) {
+    if (size == 0) return std::string("0");
+    Fd fd(openForReading(path));
+    if (!fd.ok()) {
+        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+        return std::nullopt;
+    }
+    auto& b = buffers();
+    EVP_DigestInit_ex2(b.ctx, md5Algorithm(), nullptr);
+    for (;;) {
+        const ssize_t n = readFully(fd.get(), b.chunk.get(), kChunk);
+        if (n < 0) {
+            // What was read so far stays in the digest, as with a read that ends early.
+            ORVANE_LOG("文件读取异常，文件路径不存在");
+            break;
+        }
+        if (n == 0) break;
+        EVP_DigestUpdate(b.ctx, b.chunk.get(), static_cast<std::size_t>(n));
+    }
+    Md5Digest digest{};
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(b.ctx, digest.data(), &length);
+    return digestString(digest);
+}
+
+std::optional<Md5Digest> ContentReader::digest(const std::string& path, std::uint64_t size) {
+    Fd fd(openForReading(path));
+    if (!fd.ok()) {
+        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+        return std::nullopt;
+    }
+    if (size > kChunk) ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    auto& b = buffers();
+    EVP_DigestInit_ex2(b.ctx, md5Algorithm(), nullptr);
+    std::uint64_t remaining = size;
+    for (;;) {
+        // Asking for one byte more than is left tells a grown file apart without an extra
+        // call at the end.
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, remaining + 1));
+        ssize_t n;
+        do {
+            n = ::read(fd.get(), b.chunk.get(), want);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            ORVANE_LOG("文件读取异常，文件路径不存在");
+            return std::nullopt;
+        }
+        const auto got = static_cast<std::uint64_t>(n);
+        if (got > remaining) return std::nullopt;  // grew since the scan
+        EVP_DigestUpdate(b.ctx, b.chunk.get(), static_cast<std::size_t>(got));
+        remaining -= got;
+        // A regular file reads short only at its end.
+        if (got < want) break;
+    }
+    if (remaining != 0) return std::nullopt;  // shrank since the scan
+    Md5Digest digest{};
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(b.ctx, digest.data(), &length);
+    return digest;
+}
+
+std::optional<std::uint64_t> ContentReader::sample(const std::string& path, std::uint64_t size) {
+    Fd fd(openForReading(path));
+    if (!fd.ok()) {
+        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) != size)
+        return std::nullopt;
+    auto& b = buffers();
+    std::uint8_t* buf = b.chunk.get();
+    const std::uint64_t block = std::min(kSampleBlock, size);
+    const std::uint64_t middle = (size / 2) & ~(kSampleBlock - 1);
+    const std::uint64_t tail = size - block;
+    if (!preadFully(fd.get(), buf, block, 0) ||
+        !preadFully(fd.get(), buf + block, block, static_cast<off_t>(middle)) ||
+        !preadFully(fd.get(), buf + 2 * block, block, static_cast<off_t>(tail)))
+        return std::nullopt;
+    return XXH3_64bits(buf, 3 * block);
+}
+
+}  // namespace orvane::duplicates

@@ -1,0 +1,1 @@
+orvane_test(duplicates LIBS orvane_duplicates)

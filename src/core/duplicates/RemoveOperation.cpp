@@ -1,0 +1,104 @@
+#include "core/duplicates/RemoveOperation.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "kit/Localization.h"
+#include "kit/Log.h"
+#include "kit/OperationQueue.h"
+#include "platform/Volume.h"
+
+namespace orvane::duplicates {
+
+RemoveOperation::RemoveOperation(DuplicateFilesPtr group,
+                                 std::shared_ptr<const RemoveRunContext> context)
+    : files(std::move(group)), folder(context->folder), context_(std::move(context)) {}
+
+ScannedIdentity RemoveOperation::identityOf(const FileInfo& file) {
+    ScannedIdentity id;
+    const ResourceValues& values = file.resourceValue.resourceValues;
+    if (auto ident = values.fileResourceIdentifier()) {
+        id.device = ident->first;
+        id.inode = ident->second;
+    }
+    id.size = file.size();
+    id.isDirectory = values.isDirectory().value_or(false);
+    return id;
+}
+
+bool RemoveOperation::roomFor(const FileInfo& file) {
+    const RemoveRunContext& ctx = *context_;
+    // Once the question was asked, later items are not checked again: they are moved (and fail
+    // on their own if the disk is full) or, after a yes, deleted.
+    if (ctx.freeSizeNotEnought->load() || folder.empty()) return true;
+    // Moving within one file system needs no room; only copies to another one do.
+    if (!FileRemover::needsCopy(file.path(), folder)) return true;
+    const auto free = ctx.remover->freeSpace(folder);
+    if (!free) return false;
+    if (file.size() <= *free) return true;
+
+    ORVANE_LOG("磁盘空间不足：file size = " + std::to_string(file.size()) +
+               ", free size = " + std::to_string(*free));
+    ctx.freeSizeNotEnought->store(true);
+    ctx.removeQueue->setSuspended(true);
+    const auto volume = platform::volumeOf(folder);
+    if (volume && !volume->name.empty() && ctx.askForceRemove) {
+        kit::OperationQueue* queue = ctx.removeQueue;
+        std::atomic<bool>* force = ctx.forceRemove;
+        ctx.askForceRemove(volume->name, [queue, force](bool yes) {
+            if (yes) force->store(true);
+            queue->setSuspended(false);
+        });
+    } else {
+        ctx.removeQueue->setSuspended(false);
+    }
+    return false;
+}
+
+RemovalResult RemoveOperation::removeOne(const FileInfo& file) {
+    const RemoveRunContext& ctx = *context_;
+    const ScannedIdentity id = identityOf(file);
+    if (ctx.type.kind == RemoveType::Kind::forever || ctx.forceRemove->load())
+        return ctx.remover->deleteForever(file.path(), id);
+    if (ctx.type.kind == RemoveType::Kind::trash) return ctx.remover->moveToTrash(file.path(), id);
+    return ctx.remover->moveToFolder(file.path(), id, folder);
+}
+
+void RemoveOperation::main() {
+    const RemoveRunContext& ctx = *context_;
+    if (isCancelled() || ctx.removeStop->load()) return;
+
+    for (const std::shared_ptr<FileInfo>& file : files->infos()) {
+        if (ctx.removeStop->load()) break;
+        struct stat st {};
+        if (::lstat(file->path().c_str(), &st) != 0) {
+            file->removeError = RemoveError{
+                kRemoveErrorMissing,
+                kit::localized("The folder does not exist. Please choose another one. It may be "
+                               "moved, renamed or deleted.")};
+            file->selected = false;
+            if (ctx.onFailure) ctx.onFailure(*file);
+            continue;
+        }
+        if (!file->selected) continue;
+        const bool moving = ctx.type.kind != RemoveType::Kind::forever && !ctx.forceRemove->load();
+        if (moving && !roomFor(*file)) continue;
+
+        const RemovalResult result = removeOne(*file);
+        if (!result.ok) {
+            file->removeError = RemoveError{result.code, result.error};
+            if (ctx.onFailure) ctx.onFailure(*file);
+            ORVANE_LOG(file->path() + "，目标路径：" + folder + "，错误描述：" + result.error);
+            continue;
+        }
+        file->deleted = true;
+        file->removeError.reset();
+        files->totalSize -= std::min(files->totalSize, file->size());
+        if (removeBlock) removeBlock(file, file->fileType());
+    }
+
+    std::erase_if(files->_infos, [](const std::shared_ptr<FileInfo>& f) { return f->deleted; });
+}
+
+}  // namespace orvane::duplicates

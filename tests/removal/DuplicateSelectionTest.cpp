@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "Groups.h"
+#include "core/duplicates/DuplicateSelection.h"
+#include "core/settings/UserDefaults.h"
+
+using namespace orvane::duplicates;
+using namespace orvane::duplicates::testing;
+using orvane::testing::TempTree;
+using S = DuplicateSelection;
+
+namespace {
+
+std::vector<std::string> firstNames(const std::vector<DuplicateFilesPtr>& groups) {
+    std::vector<std::string> out;
+    for (const auto& g : groups) out.push_back(g->count() ? memberNames(*g).front() : "<empty>");
+    return out;
+}
+
+}  // namespace
+
+TEST(DuplicateSelection, NamesSortLikeAFileBrowser) {
+    EXPECT_TRUE(S::localizedStandardLess("file2.txt", "file10.txt"));
+    EXPECT_FALSE(S::localizedStandardLess("file10.txt", "file2.txt"));
+    EXPECT_TRUE(S::localizedStandardLess("apple", "Banana"));
+    EXPECT_TRUE(S::localizedStandardLess("Apple", "banana"));
+    EXPECT_FALSE(S::localizedStandardLess("ABC", "abc"));  // case alone does not order
+    EXPECT_FALSE(S::localizedStandardLess("abc", "ABC"));
+    EXPECT_TRUE(S::localizedStandardLess("img 9.jpg", "IMG 10.jpg"));
+    // Invalid UTF-8 still orders without trouble.
+    EXPECT_TRUE(S::localizedStandardLess("a", std::string("b\xff")));
+}
+
+TEST(DuplicateSelection, ThreeStableOrders) {
+    TempTree t;
+    auto a = groupOf(t, {"x/File10.txt", "y/File10.txt"}, std::string(100, 'a'));
+    auto b = groupOf(t, {"x/file2.txt", "y/file2.txt", "z/file2.txt"}, std::string(50, 'b'));
+    auto c = groupOf(t, {"x/alpha.txt", "y/alpha.txt"}, std::string(100, 'c'));
+    auto d = std::make_shared<DuplicateFiles>();  // emptied by an earlier removal
+    auto e = groupOf(t, {"x/beta.txt", "y/beta.txt"}, std::string(150, 'e'));
+
+    std::vector<DuplicateFilesPtr> groups = {a, b, c, d, e};
+    S::sort(groups, GroupSortOrder::size);
+    // 300 (e), then the two of 200 in their earlier order (a before c), 150 (b), 0 (d).
+    EXPECT_EQ(firstNames(groups),
+              (std::vector<std::string>{"beta.txt", "File10.txt", "alpha.txt", "file2.txt",
+                                        "<empty>"}));
+
+    S::sort(groups, GroupSortOrder::name);
+    EXPECT_EQ(firstNames(groups),
+              (std::vector<std::string>{"alpha.txt", "beta.txt", "file2.txt", "File10.txt",
+                                        "<empty>"}));
+
+    // By quantity the three-copy group leads; the two-copy groups keep the name order.
+    S::sort(groups, GroupSortOrder::quantity);
+    EXPECT_EQ(firstNames(groups),
+              (std::vector<std::string>{"file2.txt", "alpha.txt", "beta.txt", "File10.txt",
+                                        "<empty>"}));
+    // Members never move inside a group.
+    EXPECT_EQ(memberNames(*groups[0]).size(), 3u);
+    EXPECT_EQ(b->infos()[0]->path(), t.path("x/file2.txt"));
+}
+
+TEST(DuplicateSelection, AutoSelectKeepsTheFirstCopyAndSurvivesSorting) {
+    TempTree t;
+    auto big = groupOf(t, {"a/1.bin", "b/1.bin", "c/1.bin"}, std::string(10, '1'));
+    auto small = groupOf(t, {"a/2.bin", "b/2.bin"}, std::string(3, '2'));
+    std::vector<DuplicateFilesPtr> groups = {small, big};
+    S::autoSelect(groups);
+    EXPECT_FALSE(big->infos()[0]->selected);
+    EXPECT_TRUE(big->infos()[1]->selected && big->infos()[2]->selected);
+    EXPECT_EQ(big->selectState, SelectState::mixed);
+    EXPECT_EQ(big->uiSelectedSize, 20u);
+    EXPECT_EQ(S::totals(groups).count, 3u);
+    EXPECT_EQ(S::totals(groups).size, 23u);
+
+    S::sort(groups, GroupSortOrder::size);
+    EXPECT_EQ(groups.front(), big);
+    EXPECT_FALSE(big->infos()[0]->selected);
+    EXPECT_TRUE(big->infos()[2]->selected);
+
+    S::deselectAll(groups);
+    for (const auto& g : groups) {
+        EXPECT_EQ(g->selectState, SelectState::off);
+        EXPECT_EQ(g->uiSelectedSize, 0u);
+    }
+    EXPECT_EQ(S::totals(groups).count, 0u);
+}
+
+TEST(DuplicateSelection, CheckBoxesKeepTheGroupStateInStep) {
+    TempTree t;
+    auto g = groupOf(t, {"a/f", "b/f", "c/f"}, "12345");
+    S::toggleFile(*g, 1);
+    EXPECT_EQ(g->selectState, SelectState::mixed);
+    EXPECT_EQ(g->uiSelectedSize, 5u);
+    S::toggleFile(*g, 1);
+    EXPECT_EQ(g->selectState, SelectState::off);
+    S::setGroupChecked(*g, true);
+    EXPECT_EQ(g->selectState, SelectState::on);
+    EXPECT_EQ(g->uiSelectedSize, 15u);
+    EXPECT_TRUE(S::everyCopySelected(*g));
+    S::toggleFile(*g, 0);
+    EXPECT_EQ(g->selectState, SelectState::mixed);
+    EXPECT_FALSE(S::everyCopySelected(*g));
+    S::setGroupChecked(*g, false);
+    EXPECT_EQ(g->selectState, SelectState::off);
+    EXPECT_EQ(g->uiSelectedSize, 0u);
+    S::toggleFile(*g, 99);  // out of range: nothing happens
+    EXPECT_EQ(g->selectState, SelectState::off);
+}
+
+TEST(DuplicateSelection, CheckingEveryCopyIsConfirmedOncePerUserAndCanBeUndone) {
+    TempTree t;
+    orvane::settings::UserDefaults defaults(t.path("defaults.plist"));
+    auto g = groupOf(t, {"a/f", "b/f"}, "x");
+    S::autoSelect({g});
+    const GroupSelectionSnapshot before = S::capture(*g);
+    S::toggleFile(*g, 0);  // now every copy is checked
+    ASSERT_TRUE(S::needsCompleteConfirmation(*g, defaults));
+    // The user declines: the check is undone and the answer remembered.
+    S::restore(*g, before);
+    S::recordCompleteConfirmation(defaults);
+    EXPECT_FALSE(g->infos()[0]->selected);
+    EXPECT_EQ(g->selectState, SelectState::mixed);
+    EXPECT_EQ(defaults.boolForKey("CompleteScan"), true);
+
+    S::setGroupChecked(*g, true);
+    EXPECT_FALSE(S::needsCompleteConfirmation(*g, defaults));
+    EXPECT_EQ(g->selectState, SelectState::on);
+}

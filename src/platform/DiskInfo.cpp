@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "kit/Paths.h"
+
 namespace orvane::platform {
 
 namespace {
@@ -24,5 +26,7 @@ DiskInfo DiskInfo::fromCharacteristics(std::map<std::string, std::string> charac
     info.SSD = info.mediumType == "Solid State";
     return info;
 }
+
+std::string DiskInventory::customHomeDirectory() { return kit::customHomeDirectory(); }
 
 }  // namespace orvane::platform

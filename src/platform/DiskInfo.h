@@ -28,6 +28,8 @@ public:
     virtual std::vector<DiskInfo> allDevices() const = 0;
     // Model of the whole disk holding `path`, or "" when there is none (network, tmpfs, image).
     virtual std::string getDeviceModel(const std::string& path) const = 0;
+    // The user's home folder; the photo and large-file finders take their start from here.
+    static std::string customHomeDirectory();
 };
 
 }  // namespace orvane::platform

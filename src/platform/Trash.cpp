@@ -24,4 +24,6 @@ bool canReadTrashFolder(const std::string& folder) {
     return errno == ENOENT;
 }
 
+bool canReadTrash(const Layout& layout) { return canReadTrashFolder(layout.trash); }
+
 }  // namespace orvane::platform

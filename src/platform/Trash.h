@@ -30,5 +30,7 @@ std::unique_ptr<Trash> makeTrash(const Layout& layout);
 // Whether the program may list the Trash folder. A Trash that does not exist yet is readable:
 // it is created on first use. Used at start-up to warn about missing access rights.
 bool canReadTrashFolder(const std::string& folder);
+// The same for the Trash folder of the layout.
+bool canReadTrash(const Layout& layout);
 
 }  // namespace orvane::platform

@@ -197,6 +197,12 @@ TEST_F(SysfsDiskInventoryTest, MissingOrBrokenSysfsYieldsNothing) {
     EXPECT_EQ(inventory.getDeviceModel("/x"), "");
 }
 
+TEST(DiskInventoryHomeTest, HandsOutTheHomeFolderOfTheEnvironment) {
+    TempTree tree;
+    testing::ScopedHome home(tree);
+    EXPECT_EQ(DiskInventory::customHomeDirectory(), home.home());
+}
+
 TEST(SysfsDiskInventoryRealTest, TmpfsPathHasNoModelOnThisMachine) {
     // /dev/shm is tmpfs wherever it exists; its device number has no block device behind it.
     SysfsDiskInventory inventory;

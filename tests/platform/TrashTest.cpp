@@ -100,11 +100,13 @@ TEST(TrashFolderAccessTest, ReadableMissingAndLockedFolders) {
     TempTree tree;
     EXPECT_TRUE(canReadTrashFolder(tree.dir("home/.Trash")));
     EXPECT_TRUE(canReadTrashFolder(tree.path("home/.local/share/Trash"))) << "made on first use";
+    EXPECT_TRUE(canReadTrash(Layout::macLayout(tree.root(), tree.path("home"))));
     tree.file("home/not-a-folder");
     EXPECT_FALSE(canReadTrashFolder(tree.path("home/not-a-folder")));
     if (::geteuid() != 0) {  // root reads anything
         tree.chmod("home/.Trash", 0);
         EXPECT_FALSE(canReadTrashFolder(tree.path("home/.Trash")));
+        EXPECT_FALSE(canReadTrash(Layout::macLayout(tree.root(), tree.path("home"))));
     }
 }
 
@@ -193,6 +195,40 @@ TEST_F(FolderTrashTest, ItemOnAnotherVolumeIsCopiedThenRemoved) {
     EXPECT_TRUE(fs::is_symlink(tree.path("Users/ann/.Trash/album/current")));
     std::error_code ec;
     fs::remove_all(other, ec);
+}
+
+}  // namespace
+}  // namespace orvane::platform
+
+namespace orvane::platform {
+namespace {
+
+TEST(GioTrashOtherVolumeTest, ItemOnAVolumeWithoutHomeTrashIsTrashedThereOrLeftAlone) {
+    struct stat shm {}, home {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(g_get_home_dir(), &home) != 0 || shm.st_dev == home.st_dev ||
+        ::access("/dev/shm", W_OK) != 0) {
+        GTEST_SKIP() << "no second writable volume";
+    }
+    std::string other = "/dev/shm/orvane-gio-XXXXXX";
+    ASSERT_NE(::mkdtemp(other.data()), nullptr);
+    const std::string file = other + "/scratch.bin";
+    std::ofstream(file) << "scratch";
+
+    GioTrash trash;
+    TrashResult result = trash.trashItem(file);
+    if (result.ok) {
+        EXPECT_FALSE(present(file));
+        EXPECT_EQ(result.trashedPath.rfind("/dev/shm/.Trash", 0), 0u) << result.trashedPath;
+        EXPECT_EQ(slurp(result.trashedPath), "scratch");
+    } else {
+        // System mounts have no Trash of their own: the caller is told so and the file stays.
+        EXPECT_TRUE(result.unsupported) << result.error;
+        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(slurp(file), "scratch");
+    }
+    std::error_code ec;
+    fs::remove_all(other, ec);
+    if (result.ok) fs::remove(result.trashedPath, ec);
 }
 
 }  // namespace

@@ -199,7 +199,7 @@ TEST_F(SysfsDiskInventoryTest, MissingOrBrokenSysfsYieldsNothing) {
 
 TEST(DiskInventoryHomeTest, HandsOutTheHomeFolderOfTheEnvironment) {
     TempTree tree;
-    testing::ScopedHome home(tree);
+    orvane::testing::ScopedHome home(tree);
     EXPECT_EQ(DiskInventory::customHomeDirectory(), home.home());
 }
 

@@ -233,3 +233,68 @@ TEST(GioTrashOtherVolumeTest, ItemOnAVolumeWithoutHomeTrashIsTrashedThereOrLeftA
 
 }  // namespace
 }  // namespace orvane::platform
+
+namespace orvane::platform {
+namespace {
+
+TEST(TrashContentsTest, FoldersOfTheHomeTrashAndOfOtherVolumes) {
+    TempTree tree;
+    orvane::testing::ScopedHome home(tree);
+    const std::string uid = std::to_string(::getuid());
+    tree.dir("home/.local/share/Trash/files");
+    tree.dir("usb/.Trash-" + uid + "/files");
+    tree.dir("disk2/.Trash/" + uid + "/files");
+    tree.dir("other-user/.Trash-99999/files");
+    tree.dir("nfs/.Trash-" + uid + "/files");
+    const std::string mountInfo = tree.file("mountinfo",
+        "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+        "40 26 8:1 / " + tree.path("usb") + " rw - vfat /dev/sdb1 rw\n"
+        "41 26 8:2 / " + tree.path("disk2") + " rw - ext4 /dev/sdc1 rw\n"
+        "42 26 8:3 / " + tree.path("other-user") + " rw - ext4 /dev/sdd1 rw\n"
+        "43 26 0:70 / " + tree.path("nfs") + " rw - nfs4 server:/x rw\n");
+
+    const Layout layout = Layout::linuxLayout();
+    EXPECT_EQ(trashContentFolders(layout, mountInfo),
+              (std::vector<std::string>{home.home() + "/.local/share/Trash/files",
+                                        tree.path("usb/.Trash-" + uid + "/files"),
+                                        tree.path("disk2/.Trash/" + uid + "/files")}));
+
+    const Layout mac = Layout::macLayout(tree.root(), tree.path("Users/ann"));
+    EXPECT_TRUE(trashContentFolders(mac, mountInfo).empty()) << "no Trash folder yet";
+    tree.dir("Users/ann/.Trash");
+    EXPECT_EQ(trashContentFolders(mac, mountInfo), std::vector<std::string>{tree.path("Users/ann/.Trash")});
+}
+
+TEST(TrashContentsTest, RemovingAnItemTakesItsRecordAndCachedSizeAlong) {
+    TempTree tree;
+    tree.file("Trash/files/big folder/a.bin", "aaaa");
+    tree.file("Trash/info/big folder.trashinfo", "[Trash Info]\nPath=/x/big%20folder\n");
+    tree.file("Trash/files/keep.txt", "k");
+    tree.file("Trash/info/keep.txt.trashinfo", "[Trash Info]\nPath=/x/keep.txt\n");
+    tree.file("Trash/directorysizes", "4 1700000000 big%20folder\n9 1700000001 other\nmalformed\n");
+    const std::string outside = tree.file("elsewhere/target.txt", "precious");
+    tree.symlink(outside, "Trash/files/link");
+
+    ASSERT_TRUE(removeFromTrash(tree.path("Trash/files"), "big folder").ok());
+    EXPECT_FALSE(tree.exists("Trash/files/big folder"));
+    EXPECT_FALSE(tree.exists("Trash/info/big folder.trashinfo"));
+    EXPECT_EQ(tree.read("Trash/directorysizes"), "9 1700000001 other\nmalformed\n");
+    EXPECT_TRUE(tree.exists("Trash/files/keep.txt"));
+    EXPECT_TRUE(tree.exists("Trash/info/keep.txt.trashinfo"));
+
+    ASSERT_TRUE(removeFromTrash(tree.path("Trash/files"), "link").ok());
+    EXPECT_FALSE(tree.exists("Trash/files/link"));
+    EXPECT_EQ(tree.read("elsewhere/target.txt"), "precious");
+
+    for (const char* bad : {"", ".", "..", "../elsewhere"}) {
+        EXPECT_FALSE(removeFromTrash(tree.path("Trash/files"), bad).ok()) << bad;
+    }
+    EXPECT_EQ(tree.read("elsewhere/target.txt"), "precious");
+
+    tree.file("Users/ann/.Trash/photo 2.jpg", "p");
+    ASSERT_TRUE(removeFromTrash(tree.path("Users/ann/.Trash"), "photo 2.jpg").ok());
+    EXPECT_FALSE(tree.exists("Users/ann/.Trash/photo 2.jpg"));
+}
+
+}  // namespace
+}  // namespace orvane::platform

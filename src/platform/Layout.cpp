@@ -101,6 +101,7 @@ Layout Layout::linuxLayout(std::string root) {
     layout.caches = xdgDir("XDG_CACHE_HOME", home + "/.cache");
     layout.containers = home + "/.var/app";
     layout.trash = dataHome + "/Trash";
+    layout.recentlyUsedFile = dataHome + "/recently-used.xbel";
     layout.desktop = userDir(configHome, home, "XDG_DESKTOP_DIR", home + "/Desktop");
     layout.downloads = userDir(configHome, home, "XDG_DOWNLOAD_DIR", home + "/Downloads");
 

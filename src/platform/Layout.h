@@ -37,6 +37,10 @@ struct Layout {
     std::vector<std::string> systemLogs;          // /var/log (and /Library/Logs on macOS)
     std::vector<std::string> systemCaches;        // /var/cache | /Library/Caches, /private/var/folders
 
+    // The desktop's record of recently used files and the programs that opened them; none on
+    // macOS, where the metadata index answers that.
+    std::string recentlyUsedFile;
+
     // XDG search folders for data (desktop entries, mime database); empty on macOS.
     std::vector<std::string> dataDirs;
 

@@ -162,9 +162,14 @@ TEST_F(SysfsDiskInventoryTest, SkipsVirtualDevicesAndRaidMembers) {
 
 TEST_F(SysfsDiskInventoryTest, DiskWithoutModelIsNamedByKernelNameOnBothSides) {
     sys.disk("vda", 254, 16, std::nullopt, "1");
-    auto inventory = inventoryMapping({{"/on/vda", makedev(254, 16)}});
+    sys.disk("mmcblk0", 179, 0, std::nullopt, "0");
+    sys.partition("mmcblk0", "mmcblk0p1", 179, 1);
+    tree.file("sys/devices/pci0000:00/host0/block/mmcblk0/device/name", "SD64G\n");
+    auto inventory = inventoryMapping({{"/on/vda", makedev(254, 16)}, {"/media/card", makedev(179, 1)}});
     EXPECT_NE(findDisk(inventory.allDevices(), "vda"), nullptr);
     EXPECT_EQ(inventory.getDeviceModel("/on/vda"), "vda");
+    ASSERT_NE(findDisk(inventory.allDevices(), "SD64G"), nullptr) << "cards name themselves in name";
+    EXPECT_EQ(inventory.getDeviceModel("/media/card"), "SD64G");
 }
 
 TEST_F(SysfsDiskInventoryTest, ModelOfThePathFollowsPartitionsAndMappedDevices) {

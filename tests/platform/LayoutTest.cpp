@@ -39,6 +39,7 @@ TEST(LayoutTest, FreedesktopPlacesFollowTheXdgVariables) {
     EXPECT_EQ(layout.desktop, home + "/Schreibtisch");
     EXPECT_EQ(layout.downloads, home + "/Downloads") << "a folder set to $HOME means disabled";
     EXPECT_TRUE(layout.library.empty());
+    EXPECT_EQ(layout.recentlyUsedFile, home + "/.local/share/recently-used.xbel");
 
     EXPECT_EQ(layout.dataDirs, (std::vector<std::string>{tree.path("share-a"), tree.path("share-b")}));
     EXPECT_EQ(layout.applicationRoots,
@@ -82,6 +83,7 @@ TEST(LayoutTest, MacPlacesSitUnderTheGivenRootAndHome) {
     EXPECT_EQ(layout.containers, "/fixture/Users/ann/Library/Containers");
     EXPECT_TRUE(layout.dataDirs.empty());
     EXPECT_TRUE(layout.portableApplicationRoots.empty());
+    EXPECT_TRUE(layout.recentlyUsedFile.empty());
     EXPECT_EQ(layout.loginItemFile,
               "/fixture/Users/ann/Library/LaunchAgents/com.orvane.app.LaunchHelper.plist");
     EXPECT_TRUE(contains(layout.protectedLocations, "/fixture/private/var/folders"));

@@ -92,7 +92,7 @@ Outcome DesktopFileBrowser::reveal(const std::string& path) {
     }
     const std::string busError = showItemsOverBus(fileUri(full));
     if (busError.empty()) return Outcome::success();
-    ORVANE_LOG("文件管理器未响应 ShowItems: " + busError);
+    ORVANE_LOG("no file manager answered ShowItems: " + busError);
 
     // No file manager on the bus: the folder alone is still a useful answer.
     const std::string folderError = launchDefault(fileUri(kit::parentPath(full)));

@@ -107,7 +107,7 @@ TrashResult GioTrash::trashItem(const std::string& path) {
     if (!g_file_trash(file.get(), nullptr, &error)) {
         result.unsupported = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED);
         result.error = failure(path, error ? error->message : "");
-        ORVANE_LOG("移到废纸篓失败: " + path + ": " + (error ? error->message : ""));
+        ORVANE_LOG("trash failed: " + path + ": " + (error ? error->message : ""));
         g_clear_error(&error);
         return result;
     }

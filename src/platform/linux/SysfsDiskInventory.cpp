@@ -62,6 +62,7 @@ std::map<std::string, std::string> characteristicsOf(const fs::path& diskDir, co
     // Disks without a model of their own (virtio) are named by their kernel name, so that the
     // model of the disk under a path still matches its entry here.
     auto model = readTrimmed(device / "model");
+    if (!model || model->empty()) model = readTrimmed(device / "name");  // SD and eMMC cards
     result["Product Name"] = model && !model->empty() ? *model : name;
     if (auto vendor = readTrimmed(device / "vendor"); vendor && !vendor->empty())
         result["Vendor Name"] = *vendor;

@@ -119,7 +119,7 @@ TrashResult FolderTrash::trashItem(const std::string& path) {
     result.trashedPath = target;
     fs::remove_all(source, ec);
     if (ec) {
-        ORVANE_LOG("复制到废纸篓后无法删除原文件: " + source);
+        ORVANE_LOG("copied to the Trash but the original stays: " + source);
         result.error = kit::formatLocalized(
             "“%@” was copied to the Trash, but the original could not be removed: %@",
             {kit::displayPath(name), ec.message()});

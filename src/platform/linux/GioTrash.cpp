@@ -57,13 +57,17 @@ std::optional<std::string> trashInfoPath(const std::string& infoFile) {
 
 // GIO does not say where it put an item. Its record in info/ names the original path, so the
 // newest record for this path among the names GIO would have tried is the one just written.
-std::string locateTrashed(const std::string& original, const std::string& base) {
+// Like GIO, items on the home folder's volume go to the home Trash, others to their volume's.
+std::string locateTrashed(const std::string& original, const std::string& base, dev_t device) {
     std::vector<std::pair<std::string, std::string>> trashDirs;  // trash folder, prefix of Path=
-    trashDirs.emplace_back(std::string(g_get_user_data_dir()) + "/Trash", "");
-    if (auto volume = volumeOf(kit::parentPath(original)); volume && volume->mountPoint != "/") {
+    struct stat home {};
+    if (::stat(g_get_home_dir(), &home) == 0 && home.st_dev == device) {
+        trashDirs.emplace_back(std::string(g_get_user_data_dir()) + "/Trash", "");
+    } else if (auto volume = volumeOf(kit::parentPath(original)); volume) {
         const std::string uid = std::to_string(::getuid());
-        trashDirs.emplace_back(volume->mountPoint + "/.Trash/" + uid, volume->mountPoint);
-        trashDirs.emplace_back(volume->mountPoint + "/.Trash-" + uid, volume->mountPoint);
+        const std::string top = volume->mountPoint == "/" ? std::string() : volume->mountPoint;
+        trashDirs.emplace_back(top + "/.Trash/" + uid, volume->mountPoint);
+        trashDirs.emplace_back(top + "/.Trash-" + uid, volume->mountPoint);
     }
     for (const auto& [trashDir, topDir] : trashDirs) {
         std::string best;
@@ -112,7 +116,7 @@ TrashResult GioTrash::trashItem(const std::string& path) {
         return result;
     }
     result.ok = true;
-    result.trashedPath = locateTrashed(original, kit::directoryName(original));
+    result.trashedPath = locateTrashed(original, kit::directoryName(original), st.st_dev);
     return result;
 }
 

@@ -61,7 +61,8 @@ TEST(OperationQueue, CancelSkipsPendingWorkButStillCompletesIt) {
         pending.push_back(op);
         queue.addOperation(op);
     }
-    std::this_thread::sleep_for(5ms);
+    // Cancel only once the first operation is really running, however busy the machine is.
+    while (!blocker->isExecuting()) std::this_thread::sleep_for(1ms);
     queue.cancelAllOperations();
     EXPECT_TRUE(blocker->isCancelled()) << "running work sees the cancel flag";
     release = true;

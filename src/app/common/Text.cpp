@@ -1,0 +1,41 @@
+#include "app/common/Text.h"
+
+#include <QFile>
+#include <QLocale>
+
+#include "kit/Localization.h"
+#include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+
+namespace orvane::app {
+
+QString loc(std::string_view key) { return QString::fromStdString(kit::localized(key)); }
+
+QString locFormat(std::string_view key, std::initializer_list<QString> args) {
+    QString text = loc(key);
+    QString out;
+    auto arg = args.begin();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] == u'@' && arg != args.end()) {
+            out += *arg++;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+QString displayPath(std::string_view path) { return QString::fromStdString(kit::displayPath(path)); }
+
+QString qs(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string pathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString sizeText(std::uint64_t bytes) { return QString::fromStdString(kit::transformedFileSize(bytes)); }
+
+QString countText(long long count) { return QLocale().toString(count); }
+
+}  // namespace orvane::app

@@ -1,0 +1,52 @@
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include "app/shell/Appearance.h"
+#include "app/shell/Icons.h"
+#include "app/shell/MainThread.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ScreenshotTour.h"
+#include "app/shell/StartupChecks.h"
+#include "kit/Log.h"
+#include "kit/Paths.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvane"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    QApplication::setOrganizationDomain(QStringLiteral("orvane.com"));
+    QApplication::setDesktopFileName(QString::fromUtf8(orvane::kit::mainAppBundleID.data(),
+                                                       orvane::kit::mainAppBundleID.size()));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Orvane disk maintenance"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption background(QStringLiteral("background"),
+                                  QStringLiteral("Start minimised (used when starting at login)."));
+    QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Render every screen to PNG files in <dir> and exit."),
+                                   QStringLiteral("dir"));
+    parser.addOption(background);
+    parser.addOption(screenshots);
+    parser.process(app);
+
+    orvane::kit::initLogging(orvane::kit::logDirectory());
+    orvane::app::installQtMainQueue();
+    orvane::app::applyAppearance();
+    QApplication::setWindowIcon(orvane::app::appIcon(QStringLiteral("leftList_duplicate")));
+
+    if (parser.isSet(screenshots)) return orvane::app::runScreenshotTour(parser.value(screenshots));
+
+    orvane::app::MainWindow window;
+    QObject::connect(&app, &QApplication::aboutToQuit, &window,
+                     [&window] { window.prepareToTerminate(); });
+    if (parser.isSet(background)) {
+        window.showMinimized();
+    } else {
+        window.show();
+    }
+    orvane::app::StartupChecks::run(&window);
+    return app.exec();
+}

@@ -1,0 +1,141 @@
+#include "app/shell/LeftListViewController.h"
+
+#include <QListWidget>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/common/Text.h"
+#include "app/shell/Icons.h"
+
+namespace orvane::app {
+
+namespace {
+constexpr int kUnfoldedWidth = 210;
+constexpr int kFoldedWidth = 64;
+constexpr int kSelectedRole = Qt::UserRole + 1;
+
+// Draws the chosen module's rounded highlight; the list's own selection is off because the
+// selection may only move once the module on show agreed to be left.
+class ModuleRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (index.data(kSelectedRole).toBool()) {
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(QColor(0xd4, 0xe3, 0xf6));
+            painter->drawRoundedRect(QRectF(option.rect).adjusted(1, 1, -1, -1), 8, 8);
+            painter->restore();
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+};
+}  // namespace
+
+LeftListViewController::LeftListViewController(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("leftList"));
+    setAttribute(Qt::WA_StyledBackground);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 16, 8, 8);
+    layout->setSpacing(8);
+
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("moduleList"));
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFocusPolicy(Qt::StrongFocus);
+    list_->setIconSize(QSize(24, 24));
+    list_->setSpacing(2);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setStyleSheet(QStringLiteral(
+        "QListWidget { background: transparent; outline: 0; font-size: 14px; }"
+        "QListWidget::item { padding: 9px 6px; border-radius: 8px; color: #24303f; }"
+        "QListWidget::item:hover { background: #e3ebf5; }"
+        "QListWidget::item:disabled { color: #9aa5b1; }"));
+    list_->setItemDelegate(new ModuleRowDelegate(list_));
+    layout->addWidget(list_, 1);
+
+    foldButton_ = new QToolButton(this);
+    foldButton_->setObjectName(QStringLiteral("foldButton"));
+    foldButton_->setAutoRaise(true);
+    foldButton_->setText(QStringLiteral("«"));
+    foldButton_->setToolTip(loc("Fold the module list"));
+    layout->addWidget(foldButton_, 0, Qt::AlignLeft);
+
+    connect(list_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { clickIndex(list_->row(item)); });
+    connect(list_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { clickIndex(list_->row(item)); });
+    connect(foldButton_, &QToolButton::clicked, this, [this] { setFolded(!folded_); });
+
+    setFixedWidth(kUnfoldedWidth);
+    setStyleSheet(QStringLiteral("#leftList { background: #f3f6fa; border-right: 1px solid #dde3ea; }"));
+}
+
+void LeftListViewController::setDisplayItems(std::vector<ModuleItem> items) {
+    displayItems_ = std::move(items);
+    reloadData();
+}
+
+void LeftListViewController::selectType(ModuleType type) {
+    currentFuncType = type;
+    currentSelectedIndex = 0;
+    for (int i = 0; i < static_cast<int>(displayItems_.size()); ++i) {
+        if (displayItems_[i].moduleType == type) currentSelectedIndex = i;
+    }
+    reloadData();
+}
+
+void LeftListViewController::reloadData() {
+    list_->clear();
+    for (int i = 0; i < static_cast<int>(displayItems_.size()); ++i) {
+        ModuleItem& item = displayItems_[i];
+        item.isSelected = i == currentSelectedIndex && item.moduleType == currentFuncType;
+        const QString iconName = !enabled_ ? item.unableIconName
+                                 : item.isSelected ? item.selectedIconName
+                                                   : item.iconName;
+        auto* row = new QListWidgetItem(appIcon(iconName), folded_ ? QString() : item.moduleName);
+        row->setToolTip(item.moduleTip);
+        row->setData(Qt::UserRole, static_cast<int>(item.moduleType));
+        row->setData(Qt::AccessibleTextRole, item.moduleName);
+        row->setData(kSelectedRole, item.isSelected);
+        if (item.isSelected) {
+            QFont font = row->font();
+            font.setBold(true);
+            row->setFont(font);
+        }
+        if (!enabled_) row->setFlags(row->flags() & ~Qt::ItemIsEnabled);
+        list_->addItem(row);
+    }
+}
+
+void LeftListViewController::setFolded(bool folded) {
+    folded_ = folded;
+    setFixedWidth(folded ? kFoldedWidth : kUnfoldedWidth);
+    foldButton_->setText(folded ? QStringLiteral("»") : QStringLiteral("«"));
+    foldButton_->setToolTip(folded ? loc("Unfold the module list") : loc("Fold the module list"));
+    reloadData();
+}
+
+void LeftListViewController::setListEnabled(bool enabled) {
+    if (enabled_ == enabled) return;
+    enabled_ = enabled;
+    reloadData();
+}
+
+void LeftListViewController::clickIndex(int index) {
+    if (!enabled_ || waiting_) return;
+    if (index < 0 || index >= static_cast<int>(displayItems_.size())) return;
+    const ModuleType type = displayItems_[index].moduleType;
+    if (!functionDidSelectedBlock) {
+        selectType(type);
+        return;
+    }
+    waiting_ = true;
+    functionDidSelectedBlock(type, [this](bool) { waiting_ = false; });
+}
+
+}  // namespace orvane::app

@@ -1,0 +1,39 @@
+#include "app/shell/ModuleScreens.h"
+
+#include <map>
+
+#include "app/shell/PlaceholderViewController.h"
+
+namespace orvane::app {
+
+namespace {
+
+std::map<ModuleType, ModuleScreenFactory>& factories() {
+    // One line per module whose screens are built:
+    //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
+    static std::map<ModuleType, ModuleScreenFactory> table = {
+    };
+    return table;
+}
+
+}  // namespace
+
+ModuleBaseViewController* makeModuleScreen(ModuleType type) {
+    auto& table = factories();
+    if (auto it = table.find(type); it != table.end() && it->second) {
+        if (ModuleBaseViewController* screen = it->second()) return screen;
+    }
+    return new PlaceholderViewController(type);
+}
+
+bool hasModuleScreen(ModuleType type) {
+    auto& table = factories();
+    auto it = table.find(type);
+    return it != table.end() && it->second;
+}
+
+void overrideModuleScreen(ModuleType type, ModuleScreenFactory factory) {
+    factories()[type] = std::move(factory);
+}
+
+}  // namespace orvane::app

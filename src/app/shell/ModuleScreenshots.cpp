@@ -1,0 +1,7 @@
+#include "app/shell/ScreenshotSteps.h"
+
+namespace orvane::app {
+
+void runModuleScreenshots(ScreenshotWriter&, MainWindow&) {}
+
+}  // namespace orvane::app

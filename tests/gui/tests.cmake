@@ -1,0 +1,1 @@
+orvane_test(gui LIBS orvane_gui Qt6::Test)

@@ -19,9 +19,6 @@ void pending(CLI::App& app, Action& action, const char* name, const char* what) 
 }
 }  // namespace
 
-void addDuplicatesCommand(CLI::App& app, Action& action) {
-    pending(app, action, "duplicates", "Find files with identical content");
-}
 void addLargeFilesCommand(CLI::App& app, Action& action) {
     pending(app, action, "large-files", "List files of 10 MB and more by size, age and kind");
 }

@@ -1,0 +1,342 @@
+// `orvane duplicates`: the duplicate finder on the command line, with the saved settings and
+// per-run overrides, text or JSON output, and a progress line on a terminal.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "core/duplicates/PathOrder.h"
+#include "core/duplicates/ScanManager.h"
+#include "core/settings/PerferenceInfo.h"
+#include "kit/MainQueue.h"
+#include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+#include "platform/linux/SysfsDiskInventory.h"
+
+namespace orvane::cli {
+
+namespace {
+
+using duplicates::DuplicateFilesPtr;
+using duplicates::ScanManager;
+
+volatile sig_atomic_t gInterrupted = 0;
+void onInterrupt(int) { gInterrupted = 1; }
+
+struct Options {
+    std::vector<std::string> paths;
+    bool hidden = false;
+    bool zeroByte = false;
+    std::string minSize, maxSize;
+    std::vector<std::string> kinds;
+    bool json = false;
+    bool quiet = false;
+    std::string settingsPath;
+};
+
+// "1048576", "10KB", "2.5 MB", "1GB" → bytes, in the decimal units the settings use.
+std::optional<std::int64_t> parseSize(std::string text) {
+    std::erase(text, ' ');
+    std::size_t digits = 0;
+    while (digits < text.size() && (std::isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.'))
+        ++digits;
+    if (digits == 0) return std::nullopt;
+    std::string unit = text.substr(digits);
+    for (auto& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    double scale;
+    if (unit.empty() || unit == "B") scale = 1;
+    else if (unit == "K" || unit == "KB") scale = 1e3;
+    else if (unit == "M" || unit == "MB") scale = 1e6;
+    else if (unit == "G" || unit == "GB") scale = 1e9;
+    else if (unit == "T" || unit == "TB") scale = 1e12;
+    else return std::nullopt;
+    char* end = nullptr;
+    const std::string number = text.substr(0, digits);
+    const double value = std::strtod(number.c_str(), &end);
+    if (end != number.c_str() + number.size() || value < 0 || value * scale > 9.2e18) return std::nullopt;
+    return static_cast<std::int64_t>(value * scale + 0.5);
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(path, ec);
+    if (ec) p = path;
+    std::string out = p.lexically_normal().string();
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+// JSON text for a path of arbitrary bytes: valid UTF-8 passes, every byte that is not becomes
+// a lone surrogate \udcXX (the convention Python's surrogateescape reads back losslessly).
+void appendJsonString(std::string& out, std::string_view s) {
+    out.push_back('"');
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            switch (c) {
+                case '"': out += "\\\""; break;
+                case '\\': out += "\\\\"; break;
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                case '\t': out += "\\t"; break;
+                default:
+                    if (c < 0x20) {
+                        char buf[8];
+                        std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                        out += buf;
+                    } else {
+                        out.push_back(static_cast<char>(c));
+                    }
+            }
+            ++i;
+            continue;
+        }
+        std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (length > 1 && i + length <= s.size() && kit::isValidUtf8(s.substr(i, length))) {
+            out.append(s.substr(i, length));
+            i += length;
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\udc%02x", c);
+            out += buf;
+            ++i;
+        }
+    }
+    out.push_back('"');
+}
+
+// Collects what the driver reports; the progress line reads it from the main thread.
+class Observer final : public duplicates::ScanManagerProtocol {
+public:
+    void scanFinished() override {
+        finished = true;
+        kit::MainQueue::post([] {});  // wake the loop
+    }
+    void scaningPath(const std::string& path) override {
+        std::lock_guard lock(mutex);
+        current = path;
+    }
+    void scanProgress(double value) override { progress = value; }
+
+    std::string currentPath() {
+        std::lock_guard lock(mutex);
+        return current;
+    }
+
+    std::atomic<bool> finished{false};
+    std::atomic<double> progress{0};
+
+private:
+    std::mutex mutex;
+    std::string current;
+};
+
+int terminalWidth() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20) return ws.ws_col;
+    return 80;
+}
+
+void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
+    std::vector<DuplicateFilesPtr> groups = found;
+    // Biggest waste first; ties by first path, so the same tree always prints the same way.
+    std::sort(groups.begin(), groups.end(), [](const DuplicateFilesPtr& a, const DuplicateFilesPtr& b) {
+        const std::uint64_t sa = a->infos().empty() ? 0 : a->infos().front()->size();
+        const std::uint64_t sb = b->infos().empty() ? 0 : b->infos().front()->size();
+        if (sa != sb) return sa > sb;
+        if (a->infos().empty() || b->infos().empty()) return b->infos().empty() && !a->infos().empty();
+        return duplicates::pathLess(a->infos().front()->path(), b->infos().front()->path());
+    });
+    std::uint64_t totalFiles = 0, totalSize = 0;
+    for (const auto& g : groups) {
+        totalFiles += g->count();
+        totalSize += g->totalSize;
+    }
+    std::string out;
+    if (json) {
+        out += "{\"groups\":[";
+        bool firstGroup = true;
+        for (const auto& g : groups) {
+            if (!firstGroup) out.push_back(',');
+            firstGroup = false;
+            out += "{\"size\":";
+            out += std::to_string(g->infos().empty() ? 0 : g->infos().front()->size());
+            out += ",\"files\":[";
+            bool first = true;
+            for (const auto& info : g->infos()) {
+                if (!first) out.push_back(',');
+                first = false;
+                appendJsonString(out, info->path());
+            }
+            out += "]}";
+        }
+        out += "],\"totalFiles\":" + std::to_string(totalFiles) +
+               ",\"totalSize\":" + std::to_string(totalSize) + "}\n";
+    } else {
+        bool first = true;
+        for (const auto& g : groups) {
+            if (!first) out.push_back('\n');
+            first = false;
+            const std::uint64_t size = g->infos().empty() ? 0 : g->infos().front()->size();
+            out += std::to_string(size) + " bytes each (" + kit::transformedFileSize(size) + "), " +
+                   std::to_string(g->count()) + " files\n";
+            for (const auto& info : g->infos()) {
+                out += info->path();  // bytes as they are, so the line names the real file
+                out.push_back('\n');
+            }
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+int run(const Options& o) {
+    auto fail = [](const std::string& message) {
+        std::fprintf(stderr, "orvane duplicates: %s\n", message.c_str());
+        return kExitUsage;
+    };
+
+    std::vector<std::string> roots;
+    for (const auto& raw : o.paths) {
+        const std::string path = absolutePath(raw);
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return fail("cannot read '" + raw + "': " + std::strerror(errno));
+        if (!S_ISDIR(st.st_mode)) return fail("'" + raw + "' is not a folder");
+        if (::access(path.c_str(), R_OK | X_OK) != 0)
+            return fail("cannot read '" + raw + "': " + std::strerror(errno));
+        roots.push_back(path);
+    }
+
+    std::optional<std::int64_t> minSize, maxSize;
+    if (!o.minSize.empty() && !(minSize = parseSize(o.minSize)))
+        return fail("--min-size: '" + o.minSize + "' is not a size (examples: 1000, 10KB, 1.5MB)");
+    if (!o.maxSize.empty() && !(maxSize = parseSize(o.maxSize)))
+        return fail("--max-size: '" + o.maxSize + "' is not a size (examples: 1000, 10KB, 1.5MB)");
+    bool kinds[5] = {true, true, true, true, true};
+    if (!o.kinds.empty()) {
+        static const char* names[5] = {"video", "audio", "picture", "document", "other"};
+        std::fill(std::begin(kinds), std::end(kinds), false);
+        for (const auto& k : o.kinds) {
+            auto it = std::find_if(std::begin(names), std::end(names), [&](const char* n) { return k == n; });
+            if (it == std::end(names))
+                return fail("--kinds: unknown kind '" + k + "' (video, audio, picture, document, other)");
+            kinds[it - std::begin(names)] = true;
+        }
+    }
+
+    ScanManager::Environment environment;
+    environment.diskInventory = std::make_shared<platform::SysfsDiskInventory>();
+    environment.settingsPath = o.settingsPath;
+    auto manager = ScanManager::create(std::move(environment));
+    const auto kept = manager->cleanRoots(roots);
+    for (const auto& root : roots)
+        if (std::find(kept.begin(), kept.end(), root) == kept.end())
+            std::fprintf(stderr, "orvane duplicates: skipping '%s': a system folder or another user's home\n",
+                         root.c_str());
+    manager->folderList = roots;
+    manager->preferenceOverride = [&](settings::PerferenceInfo& p) {
+        if (o.hidden) p.omitHidden = false;
+        if (o.zeroByte) p.omitZeroByte = false;
+        if (minSize) p.enableMinSize = true, p.minSize = minSize;
+        if (maxSize) p.enableMaxSize = true, p.maxSize = maxSize;
+        if (!o.kinds.empty()) {
+            p.omitVideo = kinds[0], p.omitAudio = kinds[1], p.omitPicture = kinds[2];
+            p.omitDocument = kinds[3], p.omitOther = kinds[4];
+        }
+        if (p.unreadable)
+            std::fprintf(stderr, "orvane duplicates: the settings file is damaged (%s); using defaults\n",
+                         p.readError.c_str());
+    };
+    auto observer = std::make_shared<Observer>();
+    manager->delegate = observer;
+
+    kit::MainLoop loop;
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sa.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
+    sigemptyset(&sa.sa_mask);
+    struct sigaction previous {};
+    ::sigaction(SIGINT, &sa, &previous);
+    gInterrupted = 0;
+
+    const bool showProgress = !o.quiet && ::isatty(STDERR_FILENO);
+    manager->scanDuplicateFile();
+    bool stopping = false;
+    std::size_t lastWidth = 0;
+    while (!observer->finished) {
+        loop.runUntil([&] { return observer->finished.load() || gInterrupted; },
+                      std::chrono::milliseconds(100));
+        if (gInterrupted && !stopping) {
+            stopping = true;
+            manager->stopScanning();
+        }
+        if (showProgress && !observer->finished) {
+            std::string line;
+            const std::string path = observer->currentPath();
+            if (path.empty()) {
+                line = "Scanning… " + std::to_string(manager->enumeratedItems()) + " items";
+            } else {
+                char pct[16];
+                std::snprintf(pct, sizeof pct, "%3.0f%% ", observer->progress.load() * 100);
+                line = std::string("Comparing ") + pct + kit::displayPath(path);
+            }
+            const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
+            if (line.size() > width) line = line.substr(0, width);
+            std::fprintf(stderr, "\r%s%s", line.c_str(),
+                         std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
+            lastWidth = line.size();
+        }
+    }
+    manager->waitUntilScanFinished();
+    loop.drain();
+    if (showProgress) std::fprintf(stderr, "\r%s\r", std::string(lastWidth, ' ').c_str());
+    ::sigaction(SIGINT, &previous, nullptr);
+
+    printResults(manager->totalFiles, o.json);
+    if (stopping) {
+        std::fprintf(stderr, "orvane duplicates: interrupted; the groups above are those found so far\n");
+        return kExitInterrupted;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void addDuplicatesCommand(CLI::App& app, Action& action) {
+    auto options = std::make_shared<Options>();
+    auto* cmd = app.add_subcommand(
+        "duplicates",
+        "Find files with identical content below the given folders, using the saved settings "
+        "(`orvane settings`) unless a flag overrides them for this run");
+    cmd->add_option("PATH", options->paths, "Folders to scan")->required();
+    cmd->add_flag("--hidden", options->hidden, "Include hidden files");
+    cmd->add_flag("--zero-byte", options->zeroByte, "Include empty files");
+    cmd->add_option("--min-size", options->minSize, "Smallest size to consider, e.g. 1MB (inclusive)");
+    cmd->add_option("--max-size", options->maxSize, "Largest size to consider, e.g. 2GB (inclusive)");
+    cmd->add_option("--kinds", options->kinds,
+                    "Only these kinds: video, audio, picture, document, other")
+        ->delimiter(',');
+    cmd->add_flag("--json", options->json, "Print one JSON object");
+    cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
+    cmd->add_option("--settings", options->settingsPath, "Settings file to use instead of the saved one");
+    cmd->callback([&action, options] { action = [options] { return run(*options); }; });
+}
+
+}  // namespace orvane::cli

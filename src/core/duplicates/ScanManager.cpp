@@ -1,0 +1,502 @@
+#include "core/duplicates/ScanManager.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+#include "core/duplicates/AssembleOperation.h"
+#include "core/duplicates/FileType.h"
+#include "core/duplicates/IgnoresPathExtention.h"
+#include "core/duplicates/TreeWalker.h"
+#include "core/duplicates/UrlHelpers.h"
+#include "core/settings/PerferenceInfo.h"
+#include "kit/DispatchQueue.h"
+#include "kit/Log.h"
+#include "kit/MainQueue.h"
+#include "kit/Paths.h"
+
+namespace orvane::duplicates {
+
+namespace {
+
+double now() {
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// Kernel views, not files: walking "/" must not wander through them.
+constexpr std::string_view kPseudoFileSystems[] = {"/proc", "/sys", "/dev", "/run"};
+
+bool isPseudoFileSystemPath(std::string_view path) {
+    for (auto p : kPseudoFileSystems)
+        if (path == p || (startsWith(path, p) && path[p.size()] == '/')) return true;
+    return false;
+}
+
+// A kept file while the walk runs: its path lives in the recording thread's arena, so a
+// million files cost a million small records and their path bytes, nothing more.
+struct KeptFile {
+    std::uint64_t size;
+    const char* path;
+    std::uint32_t pathLength;
+    ResourceValues values;
+
+    std::string_view pathView() const { return {path, pathLength}; }
+};
+
+// Append-only byte storage; chunks never move, so views into it stay valid.
+class PathArena {
+public:
+    const char* store(std::string_view s) {
+        if (chunks_.empty() || used_ + s.size() > chunkSize_) {
+            const std::size_t size = std::max(kChunk, s.size());
+            chunks_.emplace_back(new char[size]);
+            chunkSize_ = size;
+            used_ = 0;
+        }
+        char* at = chunks_.back().get() + used_;
+        std::memcpy(at, s.data(), s.size());
+        used_ += s.size();
+        return at;
+    }
+
+private:
+    static constexpr std::size_t kChunk = 256 * 1024;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::size_t chunkSize_ = 0;
+    std::size_t used_ = 0;
+};
+
+struct PerThread {
+    PathArena arena;
+    std::vector<KeptFile> kept;
+    std::uint64_t lastDevice = ~std::uint64_t{0};
+    std::optional<std::uint32_t> lastVolume;
+};
+
+}  // namespace
+
+std::shared_ptr<ScanManager> ScanManager::create(Environment environment) {
+    return std::shared_ptr<ScanManager>(new ScanManager(std::move(environment)));
+}
+
+ScanManager::ScanManager(Environment environment) : environment_(std::move(environment)) {
+    if (!environment_.volumeOf)
+        environment_.volumeOf = [](const std::string& path) { return platform::volumeOf(path); };
+    if (environment_.homeDirectory.empty()) environment_.homeDirectory = kit::customHomeDirectory();
+}
+
+ScanManager::~ScanManager() {
+    scanStop = true;
+    assembleSSDQueue.cancelAllOperations();
+    assembleHDDQueue.cancelAllOperations();
+}
+
+std::shared_ptr<const settings::PerferenceInfo> ScanManager::scanPreference() const {
+    std::lock_guard lock(preferenceMutex_);
+    return scanPreference_;
+}
+
+void ScanManager::setScanPreference(std::shared_ptr<const settings::PerferenceInfo> preference) {
+    std::lock_guard lock(preferenceMutex_);
+    scanPreference_ = std::move(preference);
+}
+
+void ScanManager::resetScan() {
+    for (auto* list : {&totalFiles, &documentFiles, &pictureFiles, &audioFiles, &videoFiles, &otherFiles})
+        list->clear();
+    for (auto* count : {&totalFilesCount, &documentFilesCount, &pictureFilesCount, &audioFilesCount,
+                        &videoFilesCount, &otherFilesCount})
+        *count = 0;
+    for (auto* size : {&totalFilesSize, &documentFilesSize, &pictureFilesSize, &audioFilesSize,
+                       &videoFilesSize, &otherFilesSize})
+        *size = 0;
+    scanningProgress = 0;
+}
+
+void ScanManager::scanDuplicateFile() {
+    {
+        std::lock_guard lock(finishMutex_);
+        bodyRunning_ = true;
+    }
+    scaning = true;
+    scanFinished = false;
+    removeFinished = false;
+    scanStop = false;
+    resetScan();
+    {
+        const std::string path = environment_.settingsPath.empty()
+                                     ? settings::PerferenceInfo::defaultPath()
+                                     : environment_.settingsPath;
+        auto fresh = std::make_shared<settings::PerferenceInfo>(path);
+        if (preferenceOverride) preferenceOverride(*fresh);
+        setScanPreference(std::move(fresh));
+    }
+    std::weak_ptr<ScanManager> weak = weak_from_this();
+    kit::dispatchGlobal([weak, roots = folderList] {
+        if (auto self = weak.lock()) self->scanBody(roots);
+    });
+}
+
+void ScanManager::stopScanning() {
+    scanStop = true;
+    assembleSSDQueue.cancelAllOperations();
+    assembleHDDQueue.cancelAllOperations();
+    appendQueue.cancelAllOperations();
+    if (auto o = observer()) o->stopScan();
+}
+
+void ScanManager::waitUntilScanFinished() {
+    std::unique_lock lock(finishMutex_);
+    finished_.wait(lock, [this] { return !bodyRunning_; });
+}
+
+std::uint64_t ScanManager::enumeratedItems() const {
+    const TreeWalker* w = walker_.load();
+    return w ? w->filesSeen() : 0;
+}
+
+void ScanManager::scanBody(std::vector<std::string> roots) {
+    startTime = now();
+    if (auto o = observer()) o->startScan();
+
+    disks = environment_.diskInventory ? environment_.diskInventory->allDevices()
+                                       : std::vector<platform::DiskInfo>{};
+    setScanPathsDiskType();
+
+    SizeGroups sizeGroups = filterSameSize(roots);
+    if (scanStop) sizeGroups = {};
+
+    {
+        std::lock_guard lock(progressMutex_);
+        progressCount_ = 0;
+        progressTotal_ = static_cast<double>(sizeGroups.groups.size() + sizeGroups.singleSizes);
+    }
+    std::weak_ptr<ScanManager> weak = weak_from_this();
+    auto advance = [weak](double by) {
+        auto self = weak.lock();
+        if (!self) return;
+        double value;
+        {
+            std::lock_guard lock(self->progressMutex_);
+            self->progressCount_ += by;
+            value = self->progressTotal_ > 0 ? self->progressCount_ / self->progressTotal_ : 1.0;
+        }
+        self->scanningProgress = value;
+        if (auto o = self->observer()) o->scanProgress(value);
+    };
+
+    // Sizes met once need no reading; they are finished as a batch rather than one main-thread
+    // hop per file.
+    if (sizeGroups.singleSizes > 0 && !scanStop) {
+        const double singles = static_cast<double>(sizeGroups.singleSizes);
+        kit::MainQueue::post([advance, singles] { advance(singles); });
+    }
+
+    for (auto& group : sizeGroups.groups) {
+        if (scanStop) {
+            if (auto o = observer()) o->stopScan();
+            break;
+        }
+        const std::optional<std::uint32_t> volume =
+            group.files.front().resourceValues.volumeIndex();
+        if (!volume) {
+            // Without a volume the disk kind is unknown; such a group is left out.
+            advance(1);
+            continue;
+        }
+        const std::optional<std::string> volumeURL = VolumeRegistry::mountPoint(*volume);
+        bool solidState = false;
+        if (volumeURL && !volumeTypeOfDisk.empty()) {
+            auto it = volumeTypeOfDisk.find(*volumeURL);
+            solidState = it != volumeTypeOfDisk.end() && it->second;
+        }
+        auto op = std::make_shared<AssembleOperation>(std::move(group.files), group.size, &scanStop);
+        op->assemblingBlock = [weak](const std::string& path) {
+            if (auto self = weak.lock())
+                if (auto o = self->observer()) o->scaningPath(path);
+        };
+        op->assembleBlock = [weak](DuplicateFilesPtr found) {
+            if (auto self = weak.lock()) {
+                self->appendQueue.addOperation([weak, found = std::move(found)] {
+                    if (auto s = weak.lock()) s->append(found);
+                });
+            }
+        };
+        op->setCompletionBlock([advance] { advance(1); });
+        (solidState ? assembleSSDQueue : assembleHDDQueue).addOperation(std::move(op));
+    }
+    sizeGroups = {};
+
+    assembleSSDQueue.waitUntilAllOperationsAreFinished();
+    assembleHDDQueue.waitUntilAllOperationsAreFinished();
+    // Groups found by the last operations may still wait to be appended.
+    appendQueue.waitUntilAllOperationsAreFinished();
+
+    scaning = false;
+    scanFinished = true;
+    endTime = now();
+    if (auto o = observer()) o->scanFinished();
+    {
+        std::lock_guard lock(finishMutex_);
+        bodyRunning_ = false;
+    }
+    finished_.notify_all();
+}
+
+void ScanManager::append(const DuplicateFilesPtr& group) {
+    const auto count = static_cast<std::int64_t>(group->count());
+    totalFiles.push_back(group);
+    totalFilesCount += count;
+    totalFilesSize += group->totalSize;
+    if (group->infos().empty()) return;
+    switch (group->infos().front()->fileType()) {
+        case FileType::video:
+            videoFiles.push_back(group), videoFilesCount += count, videoFilesSize += group->totalSize;
+            break;
+        case FileType::audio:
+            audioFiles.push_back(group), audioFilesCount += count, audioFilesSize += group->totalSize;
+            break;
+        case FileType::picture:
+            pictureFiles.push_back(group), pictureFilesCount += count,
+                pictureFilesSize += group->totalSize;
+            break;
+        case FileType::document:
+            documentFiles.push_back(group), documentFilesCount += count,
+                documentFilesSize += group->totalSize;
+            break;
+        case FileType::other:
+            otherFiles.push_back(group), otherFilesCount += count, otherFilesSize += group->totalSize;
+            break;
+    }
+}
+
+void ScanManager::setScanPathsDiskType() {
+    volumeTypeOfDisk.clear();
+    if (!environment_.diskInventory) return;
+    for (const auto& path : folderList) {
+        const auto volume = environment_.volumeOf(path);
+        if (!volume || volume->mountPoint.empty()) continue;
+        const std::string model = environment_.diskInventory->getDeviceModel(volume->mountPoint);
+        // A volume with no disk behind it (tmpfs, network, image) matches no disk, even one
+        // whose product name is also unknown.
+        if (model.empty()) continue;
+        for (const auto& disk : disks)
+            if (disk.productName == model) volumeTypeOfDisk[volume->mountPoint] = disk.SSD;
+    }
+}
+
+std::vector<std::string> ScanManager::cleanRoots(const std::vector<std::string>& roots) const {
+    const std::string& home = environment_.homeDirectory;
+    std::vector<std::string> kept;
+    for (const auto& root : roots) {
+        bool keep;
+        if (root == "/") keep = true;
+        else if (startsWith(root, "/System")) keep = false;
+        else if (startsWith(root, "/Applications")) keep = false;
+        else if (startsWith(root, "/Library")) keep = false;
+        else if (startsWith(root, "/Users")) keep = startsWith(root, home) || root == "/Users";
+        else keep = !isPseudoFileSystemPath(withoutTrailingSlash(root));
+        if (keep) kept.push_back(root);
+    }
+    return kept;
+}
+
+bool ScanManager::isInsideFramework(std::string_view url) {
+    std::size_t start = 0;
+    while (start <= url.size()) {
+        std::size_t end = url.find('/', start);
+        if (end == std::string_view::npos) end = url.size();
+        if (endsWith(url.substr(start, end - start), ".framework")) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool ScanManager::whitePathIgnore(const std::string& url) const {
+    const auto preference = scanPreference();
+    if (!preference) return false;
+    const std::string path = withoutTrailingSlash(url);
+    for (const auto& entry : preference->whiteListPath)
+        if (withoutTrailingSlash(entry) == path) return true;
+    for (const auto& raw : preference->whiteListPath) {
+        const std::string entry = withoutTrailingSlash(raw);
+        const std::string prefix = entry == "/" ? "/" : entry + "/";
+        if (!startsWith(path, prefix) || path.size() == prefix.size()) continue;
+        // The root must be something found by walking the entry: every folder between them a
+        // real folder (a walk does not pass through links), the root itself existing.
+        struct stat st {};
+        if (::stat(entry.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+        bool reachable = true;
+        for (std::size_t slash = path.find('/', prefix.size()); reachable && slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            const std::string between = path.substr(0, slash);
+            reachable = ::lstat(between.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (reachable && ::lstat(path.c_str(), &st) == 0) return true;
+    }
+    return false;
+}
+
+bool ScanManager::ignoreFile(std::string_view url, std::int64_t size,
+                             const ResourceValues& values) const {
+    const auto preference = scanPreference();
+    if (!preference) return false;
+    const auto& p = *preference;
+    for (const auto& entry : p.whiteListPath)
+        if (withoutTrailingSlash(entry) == url) return true;
+    switch (fileTypeOfPath(url)) {
+        case FileType::video: if (!p.omitVideo) return true; break;
+        case FileType::audio: if (!p.omitAudio) return true; break;
+        case FileType::picture: if (!p.omitPicture) return true; break;
+        case FileType::document: if (!p.omitDocument) return true; break;
+        case FileType::other: if (!p.omitOther) return true; break;
+    }
+    if (size == 0 && p.omitZeroByte) return true;
+    if (p.enableMaxSize && p.maxSize && size > *p.maxSize) return true;
+    if (p.enableMinSize && p.minSize && size < *p.minSize) return true;
+    if (values.isHidden().value_or(false) && p.omitHidden) return true;
+    return false;
+}
+
+std::optional<std::uint32_t> ScanManager::volumeIndexOf(std::uint64_t device, std::string_view path) {
+    std::lock_guard lock(volumesMutex_);
+    auto it = volumesByDevice_.find(device);
+    if (it != volumesByDevice_.end()) return it->second;
+    std::optional<std::uint32_t> index;
+    if (const auto volume = environment_.volumeOf(std::string(path)); volume && !volume->mountPoint.empty())
+        index = VolumeRegistry::intern(volume->mountPoint, volume->isLocal);
+    volumesByDevice_.emplace(device, index);
+    return index;
+}
+
+SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
+    const auto preference = scanPreference();
+    std::unordered_set<std::string> whiteList;
+    if (preference)
+        for (const auto& entry : preference->whiteListPath) whiteList.insert(withoutTrailingSlash(entry));
+    const platform::Layout& layout = environment_.layout;
+
+    std::vector<std::string> roots;
+    for (const auto& root : cleanRoots(paths)) {
+        if (whitePathIgnore(root)) continue;
+        roots.push_back(withoutTrailingSlash(root));
+    }
+    // Under a root inside a framework every item is; such a root yields nothing.
+    std::erase_if(roots, [](const std::string& r) { return isInsideFramework(r); });
+
+    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, false});
+    std::vector<PerThread> threads(walker.threadCount());
+    walker_ = &walker;
+
+    walker.walk(roots, [&](const WalkEntry& e) -> WalkAction {
+        const bool isDirectory = e.type == EntryType::directory;
+        if (!isDirectory && !e.statOk) return WalkAction::proceed;  // vanished or unreadable
+        if (endsWith(e.name, ".framework")) return WalkAction::skipDescendants;
+        if (isDirectory && isPseudoFileSystemPath(e.path)) return WalkAction::skipDescendants;
+        if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
+            return WalkAction::skipDescendants;
+        const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
+                                             ? WalkAction::skipDescendants
+                                             : WalkAction::proceed;
+        if (IgnoresPathExtention::contains(kit::pathExtension(e.name))) return pastDirectory;
+        if (!isDirectory && !TreeWalker::isReadable(e)) return WalkAction::proceed;
+
+        const bool isApplication = isDirectory && layout.isApplicationBundle(e.path);
+        const bool isAlias = e.type == EntryType::symlink;
+        std::uint64_t size;
+        if (isApplication) {
+            size = applicationSize(std::string(e.path));
+        } else if (!isAlias && !isDirectory) {
+            size = e.size;
+        } else if (isDirectory) {
+            return e.hidden ? WalkAction::skipDescendants : pastDirectory;
+        } else {
+            size = 0;
+        }
+
+        ResourceValues values;
+        values.setFlag(ResourceValues::isDirectoryKey, isDirectory);
+        values.setFlag(ResourceValues::isApplicationKey, isApplication);
+        values.setFlag(ResourceValues::isAliasFileKey, isAlias);
+        values.setFlag(ResourceValues::isHiddenKey, e.hidden);
+        values.setFlag(ResourceValues::isReadableKey, true);
+        if (e.statOk) {
+            values.setTotalFileSize(isApplication ? size : e.size);
+            values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
+            values.setFileIdentifier(e.device, e.inode);
+            PerThread& mine = threads[e.thread];
+            if (e.device != mine.lastDevice) {
+                mine.lastDevice = e.device;
+                mine.lastVolume = volumeIndexOf(e.device, e.path);
+            }
+            if (mine.lastVolume) values.setVolume(*mine.lastVolume);
+        }
+        if (!ignoreFile(e.path, static_cast<std::int64_t>(size), values)) {
+            PerThread& mine = threads[e.thread];
+            mine.kept.push_back(KeptFile{size, mine.arena.store(e.path),
+                                         static_cast<std::uint32_t>(e.path.size()), values});
+        }
+        return isApplication ? WalkAction::skipDescendants : pastDirectory;
+    }, &scanStop);
+    walker_ = nullptr;
+
+    SizeGroups result;
+    if (scanStop) return result;
+
+    std::vector<KeptFile> all;
+    std::size_t total = 0;
+    for (auto& t : threads) total += t.kept.size();
+    all.reserve(total);
+    for (auto& t : threads) {
+        all.insert(all.end(), t.kept.begin(), t.kept.end());
+        std::vector<KeptFile>().swap(t.kept);
+    }
+    std::sort(all.begin(), all.end(), [](const KeptFile& a, const KeptFile& b) {
+        if (a.size != b.size) return a.size < b.size;
+        return a.pathView() < b.pathView();
+    });
+    // The same path reached from two roots is one file, not two.
+    all.erase(std::unique(all.begin(), all.end(),
+                          [](const KeptFile& a, const KeptFile& b) {
+                              return a.size == b.size && a.pathView() == b.pathView();
+                          }),
+              all.end());
+    result.recordedFiles = all.size();
+    for (std::size_t a = 0; a < all.size();) {
+        std::size_t b = a + 1;
+        while (b < all.size() && all[b].size == all[a].size) ++b;
+        if (b - a >= 2) {
+            SizeGroup group;
+            group.size = static_cast<std::int64_t>(all[a].size);
+            group.files.reserve(b - a);
+            for (std::size_t k = a; k < b; ++k)
+                group.files.push_back(ResourceValueURL{std::string(all[k].pathView()), all[k].values});
+            result.groups.push_back(std::move(group));
+        } else {
+            ++result.singleSizes;
+        }
+        a = b;
+    }
+    return result;
+}
+
+}  // namespace orvane::duplicates

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/RemoveType.h"
+#include "core/duplicates/ResourceValueURL.h"
+#include "core/duplicates/ScanManagerProtocol.h"
+#include "kit/DispatchQueue.h"
+#include "kit/OperationQueue.h"
+#include "platform/DiskInfo.h"
+#include "platform/Layout.h"
+#include "platform/Volume.h"
+
+namespace orvane::settings {
+class PerferenceInfo;
+}
+
+namespace orvane::duplicates {
+
+class TreeWalker;
+
+// Files of one exact size that share it with at least one other file.
+struct SizeGroup {
+    std::int64_t size = 0;
+    std::vector<ResourceValueURL> files;  // distinct paths, ascending
+};
+
+// The result of the enumeration: candidate groups by ascending size, and how many sizes
+// occurred once only (they need no reading, but count towards progress).
+struct SizeGroups {
+    std::vector<SizeGroup> groups;
+    std::size_t singleSizes = 0;
+    std::size_t recordedFiles = 0;
+};
+
+// The duplicate finder's driver: enumerates the chosen folders, groups the kept files by exact
+// size, confirms groups by content on hashing queues (several readers at once on solid-state
+// disks, one on rotating ones) and keeps the confirmed groups in lists by kind. One shared
+// instance serves the application; tests and the command line make their own.
+//
+// Results belong to the driver and are written only on appendQueue during a scan; read them
+// after scanFinished().
+class ScanManager : public std::enable_shared_from_this<ScanManager> {
+public:
+    // What the driver needs from its surroundings; tests hand in temporary places.
+    struct Environment {
+        std::shared_ptr<const platform::DiskInventory> diskInventory;  // null: all rotating
+        platform::Layout layout = platform::Layout::linuxLayout();
+        std::string settingsPath;   // "" → PerferenceInfo::defaultPath()
+        std::string homeDirectory;  // "" → kit::customHomeDirectory()
+        // Volume holding a path; defaults to platform::volumeOf.
+        std::function<std::optional<platform::VolumeInfo>(const std::string&)> volumeOf;
+        unsigned walkerThreads = 0;  // 0: one per core
+    };
+
+    static std::shared_ptr<ScanManager> create(Environment environment);
+    // The application's instance, made on first use with the running system's places. Registered
+    // for settings changes: a saved snapshot becomes scanPreference unless a scan runs.
+    static const std::shared_ptr<ScanManager>& shared();
+    ~ScanManager();
+    ScanManager(const ScanManager&) = delete;
+    ScanManager& operator=(const ScanManager&) = delete;
+
+    // ---- state, in the order the screens know it ----
+    std::atomic<bool> forceRemove{false};
+    std::vector<platform::DiskInfo> disks;
+    std::map<std::string, bool> volumeTypeOfDisk;  // volume mount point → solid state
+    kit::OperationQueue assembleSSDQueue{"com.orvane.duplicates.assembleSSD", 5};
+    kit::OperationQueue assembleHDDQueue{"com.orvane.duplicates.assembleHDD", 1};
+    kit::OperationQueue appendQueue{"com.orvane.duplicates.append", 1};
+    kit::OperationQueue removeQueue{"com.orvane.duplicates.remove", 1};
+
+    std::vector<DuplicateFilesPtr> totalFiles, documentFiles, pictureFiles, audioFiles, videoFiles,
+        otherFiles;
+    std::int64_t totalFilesCount = 0, documentFilesCount = 0, pictureFilesCount = 0,
+                 audioFilesCount = 0, videoFilesCount = 0, otherFilesCount = 0;
+    std::uint64_t totalFilesSize = 0, documentFilesSize = 0, pictureFilesSize = 0,
+                  audioFilesSize = 0, videoFilesSize = 0, otherFilesSize = 0;
+
+    std::vector<std::string> folderList;  // the roots of the next scan
+    std::optional<RemoveType> lastRemoveType;
+    std::weak_ptr<ScanManagerProtocol> delegate;
+
+    std::int64_t succeedRemoveCount = 0, failedRemoveCount = 0;
+    std::uint64_t succeedRemoveSize = 0;
+
+    std::atomic<bool> freeSizeNotEnought{false}, scaning{false}, scanFinished{false},
+        scanPause{false}, removeFinished{false}, scanStop{false}, removeStop{false};
+    std::optional<double> startTime, endTime;  // seconds since 1970
+    std::atomic<double> scanningProgress{0};
+
+    // The settings snapshot the ignore rules use; null lets everything through.
+    std::shared_ptr<const settings::PerferenceInfo> scanPreference() const;
+    void setScanPreference(std::shared_ptr<const settings::PerferenceInfo> preference);
+    // Applied to every fresh snapshot a scan takes (the command line's per-run flags).
+    std::function<void(settings::PerferenceInfo&)> preferenceOverride;
+
+    // ---- scanning ----
+    // Starts a scan of folderList and returns at once; the observer hears the rest.
+    void scanDuplicateFile();
+    // What the scanning screen does on a confirmed stop: flag, cancel waiting work, tell the
+    // observer. The scan still ends with scanFinished().
+    void stopScanning();
+    // Empties the result lists and zeroes the totals and progress; folderList and flags stay.
+    void resetScan();
+    void setScanPathsDiskType();
+    SizeGroups filterSameSize(const std::vector<std::string>& paths);
+    bool ignoreFile(std::string_view url, std::int64_t size, const ResourceValues& values) const;
+    bool whitePathIgnore(const std::string& url) const;
+    static bool isInsideFramework(std::string_view url);
+    // The roots a scan really walks: system places and other users' folders are left out.
+    std::vector<std::string> cleanRoots(const std::vector<std::string>& roots) const;
+    // Files and folders met by the running enumeration, for a progress line.
+    std::uint64_t enumeratedItems() const;
+    // Blocks until the running scan (if any) has sent scanFinished(). For the command line and
+    // tests; a screen waits for the observer call instead.
+    void waitUntilScanFinished();
+
+    // ---- removal (see ScanManagerRemove.cpp) ----
+    void removeDuplicateFiles(std::vector<DuplicateFilesPtr> groups, RemoveType type);
+    kit::DispatchQueue dataQueue{"com.orvane.data"};
+
+    const Environment& environment() const { return environment_; }
+
+private:
+    explicit ScanManager(Environment environment);
+    void scanBody(std::vector<std::string> roots);
+    void append(const DuplicateFilesPtr& group);
+    std::optional<std::uint32_t> volumeIndexOf(std::uint64_t device, std::string_view path);
+    std::shared_ptr<ScanManagerProtocol> observer() const { return delegate.lock(); }
+
+    Environment environment_;
+    mutable std::mutex preferenceMutex_;
+    std::shared_ptr<const settings::PerferenceInfo> scanPreference_;
+    std::mutex progressMutex_;
+    double progressCount_ = 0;
+    double progressTotal_ = 0;
+    std::mutex volumesMutex_;
+    std::map<std::uint64_t, std::optional<std::uint32_t>> volumesByDevice_;
+    std::atomic<TreeWalker*> walker_{nullptr};
+    std::mutex finishMutex_;
+    std::condition_variable finished_;
+    bool bodyRunning_ = false;
+};
+
+}  // namespace orvane::duplicates

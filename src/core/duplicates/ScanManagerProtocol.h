@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvane::duplicates {
+
+// What the duplicate and large-file drivers tell the screen watching them. Calls arrive on
+// background threads unless stated; observers move them to the main thread for drawing. Every
+// method has an empty default so an observer implements only what it shows.
+class ScanManagerProtocol {
+public:
+    virtual ~ScanManagerProtocol() = default;
+
+    virtual void startScan() {}
+    virtual void stopScan() {}
+    // Always the last call of a scan, also after stopScan(); results may be read from then on.
+    virtual void scanFinished() {}
+    // The file about to be read for comparison.
+    virtual void scaningPath(const std::string& /*path*/) {}
+    // Fraction of candidate groups finished, 0..1.
+    virtual void scanProgress(double /*value*/) {}
+
+    virtual void startRemove() {}
+    virtual void stopRemove() {}
+    virtual void removeFinished() {}
+    virtual void cleanProgress(double /*value*/, std::int64_t /*count*/) {}
+};
+
+}  // namespace orvane::duplicates

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DuplicatesRemoval.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
@@ -48,6 +49,9 @@ struct Options {
     bool json = false;
     bool quiet = false;
     std::string settingsPath;
+    bool autoSelect = false;
+    std::string remove;  // trash, delete or move=DIR
+    bool dryRun = false;
 };
 
 // "1048576", "10KB", "2.5 MB", "1GB" → bytes, in the decimal units the settings use.
@@ -211,6 +215,15 @@ int run(const Options& o) {
         std::fprintf(stderr, "orvane duplicates: %s\n", message.c_str());
         return kExitUsage;
     };
+    std::optional<duplicates::RemoveType> removeType;
+    if (!o.remove.empty()) {
+        std::string error;
+        if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
+        if (!o.autoSelect) return fail("--remove needs --auto-select: nothing is selected otherwise");
+        if (o.json) return fail("--remove prints one line per file; it cannot be combined with --json");
+    } else if (o.dryRun) {
+        return fail("--dry-run goes with --remove");
+    }
 
     std::vector<std::string> roots;
     for (const auto& raw : o.paths) {
@@ -314,6 +327,7 @@ int run(const Options& o) {
         std::fprintf(stderr, "orvane duplicates: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
+    if (removeType) return removeAutoSelected(manager, *removeType, o.dryRun);
     return kExitOk;
 }
 
@@ -334,6 +348,12 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                     "Only these kinds: video, audio, picture, document, other")
         ->delimiter(',');
     cmd->add_flag("--json", options->json, "Print one JSON object");
+    cmd->add_flag("--auto-select", options->autoSelect,
+                  "Select every copy but the first (smallest path) of each group");
+    cmd->add_option("--remove", options->remove,
+                    "Remove the selected copies: trash (undoable), delete (for good) or "
+                    "move=FOLDER");
+    cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
     cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
     cmd->add_option("--settings", options->settingsPath, "Settings file to use instead of the saved one");
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orvane::duplicates {
@@ -25,6 +26,15 @@ public:
     virtual void stopRemove() {}
     virtual void removeFinished() {}
     virtual void cleanProgress(double /*value*/, std::int64_t /*count*/) {}
+    // A removal run refused before touching anything (destination gone, no room for the
+    // copies); the message is for the user. No other removal call follows.
+    virtual void removeRefused(const std::string& /*message*/) {}
+    // Some items do not fit on `volumeName`: may the rest of this run delete for good instead?
+    // The answer may come later and from any thread; until then no further group starts.
+    virtual void confirmForceRemove(const std::string& /*volumeName*/,
+                                    std::function<void(bool)> answer) {
+        answer(false);
+    }
 };
 
 }  // namespace orvane::duplicates

@@ -1,0 +1,231 @@
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "Groups.h"
+#include "core/duplicates/DuplicateSelection.h"
+#include "core/duplicates/FileRemover.h"
+#include "core/duplicates/ScanManager.h"
+#include "platform/Volume.h"
+
+using namespace orvane::duplicates;
+using namespace orvane::duplicates::testing;
+using orvane::testing::TempTree;
+
+namespace {
+
+class Recorder final : public ScanManagerProtocol {
+public:
+    void startRemove() override { note("start"); }
+    void stopRemove() override { note("stop"); }
+    void removeFinished() override { note("finished"), end(); }
+    void removeRefused(const std::string& message) override {
+        {
+            std::lock_guard lock(mutex);
+            refusal = message;
+        }
+        note("refused");
+        end();
+    }
+    void cleanProgress(double value, std::int64_t count) override {
+        std::lock_guard lock(mutex);
+        progress.emplace_back(value, count);
+    }
+    void confirmForceRemove(const std::string&, std::function<void(bool)> answer) override {
+        answer(false);
+    }
+
+    void wait() {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(20), [this] { return ended; }));
+    }
+    std::vector<std::string> calls() {
+        std::lock_guard lock(mutex);
+        return events;
+    }
+
+    std::function<void()> onStart;
+    std::mutex mutex;
+    std::condition_variable done;
+    bool ended = false;
+    std::vector<std::string> events;
+    std::vector<std::pair<double, std::int64_t>> progress;
+    std::string refusal;
+
+private:
+    void note(const char* what) {
+        std::function<void()> hook;
+        {
+            std::lock_guard lock(mutex);
+            events.push_back(what);
+            if (std::string(what) == "start") hook = onStart;
+        }
+        if (hook) hook();
+    }
+    void end() {
+        std::lock_guard lock(mutex);
+        ended = true;
+        done.notify_all();
+    }
+};
+
+// A driver holding the given groups as scan results, counted as a scan would count them.
+std::shared_ptr<ScanManager> managerWith(const std::vector<DuplicateFilesPtr>& groups,
+                                         ScanManager::Environment env = {}) {
+    auto m = ScanManager::create(std::move(env));
+    for (const auto& g : groups) {
+        m->totalFiles.push_back(g);
+        m->totalFilesCount += static_cast<std::int64_t>(g->count());
+        m->totalFilesSize += g->totalSize;
+        if (g->infos().front()->fileType() == FileType::picture) {
+            m->pictureFiles.push_back(g);
+            m->pictureFilesCount += static_cast<std::int64_t>(g->count());
+            m->pictureFilesSize += g->totalSize;
+        } else {
+            m->otherFiles.push_back(g);
+            m->otherFilesCount += static_cast<std::int64_t>(g->count());
+            m->otherFilesSize += g->totalSize;
+        }
+    }
+    return m;
+}
+
+std::shared_ptr<Recorder> watch(ScanManager& m) {
+    auto r = std::make_shared<Recorder>();
+    m.delegate = r;
+    return r;
+}
+
+}  // namespace
+
+TEST(ScanManagerRemove, RemovesCheckedGroupsAndKeepsTheTotalsTrue) {
+    TempTree t;
+    auto photos = groupOf(t, {"a/p.jpg", "b/p.jpg", "c/p.jpg"}, std::string(1000, 'p'));
+    auto notes = groupOf(t, {"a/n.dat", "b/n.dat"}, std::string(10, 'n'));
+    auto untouched = groupOf(t, {"a/u.dat", "b/u.dat"}, std::string(10, 'u'));
+    DuplicateSelection::autoSelect({photos, notes, untouched});
+    // Off groups are never touched, whatever their files say.
+    untouched->selectState = SelectState::off;
+
+    auto m = managerWith({photos, notes, untouched});
+    auto rec = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
+    rec->wait();
+
+    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "finished"}));
+    EXPECT_FALSE(t.exists("b/p.jpg") || t.exists("c/p.jpg") || t.exists("b/n.dat"));
+    EXPECT_TRUE(t.exists("a/p.jpg") && t.exists("a/n.dat") && t.exists("b/u.dat"));
+    EXPECT_EQ(m->succeedRemoveCount, 3);
+    EXPECT_EQ(m->succeedRemoveSize, 2010u);
+    EXPECT_EQ(m->failedRemoveCount, 0);
+    EXPECT_EQ(m->totalFilesCount, 7 - 3);
+    EXPECT_EQ(m->totalFilesSize, 3040u - 2010u);
+    EXPECT_EQ(m->pictureFilesCount, 1);
+    EXPECT_EQ(m->pictureFilesSize, 1000u);
+    EXPECT_EQ(m->otherFilesCount, 3);
+    EXPECT_TRUE(m->removeFinished);
+    EXPECT_EQ(m->lastRemoveType, RemoveType::forever());
+    // Groups that lost copies stay listed, with what is left.
+    EXPECT_EQ(m->totalFiles.size(), 3u);
+    EXPECT_EQ(photos->count(), 1u);
+    ASSERT_EQ(rec->progress.size(), 3u);
+    EXPECT_DOUBLE_EQ(rec->progress.back().first, 1.0);
+    EXPECT_EQ(rec->progress.back().second, 3);
+}
+
+TEST(ScanManagerRemove, MissingDestinationFolderRefusesEverything) {
+    TempTree t;
+    auto g = groupOf(t, {"a/x", "b/x"}, "x");
+    DuplicateSelection::autoSelect({g});
+    auto m = managerWith({g});
+    auto rec = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::folder(t.path("no/such/folder")));
+    rec->wait();
+    EXPECT_EQ(rec->calls(), std::vector<std::string>{"refused"});
+    EXPECT_EQ(rec->refusal,
+              "The folder does not exist. Please choose another one. It may be moved, renamed or "
+              "deleted.");
+    EXPECT_TRUE(t.exists("b/x"));
+}
+
+TEST(ScanManagerRemove, NotEnoughRoomForTheCopiesRefusesBeforeTouchingAnything) {
+    TempTree t;
+    if (::access("/dev/shm", W_OK) != 0 || !FileRemover::needsCopy(t.root(), "/dev/shm"))
+        GTEST_SKIP() << "no second writable file system here";
+    char tmpl[] = "/dev/shm/orvane-driver-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(tmpl));
+    const std::string dest = tmpl;
+    auto g = groupOf(t, {"a/v.mov", "b/v.mov", "c/v.mov"}, std::string(4000, 'v'));
+    DuplicateSelection::autoSelect({g});
+    ScanManager::Environment env;
+    env.volumeOf = [](const std::string& path) -> std::optional<orvane::platform::VolumeInfo> {
+        auto v = orvane::platform::volumeOf(path);
+        if (v && path.rfind("/dev/shm", 0) == 0) {
+            v->name = "Backup";
+            v->freeBytes = 5000;  // room for one copy, not for two
+        }
+        return v;
+    };
+    auto m = managerWith({g}, env);
+    auto rec = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::folder(dest));
+    rec->wait();
+    EXPECT_EQ(rec->calls(), std::vector<std::string>{"refused"});
+    EXPECT_EQ(rec->refusal,
+              "There is insufficient space on disk Backup. Please choose to permanently delete "
+              "these files or you can free up 3 KB space on disk Backup before removing duplicate "
+              "files.");
+    EXPECT_TRUE(t.exists("b/v.mov") && t.exists("c/v.mov"));
+    EXPECT_TRUE(std::filesystem::is_empty(dest));
+    std::filesystem::remove_all(dest);
+}
+
+TEST(ScanManagerRemove, TrashOnTheSameVolumeNeedsNoRoom) {
+    TempTree t;
+    const std::string home = t.dir("home");
+    auto layout = orvane::platform::Layout::macLayout(t.root(), home);
+    auto g = groupOf(t, {"home/a/d.txt", "home/b/d.txt"}, "doc");
+    DuplicateSelection::autoSelect({g});
+    ScanManager::Environment env;
+    env.layout = layout;
+    env.volumeOf = [](const std::string& path) {
+        auto v = orvane::platform::volumeOf(path);
+        if (v) v->freeBytes = 0;  // a full disk: moving within it still works
+        return v;
+    };
+    std::filesystem::create_directories(layout.trash);
+    auto m = managerWith({g}, env);
+    auto rec = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::trash());
+    rec->wait();
+    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "finished"}));
+    EXPECT_TRUE(std::filesystem::exists(layout.trash + "/d.txt"));
+    EXPECT_FALSE(t.exists("home/b/d.txt"));
+}
+
+TEST(ScanManagerRemove, StopLeavesTheRestAndSaysSo) {
+    TempTree t;
+    auto g1 = groupOf(t, {"a/1", "b/1"}, "1");
+    auto g2 = groupOf(t, {"a/2", "b/2"}, "22");
+    DuplicateSelection::autoSelect({g1, g2});
+    auto m = managerWith({g1, g2});
+    auto rec = watch(*m);
+    std::weak_ptr<ScanManager> weak = m;
+    rec->onStart = [weak] {
+        if (auto s = weak.lock()) s->removeStop = true;
+    };
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
+    rec->wait();
+    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "stop", "finished"}));
+    EXPECT_TRUE(t.exists("b/1") && t.exists("b/2"));
+    EXPECT_EQ(m->succeedRemoveCount, 0);
+    // The next run starts clean: the stop of the last one does not carry over.
+    auto rec2 = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
+    rec2->wait();
+    EXPECT_FALSE(t.exists("b/1") || t.exists("b/2"));
+}

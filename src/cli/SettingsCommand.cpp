@@ -1,6 +1,8 @@
 // `orvane settings`: shows the scanner settings as the scanners will see them, changes one of
 // them under the same rules as the preferences window, or puts the defaults back.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -182,6 +184,67 @@ int setValue(const std::string& key, const std::vector<std::string>& values) {
     return kExitOk;
 }
 
+// The white lists by the names a person would use, or by their stored key.
+std::optional<std::string_view> listKey(const std::string& name) {
+    namespace k = settings::prefkey;
+    if (name == "duplicates" || name == k::whiteListPath) return k::whiteListPath;
+    if (name == "photos" || name == k::dupImagesWhiteListPath) return k::dupImagesWhiteListPath;
+    if (name == "large-files" || name == k::largeFileWhiteListPath) return k::largeFileWhiteListPath;
+    return std::nullopt;
+}
+
+std::string absolute(const std::string& path) {
+    std::error_code ec;
+    std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
+    if (ec) out = path;
+    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    return out;
+}
+
+int editList(const std::string& list, const std::vector<std::string>& paths, bool add) {
+    const auto key = listKey(list);
+    if (!key) {
+        std::fprintf(stderr,
+                     "orvane settings: '%s' is not a folder list (duplicates, photos or "
+                     "large-files)\n",
+                     list.c_str());
+        return kExitUsage;
+    }
+    PerferenceInfo info;
+    Dictionary data = info.unreadable ? info.dic : info.dataDict;
+    std::vector<std::string> wanted;
+    for (const std::string& p : paths) wanted.push_back(absolute(p));
+    std::vector<std::string> changed;
+    if (add) {
+        changed = settings::SettingsValidator::addPaths(data, *key, wanted);
+    } else {
+        std::vector<std::string> current = data.stringArray(*key).value_or(std::vector<std::string>{});
+        for (const std::string& p : wanted) {
+            auto it = std::find(current.begin(), current.end(), p);
+            if (it == current.end()) continue;
+            settings::SettingsValidator::removePathAt(data, *key,
+                                                      static_cast<std::size_t>(it - current.begin()));
+            current.erase(it);
+            changed.push_back(p);
+        }
+    }
+    if (!changed.empty()) {
+        settings::SaveResult saved = settings::setPerenceInfo(data, info.path);
+        if (!saved.ok) {
+            std::fprintf(stderr, "orvane settings: the settings could not be saved: %s\n",
+                         kit::displayPath(saved.error).c_str());
+            return kExitFailure;
+        }
+    }
+    for (const std::string& p : wanted) {
+        const bool did = std::find(changed.begin(), changed.end(), p) != changed.end();
+        std::printf("%s %s\n",
+                    add ? (did ? "added" : "already listed") : (did ? "removed" : "not listed"),
+                    kit::displayPath(p).c_str());
+    }
+    return kExitOk;
+}
+
 int resetAll() {
     settings::SaveResult saved =
         settings::setPerenceInfo(PerferenceInfo::defaultDictionary(), PerferenceInfo::defaultPath());
@@ -212,10 +275,22 @@ void addSettingsCommand(CLI::App& app, Action& action) {
     set->add_option("values", *values, "New value");
     auto* reset = cmd->add_subcommand("reset", "Put every setting back to its default");
 
-    cmd->callback([&action, json, key, values, set, reset] {
-        action = [json, key, values, set, reset]() -> int {
+    auto list = std::make_shared<std::string>();
+    auto paths = std::make_shared<std::vector<std::string>>();
+    auto* addPath = cmd->add_subcommand(
+        "add-path", "Leave folders out of a scan: LIST is duplicates, photos or large-files");
+    addPath->add_option("list", *list, "duplicates, photos or large-files")->required();
+    addPath->add_option("paths", *paths, "Folders to leave out")->required();
+    auto* removePath = cmd->add_subcommand("remove-path", "Scan folders left out before again");
+    removePath->add_option("list", *list, "duplicates, photos or large-files")->required();
+    removePath->add_option("paths", *paths, "Folders to scan again")->required();
+
+    cmd->callback([&action, json, key, values, set, reset, list, paths, addPath, removePath] {
+        action = [json, key, values, set, reset, list, paths, addPath, removePath]() -> int {
             if (set->parsed()) return setValue(*key, *values);
             if (reset->parsed()) return resetAll();
+            if (addPath->parsed()) return editList(*list, *paths, true);
+            if (removePath->parsed()) return editList(*list, *paths, false);
             PerferenceInfo info;
             warnIfDamaged(info);
             return *json ? showJson(info) : showHuman(info);

@@ -119,4 +119,20 @@ TEST_F(SettingsCli, ResetPutsTheDefaultsBack) {
     EXPECT_EQ(readPlistFile(plistPath()).dict, PerferenceInfo::defaultDictionary());
 }
 
+TEST_F(SettingsCli, FolderListsGainAndLosePathsWithoutDuplicates) {
+    const std::string a = tree.dir("skip/a"), b = tree.dir("skip/b");
+    ASSERT_EQ(run("add-path duplicates '" + a + "'").code, 0);
+    const auto r = run("add-path duplicates '" + a + "' '" + b + "/'");
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("already listed " + a), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("added " + b), std::string::npos);
+    EXPECT_EQ(PerferenceInfo(plistPath()).whiteListPath, (std::vector<std::string>{a, b}));
+    ASSERT_EQ(run("add-path large-files '" + b + "'").code, 0);
+    EXPECT_EQ(PerferenceInfo(plistPath()).largeFileWhiteListPath, std::vector<std::string>{b});
+
+    ASSERT_EQ(run("remove-path duplicates '" + a + "'").code, 0);
+    EXPECT_EQ(PerferenceInfo(plistPath()).whiteListPath, std::vector<std::string>{b});
+    EXPECT_EQ(run("add-path music '" + a + "'").code, 2);
+}
+
 #endif

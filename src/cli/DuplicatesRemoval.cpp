@@ -2,7 +2,9 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +29,7 @@ void onStop(int) { gStop = 1; }
 class RemovalObserver final : public duplicates::ScanManagerProtocol {
 public:
     void removeFinished() override { finish({}); }
+    void cleanProgress(double value, std::int64_t) override { progress = value; }
     void removeRefused(const std::string& message) override { finish(message); }
     void confirmForceRemove(const std::string& volume, std::function<void(bool)> answer) override {
         // Nobody can be asked here; deleting for good was not what the command asked for.
@@ -42,6 +45,8 @@ public:
         std::unique_lock lock(mutex_);
         return done_.wait_for(lock, timeout, [this] { return finished_; });
     }
+    std::atomic<double> progress{0};
+
     std::string refusal() {
         std::lock_guard lock(mutex_);
         return refusal_;
@@ -137,12 +142,16 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
 
     manager->removeDuplicateFiles(groups, type);
     bool stopped = false;
+    const bool showProgress = ::isatty(STDERR_FILENO);
     while (!observer->waitFor(std::chrono::milliseconds(100))) {
         if (gStop && !stopped) {
             stopped = true;
             manager->removeStop = true;
         }
+        if (showProgress)
+            std::fprintf(stderr, "\rRemoving… %3.0f%%", observer->progress.load() * 100);
     }
+    if (showProgress) std::fprintf(stderr, "\r%20s\r", "");
     ::sigaction(SIGINT, &previous, nullptr);
 
     if (const std::string refusal = observer->refusal(); !refusal.empty()) {

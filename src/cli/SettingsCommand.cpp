@@ -181,6 +181,9 @@ int setValue(const std::string& key, const std::vector<std::string>& values) {
     if (stored && stored->isString()) shown = kit::displayPath(stored->asString());
     if (stored && stored->isBool()) shown = stored->asBool() ? "true" : "false";
     std::printf("%s = %s\n", key.c_str(), shown.empty() ? "(empty)" : shown.c_str());
+    if (key == settings::prefkey::autoStartup)
+        std::printf("Only the stored setting changed; the Orvane window registers or removes "
+                    "the login item itself.\n");
     return kExitOk;
 }
 

@@ -147,6 +147,32 @@ TEST(RemoveOperation, VanishedAndReplacedFilesAreReportedAndLeft) {
     EXPECT_FALSE(t.exists("d/v.txt"));
 }
 
+TEST(RemoveOperation, NeverRemovesTheLastCopyWhenTheKeptOneVanished) {
+    TempTree t;
+    auto g = groupOf(t, {"a/k.doc", "b/k.doc", "c/k.doc"}, "keep one");
+    DuplicateSelection::autoSelect({g});
+    std::filesystem::remove(t.path("a/k.doc"));  // the copy meant to stay
+    RemovalRun run(RemoveType::trash());
+    run.remove({g});
+    EXPECT_TRUE(t.exists("b/k.doc") && t.exists("c/k.doc"));
+    EXPECT_EQ(run.failed, 3);  // the vanished one, and the two that must stay now
+    ASSERT_TRUE(g->infos()[1]->removeError);
+    EXPECT_EQ(g->infos()[1]->removeError->code, kRemoveErrorLastCopy);
+
+    // Moving them elsewhere loses nothing, so it goes ahead.
+    const std::string dest = t.dir("dest");
+    RemovalRun move(RemoveType::folder(dest), dest);
+    move.remove({g});
+    EXPECT_FALSE(t.exists("b/k.doc") || t.exists("c/k.doc"));
+
+    // Every copy checked on purpose: all of them go.
+    auto all = groupOf(t, {"x/all.txt", "y/all.txt"}, "all");
+    DuplicateSelection::setGroupChecked(*all, true);
+    RemovalRun forever(RemoveType::forever());
+    forever.remove({all});
+    EXPECT_FALSE(t.exists("x/all.txt") || t.exists("y/all.txt"));
+}
+
 TEST(RemoveOperation, StopLeavesEverythingUntouched) {
     TempTree t;
     auto g = groupOf(t, {"a/s", "b/s"}, "x");

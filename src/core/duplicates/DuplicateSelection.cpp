@@ -57,7 +57,8 @@ std::string firstName(const DuplicateFiles& group) {
 }  // namespace
 
 bool DuplicateSelection::localizedStandardLess(std::string_view a, std::string_view b) {
-    const auto collator = makeCollator();
+    // Callers may compare in a loop; one collator per thread keeps that cheap and unshared.
+    thread_local const std::unique_ptr<icu::Collator> collator = makeCollator();
     if (!collator) return a < b;
     return sortKey(*collator, a) < sortKey(*collator, b);
 }

@@ -26,6 +26,7 @@ struct ScannedIdentity {
 inline constexpr int kRemoveErrorMissing = 1;   // gone since the scan
 inline constexpr int kRemoveErrorChanged = -2;  // another file, or rewritten, since the scan
 inline constexpr int kRemoveErrorTrash = -3;    // the Trash refused it
+inline constexpr int kRemoveErrorLastCopy = -4; // the copies meant to stay are gone
 
 struct RemovalResult {
     bool ok = false;

@@ -69,6 +69,17 @@ void RemoveOperation::main() {
     const RemoveRunContext& ctx = *context_;
     if (isCancelled() || ctx.removeStop->load()) return;
 
+    // The user kept a copy in this group; if every kept copy has vanished or changed since the
+    // scan, removing the others would lose the content. Moving them away loses nothing.
+    bool keepsSome = false, keptSurvives = false;
+    for (const auto& file : files->infos()) {
+        if (file->selected) continue;
+        keepsSome = true;
+        if (!FileRemover::checkStillScanned(file->path(), identityOf(*file))) keptSurvives = true;
+    }
+    const bool guardLastCopy =
+        keepsSome && !keptSurvives && ctx.type.kind != RemoveType::Kind::folder;
+
     for (const std::shared_ptr<FileInfo>& file : files->infos()) {
         if (ctx.removeStop->load()) break;
         struct stat st {};
@@ -82,6 +93,13 @@ void RemoveOperation::main() {
             continue;
         }
         if (!file->selected) continue;
+        if (guardLastCopy) {
+            file->removeError = RemoveError{
+                kRemoveErrorLastCopy,
+                kit::localized("Left in place: the copy you chose to keep no longer exists.")};
+            if (ctx.onFailure) ctx.onFailure(*file);
+            continue;
+        }
         const bool moving = ctx.type.kind != RemoveType::Kind::forever && !ctx.forceRemove->load();
         if (moving && !roomFor(*file)) continue;
 

@@ -83,6 +83,18 @@ TEST(PlistValue, RejectsAnythingThatIsNotADictionaryPlist) {
     EXPECT_FALSE(parsePlist("bplist00garbage"));
 }
 
+TEST(PlistValue, HostileNestingIsRefusedNotACrash) {
+    auto nested = [](int levels) {
+        std::string s = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>";
+        for (int i = 0; i < levels; ++i) s += "<array>";
+        s += "<array/><string>x</string>";
+        for (int i = 0; i < levels; ++i) s += "</array>";
+        return s + "</dict></plist>";
+    };
+    EXPECT_TRUE(parsePlist(nested(20)));
+    EXPECT_FALSE(parsePlist(nested(1'000'000)));
+}
+
 TEST(PlistFile, ReportsMissingUnreadableAndOk) {
     TempTree t;
     EXPECT_EQ(readPlistFile(t.path("none.plist")).status, PlistReadResult::Status::missing);

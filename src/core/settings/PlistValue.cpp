@@ -128,9 +128,16 @@ plist_t toNode(const PlistValue& value) {
     return toNode(value.asDictionary());
 }
 
-std::optional<PlistValue> fromNode(plist_t node);
+// Nothing we store nests more than a few levels; a file nested deeper than this is not ours and
+// must not exhaust the stack on its way in.
+constexpr int kMaxDepth = 64;
 
-Dictionary dictFromNode(plist_t node) {
+struct TooDeep {};
+
+std::optional<PlistValue> fromNode(plist_t node, int depth);
+
+Dictionary dictFromNode(plist_t node, int depth) {
+    if (depth > kMaxDepth) throw TooDeep{};
     Dictionary dict;
     plist_dict_iter it = nullptr;
     plist_dict_new_iter(node, &it);
@@ -144,7 +151,7 @@ Dictionary dictFromNode(plist_t node) {
             break;
         }
         if (key) {
-            if (auto v = fromNode(child)) dict.set(key, std::move(*v));
+            if (auto v = fromNode(child, depth + 1)) dict.set(key, std::move(*v));
             std::free(key);
         }
     }
@@ -152,7 +159,8 @@ Dictionary dictFromNode(plist_t node) {
     return dict;
 }
 
-std::optional<PlistValue> fromNode(plist_t node) {
+std::optional<PlistValue> fromNode(plist_t node, int depth) {
+    if (depth > kMaxDepth) throw TooDeep{};
     switch (plist_get_node_type(node)) {
         case PLIST_BOOLEAN: {
             std::uint8_t b = 0;
@@ -180,11 +188,12 @@ std::optional<PlistValue> fromNode(plist_t node) {
             Array a;
             const std::uint32_t n = plist_array_get_size(node);
             for (std::uint32_t i = 0; i < n; ++i)
-                if (auto v = fromNode(plist_array_get_item(node, i))) a.push_back(std::move(*v));
+                if (auto v = fromNode(plist_array_get_item(node, i), depth + 1))
+                    a.push_back(std::move(*v));
             return PlistValue(std::move(a));
         }
         case PLIST_DICT:
-            return PlistValue(dictFromNode(node));
+            return PlistValue(dictFromNode(node, depth + 1));
         default:
             return std::nullopt;
     }
@@ -202,14 +211,44 @@ std::string toXmlPlist(const Dictionary& dict) {
     return out;
 }
 
+namespace {
+
+// The parser and its clean-up both recurse once per level, so a hostile file nested a million
+// levels deep would crash them: measure the nesting of the XML text before parsing it.
+bool nestingWithinLimit(std::string_view xml) {
+    int depth = 0;
+    for (std::size_t i = xml.find('<'); i != std::string_view::npos; i = xml.find('<', i + 1)) {
+        std::string_view tag = xml.substr(i + 1, 7);
+        const bool closing = !tag.empty() && tag.front() == '/';
+        if (closing) tag.remove_prefix(1);
+        if (!tag.starts_with("array") && !tag.starts_with("dict")) continue;
+        const std::size_t end = xml.find('>', i);
+        if (end == std::string_view::npos) return true;  // truncated: the parser refuses it
+        if (xml[end - 1] == '/') continue;               // <array/> holds nothing
+        depth += closing ? -1 : 1;
+        if (depth > kMaxDepth) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<Dictionary> parsePlist(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
         return std::nullopt;
+    // Every file of ours is XML; a binary property list is accepted only when small enough
+    // that its nesting cannot matter.
+    const bool binary = bytes.starts_with("bplist");
+    if (binary ? bytes.size() > 4096 : !nestingWithinLimit(bytes)) return std::nullopt;
     plist_t raw = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
     PlistPtr root(raw);
     if (!raw || plist_get_node_type(raw) != PLIST_DICT) return std::nullopt;
-    return dictFromNode(raw);
+    try {
+        return dictFromNode(raw, 0);
+    } catch (const TooDeep&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace orvane::settings

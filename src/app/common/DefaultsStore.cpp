@@ -1,50 +1,29 @@
 #include "app/common/DefaultsStore.h"
 
-#include <QSettings>
-
-#include <memory>
-
-#include "kit/Paths.h"
+#include "core/settings/UserDefaults.h"
 
 namespace orvane::app {
 
 namespace {
 
-std::unique_ptr<QSettings> open() {
-    const std::string file = kit::joinPath(kit::applicationSupportDirectory(), "defaults.ini");
-    return std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat);
-}
-
-QString key(const std::string& k) { return QString::fromStdString(k); }
+// A fresh view of the shared defaults file per call: the file is tiny, and this way the window
+// sees what the command line wrote and a test's private home is honoured.
+settings::UserDefaults open() { return settings::UserDefaults(settings::UserDefaults::defaultPath()); }
 
 }  // namespace
 
-std::optional<std::string> DefaultsStore::string(const std::string& k) {
-    auto s = open();
-    if (!s->contains(key(k))) return std::nullopt;
-    // Paths are stored as their bytes so a name that is not UTF-8 comes back unchanged.
-    return s->value(key(k)).toByteArray().toStdString();
+std::optional<std::string> DefaultsStore::string(const std::string& key) {
+    return open().stringForKey(key);
 }
 
-void DefaultsStore::setString(const std::string& k, const std::string& value) {
-    auto s = open();
-    s->setValue(key(k), QByteArray::fromStdString(value));
+void DefaultsStore::setString(const std::string& key, const std::string& value) {
+    open().setString(key, value);
 }
 
-std::optional<bool> DefaultsStore::boolean(const std::string& k) {
-    auto s = open();
-    if (!s->contains(key(k))) return std::nullopt;
-    return s->value(key(k)).toBool();
-}
+std::optional<bool> DefaultsStore::boolean(const std::string& key) { return open().boolForKey(key); }
 
-void DefaultsStore::setBool(const std::string& k, bool value) {
-    auto s = open();
-    s->setValue(key(k), value);
-}
+void DefaultsStore::setBool(const std::string& key, bool value) { open().setBool(key, value); }
 
-void DefaultsStore::remove(const std::string& k) {
-    auto s = open();
-    s->remove(key(k));
-}
+void DefaultsStore::remove(const std::string& key) { open().removeObject(key); }
 
 }  // namespace orvane::app

@@ -1,20 +1,17 @@
 #include "app/shell/StartupChecks.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <QPointer>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QWidget>
 
-#include <cerrno>
-#include <cstdlib>
 
 #include "app/common/Alerts.h"
 #include "app/common/Text.h"
 #include "app/shell/PathLimitTipWindowController.h"
 #include "kit/Paths.h"
+#include "platform/Layout.h"
+#include "platform/Trash.h"
 
 namespace orvane::app {
 
@@ -22,21 +19,9 @@ bool StartupChecks::isSpaceInsufficient(std::uint64_t freeBytes) {
     return freeBytes / 1000 / 1000 < 200;
 }
 
-std::string StartupChecks::trashFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::string base = data && *data ? std::string(data)
-                                     : kit::joinPath(kit::customHomeDirectory(), ".local/share");
-    return kit::joinPath(base, "Trash");
-}
+std::string StartupChecks::trashFolder() { return platform::Layout::linuxLayout().trash; }
 
-bool StartupChecks::isTrashReadable(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return false;
-    ::closedir(dir);
-    return true;
-}
+bool StartupChecks::isTrashReadable(const std::string& path) { return platform::canReadTrashFolder(path); }
 
 std::optional<std::uint64_t> StartupChecks::homeFreeSpace(const std::string& home) {
     QStorageInfo info(QString::fromStdString(home));

@@ -45,7 +45,7 @@ void MainViewController::displayViewWithType(ModuleType type) {
     }
     content_->setCurrentWidget(screen);
     currentViewCtr_ = screen;
-    emit moduleDisplayed(type);
+    Q_EMIT moduleDisplayed(type);
 }
 
 void MainViewController::functionDidSelected(ModuleType type, std::function<void(bool)> completion) {

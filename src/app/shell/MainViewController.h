@@ -43,7 +43,7 @@ public:
     // The wait before the module on show is asked, so the click's highlight is drawn first.
     static constexpr int kBackToHomeDelayMs = 110;
 
-signals:
+Q_SIGNALS:
     void moduleDisplayed(ModuleType type);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
 namespace orvane::app {
@@ -12,6 +13,7 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
     // One line per module whose screens are built:
     //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
     static std::map<ModuleType, ModuleScreenFactory> table = {
+        {ModuleType::duplicateFiles, []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
     };
     return table;
 }

@@ -1,0 +1,86 @@
+#include "app/duplicates/RemoveFinishedView.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/common/Styles.h"
+#include "app/common/Text.h"
+#include "app/shell/Icons.h"
+
+namespace orvane::app {
+
+RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("removeFinished"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(40, 30, 40, 30);
+    layout->setSpacing(10);
+    layout->addStretch(1);
+    icon_ = new QLabel(this);
+    icon_->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon_);
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("finishedTitle"));
+    title_->setAlignment(Qt::AlignCenter);
+    title_->setStyleSheet(styles::title());
+    layout->addWidget(title_);
+    detail_ = new QLabel(this);
+    detail_->setObjectName(QStringLiteral("finishedDetail"));
+    detail_->setAlignment(Qt::AlignCenter);
+    detail_->setStyleSheet(styles::subtitle());
+    layout->addWidget(detail_);
+    layout->addSpacing(8);
+    failureTitle_ = new QLabel(this);
+    failureTitle_->setStyleSheet(QStringLiteral("color: #c2463b; font-weight: 600;"));
+    layout->addWidget(failureTitle_);
+    failures_ = new QTreeWidget(this);
+    failures_->setObjectName(QStringLiteral("failureList"));
+    failures_->setColumnCount(2);
+    failures_->setHeaderLabels({loc("File"), loc("Reason")});
+    failures_->setRootIsDecorated(false);
+    failures_->setUniformRowHeights(true);
+    failures_->setTextElideMode(Qt::ElideMiddle);
+    failures_->header()->resizeSection(0, 380);
+    failures_->setMaximumHeight(220);
+    failures_->setStyleSheet(QStringLiteral(
+        "QTreeWidget { border: 1px solid #e3e8ef; border-radius: 6px; font-size: 12px; }"
+        "QTreeWidget::item { padding: 4px 2px; }"
+        "QHeaderView::section { background: #ffffff; border: none; border-bottom: 1px solid #e3e8ef;"
+        " padding: 5px 4px; color: #6b7785; }"));
+    layout->addWidget(failures_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    newScan_ = new QPushButton(loc("New Scan"), this);
+    newScan_->setObjectName(QStringLiteral("newScanButton"));
+    newScan_->setStyleSheet(styles::secondaryButton());
+    buttons->addWidget(newScan_);
+    done_ = new QPushButton(loc("Back to Results"), this);
+    done_->setObjectName(QStringLiteral("doneButton"));
+    done_->setStyleSheet(styles::primaryButton());
+    buttons->addWidget(done_);
+    buttons->addStretch(1);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->addStretch(2);
+}
+
+void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize, bool interrupted,
+                                    const std::vector<Failure>& failures) {
+    icon_->setPixmap(appIcon(QStringLiteral("done")).pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
+    title_->setText(interrupted ? loc("Remove interrupted") : loc("Removed Successfully"));
+    detail_->setText(locFormat("%@ files removed, %@ freed", {countText(removedCount), sizeText(removedSize)}));
+    failures_->clear();
+    failureTitle_->setVisible(!failures.empty());
+    failures_->setVisible(!failures.empty());
+    failureTitle_->setText(locFormat("%@ files could not be removed:", {countText(static_cast<long long>(failures.size()))}));
+    for (const Failure& f : failures) {
+        auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), qs(f.reason)});
+        item->setToolTip(0, displayPath(f.path));
+        item->setToolTip(1, qs(f.reason));
+    }
+}
+
+}  // namespace orvane::app

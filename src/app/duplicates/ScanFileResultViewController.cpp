@@ -1,0 +1,397 @@
+#include "app/duplicates/ScanFileResultViewController.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <mutex>
+#include <thread>
+
+#include "app/common/Alerts.h"
+#include "app/common/ScanningViewController.h"
+#include "app/common/Styles.h"
+#include "app/common/Text.h"
+#include "app/duplicates/DuplicateResultModel.h"
+#include "app/duplicates/DuplicateResultView.h"
+#include "app/duplicates/RemoveFinishedView.h"
+#include "app/duplicates/RemovingProgressWindowController.h"
+#include "app/shell/Icons.h"
+#include "app/shell/MainThread.h"
+#include "core/duplicates/DuplicateSelection.h"
+#include "core/duplicates/ScanManager.h"
+
+namespace orvane::app {
+
+using duplicates::ScanManager;
+
+// Receives the manager's reports on its threads and hands them to the screen on the GUI thread.
+// Frequent reports (the path being read, progress) are coalesced: only the latest value is
+// delivered, so a scan of a million small files cannot flood the event loop.
+class ScanFileResultViewController::Observer : public duplicates::ScanManagerProtocol {
+public:
+    explicit Observer(ScanFileResultViewController* screen) : screen_(screen) {}
+
+    void detach() { screen_.store(nullptr); }
+
+    void stopScan() override {
+        post([](ScanFileResultViewController& s) { s.onStopScan(); });
+    }
+    void scanFinished() override {
+        post([](ScanFileResultViewController& s) { s.onScanFinished(); });
+    }
+    void scaningPath(const std::string& path) override {
+        {
+            std::lock_guard lock(mutex_);
+            path_ = path;
+        }
+        flushScanSoon();
+    }
+    void scanProgress(double value) override {
+        {
+            std::lock_guard lock(mutex_);
+            progress_ = std::max(progress_, value);
+        }
+        flushScanSoon();
+    }
+    void startRemove() override {
+        post([](ScanFileResultViewController& s) { s.onStartRemove(); });
+    }
+    void removeFinished() override {
+        post([](ScanFileResultViewController& s) { s.onRemoveFinished(); });
+    }
+    void cleanProgress(double value, std::int64_t count) override {
+        {
+            std::lock_guard lock(mutex_);
+            cleanValue_ = value;
+            cleanCount_ = count;
+        }
+        if (cleanPending_.exchange(true)) return;
+        post([this](ScanFileResultViewController& s) {
+            cleanPending_ = false;
+            double value;
+            std::int64_t count;
+            {
+                std::lock_guard lock(mutex_);
+                value = cleanValue_;
+                count = cleanCount_;
+            }
+            s.onCleanProgress(value, count);
+        });
+    }
+    void removeRefused(const std::string& message) override {
+        post([message](ScanFileResultViewController& s) { s.onRemoveRefused(message); });
+    }
+    void confirmForceRemove(const std::string& volume, std::function<void(bool)> answer) override {
+        if (!screen_.load()) {
+            answer(false);
+            return;
+        }
+        post([volume, answer](ScanFileResultViewController& s) { s.onConfirmForceRemove(volume, answer); });
+    }
+
+    void resetProgress() {
+        std::lock_guard lock(mutex_);
+        progress_ = 0;
+        path_.clear();
+    }
+
+private:
+    template <class F>
+    void post(F&& fn) {
+        ScanFileResultViewController* screen = screen_.load();
+        if (!screen) return;
+        QPointer<ScanFileResultViewController> guard(screen);
+        onMainThread(screen, [guard, fn = std::forward<F>(fn)]() mutable {
+            if (guard) fn(*guard);
+        });
+    }
+
+    void flushScanSoon() {
+        if (scanPending_.exchange(true)) return;
+        post([this](ScanFileResultViewController& s) {
+            scanPending_ = false;
+            double value;
+            std::string path;
+            {
+                std::lock_guard lock(mutex_);
+                value = progress_;
+                path = path_;
+            }
+            s.onScanProgress(value, path);
+        });
+    }
+
+    std::atomic<ScanFileResultViewController*> screen_;
+    std::mutex mutex_;
+    std::string path_;
+    double progress_ = 0;
+    double cleanValue_ = 0;
+    std::int64_t cleanCount_ = 0;
+    std::atomic<bool> scanPending_{false};
+    std::atomic<bool> cleanPending_{false};
+};
+
+namespace {
+
+QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString& title, QPushButton** button,
+                         const QString& buttonText) {
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    layout->addStretch(2);
+    auto* icon = new QLabel(page);
+    icon->setPixmap(appIcon(iconName).pixmap(88, 88));
+    icon->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon);
+    auto* text = new QLabel(title, page);
+    text->setObjectName(QStringLiteral("pageTitle"));
+    text->setAlignment(Qt::AlignCenter);
+    text->setStyleSheet(styles::title());
+    layout->addWidget(text);
+    if (button) {
+        layout->addSpacing(12);
+        *button = new QPushButton(buttonText, page);
+        (*button)->setStyleSheet(styles::primaryButton());
+        (*button)->setMinimumWidth(160);
+        layout->addWidget(*button, 0, Qt::AlignHCenter);
+    }
+    layout->addStretch(3);
+    return page;
+}
+
+}  // namespace
+
+ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanManager> manager, QWidget* parent)
+    : QWidget(parent), manager_(std::move(manager)), counterReadPending_(std::make_shared<std::atomic<bool>>(false)) {
+    setObjectName(QStringLiteral("scanFileResult"));
+    observer_ = std::make_shared<Observer>(this);
+    manager_->delegate = observer_;
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    pages_ = new QStackedWidget(this);
+    layout->addWidget(pages_);
+
+    scanning_ = new ScanningViewController(ModuleType::duplicateFiles, pages_);
+    pages_->addWidget(scanning_);
+    std::weak_ptr<ScanManager> weak = manager_;
+    scanning_->isDriverStopping = [weak] {
+        auto m = weak.lock();
+        return m && m->scanStop.load();
+    };
+    scanning_->stopConfirmed = [weak] {
+        if (auto m = weak.lock()) m->stopScanning();
+    };
+
+    result_ = new DuplicateResultView(pages_);
+    pages_->addWidget(result_);
+    connect(result_->backButton(), &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+    result_->removeRequested = [this](std::vector<duplicates::DuplicateFilesPtr> groups, duplicates::RemoveType type) {
+        // The groups are the manager's: from here until the run ends only the removal touches
+        // them, so the lists stop showing them now.
+        displayType_ = DisplayViewType::displayViewTypeRemoving;
+        result_->model()->setGroups({});
+        pages_->setCurrentWidget(removing_);
+        if (setListEnabled) setListEnabled(false);
+        sheet_ = new RemovingProgressWindowController(window());
+        sheet_->setAttribute(Qt::WA_DeleteOnClose);
+        std::weak_ptr<ScanManager> weakManager = manager_;
+        sheet_->stopBlock = [weakManager] {
+            if (auto m = weakManager.lock()) m->removeStop = true;
+        };
+        sheet_->open();
+        manager_->removeDuplicateFiles(std::move(groups), std::move(type));
+    };
+
+    QPushButton* emptyBack = nullptr;
+    empty_ = makeMessagePage(pages_, QStringLiteral("empty"), loc("There's nothing to clean up."), &emptyBack, loc("Back"));
+    empty_->setObjectName(QStringLiteral("emptyResult"));
+    connect(emptyBack, &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+    pages_->addWidget(empty_);
+    removing_ = makeMessagePage(pages_, QStringLiteral("leftList_duplicate"), loc("Removing..."), nullptr, {});
+    pages_->addWidget(removing_);
+    finished_ = new RemoveFinishedView(pages_);
+    pages_->addWidget(finished_);
+    connect(finished_->doneButton(), &QPushButton::clicked, this, &ScanFileResultViewController::showResults);
+    connect(finished_->newScanButton(), &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+
+    counterTimer_.setInterval(250);
+    connect(&counterTimer_, &QTimer::timeout, this, &ScanFileResultViewController::pollCounters);
+}
+
+ScanFileResultViewController::~ScanFileResultViewController() {
+    observer_->detach();
+    stopWork();
+}
+
+QWidget* ScanFileResultViewController::currentPage() const { return pages_->currentWidget(); }
+
+void ScanFileResultViewController::startScan() {
+    displayType_ = DisplayViewType::displayViewTypeScanning;
+    result_->model()->setGroups({});
+    pages_->setCurrentWidget(scanning_);
+    scanning_->startScanning();
+    observer_->resetProgress();
+    if (setListEnabled) setListEnabled(false);
+    scanRunning_ = true;
+    counterTimer_.start();
+    // The scan call itself reads the settings file; the window should not wait for that.
+    std::shared_ptr<ScanManager> manager = manager_;
+    std::thread([manager] { manager->scanDuplicateFile(); }).detach();
+}
+
+void ScanFileResultViewController::pollCounters() {
+    // The totals are written on the append queue while the scan runs; reading them there keeps
+    // reader and writers in line.
+    if (counterReadPending_->exchange(true)) return;
+    std::weak_ptr<ScanManager> weak = manager_;
+    QPointer<ScanFileResultViewController> self(this);
+    auto pending = counterReadPending_;
+    manager_->appendQueue.addOperation([weak, self, pending] {
+        auto m = weak.lock();
+        if (!m) {
+            *pending = false;
+            return;
+        }
+        const std::uint64_t documents = m->documentFilesSize;
+        const std::uint64_t media = m->pictureFilesSize + m->videoFilesSize;
+        const std::uint64_t others = m->audioFilesSize + m->otherFilesSize;
+        const long long count = m->totalFilesCount;
+        const std::uint64_t size = m->totalFilesSize;
+        if (!self) {
+            *pending = false;
+            return;
+        }
+        onMainThread(self.data(), [self, pending, documents, media, others, count, size] {
+            *pending = false;
+            if (!self || self->displayType_ != DisplayViewType::displayViewTypeScanning) return;
+            self->scanning_->setKindSizes(documents, media, others);
+            self->scanning_->setDuplicatesFound(count, size);
+        });
+    });
+}
+
+void ScanFileResultViewController::onScanProgress(double value, const std::string& path) {
+    if (displayType_ != DisplayViewType::displayViewTypeScanning) return;
+    scanning_->scanProgress(value);
+    if (!path.empty()) scanning_->scaningPath(path);
+}
+
+void ScanFileResultViewController::onStopScan() {
+    if (displayType_ == DisplayViewType::displayViewTypeScanning) scanning_->markStopped();
+}
+
+void ScanFileResultViewController::onScanFinished() {
+    if (!scanRunning_) return;
+    scanRunning_ = false;
+    counterTimer_.stop();
+    scanning_->setKindSizes(manager_->documentFilesSize, manager_->pictureFilesSize + manager_->videoFilesSize,
+                            manager_->audioFilesSize + manager_->otherFilesSize);
+    scanning_->setDuplicatesFound(manager_->totalFilesCount, manager_->totalFilesSize);
+    scanning_->scanFinished();
+    if (setListEnabled) setListEnabled(true);
+    showResults();
+}
+
+void ScanFileResultViewController::showResults() {
+    displayType_ = DisplayViewType::displayViewTypeScanFinished;
+    ScanManager& m = *manager_;
+    // Removal leaves failed copies deselected and takes removed ones out; the group boxes and
+    // their selected sizes follow from what is left.
+    for (const auto& group : m.totalFiles) duplicates::DuplicateSelection::refreshGroup(*group);
+    std::array<DuplicateResultView::Category, DuplicateResultView::categoryCount> categories;
+    categories[DuplicateResultView::all] = {m.totalFiles, m.totalFilesSize};
+    categories[DuplicateResultView::video] = {m.videoFiles, m.videoFilesSize};
+    categories[DuplicateResultView::audio] = {m.audioFiles, m.audioFilesSize};
+    categories[DuplicateResultView::picture] = {m.pictureFiles, m.pictureFilesSize};
+    categories[DuplicateResultView::document] = {m.documentFiles, m.documentFilesSize};
+    categories[DuplicateResultView::other] = {m.otherFiles, m.otherFilesSize};
+    if (m.lastRemoveType && m.lastRemoveType->kind == duplicates::RemoveType::Kind::folder)
+        result_->lastFolder = m.lastRemoveType->path;
+    result_->setCategories(std::move(categories));
+    pages_->setCurrentWidget(hasResults() ? static_cast<QWidget*>(result_) : empty_);
+}
+
+bool ScanFileResultViewController::hasResults() const {
+    if (displayType_ == DisplayViewType::displayViewTypeScanning) return false;
+    for (const auto& group : manager_->totalFiles)
+        if (group->count() >= 2) return true;
+    return false;
+}
+
+void ScanFileResultViewController::dropResults() {
+    result_->model()->setGroups({});
+    result_->setCategories({});
+    if (!manager_->scaning) manager_->resetScan();
+    displayType_ = DisplayViewType::displayViewTypeScanFinished;
+    pages_->setCurrentWidget(empty_);
+}
+
+void ScanFileResultViewController::onStartRemove() {
+    if (displayType_ != DisplayViewType::displayViewTypeRemoving) return;
+    if (sheet_) sheet_->cleanProgress(0, 0);
+}
+
+void ScanFileResultViewController::onCleanProgress(double value, long long count) {
+    if (sheet_) sheet_->cleanProgress(value, count);
+}
+
+void ScanFileResultViewController::closeSheet() {
+    if (!sheet_) return;
+    RemovingProgressWindowController* sheet = sheet_;
+    sheet_ = nullptr;
+    sheet->stopBlock = nullptr;
+    sheet->done(QDialog::Accepted);
+    sheet->deleteLater();
+}
+
+void ScanFileResultViewController::onRemoveFinished() {
+    if (displayType_ != DisplayViewType::displayViewTypeRemoving) return;
+    const bool interrupted = manager_->removeStop.load() || (sheet_ && sheet_->isInterrupted());
+    closeSheet();
+    std::vector<RemoveFinishedView::Failure> failures;
+    for (const auto& group : manager_->totalFiles)
+        for (const auto& file : group->infos())
+            if (file->removeError && !file->deleted)
+                failures.push_back({file->path(), file->removeError->description});
+    displayType_ = DisplayViewType::displayViewTypeRemoveFinished;
+    finished_->showResult(manager_->succeedRemoveCount, manager_->succeedRemoveSize, interrupted, failures);
+    pages_->setCurrentWidget(finished_);
+    if (setListEnabled) setListEnabled(true);
+}
+
+void ScanFileResultViewController::onRemoveRefused(const std::string& message) {
+    if (displayType_ != DisplayViewType::displayViewTypeRemoving) return;
+    closeSheet();
+    if (setListEnabled) setListEnabled(true);
+    showResults();
+    showAlert(window(), qs(message), loc("OK"));
+}
+
+void ScanFileResultViewController::onConfirmForceRemove(const std::string& volume, std::function<void(bool)> answer) {
+    QWidget* over = sheet_ ? static_cast<QWidget*>(sheet_) : window();
+    askQuestion(over,
+                locFormat("Some selected files will be permanently deleted because there is not enough "
+                          "space in %@. Are you sure to continue?",
+                          {displayPath(volume)}),
+                loc("Cancel"), loc("Continue"), [answer](bool yes) { answer(yes); });
+}
+
+void ScanFileResultViewController::stopWork() {
+    counterTimer_.stop();
+    if (manager_->scaning) {
+        manager_->stopScanning();
+        manager_->waitUntilScanFinished();
+    }
+    manager_->removeStop = true;
+    manager_->removeQueue.setSuspended(false);
+}
+
+}  // namespace orvane::app

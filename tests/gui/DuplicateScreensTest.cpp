@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "GuiTestSupport.h"
+#include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/duplicates/DuplicateResultModel.h"
@@ -147,6 +148,39 @@ TEST_F(DuplicateScreensTest, PickScanAutoSelectAndDiscardToTheTrash) {
     // Back to the results: nothing left that is still a duplicate.
     result->finishedView()->doneButton()->click();
     EXPECT_EQ(result->currentPage(), result->emptyView());
+}
+
+TEST_F(DuplicateScreensTest, TheScanningScreenEndsWithTheDriversFigures) {
+    MainWindow window;
+    window.show();
+    DuplicatFilesViewController* module = openAndScan(window);
+    ASSERT_NE(module, nullptr);
+    ScanningViewController* scanning = module->resultScreen()->scanningView();
+    EXPECT_EQ(scanning->leftPanel()->foundLabel()->text(), "5 Items");
+    EXPECT_EQ(scanning->counterLabel(0)->text(), "15 KB");  // three text copies
+    EXPECT_EQ(scanning->counterLabel(1)->text(), "6 KB");   // two pictures
+    EXPECT_FALSE(scanning->leftPanel()->myTimer.isActive());
+    EXPECT_FALSE(scanning->stopButton()->isEnabled());
+}
+
+TEST_F(DuplicateScreensTest, AStoppedScanStillEndsOnTheResultScreenWithTheListBack) {
+    for (int i = 0; i < 300; ++i) tree.file("scan/many/f" + std::to_string(i) + ".txt", std::string(7000, 'm'));
+    MainWindow window;
+    window.show();
+    MainViewController* main = window.mainView();
+    main->leftList()->clickIndex(2);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
+    auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
+    ASSERT_NE(module, nullptr);
+    module->scanPaths({tree.path("scan")});
+    ScanFileResultViewController* result = module->resultScreen();
+    ASSERT_TRUE(waitUntil([&] { return !module->isShowingPathSelect(); }));
+    result->scanningView()->markStopped();
+    result->scanningView()->stopConfirmed();
+    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeScanFinished; }, 20000));
+    EXPECT_TRUE(main->leftList()->isListEnabled());
+    EXPECT_TRUE(result->currentPage() == result->resultView() || result->currentPage() == result->emptyView());
+    EXPECT_TRUE(manager->scanStop.load());
 }
 
 TEST_F(DuplicateScreensTest, LeavingWithResultsAsksAndCancelKeepsThem) {

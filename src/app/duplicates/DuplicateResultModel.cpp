@@ -110,9 +110,8 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
                     return group.count() ? displayPath(group.infos().front()->resourceValue.name()) : QString();
                 if (index.column() == sizeColumn) return sizeText(group.totalSize);
                 if (index.column() == locationColumn) {
-                    const QString copies = locFormat("%@ copies", {QString::number(group.count())});
-                    if (group.uiSelectedSize == 0) return copies;
-                    return copies + QStringLiteral("  ·  ") + locFormat("%@ selected", {sizeText(group.uiSelectedSize)});
+                    if (group.uiSelectedSize > 0) return locFormat("%@ selected", {sizeText(group.uiSelectedSize)});
+                    return locFormat("%@ copies", {QString::number(group.count())});
                 }
                 return {};
             case Qt::CheckStateRole:

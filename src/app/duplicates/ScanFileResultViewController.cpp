@@ -242,9 +242,10 @@ void ScanFileResultViewController::startScan() {
     if (setListEnabled) setListEnabled(false);
     scanRunning_ = true;
     counterTimer_.start();
-    // The scan call itself reads the settings file; the window should not wait for that.
-    std::shared_ptr<ScanManager> manager = manager_;
-    std::thread([manager] { manager->scanDuplicateFile(); }).detach();
+    // Started from here rather than from a thread of its own: the call only reads the small
+    // settings file and hands the walk to the driver's threads, and a stop pressed at once must
+    // find the scan's flags already reset, not be undone by a late start.
+    manager_->scanDuplicateFile();
 }
 
 void ScanFileResultViewController::pollCounters() {

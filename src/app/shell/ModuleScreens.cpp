@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/duplicates/DuplicatFilesViewController.h"
+#include "app/largefiles/LargeFilesViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
 namespace orvane::app {
@@ -14,6 +15,7 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
     //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
     static std::map<ModuleType, ModuleScreenFactory> table = {
         {ModuleType::duplicateFiles, []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
+        {ModuleType::largeFiles, []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
     };
     return table;
 }

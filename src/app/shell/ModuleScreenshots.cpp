@@ -105,6 +105,8 @@ bool clickMessageButton(ScreenshotWriter& out, const QString& text) {
 
 }  // namespace
 
+void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
+
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
     if (!tmp.isValid()) return;
@@ -184,6 +186,8 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
 
     module->goBack();
     out.saveAndCloseMessage(QStringLiteral("21-duplicates-back-question"));
+
+    runLargeFilesScreenshots(out, window);
 }
 
 }  // namespace orvane::app

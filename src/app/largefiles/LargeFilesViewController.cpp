@@ -1,0 +1,313 @@
+#include "app/largefiles/LargeFilesViewController.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/common/Alerts.h"
+#include "app/common/ScanningViewController.h"
+#include "app/common/Styles.h"
+#include "app/common/Text.h"
+#include "app/largefiles/LargeFilesConfirmWindowController.h"
+#include "app/largefiles/LargeFilesResultViewController.h"
+#include "app/shell/Icons.h"
+#include "app/shell/MainThread.h"
+#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/largefiles/LargeFileInfo.h"
+#include "core/largefiles/LargeFilesManager.h"
+#include "kit/Paths.h"
+
+namespace orvane::app {
+
+// Moves the driver's reports onto the GUI thread, and drops them once the screen is gone.
+class LargeFilesObserver final : public duplicates::ScanManagerProtocol {
+public:
+    explicit LargeFilesObserver(LargeFilesViewController* screen) : screen_(screen) {}
+
+    void scaningPath(const std::string& path) override {
+        post([path](LargeFilesViewController& s) { s.scanning_->scaningPath(path); });
+    }
+    void scanProgress(double value) override {
+        post([value](LargeFilesViewController& s) {
+            // A thousand files fill the ring; the count itself goes under the title.
+            s.scanning_->setScannedCount(static_cast<long long>(value));
+            s.scanning_->scanProgress(std::min(1.0, value / 1000.0));
+        });
+    }
+    void scanFinished() override {
+        post([](LargeFilesViewController& s) { s.scanDidFinish(); });
+    }
+    void startRemove() override {
+        post([](LargeFilesViewController& s) { s.removalDidStart(); });
+    }
+    void cleanProgress(double value, std::int64_t count) override {
+        post([value, count](LargeFilesViewController& s) { s.removalProgress(value, count); });
+    }
+    void removeFinished() override {
+        post([](LargeFilesViewController& s) { s.removalDidFinish(); });
+    }
+
+private:
+    template <class F>
+    void post(F&& fn) {
+        QPointer<LargeFilesViewController> screen = screen_;
+        if (!screen) return;
+        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
+            if (screen) fn(*screen);
+        });
+    }
+    QPointer<LargeFilesViewController> screen_;
+};
+
+namespace {
+QLabel* label(const QString& text, const QString& style, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setStyleSheet(style);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    return l;
+}
+}  // namespace
+
+LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager* manager,
+                                                   QWidget* parent)
+    : ModuleBaseViewController(ModuleType::largeFiles, parent),
+      manager_(manager ? manager : &largefiles::LargeFilesManager::shared()) {
+    setObjectName(QStringLiteral("largeFilesModule"));
+    observer_ = std::make_shared<LargeFilesObserver>(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    stack_ = new QStackedWidget(this);
+    layout->addWidget(stack_);
+
+    // Start
+    auto* start = new QWidget(stack_);
+    auto* startLayout = new QVBoxLayout(start);
+    startLayout->addStretch(2);
+    auto* icon = new QLabel(start);
+    icon->setPixmap(appIcon(QStringLiteral("leftList_bigFiles")).pixmap(110, 110));
+    icon->setAlignment(Qt::AlignCenter);
+    startLayout->addWidget(icon);
+    startLayout->addWidget(label(loc("Large Files"), styles::title(), start));
+    startLayout->addWidget(label(loc("Find the files of 10 MB and more in your home folder, sorted by "
+                                     "size, age and kind, and free the space they take."),
+                                 styles::subtitle(), start));
+    auto* where = label(displayPath(kit::customHomeDirectory()),
+                        QStringLiteral("color: #8792a0; font-size: 12px;"), start);
+    startLayout->addWidget(where);
+    startLayout->addSpacing(16);
+    scanButton_ = new QPushButton(loc("Scan"), start);
+    scanButton_->setObjectName(QStringLiteral("largeFilesScan"));
+    scanButton_->setStyleSheet(styles::primaryButton());
+    scanButton_->setMinimumWidth(160);
+    startLayout->addWidget(scanButton_, 0, Qt::AlignHCenter);
+    startLayout->addStretch(3);
+    stack_->addWidget(start);
+    connect(scanButton_, &QPushButton::clicked, this, &LargeFilesViewController::startScan);
+
+    // Scanning
+    scanning_ = new ScanningViewController(ModuleType::largeFiles, stack_);
+    scanning_->isDriverStopping = [this] { return manager_->stopScanLargeFileFig.load(); };
+    scanning_->stopConfirmed = [this] {
+        scanCancelled_ = true;
+        manager_->stopScan();
+        scanning_->markStopped();
+    };
+    stack_->addWidget(scanning_);
+
+    // Results
+    result_ = new LargeFilesResultViewController(*manager_, stack_);
+    result_->onRemove = [this] { confirmRemoval(); };
+    result_->onRescan = [this] { startScan(); };
+    stack_->addWidget(result_);
+
+    // Removing
+    auto* removing = new QWidget(stack_);
+    auto* removingLayout = new QVBoxLayout(removing);
+    removingLayout->addStretch(2);
+    removingLayout->addWidget(label(loc("Removing..."), styles::title(), removing));
+    removeLabel_ = label(QString(), styles::subtitle(), removing);
+    removingLayout->addWidget(removeLabel_);
+    removeProgress_ = new QProgressBar(removing);
+    removeProgress_->setRange(0, 1000);
+    removeProgress_->setTextVisible(false);
+    removeProgress_->setMaximumWidth(420);
+    removingLayout->addWidget(removeProgress_, 0, Qt::AlignHCenter);
+    auto* stop = new QPushButton(loc("Stop"), removing);
+    stop->setStyleSheet(styles::secondaryButton());
+    removingLayout->addSpacing(10);
+    removingLayout->addWidget(stop, 0, Qt::AlignHCenter);
+    removingLayout->addStretch(3);
+    connect(stop, &QPushButton::clicked, this, &LargeFilesViewController::stopRemoval);
+    stack_->addWidget(removing);
+
+    // Finished
+    auto* finished = new QWidget(stack_);
+    auto* finishedLayout = new QVBoxLayout(finished);
+    finishedLayout->setContentsMargins(40, 30, 40, 24);
+    finishedLayout->addStretch(1);
+    finishedTitle_ = label(loc("Removed Successfully"), styles::title(), finished);
+    finishedLayout->addWidget(finishedTitle_);
+    finishedSummary_ = label(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
+    finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
+    finishedLayout->addWidget(finishedSummary_);
+    failuresTitle_ = label(loc("These files could not be removed:"), styles::subtitle(), finished);
+    finishedLayout->addWidget(failuresTitle_);
+    failures_ = new QTreeWidget(finished);
+    failures_->setObjectName(QStringLiteral("removeFailures"));
+    failures_->setRootIsDecorated(false);
+    failures_->setHeaderLabels({loc("File"), loc("Reason")});
+    failures_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    failures_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    finishedLayout->addWidget(failures_, 3);
+    auto* back = new QPushButton(loc("Back to Results"), finished);
+    back->setObjectName(QStringLiteral("backToResults"));
+    back->setStyleSheet(styles::primaryButton());
+    finishedLayout->addSpacing(8);
+    finishedLayout->addWidget(back, 0, Qt::AlignHCenter);
+    finishedLayout->addStretch(1);
+    connect(back, &QPushButton::clicked, this, [this] {
+        result_->reload();
+        showPage(Page::results);
+    });
+    stack_->addWidget(finished);
+
+    manager_->removeRefused = [this](const std::string& message) { removalRefused(qs(message)); };
+    QPointer<LargeFilesViewController> self = this;
+    manager_->askForceRemove = [self](const std::string& volume, std::function<void(bool)> answer) {
+        if (!self) return answer(false);
+        onMainThread(self.data(), [self, volume, answer] {
+            if (!self) return answer(false);
+            askQuestion(self, locFormat("Some selected files will be permanently deleted because there is "
+                                        "not enough space in %@. Are you sure to continue?",
+                                        {qs(volume)}),
+                        loc("Cancel"), loc("Continue"), answer);
+        });
+    };
+    showPage(Page::start);
+}
+
+LargeFilesViewController::~LargeFilesViewController() {
+    manager_->stopScan();
+    manager_->removeStop.store(true);
+    joinScanThread();
+    manager_->removeQueue.setSuspended(false);
+    manager_->waitUntilRemovalFinished();
+    manager_->removeRefused = nullptr;
+    manager_->askForceRemove = nullptr;
+}
+
+void LargeFilesViewController::joinScanThread() {
+    if (scanThread_.joinable()) scanThread_.join();
+}
+
+void LargeFilesViewController::showPage(Page page) {
+    page_ = page;
+    stack_->setCurrentIndex(static_cast<int>(page));
+    // Walking away in the middle of a scan or a removal is not offered.
+    setLeftlistStatus(page != Page::scanning && page != Page::removing);
+}
+
+void LargeFilesViewController::startScan() {
+    if (page_ == Page::scanning || page_ == Page::removing) return;
+    joinScanThread();
+    scanCancelled_ = false;
+    manager_->folderList = {kit::customHomeDirectory()};
+    manager_->delegate = observer_;
+    scanning_->startScanning();
+    showPage(Page::scanning);
+    scanThread_ = std::thread([manager = manager_] { manager->scanLargeFile(); });
+}
+
+void LargeFilesViewController::scanDidFinish() {
+    // A stopped scan still ends with the driver's own report; one is enough.
+    if (page_ != Page::scanning) return;
+    joinScanThread();
+    scanning_->scanFinished();
+    result_->reload();
+    showPage(Page::results);
+}
+
+LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
+    const auto files = manager_->selectedFiles();
+    if (files.empty()) return nullptr;
+    std::vector<largefiles::LargeFileInfo> rows;
+    rows.reserve(files.size());
+    for (const auto& info : files) rows.push_back(largefiles::LargeFileInfo::from(*info));
+    auto* window = new LargeFilesConfirmWindowController(std::move(rows), this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->onRemove = [this, files](duplicates::RemoveType type) {
+        const auto count = static_cast<long long>(files.size());
+        removing_ = files;
+        removeTotal_ = count;
+        manager_->delegate = observer_;
+        removeProgress_->setValue(0);
+        removeLabel_->setText(locFormat("%@ of %@ files", {countText(0), countText(count)}));
+        showPage(Page::removing);
+        manager_->removeDuplicateFiles(std::move(type));
+    };
+    window->open();
+    return window;
+}
+
+void LargeFilesViewController::stopRemoval() {
+    manager_->removeStop.store(true);
+}
+
+void LargeFilesViewController::removalDidStart() {
+    if (page_ != Page::removing) showPage(Page::removing);
+}
+
+void LargeFilesViewController::removalProgress(double value, long long count) {
+    removeProgress_->setValue(static_cast<int>(value * 1000));
+    removeLabel_->setText(locFormat("%@ of %@ files", {countText(count), countText(removeTotal_)}));
+}
+
+void LargeFilesViewController::removalDidFinish() {
+    const long long removed = manager_->removesucceedCount.load();
+    const long long failed = manager_->errorRemoveCount.load();
+    const bool stopped = manager_->removeStop.load();
+    finishedTitle_->setText(stopped ? loc("Remove interrupted")
+                                    : failed && !removed ? loc("Nothing could be removed")
+                                                         : loc("Removed Successfully"));
+    finishedSummary_->setText(locFormat("%@ files removed, %@ freed",
+                                        {countText(removed), sizeText(manager_->removesucceedSize.load())}));
+    failures_->clear();
+    for (const auto& info : removing_) {
+        if (info->deleted || !info->removeError) continue;
+        auto* item = new QTreeWidgetItem(failures_);
+        item->setText(0, displayPath(info->path()));
+        item->setToolTip(0, displayPath(info->path()));
+        item->setText(1, qs(info->removeError->description));
+        item->setToolTip(1, qs(info->removeError->description));
+    }
+    failuresTitle_->setVisible(failures_->topLevelItemCount() > 0);
+    failures_->setVisible(failures_->topLevelItemCount() > 0);
+    showPage(Page::finished);
+}
+
+void LargeFilesViewController::removalRefused(const QString& message) {
+    showPage(Page::results);
+    showAlert(this, message, loc("OK"));
+}
+
+void LargeFilesViewController::backToHome(std::function<void(bool)> completion) {
+    completion(page_ != Page::scanning && page_ != Page::removing);
+}
+
+bool LargeFilesViewController::isShouldCloseWindow() {
+    return page_ != Page::removing;
+}
+
+void LargeFilesViewController::applicationWillTerminate() {
+    manager_->stopScan();
+    manager_->removeStop.store(true);
+    joinScanThread();
+}
+
+}  // namespace orvane::app

@@ -1,0 +1,304 @@
+// `orvane large-files [--json] [PATH...]`: the large-file scan from the command line, with the
+// same sixteen groups the desktop program shows, and optional removal of chosen groups.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <optional>
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/largefiles/LargeFileGroups.h"
+#include "core/largefiles/LargeFilesManager.h"
+
+#include "kit/MainQueue.h"
+#include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+
+namespace orvane::cli {
+
+namespace {
+
+using largefiles::LargeFilesManager;
+
+std::atomic<bool>* gStopFlag = nullptr;
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void onInterrupt(int) {
+    gInterrupted.store(true);
+    if (gStopFlag) gStopFlag->store(true);
+}
+
+// JSON text of a path. Bytes that are not UTF-8 become \udcXX escapes (the surrogate-escape
+// convention), so a reader can recover the exact bytes instead of a replacement character.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    char buf[8];
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            switch (c) {
+                case '"': out += "\\\""; break;
+                case '\\': out += "\\\\"; break;
+                case '\n': out += "\\n"; break;
+                case '\t': out += "\\t"; break;
+                case '\r': out += "\\r"; break;
+                default:
+                    if (c < 0x20) {
+                        std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                        out += buf;
+                    } else {
+                        out += static_cast<char>(c);
+                    }
+            }
+            ++i;
+            continue;
+        }
+        std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+        if (len && i + len <= n && kit::isValidUtf8(text.substr(i, len))) {
+            out.append(text.substr(i, len));
+            i += len;
+        } else {
+            std::snprintf(buf, sizeof buf, "\\udc%02x", c);
+            out += buf;
+            ++i;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+// A one-line progress report on a terminal's standard error, redrawn in place.
+class TerminalProgress final : public duplicates::ScanManagerProtocol {
+public:
+    explicit TerminalProgress(bool enabled) : enabled_(enabled) {}
+    void scaningPath(const std::string& path) override { path_ = kit::displayPath(path); }
+    void scanProgress(double value) override {
+        if (!enabled_) return;
+        std::string shown = path_.size() > 60 ? "..." + path_.substr(path_.size() - 57) : path_;
+        std::fprintf(stderr, "\r\033[K%.0f large files found  %s", value, shown.c_str());
+        std::fflush(stderr);
+    }
+    void scanFinished() override {
+        if (enabled_) std::fputs("\r\033[K", stderr);
+    }
+    void cleanProgress(double value, std::int64_t count) override {
+        if (enabled_) std::fprintf(stderr, "\r\033[K%lld files handled (%.0f%%)", static_cast<long long>(count), value * 100);
+    }
+    void removeFinished() override {
+        if (enabled_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool enabled_;
+    std::string path_;
+};
+
+void printText(const LargeFilesManager& manager) {
+    for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
+        const auto& group = manager.allFiles[i];
+        std::printf("[%zu] %s: %zu files, %s\n", i, largefiles::groupName(i), group->count(),
+                    kit::transformedFileSize(group->totalSize).c_str());
+        for (const auto& info : group->infos()) {
+            std::printf("  %12llu  ", static_cast<unsigned long long>(info->size()));
+            // Paths go out byte for byte so they can be pasted back into a shell.
+            std::fwrite(info->path().data(), 1, info->path().size(), stdout);
+            std::fputc('\n', stdout);
+        }
+    }
+}
+
+void printJson(const LargeFilesManager& manager, bool interrupted) {
+    std::string out = "{\"groups\":[";
+    for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
+        const auto& group = manager.allFiles[i];
+        if (i) out += ',';
+        out += "{\"index\":" + std::to_string(i) + ",\"name\":" + jsonString(largefiles::groupName(i)) +
+               ",\"count\":" + std::to_string(group->count()) +
+               ",\"size\":" + std::to_string(group->totalSize) + ",\"files\":[";
+        bool first = true;
+        for (const auto& info : group->infos()) {
+            if (!first) out += ',';
+            first = false;
+            out += "{\"path\":" + jsonString(info->path()) +
+                   ",\"size\":" + std::to_string(info->size()) +
+                   ",\"mtime\":" + std::to_string(largefiles::timeInfo(*info).timeMtimespec) + '}';
+        }
+        out += "]}";
+    }
+    out += "]";
+    if (interrupted) out += ",\"interrupted\":true";
+    out += "}\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+std::optional<duplicates::RemoveType> parseRemoveType(const std::string& text) {
+    if (text == "trash") return duplicates::RemoveType::trash();
+    if (text == "delete") return duplicates::RemoveType::forever();
+    if (text.rfind("move=", 0) == 0 && text.size() > 5) return duplicates::RemoveType::folder(text.substr(5));
+    return std::nullopt;
+}
+
+void printPath(const std::string& path) {
+    std::fwrite(path.data(), 1, path.size(), stdout);
+}
+
+// Selects every file of the chosen groups and removes them the chosen way, one line per file.
+int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
+                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop) {
+    for (unsigned g : groups)
+        for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
+    const auto files = manager.selectedFiles();
+    const char* verb = type.kind == duplicates::RemoveType::Kind::trash    ? "trash"
+                       : type.kind == duplicates::RemoveType::Kind::forever ? "delete"
+                                                                            : "move";
+    if (dryRun) {
+        for (const auto& info : files) {
+            std::printf("would %s: ", verb);
+            printPath(info->path());
+            std::fputc('\n', stdout);
+        }
+        std::printf("%zu files, %s would be removed\n", files.size(),
+                    kit::transformedFileSize([&] {
+                        std::uint64_t sum = 0;
+                        for (const auto& info : files) sum += info->size();
+                        return sum;
+                    }()).c_str());
+        return kExitOk;
+    }
+
+    std::string refusal;
+    std::atomic<bool> finished{false};
+    manager.removeRefused = [&](const std::string& message) { refusal = message; };
+    struct Done final : duplicates::ScanManagerProtocol {
+        std::atomic<bool>* flag;
+        void removeFinished() override { flag->store(true); }
+    };
+    auto done = std::make_shared<Done>();
+    done->flag = &finished;
+    manager.delegate = done;
+    gStopFlag = &manager.removeStop;
+    manager.removeDuplicateFiles(type);
+    loop.runUntil([&] { return finished.load() || !refusal.empty(); });
+    manager.waitUntilRemovalFinished();
+    loop.drain();
+    if (!refusal.empty()) {
+        std::fprintf(stderr, "orvane large-files: %s\n", refusal.c_str());
+        return kExitFailure;
+    }
+    for (const auto& info : files) {
+        if (info->deleted) {
+            std::printf("%s: ", verb);
+        } else if (info->removeError) {
+            std::printf("failed: ");
+        } else {
+            std::printf("skipped: ");
+        }
+        printPath(info->path());
+        if (!info->deleted && info->removeError)
+            std::printf(" (%s)", info->removeError->description.c_str());
+        std::fputc('\n', stdout);
+    }
+    std::printf("%lld removed, %s; %lld failed\n",
+                static_cast<long long>(manager.removesucceedCount.load()),
+                kit::transformedFileSize(manager.removesucceedSize.load()).c_str(),
+                static_cast<long long>(manager.errorRemoveCount.load()));
+    if (gInterrupted.load()) return kExitInterrupted;
+    return manager.errorRemoveCount.load() > 0 ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+void addLargeFilesCommand(CLI::App& app, Action& action) {
+    struct Options {
+        bool json = false;
+        bool quiet = false;
+        bool dryRun = false;
+        std::vector<std::string> paths;
+        std::vector<unsigned> groups;
+        std::string remove;
+    };
+    auto opts = std::make_shared<Options>();
+    auto* cmd = app.add_subcommand("large-files", "List files of 10 MB and more by size, age and kind");
+    cmd->add_flag("--json", opts->json, "Print one JSON object with all sixteen groups");
+    cmd->add_flag("-q,--quiet", opts->quiet, "No progress line on standard error");
+    cmd->add_option("--group", opts->groups,
+                    "Select every file of this group for removal (0 all, 1-4 by size, 5-9 by age, "
+                    "10-14 by kind); repeatable")
+        ->check(CLI::Range(0u, 14u));
+    cmd->add_option("--remove", opts->remove,
+                    "Remove the selected files: trash, delete or move=DIR")
+        ->needs("--group");
+    cmd->add_flag("--dry-run", opts->dryRun, "Show what --remove would do and touch nothing");
+    cmd->add_option("paths", opts->paths, "Folders to scan (default: your home folder)");
+
+    cmd->callback([&action, opts] {
+        action = [opts]() -> int {
+            std::optional<duplicates::RemoveType> request;
+            if (!opts->remove.empty()) {
+                request = parseRemoveType(opts->remove);
+                if (!request) {
+                    std::fprintf(stderr, "orvane large-files: --remove takes trash, delete or move=DIR\n");
+                    return kExitUsage;
+                }
+            }
+            std::vector<std::string> roots = opts->paths;
+            if (roots.empty()) roots.push_back(kit::customHomeDirectory());
+            for (auto& root : roots) {
+                if (::access(root.c_str(), R_OK | X_OK) != 0) {
+                    std::fprintf(stderr, "orvane large-files: cannot read folder %s\n",
+                                 kit::displayPath(root).c_str());
+                    return kExitUsage;
+                }
+                // The scan compares roots as text: make them absolute like the program's own.
+                if (root.front() != '/') {
+                    char* real = ::realpath(root.c_str(), nullptr);
+                    if (real) {
+                        root = real;
+                        std::free(real);
+                    }
+                }
+            }
+
+            LargeFilesManager manager;
+            kit::MainLoop loop;
+            auto progress = std::make_shared<TerminalProgress>(!opts->quiet && ::isatty(2));
+            manager.delegate = progress;
+            manager.folderList = roots;
+            gStopFlag = &manager.stopScanLargeFileFig;
+            std::signal(SIGINT, onInterrupt);
+
+            std::atomic<bool> done{false};
+            std::thread scanner([&] {
+                manager.scanLargeFile();
+                done.store(true);
+                loop.wake();
+            });
+            loop.runUntil([&] { return done.load(); });
+            scanner.join();
+            loop.drain();
+            const bool interrupted = gInterrupted.load();
+
+            if (opts->json && !request) {
+                printJson(manager, interrupted);
+            } else if (!request) {
+                printText(manager);
+            }
+            if (interrupted) return kExitInterrupted;
+            if (!request) return kExitOk;
+
+            std::set<unsigned> chosen(opts->groups.begin(), opts->groups.end());
+            return removeChosen(manager, chosen, *request, opts->dryRun, loop);
+        };
+    });
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,452 @@
+#include "core/largefiles/LargeFilesManager.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "core/duplicates/IgnoresPathExtention.h"
+#include "core/duplicates/RemoveOperation.h"
+#include "platform/Layout.h"
+#include "platform/Trash.h"
+#include "kit/Localization.h"
+#include "kit/SizeFormat.h"
+#include "core/duplicates/ScanManager.h"
+#include "core/duplicates/TreeWalker.h"
+#include "core/largefiles/RootList.h"
+#include "core/settings/PerferenceInfo.h"
+#include "kit/Log.h"
+#include "kit/MainQueue.h"
+#include "kit/Paths.h"
+#include "platform/Volume.h"
+
+namespace orvane::largefiles {
+
+using duplicates::DuplicateFiles;
+using duplicates::EntryType;
+using duplicates::ResourceValues;
+using duplicates::ResourceValueURL;
+using duplicates::TreeWalker;
+using duplicates::WalkAction;
+using duplicates::WalkEntry;
+
+namespace {
+
+double systemNow() {
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+bool endsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+std::string_view withoutTrailingSlash(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path;
+}
+
+constexpr double kProgressInterval = 1.0 / 60.0;
+
+// The duplicate finder's ignore test, read against the settings a large-file scan should obey:
+// the large-file white list and the general hidden-file switch. The duplicate tab's kinds, the
+// size bounds and the zero-byte switch describe which copies to compare; a person looking for
+// big files still expects to see their big videos, so those are neutral here.
+std::shared_ptr<const settings::PerferenceInfo> largeFileRules(const settings::PerferenceInfo& prefs) {
+    auto rules = std::make_shared<settings::PerferenceInfo>(prefs);
+    rules->omitVideo = rules->omitAudio = rules->omitPicture = rules->omitDocument =
+        rules->omitOther = true;
+    rules->enableMaxSize = rules->enableMinSize = false;
+    rules->omitZeroByte = false;
+    rules->whiteListPath = prefs.largeFileWhiteListPath;
+    return rules;
+}
+
+}  // namespace
+
+LargeFilesManager& LargeFilesManager::shared() {
+    static LargeFilesManager manager;
+    return manager;
+}
+
+LargeFilesManager::LargeFilesManager()
+    : removeQueue("com.orvane.largefiles.remove", 1),
+      clock(systemNow),
+      preferenceLoader([] { return std::make_shared<const settings::PerferenceInfo>(); }),
+      trashFactory([] { return platform::makeTrash(platform::Layout::linuxLayout()); }),
+      freeSpaceReader(duplicates::systemFreeSpaceReader()) {
+    resetGroups();
+}
+
+LargeFilesManager::~LargeFilesManager() {
+    removeStop.store(true);
+    removeQueue.setSuspended(false);
+    removeSetupQueue_.drain();
+}
+
+void LargeFilesManager::waitUntilRemovalFinished() {
+    removeSetupQueue_.drain();
+}
+
+void LargeFilesManager::resetGroups() {
+    std::lock_guard lock(fileMutex_);
+    allFiles.clear();
+    for (std::size_t i = 0; i < kLargeFileGroupCount; ++i)
+        allFiles.push_back(std::make_shared<DuplicateFiles>());
+    filedPaths_.clear();
+}
+
+void LargeFilesManager::sortGroups() {
+    // The walk finds files in no useful order; biggest first is what people look for, and the
+    // path breaks ties so that two runs over the same tree list the same way.
+    std::lock_guard lock(fileMutex_);
+    for (const auto& group : allFiles)
+        std::sort(group->_infos.begin(), group->_infos.end(), [](const auto& a, const auto& b) {
+            if (a->size() != b->size()) return a->size() > b->size();
+            return a->path() < b->path();
+        });
+}
+
+std::size_t LargeFilesManager::largeFileCount() const {
+    std::lock_guard lock(fileMutex_);
+    return allFiles.empty() ? 0 : allFiles[allLargeFiles]->count();
+}
+
+void LargeFilesManager::scanLargeFile() {
+    stopScanLargeFileFig.store(false);
+    scanLargeFileTimeStart = clock();
+    if (auto observer = delegate.lock()) observer->startScan();
+    resetGroups();
+    scanSetupObj = preferenceLoader ? preferenceLoader() : nullptr;
+    const std::size_t found = filterSameSize(folderList);
+    sortGroups();
+    reportProgress({}, true);
+    ORVANE_LOG("large-file scan finished: " + std::to_string(found) + " files, " +
+               std::to_string(clock() - scanLargeFileTimeStart) + " s" +
+               (stopScanLargeFileFig.load() ? " (stopped)" : ""));
+    if (auto observer = delegate.lock()) observer->scanFinished();
+}
+
+std::vector<std::string> LargeFilesManager::scanRoots(const std::vector<std::string>& roots) const {
+    return deleteSonPath(duplicates::ScanManager::create({})->cleanRoots(roots));
+}
+
+bool LargeFilesManager::isInsideFramework(std::string_view path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (endsWith(path.substr(start, end - start), ".framework")) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool LargeFilesManager::whitePathIgnore(std::string_view path) const {
+    if (!scanSetupObj) return false;
+    const std::string_view target = withoutTrailingSlash(path);
+    for (const auto& entry : scanSetupObj->largeFileWhiteListPath) {
+        const std::string_view listed = withoutTrailingSlash(entry);
+        if (listed.empty()) continue;
+        if (target == listed) return true;
+        // Below an entry counts only while the entry is still there: a white-listed folder the
+        // user has since deleted protects nothing that was later created in its place.
+        const bool below = listed == "/" ? target.size() > 1
+                                         : target.size() > listed.size() &&
+                                               target.substr(0, listed.size()) == listed &&
+                                               target[listed.size()] == '/';
+        if (below && ::access(std::string(listed).c_str(), F_OK) == 0 &&
+            ::access(std::string(target).c_str(), F_OK) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::uint32_t LargeFilesManager::volumeIndexFor(std::uint64_t device, const std::string& path) {
+    // Called under fileMutex_; hits are few, so one mount-table read per device is cheap.
+    if (auto it = volumes_.find(device); it != volumes_.end()) return it->second;
+    const auto volume = platform::volumeOf(path);
+    const std::uint32_t index = duplicates::VolumeRegistry::intern(
+        volume ? volume->mountPoint : std::string("/"), volume ? volume->isLocal : true);
+    volumes_.emplace(device, index);
+    return index;
+}
+
+std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& roots) {
+    // The duplicate driver owns the ignore test; a private instance of it carries the
+    // large-file view of the settings, so neither scan disturbs the other's snapshot.
+    const auto rules = duplicates::ScanManager::create({});
+    if (scanSetupObj) rules->setScanPreference(largeFileRules(*scanSetupObj));
+    const auto kept = deleteSonPath(rules->cleanRoots(roots));
+    TreeWalker walker;
+
+    const auto visit = [&](const WalkEntry& entry) -> WalkAction {
+        if (stopScanLargeFileFig.load(std::memory_order_relaxed)) return WalkAction::skipDescendants;
+        reportProgress(entry.path, false);
+        if (endsWith(entry.name, ".framework")) return WalkAction::skipDescendants;
+        if (entry.type == EntryType::directory) {
+            // Hidden folders hold program state, not the user's files; white-listed ones are
+            // the user's own wish.
+            if (entry.hidden || whitePathIgnore(entry.path)) return WalkAction::skipDescendants;
+            return WalkAction::proceed;
+        }
+        if (!entry.statOk) return WalkAction::proceed;  // vanished under us
+        // A regular file's own size is what stat would say; only links need a second look.
+        if (entry.type == EntryType::file) {
+            if (entry.size < kLargeFileThreshold) return WalkAction::proceed;
+        } else if (entry.type != EntryType::symlink) {
+            return WalkAction::proceed;  // devices, pipes, sockets
+        }
+        if (duplicates::IgnoresPathExtention::contains(kit::pathExtension(entry.name)))
+            return WalkAction::proceed;
+        if (!TreeWalker::isReadable(entry)) return WalkAction::proceed;
+
+        const bool isLink = entry.type == EntryType::symlink;
+        ResourceValueURL item{std::string(entry.path), {}};
+        auto& values = item.resourceValues;
+        values.setFlag(ResourceValues::isDirectoryKey, false);
+        values.setFlag(ResourceValues::isApplicationKey, false);
+        values.setFlag(ResourceValues::isAliasFileKey, isLink);
+        values.setFlag(ResourceValues::isReadableKey, true);
+        values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(entry));
+        values.setFlag(ResourceValues::isHiddenKey, entry.hidden);
+        values.setTotalFileSize(entry.size);
+        values.setFileIdentifier(entry.device, entry.inode);
+        // A link is weighed as nothing by the ignore test; the listing threshold below still
+        // uses the target's size.
+        const std::uint64_t ignoreSize = isLink ? 0 : entry.size;
+        if (rules->ignoreFile(item.url, static_cast<std::int64_t>(ignoreSize), values))
+            return WalkAction::proceed;
+
+        const auto data = FileHelper::fileTimeData(item.url);
+        if (!data || !data->isRegularFile || data->size < kLargeFileThreshold)
+            return WalkAction::proceed;
+        {
+            std::lock_guard lock(fileMutex_);
+            values.setVolume(volumeIndexFor(entry.device, item.url));
+        }
+        addInArry(*data, std::move(item));
+        return WalkAction::proceed;
+    };
+
+    for (const auto& root : kept) {
+        if (stopScanLargeFileFig.load()) break;
+        if (whitePathIgnore(root) || isInsideFramework(root)) continue;
+        walker.walk({root}, visit, &stopScanLargeFileFig);
+    }
+    return largeFileCount();
+}
+
+void LargeFilesManager::addInArry(const FileTimeData& fileTimeData, ResourceValueURL resourceValuesURL) {
+    const double now = clock();
+    std::string path = resourceValuesURL.url;
+    {
+        std::lock_guard lock(fileMutex_);
+        if (!filedPaths_.insert(path).second) return;
+        auto info = std::make_shared<FileTimeInfo>(std::move(resourceValuesURL), fileTimeData);
+        std::size_t kindGroup = otherGroup;
+        switch (info->fileType()) {
+            case duplicates::FileType::document: kindGroup = documentGroup; break;
+            case duplicates::FileType::picture: kindGroup = pictureGroup; break;
+            case duplicates::FileType::audio: kindGroup = audioGroup; break;
+            case duplicates::FileType::video: kindGroup = videoGroup; break;
+            case duplicates::FileType::other: kindGroup = otherGroup; break;
+        }
+        allFiles[kindGroup]->append(info);
+        allFiles[sizeGroupIndex(fileTimeData.size)]->append(info);
+        allFiles[ageGroupIndex(now, fileTimeData.timeMtimespec)]->append(info);
+        allFiles[allLargeFiles]->append(std::move(info));
+    }
+    reportProgress(path, false);
+}
+
+void LargeFilesManager::reportProgress(std::string_view path, bool force) {
+    // Every walker thread passes here for every entry: keep the common case to one clock read
+    // and one atomic load.
+    const double now = systemNow();
+    double last = lastFlushProgress.load(std::memory_order_relaxed);
+    if (!force) {
+        if (now - last <= kProgressInterval) return;
+        if (!lastFlushProgress.compare_exchange_strong(last, now)) return;
+    } else {
+        lastFlushProgress.store(now);
+    }
+    auto observer = delegate;
+    if (observer.expired()) return;
+    const double count = static_cast<double>(largeFileCount());
+    kit::MainQueue::post([observer, shown = std::string(path), count] {
+        if (auto strong = observer.lock()) {
+            if (!shown.empty()) strong->scaningPath(shown);
+            strong->scanProgress(count);
+        }
+    });
+}
+
+}  // namespace orvane::largefiles
+
+namespace orvane::largefiles {
+
+std::vector<std::shared_ptr<duplicates::FileInfo>> LargeFilesManager::selectedFiles() const {
+    std::lock_guard lock(fileMutex_);
+    std::vector<std::shared_ptr<duplicates::FileInfo>> out;
+    std::unordered_set<const duplicates::FileInfo*> seen;
+    // Every record is in the all-files group, but walk all groups so that nothing selected
+    // through another list can be missed.
+    for (const auto& group : allFiles)
+        for (const auto& info : group->infos())
+            if (info->selected && !info->deleted && seen.insert(info.get()).second)
+                out.push_back(info);
+    return out;
+}
+
+void LargeFilesManager::pruneRemovedFiles() {
+    std::lock_guard lock(fileMutex_);
+    for (const auto& group : allFiles) {
+        auto& infos = group->_infos;
+        for (const auto& info : infos)
+            if (info->deleted) group->totalSize -= std::min(group->totalSize, info->size());
+        std::erase_if(infos, [](const auto& info) { return info->deleted; });
+        std::uint64_t selected = 0;
+        for (const auto& info : infos)
+            if (info->selected) selected += info->size();
+        group->uiSelectedSize = selected;
+    }
+}
+
+void LargeFilesManager::removeDuplicateFiles(duplicates::RemoveType type) {
+    removeStop.store(false);
+    removesucceedCount.store(0);
+    removesucceedSize.store(0);
+    errorRemoveCount.store(0);
+    lastRemoveType = type;
+    removeQueue.setSuspended(false);
+    // The run waits on removeQueue (which a question may suspend), so it cannot run there.
+    removeSetupQueue_.async([this, type] { runRemoval(type); });
+}
+
+void LargeFilesManager::refuseRemoval(const std::string& message) {
+    ORVANE_LOG("large-file removal refused: " + message);
+    auto refused = removeRefused;
+    kit::MainQueue::post([refused, message] {
+        if (refused) refused(message);
+    });
+}
+
+void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
+    using Kind = duplicates::RemoveType::Kind;
+    startTime = clock();
+    if (type.kind == Kind::folder) {
+        struct stat st {};
+        if (type.path.empty() || ::stat(type.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            refuseRemoval(kit::localized("The folder does not exist. Please choose another one. It "
+                                         "may be moved, renamed or deleted."));
+            return;
+        }
+    }
+
+    const auto files = selectedFiles();
+    {
+        std::lock_guard lock(fileMutex_);
+        selectedRemoveFiles.clear();
+        for (const auto& group : allFiles)
+            if (std::any_of(group->infos().begin(), group->infos().end(),
+                            [](const auto& info) { return info->selected && !info->deleted; }))
+                selectedRemoveFiles.push_back(group);
+    }
+
+    std::unique_ptr<platform::Trash> trash;
+    if (type.kind == Kind::trash && trashFactory) trash = trashFactory();
+    duplicates::FileRemover remover(trash.get(), freeSpaceReader);
+
+    if (type.kind == Kind::folder) {
+        // Files already on the destination's file system are renamed, not copied: only the
+        // others need room there.
+        std::uint64_t needed = 0;
+        for (const auto& info : files)
+            if (duplicates::FileRemover::needsCopy(info->path(), type.path)) needed += info->size();
+        const std::uint64_t free = remover.freeSpace(type.path).value_or(0);
+        ORVANE_LOG("system free size = " + std::to_string(free) +
+                   ", selected file size = " + std::to_string(needed));
+        if (free < needed) {
+            const auto volume = platform::volumeOf(type.path);
+            const std::string name = volume ? volume->name : kit::displayPath(type.path);
+            refuseRemoval(kit::formatLocalized(
+                "There is insufficient space on disk %@. Please choose to permanently delete these "
+                "files or you can free up %@ space on disk %@ before removing duplicate files.",
+                {name, kit::transformedFileSize(needed - free), name}));
+            return;
+        }
+    }
+
+    // Links are listed for what they point at, but removing one frees nothing and the file it
+    // names may be something the user never meant to touch: neither is removed.
+    auto work = std::make_shared<DuplicateFiles>();
+    std::vector<std::shared_ptr<duplicates::FileInfo>> links;
+    for (const auto& info : files) {
+        if (info->resourceValue.resourceValues.isAliasFile().value_or(false)) links.push_back(info);
+        else work->_infos.push_back(info);
+    }
+
+    if (auto observer = delegate.lock()) observer->startRemove();
+    const double total = files.empty() ? 1.0 : static_cast<double>(files.size());
+    std::atomic<std::int64_t> handled{0};
+    const auto report = [this, &handled, total] {
+        const auto done = handled.fetch_add(1) + 1;
+        if (auto observer = delegate.lock())
+            observer->cleanProgress(static_cast<double>(done) / total, done);
+    };
+    for (const auto& link : links) {
+        link->removeError = duplicates::RemoveError{
+            duplicates::kRemoveErrorChanged,
+            kit::localized("This is a link to a file elsewhere; removing it would free no space.")};
+        errorRemoveCount.fetch_add(1);
+        report();
+    }
+
+    std::atomic<bool> freeSizeNotEnought{false}, forceRemove{false};
+    auto context = std::make_shared<duplicates::RemoveRunContext>();
+    context->remover = &remover;
+    context->type = type;
+    context->folder = type.kind == Kind::folder ? type.path : std::string();
+    context->removeStop = &removeStop;
+    context->freeSizeNotEnought = &freeSizeNotEnought;
+    context->forceRemove = &forceRemove;
+    context->removeQueue = &removeQueue;
+    context->askForceRemove = askForceRemove;
+    context->onFailure = [this, &report](const duplicates::FileInfo&) {
+        errorRemoveCount.fetch_add(1);
+        report();
+    };
+    auto operation = std::make_shared<duplicates::RemoveOperation>(work, context);
+    operation->removeBlock = [this, &report](const std::shared_ptr<duplicates::FileInfo>& info,
+                                             duplicates::FileType) {
+        info->selected = false;
+        removesucceedCount.fetch_add(1);
+        removesucceedSize.fetch_add(info->size());
+        report();
+    };
+    if (!work->infos().empty()) {
+        removeQueue.addOperation(operation);
+        removeQueue.waitUntilAllOperationsAreFinished();
+    }
+    for (const auto& info : files) {
+        // Said plainly: the file itself is gone, whatever the group operation calls it.
+        if (info->removeError && info->removeError->code == duplicates::kRemoveErrorMissing)
+            info->removeError->description = kit::localized("file path does not exist.");
+    }
+    if (removeStop.load()) {
+        if (auto observer = delegate.lock()) observer->stopRemove();
+    }
+
+    endTime = clock();
+    ORVANE_LOG("RemoveEnd: " + std::to_string(*endTime - *startTime) + " s, " +
+               std::to_string(removesucceedSize.load()) + " bytes");
+    auto observer = delegate;
+    kit::MainQueue::post([this, observer] {
+        pruneRemovedFiles();
+        if (auto strong = observer.lock()) strong->removeFinished();
+    });
+}
+
+}  // namespace orvane::largefiles

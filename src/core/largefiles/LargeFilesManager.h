@@ -1,0 +1,140 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/FileRemover.h"
+#include "core/duplicates/RemoveType.h"
+#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/largefiles/FileHelper.h"
+#include "core/largefiles/FileTimeInfo.h"
+#include "core/largefiles/LargeFileGroups.h"
+#include "kit/DispatchQueue.h"
+#include "kit/OperationQueue.h"
+
+namespace orvane::settings {
+class PerferenceInfo;
+}
+namespace orvane::platform {
+class Trash;
+}
+
+namespace orvane::largefiles {
+
+// Finds every regular file of at least 10,000,000 bytes below the scan roots and files each hit
+// at once into the sixteen ready-made groups, so the screens only display. One instance serves
+// the application (shared()); tests and the command line may make their own.
+//
+// The scan runs synchronously on the thread that calls scanLargeFile(); the directory walk
+// itself fans out over the walker's threads, and filing is serialised by a lock so the groups
+// have one writer at a time.
+class LargeFilesManager {
+public:
+    static LargeFilesManager& shared();
+
+    LargeFilesManager();
+    ~LargeFilesManager();
+    LargeFilesManager(const LargeFilesManager&) = delete;
+    LargeFilesManager& operator=(const LargeFilesManager&) = delete;
+
+    // Scan roots; the start screen sets the home folder here just before a scan.
+    std::vector<std::string> folderList;
+    kit::OperationQueue removeQueue;
+    // The sixteen groups, by LargeFileGroup index; replaced at every scan start.
+    std::vector<duplicates::DuplicateFilesPtr> allFiles;
+    // The groups that held a selected file when the last removal started.
+    std::vector<duplicates::DuplicateFilesPtr> selectedRemoveFiles;
+    // Settings as they were when the current scan started.
+    std::shared_ptr<const settings::PerferenceInfo> scanSetupObj;
+    std::weak_ptr<duplicates::ScanManagerProtocol> delegate;
+
+    std::atomic<std::int64_t> removesucceedCount{0};
+    std::atomic<std::uint64_t> removesucceedSize{0};
+    std::atomic<std::int64_t> errorRemoveCount{0};
+    std::optional<double> startTime, endTime;
+
+    std::atomic<double> lastFlushProgress{0};
+    double scanLargeFileTimeStart = 0;
+    std::atomic<bool> stopScanLargeFileFig{false};
+
+    // Seconds since 1970 used for the age bands; tests replace it to stand at a chosen moment.
+    std::function<double()> clock;
+    // Makes the settings snapshot a scan starts with; by default reads the stored settings.
+    std::function<std::shared_ptr<const settings::PerferenceInfo>()> preferenceLoader;
+
+    // One whole scan of folderList on the calling thread: startScan(), the walk, scanFinished().
+    void scanLargeFile();
+    // Asks a running scan to end at its next item; the hits so far stay in allFiles.
+    void stopScan() { stopScanLargeFileFig.store(true); }
+
+    // The walk proper over the given roots; returns the number of files in the all-files group.
+    std::size_t filterSameSize(const std::vector<std::string>& roots);
+
+    // The roots a scan really walks: system places, other users' folders and pseudo file
+    // systems dropped (the duplicate finder's rule), then no folder below another one.
+    std::vector<std::string> scanRoots(const std::vector<std::string>& roots) const;
+
+    // True when the path is on the large-file white list or below an entry of it.
+    bool whitePathIgnore(std::string_view path) const;
+    // True when any component of the path ends in ".framework".
+    static bool isInsideFramework(std::string_view path);
+
+    // Files one hit into its kind, size and age groups and the all-files group; a file already
+    // filed (two roots reaching it) is left alone.
+    void addInArry(const FileTimeData& fileTimeData, duplicates::ResourceValueURL resourceValuesURL);
+
+    std::size_t largeFileCount() const;
+
+    // --- Removal ---------------------------------------------------------------------------
+
+    // Starts removing every selected file of allFiles the chosen way and returns at once. A file
+    // shown in several lists is handled once. The observer hears startRemove(), cleanProgress()
+    // and, on the main thread, removeFinished(); by then removed files have left every group.
+    // A run refused before any file is touched (missing folder, not enough space) calls
+    // removeRefused on the main thread instead.
+    void removeDuplicateFiles(duplicates::RemoveType type);
+    // Asks a running removal to stop after the current file.
+    std::atomic<bool> removeStop{false};
+    std::optional<duplicates::RemoveType> lastRemoveType;
+
+    // The distinct selected, not yet removed files, in the order of the all-files group.
+    std::vector<std::shared_ptr<duplicates::FileInfo>> selectedFiles() const;
+    // Drops removed files from every group and their sizes from the totals. Main thread.
+    void pruneRemovedFiles();
+
+    std::function<void(const std::string& message)> removeRefused;
+    // Asked (from the removal thread) when a file does not fit at the destination: may the files
+    // that do not fit be deleted for good? The answer goes to `answer`; without a hook, no.
+    std::function<void(const std::string& volumeName, std::function<void(bool)> answer)>
+        askForceRemove;
+    // Blocks until the running removal (if any) has ended. For the command line and tests.
+    void waitUntilRemovalFinished();
+    // Collaborators of removal, replaceable so tests can use a folder Trash or play a full disk.
+    std::function<std::unique_ptr<platform::Trash>()> trashFactory;
+    duplicates::FreeSpaceReader freeSpaceReader;
+
+private:
+    void resetGroups();
+    void sortGroups();
+    void runRemoval(duplicates::RemoveType type);
+    void refuseRemoval(const std::string& message);
+    void reportProgress(std::string_view path, bool force);
+    std::uint32_t volumeIndexFor(std::uint64_t device, const std::string& path);
+
+    kit::DispatchQueue removeSetupQueue_{"com.orvane.largefiles.removeRun"};
+    mutable std::mutex fileMutex_;
+    std::unordered_set<std::string> filedPaths_;
+    std::unordered_map<std::uint64_t, std::uint32_t> volumes_;
+};
+
+}  // namespace orvane::largefiles

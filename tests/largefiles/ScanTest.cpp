@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/largefiles/LargeFilesManager.h"
+#include "core/settings/PerferenceInfo.h"
+#include "kit/MainQueue.h"
+#include "support/TempTree.h"
+
+namespace orvane::largefiles {
+namespace {
+
+using testing::ScopedHome;
+using testing::TempTree;
+
+constexpr double kMidnight = 1796515200;  // 2026-12-06 00:00:00 UTC
+
+class RecordingObserver : public duplicates::ScanManagerProtocol {
+public:
+    void startScan() override { ++starts; if (onStart) onStart(); }
+    void scanFinished() override { ++finishes; }
+    void scaningPath(const std::string& path) override {
+        std::lock_guard lock(mutex);
+        paths.push_back(path);
+    }
+    void scanProgress(double value) override {
+        std::lock_guard lock(mutex);
+        progress.push_back(value);
+    }
+    std::atomic<int> starts{0}, finishes{0};
+    std::function<void()> onStart;
+    std::mutex mutex;
+    std::vector<std::string> paths;
+    std::vector<double> progress;
+};
+
+class LargeFileScan : public ::testing::Test {
+protected:
+    LargeFileScan() : home(tree) {
+        prefs = std::make_shared<settings::PerferenceInfo>(tree.path("prefs/PreferenceInfo.plist"));
+        manager.preferenceLoader = [this] { return prefs; };
+        manager.clock = [this] { return now; };
+    }
+
+    // Scans the given folders (default: the whole fixture) and returns the paths of a group,
+    // relative to the fixture root and sorted.
+    void scan(std::vector<std::string> roots = {}) {
+        manager.folderList = roots.empty() ? std::vector<std::string>{tree.root()} : roots;
+        manager.scanLargeFile();
+    }
+    std::vector<std::string> group(std::size_t index) const {
+        std::vector<std::string> out;
+        for (const auto& info : manager.allFiles.at(index)->infos())
+            out.push_back(info->path().substr(tree.root().size() + 1));
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    using Names = std::vector<std::string>;
+
+    TempTree tree;
+    ScopedHome home;
+    std::shared_ptr<settings::PerferenceInfo> prefs;
+    LargeFilesManager manager;
+    double now = kMidnight + 12 * 3600;
+};
+
+TEST_F(LargeFileScan, ThresholdAndSizeBandsUseTheExactDecimalBoundaries) {
+    tree.sparseFile("under.bin", 9'999'999);
+    tree.sparseFile("ten.bin", 10'000'000);
+    tree.sparseFile("d/half.bin", 500'000'000);
+    tree.sparseFile("d/justUnderGig.bin", 999'999'999);
+    tree.sparseFile("d/e/gig.bin", 1'000'000'000);
+    tree.sparseFile("d/e/underFive.bin", 4'999'999'999);
+    tree.sparseFile("five.bin", 5'000'000'000);
+    scan();
+
+    EXPECT_EQ(group(allLargeFiles).size(), 6u);
+    EXPECT_EQ(group(above5G), Names{"five.bin"});
+    EXPECT_EQ(group(oneGBToFiveGB), (Names{"d/e/gig.bin", "d/e/underFive.bin"}));
+    EXPECT_EQ(group(fiveHundredMBToOneGB), (Names{"d/half.bin", "d/justUnderGig.bin"}));
+    EXPECT_EQ(group(tenMBToFiveHundredMB), Names{"ten.bin"});
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->totalSize,
+              10'000'000ull + 500'000'000 + 999'999'999 + 1'000'000'000 + 4'999'999'999 +
+                  5'000'000'000);
+    EXPECT_EQ(manager.allFiles[above5G]->totalSize, 5'000'000'000u);
+    EXPECT_TRUE(manager.allFiles[reservedGroup]->infos().empty());
+}
+
+TEST_F(LargeFileScan, AgeBandsAreCountedFromTheInjectedClock) {
+    now = kMidnight + 60;  // a minute after midnight UTC
+    const auto at = [&](const char* name, double age) {
+        tree.sparseFile(name, 10'000'000);
+        tree.setMtime(name, now - age);
+    };
+    at("justNow.bin", 30);
+    at("beforeMidnight.bin", 120);
+    at("sixDays.bin", 6 * 86'400);
+    at("week.bin", 604'800);
+    at("month.bin", 2'592'000);
+    at("almostYear.bin", 31'535'999);
+    at("year.bin", 31'536'000);
+    scan();
+
+    EXPECT_EQ(group(largeFilesTypeToday), Names{"justNow.bin"});
+    EXPECT_EQ(group(largeFilesTypeDay), (Names{"beforeMidnight.bin", "sixDays.bin"}));
+    EXPECT_EQ(group(largeFilesTypeWeek), Names{"week.bin"});
+    EXPECT_EQ(group(largeFilesTypeMonth), (Names{"almostYear.bin", "month.bin"}));
+    EXPECT_EQ(group(largeFilesTypeYear), Names{"year.bin"});
+}
+
+TEST_F(LargeFileScan, KindsFollowTheExtensionWhateverItsCase) {
+    tree.sparseFile("MOVIE.MOV", 10'000'000);
+    tree.sparseFile("song.flac", 10'000'000);
+    tree.sparseFile("scan.TIFF", 10'000'000);
+    tree.sparseFile("report.pdf", 10'000'000);
+    tree.sparseFile("disk.iso", 10'000'000);
+    tree.sparseFile("noext", 10'000'000);
+    scan();
+
+    EXPECT_EQ(group(videoGroup), Names{"MOVIE.MOV"});
+    EXPECT_EQ(group(audioGroup), Names{"song.flac"});
+    EXPECT_EQ(group(pictureGroup), Names{"scan.TIFF"});
+    EXPECT_EQ(group(documentGroup), Names{"report.pdf"});
+    EXPECT_EQ(group(otherGroup), (Names{"disk.iso", "noext"}));
+    // Each file is in exactly one group of each list.
+    std::size_t byKind = 0, bySize = 0, byAge = 0;
+    for (std::size_t i = documentGroup; i <= otherGroup; ++i) byKind += group(i).size();
+    for (std::size_t i = above5G; i <= tenMBToFiveHundredMB; ++i) bySize += group(i).size();
+    for (std::size_t i = largeFilesTypeYear; i <= largeFilesTypeToday; ++i) byAge += group(i).size();
+    EXPECT_EQ(byKind, 6u);
+    EXPECT_EQ(bySize, 6u);
+    EXPECT_EQ(byAge, 6u);
+}
+
+TEST_F(LargeFileScan, PrunesWhatCannotHoldTheUsersFiles) {
+    tree.sparseFile("keep.bin", 50'000'000);
+    tree.sparseFile("config.json", 50'000'000);
+    tree.sparseFile("Data.JSON", 50'000'000);
+    tree.sparseFile("X.framework/Versions/A/big.bin", 50'000'000);
+    tree.sparseFile("Y.framework", 50'000'000);
+    tree.sparseFile(".cache/big.bin", 50'000'000);
+    tree.sparseFile("code.json/inside.bin", 50'000'000);  // a folder with an ignored extension
+    tree.sparseFile("skipped/big.bin", 50'000'000);
+    tree.sparseFile("skippedToo/deeper/big.bin", 50'000'000);
+    prefs->largeFileWhiteListPath = {tree.path("skipped"), tree.path("skippedToo/") };
+    scan();
+    EXPECT_EQ(group(allLargeFiles), (Names{"code.json/inside.bin", "keep.bin"}));
+}
+
+TEST_F(LargeFileScan, HiddenFilesFollowTheGeneralSwitch) {
+    tree.sparseFile(".hidden.bin", 20'000'000);
+    tree.sparseFile("shown.bin", 20'000'000);
+    prefs->omitHidden = true;
+    scan();
+    EXPECT_EQ(group(allLargeFiles), Names{"shown.bin"});
+    prefs->omitHidden = false;
+    scan();
+    EXPECT_EQ(group(allLargeFiles), (Names{".hidden.bin", "shown.bin"}));
+}
+
+TEST_F(LargeFileScan, DuplicateOnlySettingsDoNotHideLargeFiles) {
+    tree.sparseFile("clip.mp4", 20'000'000);
+    prefs->omitVideo = false;
+    prefs->enableMaxSize = true;
+    prefs->maxSize = 1'000'000;
+    prefs->whiteListPath = {tree.path("clip.mp4")};
+    scan();
+    EXPECT_EQ(group(allLargeFiles), Names{"clip.mp4"});
+}
+
+TEST_F(LargeFileScan, WhiteListedRootIsSkippedWholeButSiblingsAreNot) {
+    tree.sparseFile("a/big.bin", 20'000'000);
+    tree.sparseFile("ab/big.bin", 20'000'000);
+    prefs->largeFileWhiteListPath = {tree.path("a")};
+    scan({tree.path("a"), tree.path("ab")});
+    EXPECT_EQ(group(allLargeFiles), Names{"ab/big.bin"});
+}
+
+TEST_F(LargeFileScan, LinksAreListedByTheirTargetAndNeverFollowedIntoFolders) {
+    tree.sparseFile("store/target.mkv", 20'000'000);
+    tree.symlink("store/target.mkv", "link.mkv");
+    tree.symlink("nowhere", "dangling.mkv");
+    tree.symlink("store", "folderLink");
+    tree.symlink(tree.path("small"), "toSmall");
+    tree.sparseFile("small", 100);
+    scan();
+    EXPECT_EQ(group(allLargeFiles), (Names{"link.mkv", "store/target.mkv"}));
+    for (const auto& info : manager.allFiles[allLargeFiles]->infos()) {
+        EXPECT_EQ(info->size(), 20'000'000u);
+        if (info->path().ends_with("link.mkv")) {
+            EXPECT_TRUE(info->resourceValue.resourceValues.isAliasFile().value_or(false));
+        }
+    }
+}
+
+TEST_F(LargeFileScan, NestedAndRepeatedRootsFileEachFileOnce) {
+    tree.sparseFile("docs/inner/big.pdf", 20'000'000);
+    tree.sparseFile("top.bin", 20'000'000);
+    scan({tree.path("docs/inner"), tree.root(), tree.path("docs"), tree.root()});
+    EXPECT_EQ(group(allLargeFiles), (Names{"docs/inner/big.pdf", "top.bin"}));
+    EXPECT_EQ(group(documentGroup), Names{"docs/inner/big.pdf"});
+
+    // Filing the same record again (a second walk reaching it) changes nothing.
+    const auto& first = manager.allFiles[allLargeFiles]->infos().front();
+    FileTimeData data;
+    data.size = first->size();
+    manager.addInArry(data, first->resourceValue);
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->count(), 2u);
+    EXPECT_EQ(manager.allFiles[documentGroup]->count(), 1u);
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->totalSize, 40'000'000u);
+}
+
+TEST_F(LargeFileScan, OddNamesAndUnreadableCornersAreSurvived) {
+    const std::string badName = std::string("bad\xff\xfe name\n.bin");
+    tree.sparseFile(badName, 20'000'000);
+    tree.sparseFile("locked/big.bin", 20'000'000);
+    tree.sparseFile("unreadable.bin", 20'000'000);
+    tree.chmod("locked", 0);
+    tree.chmod("unreadable.bin", 0);
+    scan({tree.root(), tree.path("does-not-exist")});
+    tree.chmod("locked", 0755);
+    if (::geteuid() == 0) {
+        // Permissions do not bind the superuser: everything is readable then.
+        EXPECT_EQ(group(allLargeFiles), (Names{badName, "locked/big.bin", "unreadable.bin"}));
+    } else {
+        EXPECT_EQ(group(allLargeFiles), Names{badName});
+    }
+}
+
+TEST_F(LargeFileScan, NewScanReplacesTheGroups) {
+    tree.sparseFile("one.bin", 20'000'000);
+    scan();
+    const auto before = manager.allFiles[allLargeFiles];
+    ::unlink(tree.path("one.bin").c_str());
+    tree.sparseFile("two.bin", 20'000'000);
+    scan();
+    EXPECT_EQ(group(allLargeFiles), Names{"two.bin"});
+    EXPECT_EQ(before->count(), 1u) << "screens holding the old groups keep what they showed";
+}
+
+TEST_F(LargeFileScan, ObserverSeesStartThrottledProgressAndEnd) {
+    for (int i = 0; i < 40; ++i) tree.sparseFile("f" + std::to_string(i) + ".bin", 10'000'000);
+    auto observer = std::make_shared<RecordingObserver>();
+    manager.delegate = observer;
+    kit::MainLoop loop;
+    std::atomic<bool> done{false};
+    manager.folderList = {tree.root()};
+    std::thread worker([&] {
+        manager.scanLargeFile();
+        done = true;
+        loop.wake();
+    });
+    loop.runUntil([&] { return done.load(); }, std::chrono::seconds(60));
+    worker.join();
+    loop.drain();
+    EXPECT_EQ(observer->starts, 1);
+    EXPECT_EQ(observer->finishes, 1);
+    ASSERT_FALSE(observer->progress.empty());
+    EXPECT_EQ(observer->progress.back(), 40.0) << "the last report carries the final count";
+    EXPECT_TRUE(std::is_sorted(observer->progress.begin(), observer->progress.end()));
+    EXPECT_LT(observer->progress.size(), 40u) << "reports are throttled, not one per file";
+}
+
+TEST_F(LargeFileScan, StopEndsTheWalkAndKeepsWhatWasFound) {
+    tree.sparseFile("a.bin", 20'000'000);
+    auto observer = std::make_shared<RecordingObserver>();
+    observer->onStart = [&] { manager.stopScan(); };
+    manager.delegate = observer;
+    scan();
+    EXPECT_EQ(observer->finishes, 1);
+    EXPECT_TRUE(group(allLargeFiles).empty());
+    EXPECT_TRUE(manager.stopScanLargeFileFig.load());
+
+    observer->onStart = nullptr;
+    scan();
+    EXPECT_FALSE(manager.stopScanLargeFileFig.load()) << "a new scan clears the stop flag";
+    EXPECT_EQ(group(allLargeFiles), Names{"a.bin"});
+}
+
+TEST(LargeFilesManagerRules, RootsOfTheSystemAndOtherUsersAreDroppedAndNestedOnesMerged) {
+    const char* saved = std::getenv("HOME");
+    const std::string previous = saved ? saved : "";
+    ::setenv("HOME", "/Users/me", 1);
+    LargeFilesManager manager;
+    const auto roots = manager.scanRoots({"/Users/other", "/Library/Caches", "/Libraryx",
+                                          "/System/Applications", "/Applications/Utilities",
+                                          "/Users", "/", "/Users/me/Documents", "/Users/me"});
+    const auto mine = manager.scanRoots({"/Users/me/Documents", "/Users/me"});
+    if (saved) ::setenv("HOME", previous.c_str(), 1);
+    else ::unsetenv("HOME");
+    // "/" does not swallow the others: "/" + "/" prefixes nothing, so the filing step is what
+    // keeps a file reached from both walks listed once.
+    EXPECT_EQ(roots, (std::vector<std::string>{"/", "/Users"}));
+    EXPECT_EQ(mine, std::vector<std::string>{"/Users/me"});
+}
+
+TEST(LargeFilesManagerRules, FrameworkComponentsAnywhereInThePath) {
+    EXPECT_TRUE(LargeFilesManager::isInsideFramework("/a/X.framework/Versions/A/lib"));
+    EXPECT_TRUE(LargeFilesManager::isInsideFramework("/a/X.framework"));
+    EXPECT_FALSE(LargeFilesManager::isInsideFramework("/a/X.frameworks/b"));
+    EXPECT_FALSE(LargeFilesManager::isInsideFramework("/a/framework/b"));
+}
+
+}  // namespace
+}  // namespace orvane::largefiles

@@ -1,0 +1,1 @@
+orvane_test(largefiles LIBS orvane_largefiles)

@@ -1,0 +1,1 @@
+orvane_test(largefiles_gui LIBS orvane_gui Qt6::Test)

@@ -1,0 +1,109 @@
+// `orvane large-files`, run as a user would run it, against a private HOME.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "support/TempTree.h"
+
+#ifdef ORVANE_CLI_PATH
+
+namespace {
+
+using orvane::testing::ScopedHome;
+using orvane::testing::TempTree;
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+class LargeFilesCli : public ::testing::Test {
+protected:
+    TempTree tree;
+    ScopedHome home{tree};
+
+    CliRun run(const std::string& args) {
+        const std::string outPath = tree.path("stdout"), errPath = tree.path("stderr");
+        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' large-files " + args +
+                                " >'" + outPath + "' 2>'" + errPath + "'";
+        const int status = std::system(cmd.c_str());
+        CliRun r;
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = tree.read("stdout");
+        r.err = tree.read("stderr");
+        return r;
+    }
+    std::string q(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
+};
+
+TEST_F(LargeFilesCli, JsonHoldsAllSixteenGroupsWithTheirFiles) {
+    tree.sparseFile("data/movie.mkv", 600'000'000);
+    tree.sparseFile("data/deep/er/report.pdf", 10'000'000);
+    tree.sparseFile("data/small.bin", 9'999'999);
+    tree.setMtime("data/movie.mkv", 1'500'000'000);
+    const CliRun r = run("--json " + q("data"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    const auto& groups = doc.at("groups");
+    ASSERT_EQ(groups.size(), 16u);
+    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(groups[i].at("index"), i);
+    EXPECT_EQ(groups[0].at("count"), 2);
+    EXPECT_EQ(groups[0].at("size"), 610'000'000);
+    const auto& files = groups[0].at("files");
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].at("path"), tree.path("data/movie.mkv")) << "biggest first";
+    EXPECT_EQ(files[0].at("size"), 600'000'000);
+    EXPECT_EQ(files[0].at("mtime"), 1'500'000'000);
+    EXPECT_EQ(groups[3].at("count"), 1);   // 500 MB to 1 GB
+    EXPECT_EQ(groups[5].at("count"), 1);   // older than a year
+    EXPECT_EQ(groups[10].at("count"), 1);  // documents
+    EXPECT_EQ(groups[13].at("count"), 1);  // video
+    EXPECT_EQ(groups[15].at("count"), 0);
+}
+
+TEST_F(LargeFilesCli, NamesThatAreNotUtf8KeepTheirBytes) {
+    tree.sparseFile("data/caf\xe9.iso", 20'000'000);
+    const CliRun text = run(q("data"));
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_NE(text.out.find(tree.path("data/caf\xe9.iso")), std::string::npos);
+    const CliRun json = run("--json " + q("data"));
+    ASSERT_EQ(json.code, 0);
+    EXPECT_NE(json.out.find("caf\\udce9.iso"), std::string::npos) << json.out;
+}
+
+TEST_F(LargeFilesCli, RemovesTheChosenGroupsOnlyAndDryRunTouchesNothing) {
+    tree.sparseFile("data/clip.mp4", 20'000'000);
+    tree.sparseFile("data/disk.iso", 20'000'000);
+    tree.dir("kept");
+    CliRun r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") + "' --dry-run " + q("data"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("would move: " + tree.path("data/clip.mp4")), std::string::npos) << r.out;
+    EXPECT_TRUE(tree.exists("data/clip.mp4"));
+
+    r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") + "' " + q("data"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(tree.exists("kept/clip.mp4"));
+    EXPECT_FALSE(tree.exists("data/clip.mp4"));
+    EXPECT_TRUE(tree.exists("data/disk.iso"));
+    EXPECT_NE(r.out.find("1 removed"), std::string::npos) << r.out;
+}
+
+TEST_F(LargeFilesCli, BadArgumentsAreRefusedWithAMessage) {
+    tree.dir("data");
+    CliRun r = run("--group 0 --remove shred " + q("data"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("trash, delete or move=DIR"), std::string::npos);
+    r = run(q("missing"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("cannot read folder"), std::string::npos);
+    r = run("--remove trash " + q("data"));
+    EXPECT_EQ(r.code, 2) << "removal needs a chosen group";
+    r = run("--group 15 " + q("data"));
+    EXPECT_EQ(r.code, 2) << "the reserved group cannot be chosen";
+}
+
+}  // namespace
+
+#endif

@@ -163,6 +163,16 @@ TEST(FileRemover, MoveToFolderNeverReplacesAndStampsSecondNames) {
     EXPECT_EQ(r.destination, dest + "/README 2024-05-01 10:02:03:456");
 }
 
+TEST(FileRemover, AFileAlreadyInTheChosenFolderStaysAsItIs) {
+    TempTree t;
+    const std::string f = t.file("pick/a.txt", "a");
+    FileRemover remover(nullptr);
+    const RemovalResult r = remover.moveToFolder(f, identityOf(f), t.path("pick/"));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.destination, f);
+    EXPECT_EQ(t.read("pick/a.txt"), "a");
+}
+
 TEST(FileRemover, RenamePathCountsDanglingLinksAsTaken) {
     UtcZone utc;
     TempTree t;

@@ -197,7 +197,7 @@ TEST(ScanManagerRemove, TrashOnTheSameVolumeNeedsNoRoom) {
         if (v) v->freeBytes = 0;  // a full disk: moving within it still works
         return v;
     };
-    std::filesystem::create_directories(layout.trash);
+    // No Trash folder yet: it is made on first use, on the same disk.
     auto m = managerWith({g}, env);
     auto rec = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::trash());

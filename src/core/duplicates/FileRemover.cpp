@@ -221,6 +221,12 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
     if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? missing() : errnoFailure(kit::localized("moved"), path, errno);
     if (auto refused = compare(path, st, scanned)) return *refused;
+    // Already in the chosen folder: it is where the user wants it, under its own name.
+    struct stat folderSt {};
+    struct stat parentSt {};
+    if (::stat(folder.c_str(), &folderSt) == 0 && ::fstat(parent.fd, &parentSt) == 0 &&
+        folderSt.st_dev == parentSt.st_dev && folderSt.st_ino == parentSt.st_ino)
+        return success(path);
 
     // A name taken between choosing it and moving there is never overwritten: the move refuses
     // and the next free name is tried.
@@ -284,8 +290,16 @@ std::optional<std::uint64_t> FileRemover::freeSpace(const std::string& path) con
 
 bool FileRemover::needsCopy(const std::string& path, const std::string& folder) {
     struct stat a {}, b {};
-    if (::lstat(path.c_str(), &a) != 0 || ::stat(folder.c_str(), &b) != 0) return true;
+    if (::lstat(path.c_str(), &a) != 0 || ::stat(existingAncestor(folder).c_str(), &b) != 0)
+        return true;
     return a.st_dev != b.st_dev;
+}
+
+std::string FileRemover::existingAncestor(const std::string& path) {
+    std::string p = path;
+    struct stat st {};
+    while (::stat(p.c_str(), &st) != 0 && p != "/" && !p.empty()) p = kit::parentPath(p);
+    return p.empty() ? "/" : p;
 }
 
 std::string FileRemover::renamePath(const std::string& folder, const std::string& path,

@@ -63,8 +63,11 @@ public:
                                const std::string& folder) const;
 
     std::optional<std::uint64_t> freeSpace(const std::string& path) const;
-    // True when moving `path` into `folder` means copying its bytes to another file system.
+    // True when moving `path` into `folder` means copying its bytes to another file system. A
+    // folder not made yet (a Trash before its first use) counts as the folder it will be made in.
     static bool needsCopy(const std::string& path, const std::string& folder);
+    // `path` itself when it exists, else its nearest existing parent.
+    static std::string existingAncestor(const std::string& path);
 
     // A name in `folder` for the item at `path` that nothing occupies yet: its own name first,
     // then "<name> <YYYY-MM-dd HH:mm:ss:SSS>.<ext>" from the given time.

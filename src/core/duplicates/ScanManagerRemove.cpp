@@ -79,7 +79,8 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
                env.layout.kind == platform::Layout::Kind::macOS) {
         destination = env.layout.trash;
     }
-    const auto destinationVolume = destination.empty() ? std::nullopt : volumeOf(destination);
+    const auto destinationVolume =
+        destination.empty() ? std::nullopt : volumeOf(FileRemover::existingAncestor(destination));
 
     std::vector<DuplicateFilesPtr> taken;
     std::uint64_t bytesToCopy = 0;
@@ -117,7 +118,7 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
     resources->remover = std::make_unique<FileRemover>(
         resources->trash.get(),
         [volumeOf](const std::string& path) -> std::optional<std::uint64_t> {
-            if (auto v = volumeOf(path)) return v->freeBytes;
+            if (auto v = volumeOf(FileRemover::existingAncestor(path))) return v->freeBytes;
             return std::nullopt;
         });
 

@@ -6,7 +6,9 @@
 #include "app/shell/MainThread.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/ScreenshotTour.h"
+#include "app/shell/SingleInstance.h"
 #include "app/shell/StartupChecks.h"
+#include "app/shell/StartupTasks.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
 
@@ -39,7 +41,16 @@ int main(int argc, char** argv) {
 
     if (parser.isSet(screenshots)) return orvane::app::runScreenshotTour(parser.value(screenshots));
 
+    orvane::app::SingleInstance instance;
+    if (instance.notifyRunningInstance()) return 0;  // the running window comes forward instead
+    instance.listen();
+
     orvane::app::MainWindow window;
+    QObject::connect(&instance, &orvane::app::SingleInstance::activated, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     QObject::connect(&app, &QApplication::aboutToQuit, &window,
                      [&window] { window.prepareToTerminate(); });
     if (parser.isSet(background)) {
@@ -47,6 +58,7 @@ int main(int argc, char** argv) {
     } else {
         window.show();
     }
+    orvane::app::StartupTasks::run(&window);
     orvane::app::StartupChecks::run(&window);
     return app.exec();
 }

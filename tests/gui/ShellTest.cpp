@@ -16,6 +16,7 @@
 #include "app/shell/ModuleItem.h"
 #include "app/shell/ModuleScreens.h"
 #include "app/shell/PlaceholderViewController.h"
+#include "app/shell/SingleInstance.h"
 #include "kit/MainQueue.h"
 #include "support/TempTree.h"
 
@@ -218,4 +219,25 @@ TEST_F(ShellTest, ObserverCallbacksForAClosedScreenAreDropped) {
     delete context;
     QTest::qWait(50);
     EXPECT_EQ(ran, 10);
+}
+
+TEST_F(ShellTest, ASecondLaunchWakesTheFirstInsteadOfStarting) {
+    const QString key = QStringLiteral("orvane-test-%1").arg(QString::number(QCoreApplication::applicationPid()));
+    SingleInstance first(key);
+    ASSERT_TRUE(first.listen());
+    int activations = 0;
+    QObject::connect(&first, &SingleInstance::activated, [&] { ++activations; });
+
+    // The second launch runs in its own thread here, as it would in its own process.
+    std::atomic<bool> answered{false};
+    std::thread second([&] {
+        SingleInstance other(key);
+        answered = other.notifyRunningInstance(3000);
+    });
+    EXPECT_TRUE(waitUntil([&] { return activations == 1; }));
+    second.join();
+    EXPECT_TRUE(answered);
+
+    SingleInstance nobody(key + "-none");
+    EXPECT_FALSE(nobody.notifyRunningInstance(200));
 }

@@ -7,6 +7,8 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/PathLimitTipWindowController.h"
 #include "app/shell/StartupChecks.h"
+#include "app/shell/StartupTasks.h"
+#include "platform/LoginItem.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -128,4 +130,45 @@ TEST_F(StartupChecksTest, GoToSettingsOpensGnomePrivacyOrExplains) {
     QMessageBox* help = waitForMessageBox();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->informativeText().contains(QString::fromStdString(tree.path("trash"))));
+}
+
+namespace {
+
+// A login item whose answers the test sets.
+class FakeLoginItem : public orvane::platform::LoginItem {
+public:
+    orvane::platform::Outcome setEnabled(bool enabled) override {
+        ++calls;
+        if (failuresLeft > 0) {
+            --failuresLeft;
+            return orvane::platform::Outcome::failure("autostart folder is read-only");
+        }
+        enabled_ = enabled;
+        return orvane::platform::Outcome::success();
+    }
+    bool isEnabled() const override { return enabled_; }
+    bool enabled_ = false;
+    int failuresLeft = 0;
+    int calls = 0;
+};
+
+}  // namespace
+
+TEST_F(StartupChecksTest, TheLoginItemFollowsTheSettingAndAFailureOffersRetry) {
+    MainWindow window;
+    window.show();
+    FakeLoginItem item;
+    EXPECT_TRUE(StartupTasks::applyLoginItem(&window, item, true));
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_TRUE(StartupTasks::applyLoginItem(&window, item, true));
+    EXPECT_EQ(item.calls, 1);  // already as asked: nothing written
+
+    item.failuresLeft = 1;
+    EXPECT_FALSE(StartupTasks::applyLoginItem(&window, item, false));
+    QMessageBox* box = waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Status bar setting failed");
+    ASSERT_TRUE(answerMessageBox("Retry"));
+    EXPECT_FALSE(item.isEnabled());
+    EXPECT_EQ(openMessageBox(), nullptr);
 }

@@ -386,3 +386,17 @@ TEST_F(DuplicateScreensTest, AHundredThousandGroupsLoadAndScrollQuickly) {
     EXPECT_EQ(group, 99999);
     EXPECT_EQ(member, 1);
 }
+
+TEST_F(DuplicateScreensTest, OddNamesAreShownReadablyAndKeptByteForByte) {
+    const std::string odd = "/d/bad\nname\xff.txt";
+    auto group = std::make_shared<dupl::DuplicateFiles>();
+    group->append(fakeFile(odd, 7));
+    group->append(fakeFile("/d/plain.txt", 7));
+    DuplicateResultModel model;
+    model.setGroups({group});
+    EXPECT_EQ(model.data(model.index(1, DuplicateResultModel::nameColumn), Qt::DisplayRole).toString(),
+              QString::fromUtf8("bad\u2424name\uFFFD.txt"));
+    EXPECT_EQ(model.data(model.index(1, 0), DuplicateResultModel::pathRole).toByteArray().toStdString(), odd);
+    EXPECT_EQ(model.fileAt(1)->path(), odd);
+    EXPECT_EQ(model.fileAt(0), nullptr);  // the group's own row
+}

@@ -90,8 +90,9 @@ TEST_F(ScanningViewTest, EachModuleHasItsTitleAndCounters) {
     dup.setKindSizes(1'500'000, 2'000'000'000, 0);
     EXPECT_EQ(dup.counterLabel(0)->text(), "1.5 MB");
     EXPECT_EQ(dup.counterLabel(1)->text(), "2 GB");
-    dup.scaningPath("/data/a\nb");
-    EXPECT_TRUE(dup.pathLabel()->toolTip().startsWith("/data/a"));
+    dup.scaningPath("/data/a\nb\xff.txt");
+    // A line break and bytes that are not UTF-8 stay visible on the one line.
+    EXPECT_EQ(dup.pathLabel()->toolTip(), QString::fromUtf8("/data/a\u2424b\uFFFD.txt"));
 
     ScanningViewController large(ModuleType::largeFiles);
     EXPECT_EQ(large.titleLabel()->text(), "Scanning Large Files");

@@ -26,7 +26,17 @@ QString locFormat(std::string_view key, std::initializer_list<QString> args) {
     return out;
 }
 
-QString displayPath(std::string_view path) { return QString::fromStdString(kit::displayPath(path)); }
+QString displayPath(std::string_view path) {
+    QString text = QString::fromStdString(kit::displayPath(path));
+    // A name may hold line breaks and other control characters; in a one-line label they would
+    // cut the name in two or vanish, so they are shown as visible marks instead.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\n') text[i] = QChar(0x2424);
+        else if (c < 0x20 || c == 0x7f) text[i] = QChar(0xFFFD);
+    }
+    return text;
+}
 
 QString qs(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

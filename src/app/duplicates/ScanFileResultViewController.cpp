@@ -393,6 +393,8 @@ void ScanFileResultViewController::stopWork() {
     }
     manager_->removeStop = true;
     manager_->removeQueue.setSuspended(false);
+    // Each file checks the stop flag, so this ends after the file in hand.
+    manager_->removeQueue.waitUntilAllOperationsAreFinished();
 }
 
 }  // namespace orvane::app

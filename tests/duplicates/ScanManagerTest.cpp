@@ -73,8 +73,11 @@ struct Fixture {
 
     PathSet recorded(const std::vector<std::string>& roots) {
         PathSet out;
-        for (auto& g : manager->filterSameSize(roots).groups)
+        auto groups = manager->filterSameSize(roots);
+        for (auto& g : groups.groups) {
+            groups.materialize(g);
             for (auto& f : g.files) out.insert(f.url);
+        }
         return out;
     }
 

@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/Md5File.h"
 #include "core/duplicates/ResourceValueURL.h"
 #include "kit/Operation.h"
 
 namespace orvane::duplicates {
+
+class FileHandles;
 
 // Confirms one candidate group (files of one exact size) by content: every delivered group
 // holds two or more files whose whole contents have the same MD5. Files that differ in their
@@ -32,15 +35,32 @@ public:
     // Called with each path just before it is first read.
     std::function<void(const std::string&)> assemblingBlock;
 
+    // Set before queueing: read only what is already in memory. If any file would have to come
+    // from the disk, the operation delivers nothing and sets `deferred`, so the driver can hand
+    // the group to the one reader of a rotating disk instead.
+    bool cachedOnly = false;
+    bool deferred = false;
+
     // Groups at or below this size are delivered at once; above it, members are checked to
     // still exist just before delivery, as reading them takes long enough for that to change.
     static constexpr std::int64_t kRecheckAbove = 1'000'000'000;
+    // Groups of files up to this size, together up to kInMemoryGroup, are read whole and
+    // compared byte for byte; larger ones are digested file by file in 1 MiB chunks.
+    static constexpr std::uint64_t kInMemoryFile = 1024 * 1024;
+    static constexpr std::uint64_t kInMemoryGroup = 8 * 1024 * 1024;
 
 protected:
     void main() override;
 
 private:
     bool stopped() const;
+    struct Digested {
+        Md5Digest digest;
+        std::uint32_t contentClass;  // files compared byte for byte: equal only if identical
+        std::size_t index;           // into data
+    };
+    void compareInMemory(const std::vector<std::size_t>& toDigest, std::uint64_t bytes,
+                         bool announced, FileHandles& files, std::vector<Digested>& digests);
     const std::atomic<bool>* scanStop_;
 };
 

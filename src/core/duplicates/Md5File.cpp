@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -64,6 +65,27 @@ int openForReading(const std::string& path) {
     return fd;
 }
 
+// Cached-only mode: reads that would wait for the disk fail at once instead and are noted, so a
+// caller can leave the file to a reader that is allowed to wait.
+thread_local bool tCachedOnly = false;
+thread_local bool tWouldBlock = false;
+
+// read(2) or pread(2) (offset >= 0); in cached-only mode a read that cannot be served from
+// memory in full reports EAGAIN.
+ssize_t readSome(int fd, std::uint8_t* into, std::size_t want, off_t offset) {
+    if (!tCachedOnly) return offset < 0 ? ::read(fd, into, want) : ::pread(fd, into, want, offset);
+    iovec io{into, want};
+    const ssize_t n = ::preadv2(fd, &io, 1, offset, RWF_NOWAIT);
+    if (n < 0 && errno == EAGAIN) tWouldBlock = true;
+    return n;
+}
+
+// Always false; in cached-only mode it notes that the failure may only mean "not in memory".
+bool failedRead() {
+    if (tCachedOnly) tWouldBlock = true;
+    return false;
+}
+
 ssize_t readFully(int fd, std::uint8_t* into, std::size_t want) {
     std::size_t got = 0;
     while (got < want) {
@@ -81,7 +103,7 @@ ssize_t readFully(int fd, std::uint8_t* into, std::size_t want) {
 bool preadFully(int fd, std::uint8_t* into, std::size_t want, off_t at) {
     std::size_t got = 0;
     while (got < want) {
-        const ssize_t n = ::pread(fd, into + got, want - got, at + static_cast<off_t>(got));
+        const ssize_t n = readSome(fd, into + got, want - got, at + static_cast<off_t>(got));
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -93,6 +115,13 @@ bool preadFully(int fd, std::uint8_t* into, std::size_t want, off_t at) {
 }
 
 }  // namespace
+
+void ContentReader::setCachedOnly(bool cachedOnly) {
+    tCachedOnly = cachedOnly;
+    tWouldBlock = false;
+}
+
+bool ContentReader::wouldHaveBlocked() { return tWouldBlock; }
 
 std::string digestString(const Md5Digest& digest) {
     static constexpr char hex[] = "0123456789abcdef";
@@ -129,13 +158,38 @@ std::optional<std::string> md5File(const std::string& path, std::int64_t size, d
     return digestString(digest);
 }
 
+int ContentReader::open(const std::string& path) {
+    const int fd = openForReading(path);
+    if (fd < 0) ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+    return fd;
+}
+
 std::optional<Md5Digest> ContentReader::digest(const std::string& path, std::uint64_t size) {
-    Fd fd(openForReading(path));
-    if (!fd.ok()) {
-        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
-        return std::nullopt;
-    }
-    if (size > kChunk) ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    Fd fd(open(path));
+    if (!fd.ok()) return std::nullopt;
+    return digest(fd.get(), size);
+}
+
+bool ContentReader::readWhole(const std::string& path, std::uint64_t size,
+                              std::vector<std::uint8_t>& into) {
+    Fd fd(open(path));
+    return fd.ok() && readWhole(fd.get(), size, into);
+}
+
+std::optional<std::uint64_t> ContentReader::sample(const std::string& path, std::uint64_t size) {
+    Fd fd(open(path));
+    if (!fd.ok()) return std::nullopt;
+    return sample(fd.get(), size);
+}
+
+std::optional<Md5Digest> ContentReader::digest(int fd, std::uint64_t size) {
+    // In cached-only mode any failure may be a page not in memory; the caller retries it with a
+    // reader that may wait.
+    auto failed = [] {
+        if (tCachedOnly) tWouldBlock = true;
+        return std::optional<Md5Digest>{};
+    };
+    if (size > kChunk) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     auto& b = buffers();
     EVP_DigestInit_ex2(b.ctx, md5Algorithm(), nullptr);
     std::uint64_t remaining = size;
@@ -146,45 +200,72 @@ std::optional<Md5Digest> ContentReader::digest(const std::string& path, std::uin
             static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, remaining + 1));
         ssize_t n;
         do {
-            n = ::read(fd.get(), b.chunk.get(), want);
+            n = readSome(fd, b.chunk.get(), want, -1);
         } while (n < 0 && errno == EINTR);
         if (n < 0) {
             ORVANE_LOG("文件读取异常，文件路径不存在");
-            return std::nullopt;
+            return failed();
         }
         const auto got = static_cast<std::uint64_t>(n);
-        if (got > remaining) return std::nullopt;  // grew since the scan
+        if (got > remaining) return failed();  // grew since the scan
         EVP_DigestUpdate(b.ctx, b.chunk.get(), static_cast<std::size_t>(got));
         remaining -= got;
         // A regular file reads short only at its end.
         if (got < want) break;
     }
-    if (remaining != 0) return std::nullopt;  // shrank since the scan
+    if (remaining != 0) return failed();  // shrank since the scan
     Md5Digest digest{};
     unsigned int length = 0;
     EVP_DigestFinal_ex(b.ctx, digest.data(), &length);
     return digest;
 }
 
-std::optional<std::uint64_t> ContentReader::sample(const std::string& path, std::uint64_t size) {
-    Fd fd(openForReading(path));
-    if (!fd.ok()) {
-        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
-        return std::nullopt;
+bool ContentReader::readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into) {
+    if (into.size() < size + 1) into.resize(size + 1);
+    return readWhole(fd, size, into.data());
+}
+
+bool ContentReader::readWhole(int fd, std::uint64_t size, std::uint8_t* into) {
+    // One byte of room more than expected shows a file that grew.
+    std::uint64_t got = 0;
+    for (;;) {
+        const std::uint64_t want = size + 1 - got;
+        const ssize_t n = readSome(fd, into + got, static_cast<std::size_t>(want), -1);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ORVANE_LOG("文件读取异常，文件路径不存在");
+            return failedRead();
+        }
+        got += static_cast<std::uint64_t>(n);
+        if (got > size) return failedRead();
+        // A regular file reads short only at its end.
+        if (n == 0 || static_cast<std::uint64_t>(n) < want) break;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::uint64_t>(st.st_size) != size)
-        return std::nullopt;
+    return got == size || failedRead();
+}
+
+Md5Digest ContentReader::md5(const std::uint8_t* bytes, std::size_t length) {
+    auto& b = buffers();
+    EVP_DigestInit_ex2(b.ctx, md5Algorithm(), nullptr);
+    EVP_DigestUpdate(b.ctx, bytes, length);
+    Md5Digest digest{};
+    unsigned int n = 0;
+    EVP_DigestFinal_ex(b.ctx, digest.data(), &n);
+    return digest;
+}
+
+std::optional<std::uint64_t> ContentReader::sample(int fd, std::uint64_t size) {
+    // A file that shrank fails a read below; one that grew is caught by the digest; a name that
+    // is no regular file any more fails its first read.
     auto& b = buffers();
     std::uint8_t* buf = b.chunk.get();
     const std::uint64_t block = std::min(kSampleBlock, size);
     const std::uint64_t middle = (size / 2) & ~(kSampleBlock - 1);
     const std::uint64_t tail = size - block;
-    if (!preadFully(fd.get(), buf, block, 0) ||
-        !preadFully(fd.get(), buf + block, block, static_cast<off_t>(middle)) ||
-        !preadFully(fd.get(), buf + 2 * block, block, static_cast<off_t>(tail)))
-        return std::nullopt;
+    if (!preadFully(fd, buf, block, 0) ||
+        !preadFully(fd, buf + block, block, static_cast<off_t>(middle)) ||
+        !preadFully(fd, buf + 2 * block, block, static_cast<off_t>(tail)))
+        return failedRead(), std::nullopt;
     return XXH3_64bits(buf, 3 * block);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane::duplicates {
 
@@ -28,10 +29,27 @@ public:
     static constexpr std::uint64_t kWholeReadLimit = 16 * 1024;
     static constexpr std::uint64_t kSampleBlock = 4096;
 
-    // MD5 of exactly `size` bytes.
+    // On this thread, from now on: read only what the page cache holds, and fail any read that
+    // would wait for the disk (wouldHaveBlocked() then says so). Clears the note.
+    static void setCachedOnly(bool cachedOnly);
+    static bool wouldHaveBlocked();
+
+    // Opens a file for the readers below; -1 (logged) when it cannot be opened.
+    static int open(const std::string& path);
+
+    // MD5 of exactly `size` bytes, read from the current offset of `fd` (or from `path`).
+    static std::optional<Md5Digest> digest(int fd, std::uint64_t size);
     static std::optional<Md5Digest> digest(const std::string& path, std::uint64_t size);
+    // Reads the whole file into `into` (its capacity is reused); false unless it has exactly
+    // `size` bytes.
+    static bool readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into);
+    static bool readWhole(const std::string& path, std::uint64_t size, std::vector<std::uint8_t>& into);
+    // The same into caller-owned room of at least size + 1 bytes.
+    static bool readWhole(int fd, std::uint64_t size, std::uint8_t* into);
+    static Md5Digest md5(const std::uint8_t* bytes, std::size_t length);
     // A cheap fingerprint of the first, middle and last 4 KiB, to split candidates whose
-    // contents differ there before anything is read whole.
+    // contents differ there before anything is read whole. Leaves the offset of `fd` alone.
+    static std::optional<std::uint64_t> sample(int fd, std::uint64_t size);
     static std::optional<std::uint64_t> sample(const std::string& path, std::uint64_t size);
 };
 

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <semaphore>
+#include <thread>
 #include <unordered_set>
 
 #include "core/duplicates/AssembleOperation.h"
@@ -94,6 +96,20 @@ struct PerThread {
 
 }  // namespace
 
+struct SizeGroups::Compact {
+    std::vector<PerThread> threads;  // owns the path blocks
+    std::vector<KeptFile> files;
+};
+
+void SizeGroups::materialize(SizeGroup& group) const {
+    if (!compact || !group.files.empty()) return;
+    group.files.reserve(group.count);
+    for (std::size_t k = group.first; k < group.first + group.count; ++k) {
+        const KeptFile& f = compact->files[k];
+        group.files.push_back(ResourceValueURL{std::string(f.pathView()), f.values});
+    }
+}
+
 std::shared_ptr<ScanManager> ScanManager::create(Environment environment) {
     return std::shared_ptr<ScanManager>(new ScanManager(std::move(environment)));
 }
@@ -106,8 +122,15 @@ ScanManager::ScanManager(Environment environment) : environment_(std::move(envir
 
 ScanManager::~ScanManager() {
     scanStop = true;
+    assembleCachedQueue.cancelAllOperations();
+    assembleCachedQueue.waitUntilAllOperationsAreFinished();
     assembleSSDQueue.cancelAllOperations();
     assembleHDDQueue.cancelAllOperations();
+    // Operations point at scanStop; none may outlive it.
+    // The cached queue first: what it cannot finish it hands to the rotating-disk queue.
+    assembleCachedQueue.waitUntilAllOperationsAreFinished();
+    assembleSSDQueue.waitUntilAllOperationsAreFinished();
+    assembleHDDQueue.waitUntilAllOperationsAreFinished();
 }
 
 std::shared_ptr<const settings::PerferenceInfo> ScanManager::scanPreference() const {
@@ -158,6 +181,7 @@ void ScanManager::scanDuplicateFile() {
 
 void ScanManager::stopScanning() {
     scanStop = true;
+    assembleCachedQueue.cancelAllOperations();
     assembleSSDQueue.cancelAllOperations();
     assembleHDDQueue.cancelAllOperations();
     appendQueue.cancelAllOperations();
@@ -211,15 +235,22 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         kit::MainQueue::post([advance, singles] { advance(singles); });
     }
 
+    // Operations are made as the queues drain rather than all at once: a tree with a million
+    // candidate groups would otherwise hold a million waiting operations.
+    auto window = std::make_shared<std::counting_semaphore<kQueuedGroups>>(kQueuedGroups);
     for (auto& group : sizeGroups.groups) {
+        window->acquire();
         if (scanStop) {
+            window->release();
             if (auto o = observer()) o->stopScan();
             break;
         }
+        sizeGroups.materialize(group);
         const std::optional<std::uint32_t> volume =
             group.files.front().resourceValues.volumeIndex();
         if (!volume) {
             // Without a volume the disk kind is unknown; such a group is left out.
+            window->release();
             advance(1);
             continue;
         }
@@ -229,23 +260,52 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             auto it = volumeTypeOfDisk.find(*volumeURL);
             solidState = it != volumeTypeOfDisk.end() && it->second;
         }
-        auto op = std::make_shared<AssembleOperation>(std::move(group.files), group.size, &scanStop);
-        op->assemblingBlock = [weak](const std::string& path) {
-            if (auto self = weak.lock())
-                if (auto o = self->observer()) o->scaningPath(path);
+        auto makeOperation = [this, weak](std::vector<ResourceValueURL> files, std::int64_t size) {
+            auto op = std::make_shared<AssembleOperation>(std::move(files), size, &scanStop);
+            op->assemblingBlock = [weak](const std::string& path) {
+                if (auto self = weak.lock())
+                    if (auto o = self->observer()) o->scaningPath(path);
+            };
+            op->assembleBlock = [weak](DuplicateFilesPtr found) {
+                if (auto self = weak.lock()) {
+                    self->appendQueue.addOperation([weak, found = std::move(found)] {
+                        if (auto s = weak.lock()) s->append(found);
+                    });
+                }
+            };
+            return op;
         };
-        op->assembleBlock = [weak](DuplicateFilesPtr found) {
-            if (auto self = weak.lock()) {
-                self->appendQueue.addOperation([weak, found = std::move(found)] {
-                    if (auto s = weak.lock()) s->append(found);
+        auto op = makeOperation(std::move(group.files), group.size);
+        std::vector<ResourceValueURL>().swap(group.files);
+        if (solidState) {
+            op->setCompletionBlock([advance, window] {
+                window->release();
+                advance(1);
+            });
+            assembleSSDQueue.addOperation(std::move(op));
+        } else {
+            op->cachedOnly = true;
+            AssembleOperation* attempt = op.get();  // alive while its completion runs
+            op->setCompletionBlock([this, attempt, advance, makeOperation, window] {
+                if (!attempt->deferred || scanStop) {
+                    window->release();
+                    advance(1);
+                    return;
+                }
+                auto again = makeOperation(attempt->data, attempt->size);
+                again->setCompletionBlock([advance, window] {
+                    window->release();
+                    advance(1);
                 });
-            }
-        };
-        op->setCompletionBlock([advance] { advance(1); });
-        (solidState ? assembleSSDQueue : assembleHDDQueue).addOperation(std::move(op));
+                assembleHDDQueue.addOperation(std::move(again));
+            });
+            assembleCachedQueue.addOperation(std::move(op));
+        }
     }
     sizeGroups = {};
 
+    // The cached queue first: what it cannot finish it hands to the rotating-disk queue.
+    assembleCachedQueue.waitUntilAllOperationsAreFinished();
     assembleSSDQueue.waitUntilAllOperationsAreFinished();
     assembleHDDQueue.waitUntilAllOperationsAreFinished();
     // Groups found by the last operations may still wait to be appended.
@@ -462,7 +522,8 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     SizeGroups result;
     if (scanStop) return result;
 
-    std::vector<KeptFile> all;
+    auto compact = std::make_shared<SizeGroups::Compact>();
+    std::vector<KeptFile>& all = compact->files;
     std::size_t total = 0;
     for (auto& t : threads) total += t.kept.size();
     all.reserve(total);
@@ -481,21 +542,27 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                           }),
               all.end());
     result.recordedFiles = all.size();
+    // Single sizes are dropped from the records as they are counted.
+    std::size_t write = 0;
     for (std::size_t a = 0; a < all.size();) {
         std::size_t b = a + 1;
         while (b < all.size() && all[b].size == all[a].size) ++b;
         if (b - a >= 2) {
             SizeGroup group;
             group.size = static_cast<std::int64_t>(all[a].size);
-            group.files.reserve(b - a);
-            for (std::size_t k = a; k < b; ++k)
-                group.files.push_back(ResourceValueURL{std::string(all[k].pathView()), all[k].values});
+            group.first = write;
+            group.count = b - a;
+            for (std::size_t k = a; k < b; ++k) all[write++] = all[k];
             result.groups.push_back(std::move(group));
         } else {
             ++result.singleSizes;
         }
         a = b;
     }
+    all.resize(write);
+    all.shrink_to_fit();
+    compact->threads = std::move(threads);
+    result.compact = std::move(compact);
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/duplicates/DuplicateFiles.h"
@@ -33,15 +34,24 @@ class TreeWalker;
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
-    std::vector<ResourceValueURL> files;  // distinct paths, ascending
+    std::vector<ResourceValueURL> files;  // distinct paths, ascending; see SizeGroups::materialize
+    std::size_t first = 0, count = 0;     // where its files lie in the compact records
 };
 
 // The result of the enumeration: candidate groups by ascending size, and how many sizes
-// occurred once only (they need no reading, but count towards progress).
+// occurred once only (they need no reading, but count towards progress). The files are kept in
+// a compact form (paths packed in blocks) until a group is about to be read: on big trees
+// nearly every file is a candidate, and a full record per file would double the memory.
 struct SizeGroups {
     std::vector<SizeGroup> groups;
     std::size_t singleSizes = 0;
     std::size_t recordedFiles = 0;
+
+    // Fills group.files from the compact records.
+    void materialize(SizeGroup& group) const;
+
+    struct Compact;
+    std::shared_ptr<const Compact> compact;
 };
 
 // The duplicate finder's driver: enumerates the chosen folders, groups the kept files by exact
@@ -80,6 +90,11 @@ public:
     kit::OperationQueue assembleHDDQueue{"com.orvane.duplicates.assembleHDD", 1};
     kit::OperationQueue appendQueue{"com.orvane.duplicates.append", 1};
     kit::OperationQueue removeQueue{"com.orvane.duplicates.remove", 1};
+    // Groups on rotating disks whose files are all in memory already: no disk head to spare, so
+    // they are compared on every core. A group that would touch the disk moves on to
+    // assembleHDDQueue.
+    kit::OperationQueue assembleCachedQueue{"com.orvane.duplicates.assembleCached",
+                                            static_cast<int>(std::max(2u, std::thread::hardware_concurrency()))};
 
     std::vector<DuplicateFilesPtr> totalFiles, documentFiles, pictureFiles, audioFiles, videoFiles,
         otherFiles;
@@ -134,6 +149,7 @@ public:
     const Environment& environment() const { return environment_; }
 
 private:
+    static constexpr std::ptrdiff_t kQueuedGroups = 128;
     explicit ScanManager(Environment environment);
     void scanBody(std::vector<std::string> roots);
     void append(const DuplicateFilesPtr& group);

@@ -1,0 +1,210 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/preferences/PreferenceViewController.h"
+#include "core/settings/PerferenceInfo.h"
+#include "support/TempTree.h"
+
+using orvane::app::PreferenceViewController;
+using orvane::settings::PerferenceInfo;
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "test_preferences";
+    static char* argv[] = {name, nullptr};
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+class PreferenceWindow : public ::testing::Test {
+protected:
+    void SetUp() override { app(); }
+
+    std::unique_ptr<PreferenceViewController> make() {
+        PreferenceViewController::Services s;
+        s.plistPath = plist;
+        s.setLoginItem = [this](bool on) {
+            loginCalls.push_back(on);
+            return loginError;
+        };
+        s.chooseFolders = [this](QWidget*) { return nextChoice; };
+        return std::make_unique<PreferenceViewController>(std::move(s));
+    }
+    template <class T>
+    T* child(PreferenceViewController& w, const char* name) {
+        auto* c = w.findChild<T*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    PerferenceInfo stored() const { return PerferenceInfo(plist); }
+    QMessageBox* openSheet(PreferenceViewController& w) {
+        for (auto* box : w.findChildren<QMessageBox*>("preferenceSheet"))
+            if (box->isVisible()) return box;
+        return nullptr;
+    }
+    void closeSheets(PreferenceViewController& w) {
+        for (auto* box : w.findChildren<QMessageBox*>("preferenceSheet")) box->done(0);
+        QApplication::processEvents();
+    }
+
+    orvane::testing::TempTree tree;
+    std::string plist = tree.path("support/PreferenceInfo.plist");
+    std::vector<bool> loginCalls;
+    std::string loginError;
+    QStringList nextChoice;
+};
+
+TEST_F(PreferenceWindow, OpensOnTheDefaultsAndWritesEveryChangeAtOnce) {
+    auto w = make();
+    EXPECT_TRUE(std::filesystem::exists(plist)) << "a first run creates the file";
+    EXPECT_TRUE(child<QCheckBox>(*w, "hiddenFile")->isChecked());
+    EXPECT_EQ(child<QSlider>(*w, "threshold")->value(), 85);
+    EXPECT_EQ(w->selectCount(), 5);
+
+    child<QCheckBox>(*w, "hiddenFile")->click();
+    EXPECT_FALSE(stored().omitHidden);
+    child<QCheckBox>(*w, "zeroByteFile")->click();
+    EXPECT_FALSE(stored().omitZeroByte);
+
+    child<QSlider>(*w, "threshold")->setValue(55);
+    auto snap = stored();
+    EXPECT_EQ(snap.threshold, 55);
+    EXPECT_EQ(snap.dataDict.stringValue("threshold").value_or(""), "55") << "stored as text";
+
+    // A window opened later shows what was saved.
+    auto again = make();
+    EXPECT_FALSE(child<QCheckBox>(*again, "hiddenFile")->isChecked());
+    EXPECT_EQ(child<QSlider>(*again, "threshold")->value(), 55);
+}
+
+TEST_F(PreferenceWindow, SizeFieldsKeepThreeCharactersAndRefuseAMaximumBelowTheMinimum) {
+    auto w = make();
+    auto* maxText = child<QLineEdit>(*w, "maxFileSize");
+    auto* minText = child<QLineEdit>(*w, "minFileSize");
+    maxText->setText("1234");
+    EXPECT_EQ(maxText->text(), "123");
+    EXPECT_EQ(stored().localMaxFileSize, "123");
+
+    child<QCheckBox>(*w, "minSelect")->click();
+    child<QCheckBox>(*w, "maxSelect")->click();
+    minText->setText("500");
+    EXPECT_FALSE(stored().minSize.has_value()) << "500 MB above the 123 MB maximum is refused";
+    EXPECT_EQ(minText->text(), "");
+    closeSheets(*w);
+    minText->setText("50");
+    EXPECT_EQ(stored().minSize, 50'000'000);
+
+    // 12 MB is below 50 MB: refused, the field and the file keep the previous maximum.
+    maxText->setText("12");
+    QApplication::processEvents();
+    EXPECT_EQ(w->lastSheetText().toStdString(),
+              "Maximum value must be greater than or equal to minimum value. Please enter again.");
+    EXPECT_NE(openSheet(*w), nullptr);
+    EXPECT_EQ(maxText->text(), "123");
+    EXPECT_EQ(stored().localMaxFileSize, "123");
+    closeSheets(*w);
+
+    // Raising the unit makes the same figure acceptable.
+    child<QComboBox>(*w, "maxSizeType")->setCurrentText("GB");
+    EXPECT_EQ(stored().maxSize, 123'000'000'000);
+
+    // The photo pair follows the same rule independently.
+    child<QCheckBox>(*w, "similarImageMinSelect")->click();
+    child<QLineEdit>(*w, "similarImageMinFileSize")->setText("9");
+    child<QCheckBox>(*w, "similarImageMaxSelect")->click();
+    child<QComboBox>(*w, "similarImageMaxSizeType")->setCurrentText("KB");
+    child<QLineEdit>(*w, "similarImageMaxFileSize")->setText("5");
+    EXPECT_FALSE(stored().similarImageMaxSize.has_value()) << "5 KB below 9 MB is refused";
+}
+
+TEST_F(PreferenceWindow, AtLeastOneFileKindStaysTicked) {
+    auto w = make();
+    for (const char* key : {"video", "audio", "photo", "file"}) child<QCheckBox>(*w, key)->click();
+    EXPECT_EQ(w->selectCount(), 1);
+    auto snap = stored();
+    EXPECT_FALSE(snap.omitVideo);
+    EXPECT_FALSE(snap.omitDocument);
+
+    auto* last = child<QCheckBox>(*w, "other");
+    last->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(last->isChecked());
+    EXPECT_TRUE(stored().omitOther);
+    EXPECT_EQ(w->selectCount(), 1);
+    EXPECT_EQ(w->lastSheetText(), "Please select at least one file type.");
+    closeSheets(*w);
+
+    child<QCheckBox>(*w, "video")->click();
+    EXPECT_EQ(w->selectCount(), 2);
+    EXPECT_TRUE(stored().omitVideo);
+}
+
+TEST_F(PreferenceWindow, WhiteListsAddOnlyNewPathsAndDeleteMovesTheSelectionUp) {
+    auto w = make();
+    nextChoice = {"/a"};
+    child<QPushButton>(*w, "whiteListAdd")->click();
+    nextChoice = {"/a", "/b"};
+    child<QPushButton>(*w, "whiteListAdd")->click();
+    EXPECT_EQ(stored().localWhiteList, (std::vector<std::string>{"/a", "/b"}));
+
+    // Each type has its own list.
+    w->selectWhiteListType(2);
+    EXPECT_EQ(child<QListWidget>(*w, "whiteListPaths")->count(), 0);
+    nextChoice = {"/big"};
+    child<QPushButton>(*w, "whiteListAdd")->click();
+    EXPECT_EQ(stored().localLargeFileWhiteListPath, (std::vector<std::string>{"/big"}));
+    w->selectWhiteListRow(0);
+    child<QPushButton>(*w, "whiteListDelete")->click();
+    EXPECT_TRUE(stored().localLargeFileWhiteListPath.empty()) << "deleting the only row empties the list";
+    EXPECT_FALSE(child<QPushButton>(*w, "whiteListDelete")->isEnabled());
+
+    w->selectWhiteListType(0);
+    auto* paths = child<QListWidget>(*w, "whiteListPaths");
+    ASSERT_EQ(paths->count(), 2);
+    w->selectWhiteListRow(1);
+    child<QPushButton>(*w, "whiteListDelete")->click();
+    EXPECT_EQ(stored().localWhiteList, (std::vector<std::string>{"/a"}));
+    EXPECT_EQ(paths->currentRow(), 0);
+}
+
+TEST_F(PreferenceWindow, StartWithTheSystemDrivesTheLoginItemAndOffersRetry) {
+    auto w = make();
+    auto* box = child<QCheckBox>(*w, "autoStartup");
+    ASSERT_TRUE(box->isChecked());
+    box->click();
+    EXPECT_FALSE(stored().autoStartup);
+    ASSERT_EQ(loginCalls, std::vector<bool>{false});
+
+    loginError = "permission denied";
+    box->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(box->isChecked()) << "a failed registration leaves the box as it was";
+    EXPECT_FALSE(stored().autoStartup);
+    auto* sheet = openSheet(*w);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->text(), "Status bar setting failed");
+
+    loginError.clear();
+    QPushButton* retry = nullptr;
+    for (auto* b : sheet->findChildren<QPushButton*>())
+        if (b->text() == "Retry") retry = b;
+    ASSERT_NE(retry, nullptr);
+    retry->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(stored().autoStartup);
+}
+
+}  // namespace

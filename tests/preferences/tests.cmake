@@ -1,0 +1,1 @@
+orvane_test(preferences LIBS orvane_gui Qt6::Test)

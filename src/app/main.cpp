@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "app/preferences/LoginItemSync.h"
 #include "app/shell/Appearance.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
@@ -60,5 +61,6 @@ int main(int argc, char** argv) {
     }
     orvane::app::StartupTasks::run(&window);
     orvane::app::StartupChecks::run(&window);
+    orvane::app::syncLoginItemAtStartup(&window);
     return app.exec();
 }

@@ -208,3 +208,48 @@ TEST_F(PreferenceWindow, StartWithTheSystemDrivesTheLoginItemAndOffersRetry) {
 }
 
 }  // namespace
+
+#include <QMenuBar>
+
+#include "app/preferences/LoginItemSync.h"
+#include "app/shell/MainWindow.h"
+#include "core/settings/UserDefaults.h"
+
+namespace {
+
+TEST(PreferencesAtStartup, LoginItemFollowsTheStoredChoiceAndCtrlCommaOpensTheWindow) {
+    app();
+    orvane::testing::TempTree tree;
+    orvane::testing::ScopedHome home(tree);
+    const std::string entry = home.home() + "/.config/autostart/com.orvane.app.desktop";
+
+    // First run: the defaults ask to start with the system.
+    orvane::app::syncLoginItemAtStartup(nullptr);
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_EQ(orvane::settings::UserDefaults::standard()
+                  .stringForKey(orvane::settings::defaultskey::lastKnownAppVersion)
+                  .value_or(""),
+              ORVANE_VERSION);
+
+    auto data = PerferenceInfo::defaultDictionary();
+    data.set("autoStartup", orvane::settings::PlistValue(false));
+    ASSERT_TRUE(orvane::settings::setPerenceInfo(data).ok);
+    orvane::app::syncLoginItemAtStartup(nullptr);
+    EXPECT_FALSE(std::filesystem::exists(entry)) << "unticked in the settings: no entry";
+
+    orvane::app::MainWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.preferencesWindow(), nullptr);
+    QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_NE(window.preferencesWindow(), nullptr);
+    EXPECT_TRUE(window.preferencesWindow()->isVisible());
+    auto* box = window.preferencesWindow()->findChild<QCheckBox*>("autoStartup");
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked()) << "the window shows the stored choice";
+    box->click();
+    EXPECT_TRUE(std::filesystem::exists(entry)) << "ticking it writes the entry at once";
+    window.preferencesWindow()->close();
+}
+
+}  // namespace

@@ -17,6 +17,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/common/Alerts.h"
+#include "app/common/Text.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/SettingsValidator.h"
 #include "kit/Localization.h"
@@ -32,14 +34,12 @@ using settings::SettingsValidator;
 
 namespace {
 
-QString tr(std::string_view key) { return QString::fromStdString(kit::localized(key)); }
-
 // Paths keep their bytes: the list shows them decoded, the file stores them as they are.
 QString toDisplay(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 std::string toPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 QStringList defaultChooseFolders(QWidget* parent) {
-    QFileDialog dialog(parent, tr("Add to White List"),
+    QFileDialog dialog(parent, loc("Add to White List"),
                        QString::fromStdString(kit::customHomeDirectory()));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
@@ -57,14 +57,14 @@ PreferenceViewController::PreferenceViewController(Services services, QWidget* p
     : QWidget(parent), services_(std::move(services)) {
     if (services_.plistPath.empty()) services_.plistPath = PerferenceInfo::defaultPath();
     if (!services_.chooseFolders) services_.chooseFolders = defaultChooseFolders;
-    setWindowTitle(tr("Preferences"));
+    setWindowTitle(loc("Preferences"));
     setObjectName("PreferenceViewController");
 
     tabs_ = new QTabWidget(this);
-    tabs_->addTab(buildGeneralTab(), tr("General"));
-    tabs_->addTab(buildDuplicateTab(), tr("Duplicate Files"));
-    tabs_->addTab(buildSimilarTab(), tr("Similar Images"));
-    tabs_->addTab(buildWhiteListTab(), tr("White List"));
+    tabs_->addTab(buildGeneralTab(), loc("General"));
+    tabs_->addTab(buildDuplicateTab(), loc("Duplicate Files"));
+    tabs_->addTab(buildSimilarTab(), loc("Similar Images"));
+    tabs_->addTab(buildWhiteListTab(), loc("White List"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     resize(560, 420);
@@ -79,10 +79,10 @@ QWidget* PreferenceViewController::buildGeneralTab() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
 
-    auto* ignore = new QGroupBox(tr("Ignore scan"));
+    auto* ignore = new QGroupBox(loc("Ignore scan"));
     auto* ignoreLayout = new QVBoxLayout(ignore);
-    hidden_ = new QCheckBox(tr("Hidden files"));
-    zeroByte_ = new QCheckBox(tr("Zero-byte files"));
+    hidden_ = new QCheckBox(loc("Hidden files"));
+    zeroByte_ = new QCheckBox(loc("Zero-byte files"));
     hidden_->setObjectName("hiddenFile");
     zeroByte_->setObjectName("zeroByteFile");
     ignoreLayout->addWidget(hidden_);
@@ -91,12 +91,12 @@ QWidget* PreferenceViewController::buildGeneralTab() {
     connect(zeroByte_, &QCheckBox::toggled, this, [this](bool on) { onBoolToggled("zeroByteFile", on); });
     layout->addWidget(ignore);
 
-    auto* size = new QGroupBox(tr("File size"));
+    auto* size = new QGroupBox(loc("File size"));
     auto* sizeLayout = new QVBoxLayout(size);
     sizeLayout->addWidget(buildBoundRows(max_, min_, false));
     layout->addWidget(size);
 
-    autoStartup_ = new QCheckBox(tr("Start with the system"));
+    autoStartup_ = new QCheckBox(loc("Start with the system"));
     autoStartup_->setObjectName("autoStartup");
     connect(autoStartup_, &QCheckBox::toggled, this, [this](bool on) { onAutoStartup(on); });
     layout->addWidget(autoStartup_);
@@ -111,7 +111,7 @@ QWidget* PreferenceViewController::buildBoundRows(BoundControls& upper, BoundCon
     form->setContentsMargins(0, 0, 0, 0);
     for (BoundControls* c : {&upper, &lower}) {
         const bool isUpper = c == &upper;
-        c->enable = new QCheckBox(tr(isUpper ? "Ignore files larger than" : "Ignore files smaller than"));
+        c->enable = new QCheckBox(loc(isUpper ? "Ignore files larger than" : "Ignore files smaller than"));
         c->size = new QLineEdit;
         c->unit = new QComboBox;
         c->enable->setObjectName(c->selectKey);
@@ -143,12 +143,12 @@ void PreferenceViewController::wireBound(BoundControls& c, bool similar) {
 QWidget* PreferenceViewController::buildDuplicateTab() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    auto* group = new QGroupBox(tr("Duplicate File Types"));
+    auto* group = new QGroupBox(loc("Duplicate File Types"));
     auto* groupLayout = new QVBoxLayout(group);
     const std::pair<const char*, const char*> entries[] = {
         {"Video", "video"}, {"Audio", "audio"}, {"Image", "photo"}, {"Document", "file"}, {"Others", "other"}};
     for (const auto& [title, key] : entries) {
-        auto* box = new QCheckBox(tr(title));
+        auto* box = new QCheckBox(loc(title));
         box->setObjectName(key);
         groupLayout->addWidget(box);
         kinds_.push_back({box, key});
@@ -163,7 +163,7 @@ QWidget* PreferenceViewController::buildDuplicateTab() {
 QWidget* PreferenceViewController::buildSimilarTab() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    auto* group = new QGroupBox(tr("Similarity Threshold"));
+    auto* group = new QGroupBox(loc("Similarity Threshold"));
     auto* row = new QHBoxLayout(group);
     threshold_ = new QSlider(Qt::Horizontal);
     threshold_->setObjectName("threshold");
@@ -179,7 +179,7 @@ QWidget* PreferenceViewController::buildSimilarTab() {
     connect(threshold_, &QSlider::valueChanged, this, [this](int v) { onThreshold(v); });
     layout->addWidget(group);
 
-    auto* size = new QGroupBox(tr("File size"));
+    auto* size = new QGroupBox(loc("File size"));
     auto* sizeLayout = new QVBoxLayout(size);
     sizeLayout->addWidget(buildBoundRows(similarMax_, similarMin_, true));
     layout->addWidget(size);
@@ -192,12 +192,12 @@ QWidget* PreferenceViewController::buildWhiteListTab() {
     auto* layout = new QHBoxLayout(page);
     whiteTypes_ = new QListWidget;
     whiteTypes_->setObjectName("whiteListTypes");
-    whiteTypes_->addItems({tr("Duplicate Files"), tr("Similar Images"), tr("Large Files")});
+    whiteTypes_->addItems({loc("Duplicate Files"), loc("Similar Images"), loc("Large Files")});
     whiteTypes_->setMaximumWidth(170);
     layout->addWidget(whiteTypes_);
 
     auto* right = new QVBoxLayout;
-    auto* caption = new QLabel(tr("Folders in the white list are never scanned."));
+    auto* caption = new QLabel(loc("Folders in the white list are never scanned."));
     caption->setWordWrap(true);
     right->addWidget(caption);
     whitePaths_ = new QListWidget;
@@ -205,17 +205,17 @@ QWidget* PreferenceViewController::buildWhiteListTab() {
     whitePaths_->setSelectionMode(QAbstractItemView::SingleSelection);
     whitePaths_->setTextElideMode(Qt::ElideMiddle);
     right->addWidget(whitePaths_, 1);
-    whiteEmpty_ = new QLabel(tr("No folders yet. Click + to add one."));
+    whiteEmpty_ = new QLabel(loc("No folders yet. Click + to add one."));
     whiteEmpty_->setAlignment(Qt::AlignCenter);
     whiteEmpty_->setEnabled(false);
     right->addWidget(whiteEmpty_);
     auto* buttons = new QHBoxLayout;
     auto* add = new QPushButton("+");
     add->setObjectName("whiteListAdd");
-    add->setToolTip(tr("Add folders"));
+    add->setToolTip(loc("Add folders"));
     whiteDelete_ = new QPushButton(QString::fromUtf8("\u2212"));
     whiteDelete_->setObjectName("whiteListDelete");
-    whiteDelete_->setToolTip(tr("Remove the chosen folder"));
+    whiteDelete_->setToolTip(loc("Remove the chosen folder"));
     for (auto* b : {add, whiteDelete_}) b->setFixedWidth(36);
     buttons->addWidget(add);
     buttons->addWidget(whiteDelete_);
@@ -409,7 +409,7 @@ void PreferenceViewController::onAutoStartup(bool on) {
             loading_ = true;
             autoStartup_->setChecked(!on);
             loading_ = false;
-            showSheet(tr("Status bar setting failed"), tr("Retry"),
+            showSheet(loc("Status bar setting failed"), loc("Retry"),
                       [this, on] { autoStartup_->setChecked(on); });
             return;
         }
@@ -429,7 +429,7 @@ bool PreferenceViewController::boundsAccepted(bool similar) {
 bool PreferenceViewController::save() {
     const auto result = settings::setPerenceInfo(dataDict_, services_.plistPath);
     if (!result.ok) {
-        showSheet(tr("The settings could not be saved.") + "\n" + QString::fromStdString(result.error));
+        showSheet(loc("The settings could not be saved.") + "\n" + QString::fromStdString(result.error));
         return false;
     }
     emit settingsSaved();
@@ -439,20 +439,12 @@ bool PreferenceViewController::save() {
 void PreferenceViewController::showSheet(const QString& text, const QString& button,
                                          std::function<void()> retry) {
     lastSheetText_ = text;
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::NoButton, this);
-    box->setObjectName("preferenceSheet");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    if (retry) {
-        auto* again = box->addButton(button, QMessageBox::AcceptRole);
-        box->addButton(tr("Cancel"), QMessageBox::RejectRole);
-        connect(box, &QMessageBox::buttonClicked, this, [again, retry](QAbstractButton* b) {
-            if (b == again) retry();
-        });
-    } else {
-        box->addButton(button, QMessageBox::AcceptRole);
-    }
-    box->open();
+    QMessageBox* box = retry ? askQuestion(this, text, loc("Cancel"), button,
+                                           [retry](bool again) {
+                                               if (again) retry();
+                                           })
+                             : showAlert(this, text, button);
+    if (box) box->setObjectName("preferenceSheet");
 }
 
 }  // namespace orvane::app

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenuBar>
 
 #include "app/common/Alerts.h"
 #include "app/common/Text.h"
+#include "app/preferences/LoginItemSync.h"
+#include "app/preferences/PreferenceViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/ModuleBaseViewController.h"
 
@@ -18,6 +21,31 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setMinimumSize(900, 600);
     resize(1060, 700);
     setStyleSheet(QStringLiteral("QMainWindow { background: #ffffff; }"));
+
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Orvane"));
+    QAction* preferences = menu->addAction(loc("Preferences..."));
+    // QKeySequence::Preferences is empty on most Linux desktops; Ctrl+, is what people expect.
+    preferences->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    preferences->setMenuRole(QAction::PreferencesRole);
+    connect(preferences, &QAction::triggered, this, &MainWindow::showPreferences);
+    menu->addSeparator();
+    QAction* quit = menu->addAction(loc("Quit Orvane"));
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::showPreferences() {
+    if (!preferences_) {
+        PreferenceViewController::Services services;
+        services.setLoginItem = setLaunchAtLogin;
+        auto* window = new PreferenceViewController(std::move(services), this);
+        window->setWindowFlag(Qt::Window);
+        preferences_ = window;
+    }
+    preferences_->show();
+    preferences_->raise();
+    preferences_->activateWindow();
 }
 
 void MainWindow::prepareToTerminate() {

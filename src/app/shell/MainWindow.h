@@ -21,11 +21,16 @@ public:
     // Stops every module's background work; called once before the program ends.
     void prepareToTerminate();
 
+    // Opens the preferences window (one for the whole run), or brings it forward.
+    void showPreferences();
+    QWidget* preferencesWindow() const { return preferences_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     MainViewController* mainView_ = nullptr;
+    QWidget* preferences_ = nullptr;
     bool quitConfirmed_ = false;
     bool asking_ = false;
     bool terminated_ = false;

@@ -1,5 +1,7 @@
 #include "app/shell/ScreenshotTour.h"
 
+#include "app/preferences/PreferenceViewController.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -132,6 +134,17 @@ int runScreenshotTour(const QString& dir) {
     single.switchToMultiple();
     single.multiView()->addPaths({"/", kit::customHomeDirectory() + "/Documents", "/tmp/a-folder-with-a-rather-long-name-for-a-tile"});
     out.save(&single, QStringLiteral("07-path-multiple"));
+
+    window.showPreferences();
+    if (auto* prefs = qobject_cast<PreferenceViewController*>(window.preferencesWindow())) {
+        const char* tabs[] = {"general", "duplicates", "similar-images", "white-list"};
+        for (int i = 0; i < 4; ++i) {
+            prefs->showTab(static_cast<PreferenceViewController::Tab>(i));
+            out.settleEvents();
+            out.save(prefs, QStringLiteral("08-preferences-%1").arg(QLatin1String(tabs[i])));
+        }
+        prefs->close();
+    }
 
     runModuleScreenshots(out, window);
     std::printf("%d screenshot failures\n", out.failures());

@@ -432,7 +432,7 @@ bool PreferenceViewController::save() {
         showSheet(loc("The settings could not be saved.") + "\n" + QString::fromStdString(result.error));
         return false;
     }
-    emit settingsSaved();
+    Q_EMIT settingsSaved();
     return true;
 }
 

@@ -49,7 +49,7 @@ public:
     // The last message shown in a sheet, for tests and accessibility.
     const QString& lastSheetText() const { return lastSheetText_; }
 
-signals:
+Q_SIGNALS:
     // Emitted after every successful save.
     void settingsSaved();
 

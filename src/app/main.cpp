@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include "app/preferences/LoginItemSync.h"
 #include "app/shell/Appearance.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
@@ -61,6 +60,5 @@ int main(int argc, char** argv) {
     }
     orvane::app::StartupTasks::run(&window);
     orvane::app::StartupChecks::run(&window);
-    orvane::app::syncLoginItemAtStartup(&window);
     return app.exec();
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/preferences/PreferenceViewController.h"
 #include "core/settings/PerferenceInfo.h"
@@ -211,7 +212,7 @@ TEST_F(PreferenceWindow, StartWithTheSystemDrivesTheLoginItemAndOffersRetry) {
 
 #include <QMenuBar>
 
-#include "app/preferences/LoginItemSync.h"
+#include "app/shell/StartupTasks.h"
 #include "app/shell/MainWindow.h"
 #include "core/settings/UserDefaults.h"
 
@@ -224,17 +225,28 @@ TEST(PreferencesAtStartup, LoginItemFollowsTheStoredChoiceAndCtrlCommaOpensTheWi
     const std::string entry = home.home() + "/.config/autostart/com.orvane.app.desktop";
 
     // First run: the defaults ask to start with the system.
-    orvane::app::syncLoginItemAtStartup(nullptr);
+    orvane::app::StartupTasks::run(nullptr);
     EXPECT_TRUE(std::filesystem::exists(entry));
     EXPECT_EQ(orvane::settings::UserDefaults::standard()
                   .stringForKey(orvane::settings::defaultskey::lastKnownAppVersion)
                   .value_or(""),
               ORVANE_VERSION);
 
+    // After an update the entry is written again, so it starts the program that runs now.
+    { std::ofstream(entry) << "[Desktop Entry]\nType=Application\nExec=/old/build/orvane-gui --background\n"; }
+    orvane::settings::UserDefaults::standard().setString(
+        orvane::settings::defaultskey::lastKnownAppVersion, "0.0.1");
+    orvane::app::StartupTasks::run(nullptr);
+    {
+        std::ifstream in(entry);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text.find("/old/build"), std::string::npos) << text;
+    }
+
     auto data = PerferenceInfo::defaultDictionary();
     data.set("autoStartup", orvane::settings::PlistValue(false));
     ASSERT_TRUE(orvane::settings::setPerenceInfo(data).ok);
-    orvane::app::syncLoginItemAtStartup(nullptr);
+    orvane::app::StartupTasks::run(nullptr);
     EXPECT_FALSE(std::filesystem::exists(entry)) << "unticked in the settings: no entry";
 
     orvane::app::MainWindow window;

@@ -15,8 +15,9 @@
 
 namespace orvane::app {
 
-bool StartupTasks::applyLoginItem(QWidget* window, platform::LoginItem& item, bool autoStartup) {
-    if (item.isEnabled() == autoStartup) return true;
+bool StartupTasks::applyLoginItem(QWidget* window, platform::LoginItem& item, bool autoStartup,
+                                  bool refresh) {
+    if (item.isEnabled() == autoStartup && !(autoStartup && refresh)) return true;
     const platform::Outcome outcome = item.setEnabled(autoStartup);
     if (outcome.ok()) return true;
     ORVANE_LOG("login item: " + outcome.error);
@@ -34,6 +35,8 @@ void StartupTasks::run(QWidget* window) {
     settings::UserDefaults& defaults = settings::UserDefaults::standard();
     if (!defaults.integerForKey(settings::defaultskey::dupImageRemoveType).value_or(0))
         defaults.setInteger(settings::defaultskey::dupImageRemoveType, 0);
+    const bool updated =
+        defaults.stringForKey(settings::defaultskey::lastKnownAppVersion).value_or("") != ORVANE_VERSION;
     defaults.setString(settings::defaultskey::lastKnownAppVersion, ORVANE_VERSION);
 
     auto preference = std::make_shared<const settings::PerferenceInfo>();
@@ -43,7 +46,7 @@ void StartupTasks::run(QWidget* window) {
     // The entry starts this very program with --background; it lives as long as the window.
     static std::unique_ptr<platform::LoginItem> loginItem = platform::makeLoginItem(
         platform::Layout::linuxLayout(), QCoreApplication::applicationFilePath().toStdString());
-    if (loginItem) applyLoginItem(window, *loginItem, preference->autoStartup);
+    if (loginItem) applyLoginItem(window, *loginItem, preference->autoStartup, updated);
 }
 
 }  // namespace orvane::app

@@ -20,7 +20,10 @@ public:
 
     // Starts or stops starting with the session as "autoStartup" says; on failure shows "Status
     // bar setting failed" with "Retry". Returns whether the entry now matches the setting.
-    static bool applyLoginItem(QWidget* window, platform::LoginItem& item, bool autoStartup);
+    // `refresh` rewrites an entry that is already on, so that after an update it names the
+    // program that runs now.
+    static bool applyLoginItem(QWidget* window, platform::LoginItem& item, bool autoStartup,
+                               bool refresh = false);
 };
 
 }  // namespace orvane::app

@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -70,14 +70,31 @@ int openForReading(const std::string& path) {
 thread_local bool tCachedOnly = false;
 thread_local bool tWouldBlock = false;
 
-// read(2) or pread(2) (offset >= 0); in cached-only mode a read that cannot be served from
-// memory in full reports EAGAIN.
+// read(2), or pread(2) when offset >= 0.
 ssize_t readSome(int fd, std::uint8_t* into, std::size_t want, off_t offset) {
-    if (!tCachedOnly) return offset < 0 ? ::read(fd, into, want) : ::pread(fd, into, want, offset);
-    iovec io{into, want};
-    const ssize_t n = ::preadv2(fd, &io, 1, offset, RWF_NOWAIT);
-    if (n < 0 && errno == EAGAIN) tWouldBlock = true;
-    return n;
+    return offset < 0 ? ::read(fd, into, want) : ::pread(fd, into, want, offset);
+}
+
+// Whether every page of the file is in the page cache, asked without reading anything. Kernels
+// without the call answer "no", which only means the careful one-reader path is taken.
+bool fullyCached(int fd) {
+#ifdef SYS_cachestat
+    constexpr long kCachestat = SYS_cachestat;
+#else
+    constexpr long kCachestat = 451;
+#endif
+    struct {
+        std::uint64_t off, len;
+    } range{0, 0};  // 0 length: to the end of the file
+    struct {
+        std::uint64_t cache, dirty, writeback, evicted, recentlyEvicted;
+    } stat{};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::syscall(kCachestat, fd, &range, &stat, 0) != 0) return false;
+    static const long page = ::sysconf(_SC_PAGESIZE);
+    const auto pages = (static_cast<std::uint64_t>(st.st_size) + page - 1) / page;
+    return stat.cache >= pages;
 }
 
 // Always false; in cached-only mode it notes that the failure may only mean "not in memory".
@@ -160,7 +177,15 @@ std::optional<std::string> md5File(const std::string& path, std::int64_t size, d
 
 int ContentReader::open(const std::string& path) {
     const int fd = openForReading(path);
-    if (fd < 0) ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+    if (fd < 0) {
+        ORVANE_LOG(std::string("打开文件失败:") + std::strerror(errno));
+        return fd;
+    }
+    if (tCachedOnly && !fullyCached(fd)) {
+        ::close(fd);
+        tWouldBlock = true;
+        return -1;
+    }
     return fd;
 }
 

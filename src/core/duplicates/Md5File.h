@@ -29,8 +29,9 @@ public:
     static constexpr std::uint64_t kWholeReadLimit = 16 * 1024;
     static constexpr std::uint64_t kSampleBlock = 4096;
 
-    // On this thread, from now on: read only what the page cache holds, and fail any read that
-    // would wait for the disk (wouldHaveBlocked() then says so). Clears the note.
+    // On this thread, from now on: open only files the page cache holds whole, and fail the
+    // others as if they would wait for the disk (wouldHaveBlocked() then says so). Clears the
+    // note.
     static void setCachedOnly(bool cachedOnly);
     static bool wouldHaveBlocked();
 

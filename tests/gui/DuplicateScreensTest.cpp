@@ -400,3 +400,51 @@ TEST_F(DuplicateScreensTest, OddNamesAreShownReadablyAndKeptByteForByte) {
     EXPECT_EQ(model.fileAt(1)->path(), odd);
     EXPECT_EQ(model.fileAt(0), nullptr);  // the group's own row
 }
+
+TEST_F(DuplicateScreensTest, RemoveToTheLastFolderMovesTheCopiesThere) {
+    MainWindow window;
+    window.show();
+    DuplicatFilesViewController* module = openAndScan(window);
+    ASSERT_NE(module, nullptr);
+    ScanFileResultViewController* result = module->resultScreen();
+    DuplicateResultView* view = result->resultView();
+    view->autoSelect();
+    const std::string kept = tree.dir("kept");
+    view->lastFolder = kept;
+    view->rebuildRemoveMenu();
+    QAction* toKept = view->removeMenu()->actions().back();
+    EXPECT_EQ(toKept->text(), "Remove to kept");
+    toKept->trigger();
+    ASSERT_TRUE(answerMessageBox("Move"));
+    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; }, 20000));
+    EXPECT_TRUE(result->finishedView()->detailLabel()->text().startsWith("3 files removed"));
+    EXPECT_TRUE(tree.exists("kept/photo.jpg"));
+    // Two copies named alike: the second gets a stamped name beside the first.
+    int reports = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kept))
+        if (entry.path().filename().string().find("report") != std::string::npos) ++reports;
+    EXPECT_EQ(reports, 2);
+    EXPECT_TRUE(tree.exists("scan/c-report.txt"));
+    EXPECT_EQ(manager->lastRemoveType, dupl::RemoveType::folder(kept));
+}
+
+TEST_F(DuplicateScreensTest, TheNotEnoughSpaceQuestionAnswersTheDriver) {
+    ScanFileResultViewController screen(manager);
+    screen.show();
+    std::vector<bool> answers;
+    screen.onConfirmForceRemove("Backup Disk", [&](bool yes) { answers.push_back(yes); });
+    QMessageBox* box = waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Some selected files will be permanently deleted because there is not enough "
+                           "space in Backup Disk. Are you sure to continue?");
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+    screen.onConfirmForceRemove("Backup Disk", [&](bool yes) { answers.push_back(yes); });
+    ASSERT_TRUE(answerMessageBox("Continue"));
+    EXPECT_EQ(answers, (std::vector<bool>{false, true}));
+
+    // A refusal that arrives when no removal runs changes nothing on screen.
+    QWidget* page = screen.currentPage();
+    screen.onRemoveRefused("late");
+    EXPECT_EQ(screen.currentPage(), page);
+    EXPECT_EQ(openMessageBox(), nullptr);
+}

@@ -26,6 +26,7 @@
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/MainQueue.h"
+#include "kit/JsonText.h"
 #include "kit/Paths.h"
 #include "kit/SizeFormat.h"
 #include "platform/linux/SysfsDiskInventory.h"
@@ -84,45 +85,6 @@ std::string absolutePath(const std::string& path) {
     std::string out = p.lexically_normal().string();
     while (out.size() > 1 && out.back() == '/') out.pop_back();
     return out;
-}
-
-// JSON text for a path of arbitrary bytes: valid UTF-8 passes, every byte that is not becomes
-// a lone surrogate \udcXX (the convention Python's surrogateescape reads back losslessly).
-void appendJsonString(std::string& out, std::string_view s) {
-    out.push_back('"');
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            switch (c) {
-                case '"': out += "\\\""; break;
-                case '\\': out += "\\\\"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\t': out += "\\t"; break;
-                default:
-                    if (c < 0x20) {
-                        char buf[8];
-                        std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                        out += buf;
-                    } else {
-                        out.push_back(static_cast<char>(c));
-                    }
-            }
-            ++i;
-            continue;
-        }
-        std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (length > 1 && i + length <= s.size() && kit::isValidUtf8(s.substr(i, length))) {
-            out.append(s.substr(i, length));
-            i += length;
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\udc%02x", c);
-            out += buf;
-            ++i;
-        }
-    }
-    out.push_back('"');
 }
 
 // Collects what the driver reports; the progress line reads it from the main thread.
@@ -186,7 +148,7 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
             for (const auto& info : g->infos()) {
                 if (!first) out.push_back(',');
                 first = false;
-                appendJsonString(out, info->path());
+                kit::appendJsonString(out, info->path());
             }
             out += "]}";
         }

@@ -17,6 +17,7 @@
 #include "core/largefiles/LargeFileGroups.h"
 #include "core/largefiles/LargeFilesManager.h"
 
+#include "kit/JsonText.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
 #include "kit/SizeFormat.h"
@@ -33,47 +34,6 @@ std::atomic<bool> gInterrupted{false};
 extern "C" void onInterrupt(int) {
     gInterrupted.store(true);
     if (gStopFlag) gStopFlag->store(true);
-}
-
-// JSON text of a path. Bytes that are not UTF-8 become \udcXX escapes (the surrogate-escape
-// convention), so a reader can recover the exact bytes instead of a replacement character.
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    char buf[8];
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            switch (c) {
-                case '"': out += "\\\""; break;
-                case '\\': out += "\\\\"; break;
-                case '\n': out += "\\n"; break;
-                case '\t': out += "\\t"; break;
-                case '\r': out += "\\r"; break;
-                default:
-                    if (c < 0x20) {
-                        std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                        out += buf;
-                    } else {
-                        out += static_cast<char>(c);
-                    }
-            }
-            ++i;
-            continue;
-        }
-        std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-        if (len && i + len <= n && kit::isValidUtf8(text.substr(i, len))) {
-            out.append(text.substr(i, len));
-            i += len;
-        } else {
-            std::snprintf(buf, sizeof buf, "\\udc%02x", c);
-            out += buf;
-            ++i;
-        }
-    }
-    out += '"';
-    return out;
 }
 
 // A one-line progress report on a terminal's standard error, redrawn in place.
@@ -121,14 +81,14 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
     for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
         const auto& group = manager.allFiles[i];
         if (i) out += ',';
-        out += "{\"index\":" + std::to_string(i) + ",\"name\":" + jsonString(largefiles::groupName(i)) +
+        out += "{\"index\":" + std::to_string(i) + ",\"name\":" + kit::jsonString(largefiles::groupName(i)) +
                ",\"count\":" + std::to_string(group->count()) +
                ",\"size\":" + std::to_string(group->totalSize) + ",\"files\":[";
         bool first = true;
         for (const auto& info : group->infos()) {
             if (!first) out += ',';
             first = false;
-            out += "{\"path\":" + jsonString(info->path()) +
+            out += "{\"path\":" + kit::jsonString(info->path()) +
                    ",\"size\":" + std::to_string(info->size()) +
                    ",\"mtime\":" + std::to_string(largefiles::timeInfo(*info).timeMtimespec) + '}';
         }

@@ -53,3 +53,12 @@ TEST(DateFormat, ElapsedIsMinutesAndSeconds) {
     EXPECT_EQ(elapsedStr(61.9), "01:01");
     EXPECT_EQ(elapsedStr(4503), "75:03");
 }
+
+#include "kit/JsonText.h"
+
+TEST(JsonText, EscapesControlsAndKeepsNonUtf8BytesRecoverable) {
+    EXPECT_EQ(jsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\nd\\u0001\"");
+    EXPECT_EQ(jsonString("café/日本"), "\"café/日本\"");
+    EXPECT_EQ(jsonString(std::string("caf") + char(0xE9) + "x"), "\"caf\\udce9x\"");
+    EXPECT_EQ(jsonString(std::string("\xE6\x97", 2)), "\"\\udce6\\udc97\"") << "cut sequence";
+}

@@ -5,36 +5,24 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "support/CliRun.h"
 #include "support/TempTree.h"
 
 #ifdef ORVANE_CLI_PATH
 
 namespace {
 
+using orvane::testing::CliRun;
+using orvane::testing::runCli;
 using orvane::testing::ScopedHome;
 using orvane::testing::TempTree;
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
 
 class LargeFilesCli : public ::testing::Test {
 protected:
     TempTree tree;
     ScopedHome home{tree};
 
-    CliRun run(const std::string& args) {
-        const std::string outPath = tree.path("stdout"), errPath = tree.path("stderr");
-        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' large-files " + args +
-                                " >'" + outPath + "' 2>'" + errPath + "'";
-        const int status = std::system(cmd.c_str());
-        CliRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = tree.read("stdout");
-        r.err = tree.read("stderr");
-        return r;
-    }
+    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "large-files " + args); }
     std::string q(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
 };
 

@@ -7,37 +7,25 @@
 
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/PlistFile.h"
+#include "support/CliRun.h"
 #include "support/TempTree.h"
 
 #ifdef ORVANE_CLI_PATH
 
 using namespace orvane::settings;
+using orvane::testing::CliRun;
+using orvane::testing::runCli;
 using orvane::testing::ScopedHome;
 using orvane::testing::TempTree;
 
 namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out, err;
-};
 
 class SettingsCli : public ::testing::Test {
 protected:
     TempTree tree;
     ScopedHome home{tree};
 
-    CliRun run(const std::string& args) {
-        const std::string outPath = tree.path("stdout"), errPath = tree.path("stderr");
-        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' settings " + args + " >'" +
-                                outPath + "' 2>'" + errPath + "'";
-        const int status = std::system(cmd.c_str());
-        CliRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = tree.read("stdout");
-        r.err = tree.read("stderr");
-        return r;
-    }
+    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "settings " + args); }
     std::string plistPath() const {
         return home.home() + "/.config/com.orvane.app/PreferenceInfo.plist";
     }

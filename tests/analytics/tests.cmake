@@ -1,0 +1,1 @@
+orvane_test(analytics LIBS orvane_analytics)

@@ -18,5 +18,6 @@ using Action = std::function<int()>;
 void addSettingsCommand(CLI::App& app, Action& action);
 void addDuplicatesCommand(CLI::App& app, Action& action);
 void addLargeFilesCommand(CLI::App& app, Action& action);
+void addHistoryCommand(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     cli::addSettingsCommand(app, action);
     cli::addDuplicatesCommand(app, action);
     cli::addLargeFilesCommand(app, action);
+    cli::addHistoryCommand(app, action);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,1 @@
+orvane_test(engine LIBS orvane_image_engine SimilarImageEngine)

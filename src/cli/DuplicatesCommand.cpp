@@ -236,7 +236,9 @@ int run(const Options& o) {
             p.omitDocument = kinds[3], p.omitOther = kinds[4];
         }
         if (p.unreadable)
-            std::fprintf(stderr, "orvane duplicates: the settings file is damaged (%s); using defaults\n",
+            std::fprintf(stderr,
+                         "orvane duplicates: the settings file could not be read (%s); the "
+                         "excluded folders are unknown, so nothing will be removed\n",
                          p.readError.c_str());
     };
     auto observer = std::make_shared<Observer>();

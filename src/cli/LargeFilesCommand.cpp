@@ -4,9 +4,9 @@
 
 #include <atomic>
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -16,7 +16,7 @@
 #include "core/duplicates/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFileGroups.h"
 #include "core/largefiles/LargeFilesManager.h"
-
+#include "core/settings/PerferenceInfo.h"
 #include "kit/JsonText.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
@@ -246,6 +246,11 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             scanner.join();
             loop.drain();
             const bool interrupted = gInterrupted.load();
+            if (manager.scanSetupObj && manager.scanSetupObj->unreadable)
+                std::fprintf(stderr,
+                             "orvane large-files: the settings file could not be read (%s); the "
+                             "excluded folders are unknown, so nothing will be removed\n",
+                             manager.scanSetupObj->readError.c_str());
 
             if (opts->json && !request) {
                 printJson(manager, interrupted);

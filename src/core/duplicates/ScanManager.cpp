@@ -138,6 +138,11 @@ std::shared_ptr<const settings::PerferenceInfo> ScanManager::scanPreference() co
     return scanPreference_;
 }
 
+std::string ScanManager::removalRefusal() const {
+    std::lock_guard lock(preferenceMutex_);
+    return removalRefusal_;
+}
+
 void ScanManager::setScanPreference(std::shared_ptr<const settings::PerferenceInfo> preference) {
     std::lock_guard lock(preferenceMutex_);
     scanPreference_ = std::move(preference);
@@ -171,6 +176,10 @@ void ScanManager::scanDuplicateFile() {
                                      : environment_.settingsPath;
         auto fresh = std::make_shared<settings::PerferenceInfo>(path);
         if (preferenceOverride) preferenceOverride(*fresh);
+        {
+            std::lock_guard lock(preferenceMutex_);
+            removalRefusal_ = fresh->removalRefusal();
+        }
         setScanPreference(std::move(fresh));
     }
     std::weak_ptr<ScanManager> weak = weak_from_this();

@@ -120,6 +120,9 @@ public:
     void setScanPreference(std::shared_ptr<const settings::PerferenceInfo> preference);
     // Applied to every fresh snapshot a scan takes (the command line's per-run flags).
     std::function<void(settings::PerferenceInfo&)> preferenceOverride;
+    // Why the results of the last scan may not be removed (its settings could not be read, so
+    // its exclusions are unknown); empty when they may. Saving settings later does not clear it.
+    std::string removalRefusal() const;
 
     // ---- scanning ----
     // Starts a scan of folderList and returns at once; the observer hears the rest.
@@ -159,6 +162,7 @@ private:
     Environment environment_;
     mutable std::mutex preferenceMutex_;
     std::shared_ptr<const settings::PerferenceInfo> scanPreference_;
+    std::string removalRefusal_;
     std::mutex progressMutex_;
     double progressCount_ = 0;
     double progressTotal_ = 0;

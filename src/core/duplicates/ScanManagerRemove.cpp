@@ -59,6 +59,10 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
                 RemoveType type) {
     ScanManager& m = *self;
     m.startTime = now();
+    if (const std::string refusal = m.removalRefusal(); !refusal.empty()) {
+        notifyRefused(m, refusal);
+        return;
+    }
     const ScanManager::Environment& env = m.environment();
     auto volumeOf = [&env](const std::string& path) {
         return env.volumeOf ? env.volumeOf(path) : platform::volumeOf(path);

@@ -336,6 +336,10 @@ void LargeFilesManager::refuseRemoval(const std::string& message) {
 void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
     using Kind = duplicates::RemoveType::Kind;
     startTime = clock();
+    if (scanSetupObj && scanSetupObj->unreadable) {
+        refuseRemoval(scanSetupObj->removalRefusal());
+        return;
+    }
     if (type.kind == Kind::folder) {
         struct stat st {};
         if (type.path.empty() || ::stat(type.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

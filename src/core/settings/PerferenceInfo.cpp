@@ -4,6 +4,7 @@
 
 #include "core/settings/PlistFile.h"
 #include "core/settings/PreferenceObservers.h"
+#include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
 
@@ -78,6 +79,14 @@ std::optional<std::int64_t> PerferenceInfo::byteBound(const std::string& text,
 }
 
 PerferenceInfo::PerferenceInfo() : PerferenceInfo(defaultPath()) {}
+
+std::string PerferenceInfo::removalRefusal() const {
+    if (!unreadable) return {};
+    return kit::formatLocalized(
+        "The settings file could not be read (%@), so the folders you excluded are not known. "
+        "Nothing is removed in this run: repair the file or reset the settings, then scan again.",
+        {readError});
+}
 
 PerferenceInfo::PerferenceInfo(const std::string& plistPath)
     : dic(defaultDictionary()), path(plistPath) {

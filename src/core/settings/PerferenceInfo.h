@@ -91,7 +91,12 @@ public:
     std::string readError;  // why, when unreadable
     std::string path;
 
-private:
+    // A scan run with a settings file that could not be read does not know which folders the
+    // user excluded, so nothing it found may be removed: the sentence saying so, or empty when
+    // the file was read.
+    std::string removalRefusal() const;
+
+  private:
     void fill(const Dictionary& d);
 };
 

@@ -17,7 +17,7 @@ std::string errnoText(const char* what, const std::string& path) {
 }
 
 // Settings files are a few kilobytes; anything far larger is not ours and is not read whole.
-constexpr off_t kMaxPlistBytes = 16 * 1024 * 1024;
+constexpr off_t kMaxPlistBytes = 4 * 1024 * 1024;
 
 bool writeAll(int fd, const std::string& data) {
     const char* p = data.data();
@@ -38,42 +38,63 @@ bool writeAll(int fd, const std::string& data) {
 
 PlistReadResult readPlistFile(const std::string& path) {
     PlistReadResult r;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    auto unreadable = [&](std::string why) {
+        r.status = PlistReadResult::Status::unreadable;
+        r.error = std::move(why);
+        return r;
+    };
+    // O_NONBLOCK: a FIFO or a device put in the file's place must not hang the program at
+    // start-up; the type check right after refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT) {
             r.status = PlistReadResult::Status::missing;
             return r;
         }
-        r.status = PlistReadResult::Status::unreadable;
-        r.error = errnoText("cannot open", path);
-        return r;
+        return unreadable(errnoText("cannot open", path));
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPlistBytes) {
+    if (::fstat(fd, &st) != 0) {
+        std::string why = errnoText("cannot read", path);
         ::close(fd);
-        r.status = PlistReadResult::Status::unreadable;
-        r.error = "not a settings file (a folder, a device or far too large): " + path;
-        return r;
+        return unreadable(std::move(why));
     }
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return unreadable("not a regular file (a folder, a pipe or a device): " + path);
+    }
+    if (st.st_size > kMaxPlistBytes) {
+        ::close(fd);
+        return unreadable("far too large for a settings file (" + std::to_string(st.st_size) +
+                          " bytes): " + path);
+    }
+    // One byte of room more than the size shows a file that grew while it was read.
+    std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
     std::size_t got = 0;
+    int readError = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) readError = errno;
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    if (readError) {
+        errno = readError;
+        return unreadable(errnoText("cannot read", path));
+    }
+    if (got != static_cast<std::size_t>(st.st_size))
+        return unreadable("the settings file changed while it was read: " + path);
     bytes.resize(got);
-    if (auto dict = parsePlist(bytes)) {
+    if (bytes.empty()) return unreadable("empty settings file: " + path);
+    std::string why;
+    if (auto dict = parsePlist(bytes, &why)) {
         r.status = PlistReadResult::Status::ok;
         r.dict = std::move(*dict);
         return r;
     }
-    r.status = PlistReadResult::Status::unreadable;
-    r.error = bytes.empty() ? "empty settings file: " + path
-                            : "damaged or truncated property list: " + path;
-    return r;
+    return unreadable("damaged settings file (" + why + "): " + path);
 }
 
 bool writePlistFileAtomic(const std::string& path, const Dictionary& dict, std::string* error) {

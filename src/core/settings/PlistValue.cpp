@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 
+#include "core/settings/PlistBounds.h"
+
 namespace orvane::settings {
 
 Dictionary::Dictionary() = default;
@@ -178,11 +180,10 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
             return PlistValue(d);
         }
         case PLIST_STRING: {
-            char* s = nullptr;
-            plist_get_string_val(node, &s);
-            PlistValue v(std::string(s ? s : ""));
-            std::free(s);
-            return v;
+            // By length: the copying accessor asserts on a NUL inside the string.
+            std::uint64_t length = 0;
+            const char* s = plist_get_string_ptr(node, &length);
+            return PlistValue(std::string(s ? s : "", s ? static_cast<std::size_t>(length) : 0));
         }
         case PLIST_ARRAY: {
             Array a;
@@ -211,43 +212,27 @@ std::string toXmlPlist(const Dictionary& dict) {
     return out;
 }
 
-namespace {
-
-// The parser and its clean-up both recurse once per level, so a hostile file nested a million
-// levels deep would crash them: measure the nesting of the XML text before parsing it.
-bool nestingWithinLimit(std::string_view xml) {
-    int depth = 0;
-    for (std::size_t i = xml.find('<'); i != std::string_view::npos; i = xml.find('<', i + 1)) {
-        std::string_view tag = xml.substr(i + 1, 7);
-        const bool closing = !tag.empty() && tag.front() == '/';
-        if (closing) tag.remove_prefix(1);
-        if (!tag.starts_with("array") && !tag.starts_with("dict")) continue;
-        const std::size_t end = xml.find('>', i);
-        if (end == std::string_view::npos) return true;  // truncated: the parser refuses it
-        if (xml[end - 1] == '/') continue;               // <array/> holds nothing
-        depth += closing ? -1 : 1;
-        if (depth > kMaxDepth) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-std::optional<Dictionary> parsePlist(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
+std::optional<Dictionary> parsePlist(std::string_view bytes, std::string* why) {
+    auto refuse = [why](std::string reason) -> std::optional<Dictionary> {
+        if (why) *why = std::move(reason);
         return std::nullopt;
-    // Every file of ours is XML; a binary property list is accepted only when small enough
-    // that its nesting cannot matter.
-    const bool binary = bytes.starts_with("bplist");
-    if (binary ? bytes.size() > 4096 : !nestingWithinLimit(bytes)) return std::nullopt;
+    };
+    if (bytes.empty()) return refuse("empty");
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return refuse("far too large");
+    // The library recurses per level when it parses and when it frees, and copies a binary
+    // object once per reference: measure the real structure first.
+    PlistBounds bounds;
+    bounds.maxDepth = kMaxDepth;
+    if (auto problem = plistBoundsProblem(bytes, bounds)) return refuse(*problem);
     plist_t raw = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
     PlistPtr root(raw);
-    if (!raw || plist_get_node_type(raw) != PLIST_DICT) return std::nullopt;
+    if (!raw) return refuse("not a property list");
+    if (plist_get_node_type(raw) != PLIST_DICT) return refuse("not a dictionary at the top");
     try {
         return dictFromNode(raw, 0);
     } catch (const TooDeep&) {
-        return std::nullopt;
+        return refuse("nested too deeply");
     }
 }
 

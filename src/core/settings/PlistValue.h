@@ -96,7 +96,8 @@ private:
 // XML property-list text of a dictionary (the format every file of ours is written in).
 std::string toXmlPlist(const Dictionary& dict);
 // Parses XML or binary property-list bytes whose root is a dictionary; nothing for anything
-// else (empty, truncated, not a plist, a root of another type).
-std::optional<Dictionary> parsePlist(std::string_view bytes);
+// else (empty, truncated, not a plist, a root of another type, nested or unfolding beyond any
+// settings file). `why` receives the reason when given.
+std::optional<Dictionary> parsePlist(std::string_view bytes, std::string* why = nullptr);
 
 }  // namespace orvane::settings

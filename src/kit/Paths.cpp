@@ -116,11 +116,35 @@ std::string logDirectory(std::string_view bundleId) {
 
 namespace {
 // Length of the well-formed UTF-8 sequence at s[i], or 0 when it is not one.
+// Length of the well-formed UTF-8 sequence at i, or 0. Overlong forms, UTF-16 surrogates and
+// code points above U+10FFFF are not well-formed: passing them on would hand readers text that
+// strict decoders refuse or decode to something else.
 std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k)
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return 1;
+    std::size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            low = 0xA0;  // overlong
+        else if (c == 0xED)
+            high = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            low = 0x90;  // overlong
+        else if (c == 0xF4)
+            high = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    const auto second = static_cast<unsigned char>(s[i + 1]);
+    if (second < low || second > high) return 0;
+    for (std::size_t k = 2; k < n; ++k)
         if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
     return n;
 }

@@ -152,7 +152,8 @@ void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest
         std::size_t members = 0;
         for (std::size_t k : sets[s]) members += 1 + links[k].size();
         if (members < 2) continue;
-        const Md5Digest digest = ContentReader::md5(at(sets[s].front()), static_cast<std::size_t>(bytes));
+        const ContentDigest digest{
+            ContentReader::md5(at(sets[s].front()), static_cast<std::size_t>(bytes)), {}};
         const auto contentClass = static_cast<std::uint32_t>(s + 1);
         for (std::size_t k : sets[s]) {
             digests.push_back({digest, contentClass, toDigest[k]});
@@ -184,7 +185,7 @@ void AssembleOperation::main() {
             if (stopped()) break;
             if (!exists(data[i].url)) continue;
             announce(data[i].url);
-            digests.push_back({Md5Digest{}, 0, i});
+            digests.push_back({ContentDigest{}, 0, i});
         }
     } else {
         std::vector<std::size_t> toDigest;
@@ -227,16 +228,17 @@ void AssembleOperation::main() {
             compareInMemory(toDigest, bytes, sampled, files, digests);
             toDigest.clear();
         }
-        InodeMemo<Md5Digest> memo;
+        InodeMemo<ContentDigest> memo;
+        const std::function<bool()> stop = [this] { return stopped(); };
         for (std::size_t i : toDigest) {
             if (stopped()) break;
-            std::optional<Md5Digest> digest;
+            std::optional<ContentDigest> digest;
             if (const auto* known = memo.find(data[i])) {
                 digest = *known;
             } else {
                 if (!sampled) announce(data[i].url);
-                digest = files.with(i, data[i].url, std::optional<Md5Digest>{},
-                                    [&](int fd) { return ContentReader::digest(fd, bytes); });
+                digest = files.with(i, data[i].url, std::optional<ContentDigest>{},
+                                    [&](int fd) { return ContentReader::digest(fd, bytes, stop); });
                 memo.store(data[i], digest);
             }
             if (digest) digests.push_back({*digest, 0, i});

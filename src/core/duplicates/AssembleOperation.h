@@ -55,7 +55,7 @@ protected:
 private:
     bool stopped() const;
     struct Digested {
-        Md5Digest digest;
+        ContentDigest digest;        // SHA-256 left zero for files compared byte for byte
         std::uint32_t contentClass;  // files compared byte for byte: equal only if identical
         std::size_t index;           // into data
     };

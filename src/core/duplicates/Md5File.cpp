@@ -30,10 +30,22 @@ const EVP_MD* md5Algorithm() {
     return md;
 }
 
+const EVP_MD* sha256Algorithm() {
+    static const EVP_MD* md = [] {
+        const EVP_MD* fetched = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+        return fetched ? fetched : EVP_sha256();
+    }();
+    return md;
+}
+
 struct ThreadBuffers {
     std::unique_ptr<std::uint8_t[]> chunk{new std::uint8_t[kChunk + 1]};
     EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    ~ThreadBuffers() { EVP_MD_CTX_free(ctx); }
+    EVP_MD_CTX* sha = EVP_MD_CTX_new();
+    ~ThreadBuffers() {
+        EVP_MD_CTX_free(ctx);
+        EVP_MD_CTX_free(sha);
+    }
 };
 
 ThreadBuffers& buffers() {
@@ -189,10 +201,11 @@ int ContentReader::open(const std::string& path) {
     return fd;
 }
 
-std::optional<Md5Digest> ContentReader::digest(const std::string& path, std::uint64_t size) {
+std::optional<ContentDigest> ContentReader::digest(const std::string& path, std::uint64_t size,
+                                                   const std::function<bool()>& stop) {
     Fd fd(open(path));
     if (!fd.ok()) return std::nullopt;
-    return digest(fd.get(), size);
+    return digest(fd.get(), size, stop);
 }
 
 bool ContentReader::readWhole(const std::string& path, std::uint64_t size,
@@ -207,18 +220,22 @@ std::optional<std::uint64_t> ContentReader::sample(const std::string& path, std:
     return sample(fd.get(), size);
 }
 
-std::optional<Md5Digest> ContentReader::digest(int fd, std::uint64_t size) {
+std::optional<ContentDigest> ContentReader::digest(int fd, std::uint64_t size,
+                                                   const std::function<bool()>& stop) {
     // In cached-only mode any failure may be a page not in memory; the caller retries it with a
     // reader that may wait.
     auto failed = [] {
         if (tCachedOnly) tWouldBlock = true;
-        return std::optional<Md5Digest>{};
+        return std::optional<ContentDigest>{};
     };
     if (size > kChunk) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     auto& b = buffers();
     EVP_DigestInit_ex2(b.ctx, md5Algorithm(), nullptr);
+    EVP_DigestInit_ex2(b.sha, sha256Algorithm(), nullptr);
     std::uint64_t remaining = size;
     for (;;) {
+        // A chunk takes milliseconds; a whole file of many gigabytes would not honour a stop.
+        if (stop && stop()) return std::nullopt;
         // Asking for one byte more than is left tells a grown file apart without an extra
         // call at the end.
         const std::size_t want =
@@ -234,14 +251,16 @@ std::optional<Md5Digest> ContentReader::digest(int fd, std::uint64_t size) {
         const auto got = static_cast<std::uint64_t>(n);
         if (got > remaining) return failed();  // grew since the scan
         EVP_DigestUpdate(b.ctx, b.chunk.get(), static_cast<std::size_t>(got));
+        EVP_DigestUpdate(b.sha, b.chunk.get(), static_cast<std::size_t>(got));
         remaining -= got;
         // A regular file reads short only at its end.
         if (got < want) break;
     }
     if (remaining != 0) return failed();  // shrank since the scan
-    Md5Digest digest{};
+    ContentDigest digest;
     unsigned int length = 0;
-    EVP_DigestFinal_ex(b.ctx, digest.data(), &length);
+    EVP_DigestFinal_ex(b.ctx, digest.md5.data(), &length);
+    EVP_DigestFinal_ex(b.sha, digest.sha256.data(), &length);
     return digest;
 }
 

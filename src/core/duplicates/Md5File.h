@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +12,16 @@
 namespace orvane::duplicates {
 
 using Md5Digest = std::array<std::uint8_t, 16>;
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
+// What files read in chunks are grouped by. MD5 is the digest the results are known by, but two
+// different files with one MD5 can be made on purpose; SHA-256 of the same bytes, computed in the
+// same pass, keeps such a pair apart without reading anything twice.
+struct ContentDigest {
+    Md5Digest md5{};
+    Sha256Digest sha256{};
+    auto operator<=>(const ContentDigest&) const = default;
+};
 
 // 32 lower-case hex digits.
 std::string digestString(const Md5Digest& digest);
@@ -38,9 +50,13 @@ public:
     // Opens a file for the readers below; -1 (logged) when it cannot be opened.
     static int open(const std::string& path);
 
-    // MD5 of exactly `size` bytes, read from the current offset of `fd` (or from `path`).
-    static std::optional<Md5Digest> digest(int fd, std::uint64_t size);
-    static std::optional<Md5Digest> digest(const std::string& path, std::uint64_t size);
+    // MD5 and SHA-256 of exactly `size` bytes, read from the current offset of `fd` (or from
+    // `path`). `stop` is asked between chunks, so a stop ends even the read of a huge file at
+    // once; a stopped read yields nothing.
+    static std::optional<ContentDigest> digest(int fd, std::uint64_t size,
+                                               const std::function<bool()>& stop = {});
+    static std::optional<ContentDigest> digest(const std::string& path, std::uint64_t size,
+                                               const std::function<bool()>& stop = {});
     // Reads the whole file into `into` (its capacity is reused); false unless it has exactly
     // `size` bytes.
     static bool readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into);

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     orvane::kit::initLogging(orvane::kit::logDirectory());
     orvane::app::installQtMainQueue();
     orvane::app::applyAppearance();
-    QApplication::setWindowIcon(orvane::app::appIcon(QStringLiteral("leftList_duplicate")));
+    QApplication::setWindowIcon(orvane::app::appIcon(QStringLiteral("com.orvane.app")));
 
     if (parser.isSet(screenshots)) return orvane::app::runScreenshotTour(parser.value(screenshots));
 

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/ManPage.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
 
@@ -15,12 +16,19 @@ int main(int argc, char** argv) {
     cli::addDuplicatesCommand(app, action);
     cli::addLargeFilesCommand(app, action);
     cli::addHistoryCommand(app, action);
+    // The build writes the manual page from the parser itself; not a user-facing option.
+    bool manPage = false;
+    app.add_flag("--man-page", manPage)->group("");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : cli::kExitUsage;
+    }
+    if (manPage) {
+        std::fputs(cli::manPage(app).c_str(), stdout);
+        return cli::kExitOk;
     }
     kit::initLogging(kit::logDirectory());
     if (!action) {

@@ -1,4 +1,5 @@
 #include <glib.h>
+#include <sys/stat.h>
 #include <plist/plist.h>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,46 @@ TEST(AutostartLoginItemTest, EntriesSwitchedOffByTheDesktopCountAsDisabled) {
     EXPECT_TRUE(item.isEnabled());
     tree.file("autostart/o.desktop", "not a key file \x01\x02");
     EXPECT_FALSE(item.isEnabled());
+}
+
+TEST(AutostartLoginItemTest, EntryNamesTheInstalledProgramWhenOrvaneIsInstalled) {
+    TempTree tree;
+    const std::string build = tree.path("src/build/orvane-gui");
+    tree.file("src/build/orvane-gui", "#!/bin/sh\n");
+    ::chmod(build.c_str(), 0755);
+    const std::string bin = tree.path("prefix/bin");
+    const std::string other = tree.path("other/bin");
+    tree.dir("prefix/bin");
+    tree.dir("other/bin");
+    tree.file("other/bin/orvane", "the command line, not the window");
+    ::chmod(tree.path("other/bin/orvane").c_str(), 0755);
+
+    // Not installed: the entry starts the program that wrote it.
+    std::string path = other + ":" + bin;
+    EXPECT_EQ(loginItemProgram(build, path.c_str()), build);
+    EXPECT_EQ(loginItemProgram(build, nullptr), build);
+
+    // A file of that name that cannot run, or a folder, is no installation.
+    tree.file("prefix/bin/orvane-gui", "not executable");
+    EXPECT_EQ(loginItemProgram(build, path.c_str()), build);
+    tree.dir("other/bin/orvane-gui");
+    EXPECT_EQ(loginItemProgram(build, path.c_str()), build);
+
+    // Installed: the entry names the installed copy, however the program was started, and a
+    // relative search-path entry (the current folder) never counts.
+    ::chmod(tree.path("prefix/bin/orvane-gui").c_str(), 0755);
+    EXPECT_EQ(loginItemProgram(build, path.c_str()), bin + "/orvane-gui");
+    EXPECT_EQ(loginItemProgram(bin + "/orvane-gui", path.c_str()), bin + "/orvane-gui");
+    EXPECT_EQ(loginItemProgram(build, ("::.:src/build:" + bin).c_str()), bin + "/orvane-gui");
+    EXPECT_EQ(loginItemProgram(build, ".:src/build"), build);
+
+    AutostartLoginItem item(tree.path("autostart/com.orvane.app.desktop"), loginItemProgram(build, path.c_str()));
+    ASSERT_TRUE(item.setEnabled(true).ok());
+    EXPECT_EQ(launchedCommand(tree.path("autostart/com.orvane.app.desktop")),
+              (std::vector<std::string>{bin + "/orvane-gui", "--background"}));
+    const std::string text = tree.read("autostart/com.orvane.app.desktop");
+    EXPECT_NE(text.find("TryExec=" + bin + "/orvane-gui\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Icon=com.orvane.app\n"), std::string::npos) << text;
 }
 
 TEST(AutostartLoginItemTest, UnwritableFolderIsReported) {

@@ -6,6 +6,7 @@
 
 #include "app/common/Alerts.h"
 #include "app/common/Text.h"
+#include "app/preferences/LoginItemSync.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/UserDefaults.h"
@@ -43,9 +44,10 @@ void StartupTasks::run(QWidget* window) {
     const auto& manager = duplicates::ScanManager::shared();
     if (!manager->scaning) manager->setScanPreference(preference);
 
-    // The entry starts this very program with --background; it lives as long as the window.
-    static std::unique_ptr<platform::LoginItem> loginItem = platform::makeLoginItem(
-        platform::Layout::linuxLayout(), QCoreApplication::applicationFilePath().toStdString());
+    // The entry starts the installed program (else this very one) with --background; it lives
+    // as long as the window.
+    static std::unique_ptr<platform::LoginItem> loginItem =
+        platform::makeLoginItem(platform::Layout::linuxLayout(), loginItemProgram());
     if (loginItem) applyLoginItem(window, *loginItem, preference->autoStartup, updated);
 }
 

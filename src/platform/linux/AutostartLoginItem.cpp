@@ -57,6 +57,9 @@ Outcome AutostartLoginItem::setEnabled(bool enabled) {
     g_key_file_set_string(file.get(), kGroup, "Type", "Application");
     g_key_file_set_string(file.get(), kGroup, "Name", std::string(kit::mainAppName).c_str());
     g_key_file_set_string(file.get(), kGroup, "Exec", execLine(programPath_).c_str());
+    // A session skips the entry quietly once the program is uninstalled, instead of failing.
+    g_key_file_set_string(file.get(), kGroup, "TryExec", programPath_.c_str());
+    g_key_file_set_string(file.get(), kGroup, "Icon", std::string(kit::mainAppBundleID).c_str());
     g_key_file_set_boolean(file.get(), kGroup, "Terminal", FALSE);
     g_key_file_set_boolean(file.get(), kGroup, "X-GNOME-Autostart-enabled", TRUE);
     gsize length = 0;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "app/common/DefaultsStore.h"
 #include "app/common/DragView.h"
 #include "app/common/FolderItem.h"

@@ -15,7 +15,7 @@
 
 #include <filesystem>
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"

@@ -3,7 +3,7 @@
 
 #include <QLabel>
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/PathLimitTipWindowController.h"
 #include "app/shell/StartupChecks.h"

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "app/common/ProgressRing.h"
 #include "app/common/ScanningViewController.h"
 #include "support/TempTree.h"

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <thread>
 
-#include "GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainThread.h"
 #include "app/shell/MainViewController.h"

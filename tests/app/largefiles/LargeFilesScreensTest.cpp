@@ -17,7 +17,7 @@
 #include "app/shell/MainThread.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
-#include "gui/GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "platform/mac/FolderTrash.h"
 #include "support/TempTree.h"
 

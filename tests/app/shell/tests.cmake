@@ -1,0 +1,1 @@
+orvane_test(app_shell LIBS orvane_gui Qt6::Test)

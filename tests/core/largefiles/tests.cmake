@@ -1,0 +1,2 @@
+orvane_test(largefiles LIBS orvane_largefiles nlohmann_json::nlohmann_json)
+orvane_test_runs_cli(largefiles)

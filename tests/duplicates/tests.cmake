@@ -1,1 +1,0 @@
-orvane_test(duplicates LIBS orvane_duplicates)

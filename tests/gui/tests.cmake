@@ -1,1 +1,0 @@
-orvane_test(gui LIBS orvane_gui Qt6::Test)

@@ -1,1 +1,0 @@
-orvane_test(preferences LIBS orvane_gui Qt6::Test)

@@ -27,9 +27,10 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     QCommandLineOption background(QStringLiteral("background"),
                                   QStringLiteral("Start minimised (used when starting at login)."));
-    QCommandLineOption screenshots(QStringLiteral("screenshots"),
-                                   QStringLiteral("Render every screen to PNG files in <dir> and exit."),
-                                   QStringLiteral("dir"));
+    QCommandLineOption screenshots(
+        QStringLiteral("screenshots"),
+        QStringLiteral("Render every screen to PNG files in <dir> and exit."),
+        QStringLiteral("dir"));
     parser.addOption(background);
     parser.addOption(screenshots);
     parser.process(app);

@@ -10,7 +10,7 @@ namespace orvane::cli {
 // Exit codes shared by every subcommand.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;        // bad arguments, unreadable roots, refused values
+inline constexpr int kExitUsage = 2;  // bad arguments, unreadable roots, refused values
 inline constexpr int kExitInterrupted = 130;
 
 // Each subcommand adds itself to the app and stores the action to run when it was chosen.

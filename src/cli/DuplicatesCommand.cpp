@@ -25,8 +25,8 @@
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
-#include "kit/MainQueue.h"
 #include "kit/JsonText.h"
+#include "kit/MainQueue.h"
 #include "kit/Paths.h"
 #include "kit/SizeFormat.h"
 #include "platform/linux/SysfsDiskInventory.h"
@@ -59,7 +59,8 @@ struct Options {
 std::optional<std::int64_t> parseSize(std::string text) {
     std::erase(text, ' ');
     std::size_t digits = 0;
-    while (digits < text.size() && (std::isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.'))
+    while (digits < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[digits])) || text[digits] == '.'))
         ++digits;
     if (digits == 0) return std::nullopt;
     std::string unit = text.substr(digits);
@@ -74,7 +75,8 @@ std::optional<std::int64_t> parseSize(std::string text) {
     char* end = nullptr;
     const std::string number = text.substr(0, digits);
     const double value = std::strtod(number.c_str(), &end);
-    if (end != number.c_str() + number.size() || value < 0 || value * scale > 9.2e18) return std::nullopt;
+    if (end != number.c_str() + number.size() || value < 0 || value * scale > 9.2e18)
+        return std::nullopt;
     return static_cast<std::int64_t>(value * scale + 0.5);
 }
 
@@ -122,13 +124,15 @@ int terminalWidth() {
 void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
     std::vector<DuplicateFilesPtr> groups = found;
     // Biggest waste first; ties by first path, so the same tree always prints the same way.
-    std::sort(groups.begin(), groups.end(), [](const DuplicateFilesPtr& a, const DuplicateFilesPtr& b) {
-        const std::uint64_t sa = a->infos().empty() ? 0 : a->infos().front()->size();
-        const std::uint64_t sb = b->infos().empty() ? 0 : b->infos().front()->size();
-        if (sa != sb) return sa > sb;
-        if (a->infos().empty() || b->infos().empty()) return b->infos().empty() && !a->infos().empty();
-        return duplicates::pathLess(a->infos().front()->path(), b->infos().front()->path());
-    });
+    std::sort(
+        groups.begin(), groups.end(), [](const DuplicateFilesPtr& a, const DuplicateFilesPtr& b) {
+            const std::uint64_t sa = a->infos().empty() ? 0 : a->infos().front()->size();
+            const std::uint64_t sb = b->infos().empty() ? 0 : b->infos().front()->size();
+            if (sa != sb) return sa > sb;
+            if (a->infos().empty() || b->infos().empty())
+                return b->infos().empty() && !a->infos().empty();
+            return duplicates::pathLess(a->infos().front()->path(), b->infos().front()->path());
+        });
     std::uint64_t totalFiles = 0, totalSize = 0;
     for (const auto& g : groups) {
         totalFiles += g->count();
@@ -181,8 +185,10 @@ int run(const Options& o) {
     if (!o.remove.empty()) {
         std::string error;
         if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
-        if (!o.autoSelect) return fail("--remove needs --auto-select: nothing is selected otherwise");
-        if (o.json) return fail("--remove prints one line per file; it cannot be combined with --json");
+        if (!o.autoSelect)
+            return fail("--remove needs --auto-select: nothing is selected otherwise");
+        if (o.json)
+            return fail("--remove prints one line per file; it cannot be combined with --json");
     } else if (o.dryRun) {
         return fail("--dry-run goes with --remove");
     }
@@ -209,9 +215,11 @@ int run(const Options& o) {
         static const char* names[5] = {"video", "audio", "picture", "document", "other"};
         std::fill(std::begin(kinds), std::end(kinds), false);
         for (const auto& k : o.kinds) {
-            auto it = std::find_if(std::begin(names), std::end(names), [&](const char* n) { return k == n; });
+            auto it = std::find_if(std::begin(names), std::end(names),
+                                   [&](const char* n) { return k == n; });
             if (it == std::end(names))
-                return fail("--kinds: unknown kind '" + k + "' (video, audio, picture, document, other)");
+                return fail("--kinds: unknown kind '" + k +
+                            "' (video, audio, picture, document, other)");
             kinds[it - std::begin(names)] = true;
         }
     }
@@ -223,8 +231,10 @@ int run(const Options& o) {
     const auto kept = manager->cleanRoots(roots);
     for (const auto& root : roots)
         if (std::find(kept.begin(), kept.end(), root) == kept.end())
-            std::fprintf(stderr, "orvane duplicates: skipping '%s': a system folder or another user's home\n",
-                         root.c_str());
+            std::fprintf(
+                stderr,
+                "orvane duplicates: skipping '%s': a system folder or another user's home\n",
+                root.c_str());
     manager->folderList = roots;
     manager->preferenceOverride = [&](settings::PerferenceInfo& p) {
         if (o.hidden) p.omitHidden = false;
@@ -276,8 +286,9 @@ int run(const Options& o) {
             }
             const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
             if (line.size() > width) line = line.substr(0, width);
-            std::fprintf(stderr, "\r%s%s", line.c_str(),
-                         std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
+            std::fprintf(
+                stderr, "\r%s%s", line.c_str(),
+                std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
             lastWidth = line.size();
         }
     }
@@ -288,7 +299,8 @@ int run(const Options& o) {
 
     printResults(manager->totalFiles, o.json);
     if (stopping) {
-        std::fprintf(stderr, "orvane duplicates: interrupted; the groups above are those found so far\n");
+        std::fprintf(stderr,
+                     "orvane duplicates: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
     if (removeType) return removeAutoSelected(manager, *removeType, o.dryRun);
@@ -306,8 +318,10 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
     cmd->add_option("PATH", options->paths, "Folders to scan")->required();
     cmd->add_flag("--hidden", options->hidden, "Include hidden files");
     cmd->add_flag("--zero-byte", options->zeroByte, "Include empty files");
-    cmd->add_option("--min-size", options->minSize, "Smallest size to consider, e.g. 1MB (inclusive)");
-    cmd->add_option("--max-size", options->maxSize, "Largest size to consider, e.g. 2GB (inclusive)");
+    cmd->add_option("--min-size", options->minSize,
+                    "Smallest size to consider, e.g. 1MB (inclusive)");
+    cmd->add_option("--max-size", options->maxSize,
+                    "Largest size to consider, e.g. 2GB (inclusive)");
     cmd->add_option("--kinds", options->kinds,
                     "Only these kinds: video, audio, picture, document, other")
         ->delimiter(',');
@@ -319,7 +333,8 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                     "move=FOLDER");
     cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
     cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
-    cmd->add_option("--settings", options->settingsPath, "Settings file to use instead of the saved one");
+    cmd->add_option("--settings", options->settingsPath,
+                    "Settings file to use instead of the saved one");
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });
 }
 

@@ -90,7 +90,8 @@ std::optional<RemoveType> parseRemoveMode(const std::string& text, std::string& 
     if (text == "delete") return RemoveType::forever();
     if (text.rfind("move=", 0) == 0 && text.size() > 5) {
         std::error_code ec;
-        std::string folder = std::filesystem::absolute(text.substr(5), ec).lexically_normal().string();
+        std::string folder =
+            std::filesystem::absolute(text.substr(5), ec).lexically_normal().string();
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

@@ -51,7 +51,9 @@ public:
         if (enabled_) std::fputs("\r\033[K", stderr);
     }
     void cleanProgress(double value, std::int64_t count) override {
-        if (enabled_) std::fprintf(stderr, "\r\033[K%lld files handled (%.0f%%)", static_cast<long long>(count), value * 100);
+        if (enabled_)
+            std::fprintf(stderr, "\r\033[K%lld files handled (%.0f%%)",
+                         static_cast<long long>(count), value * 100);
     }
     void removeFinished() override {
         if (enabled_) std::fputs("\r\033[K", stderr);
@@ -81,7 +83,8 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
     for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
         const auto& group = manager.allFiles[i];
         if (i) out += ',';
-        out += "{\"index\":" + std::to_string(i) + ",\"name\":" + kit::jsonString(largefiles::groupName(i)) +
+        out += "{\"index\":" + std::to_string(i) +
+               ",\"name\":" + kit::jsonString(largefiles::groupName(i)) +
                ",\"count\":" + std::to_string(group->count()) +
                ",\"size\":" + std::to_string(group->totalSize) + ",\"files\":[";
         bool first = true;
@@ -103,13 +106,12 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
 std::optional<duplicates::RemoveType> parseRemoveType(const std::string& text) {
     if (text == "trash") return duplicates::RemoveType::trash();
     if (text == "delete") return duplicates::RemoveType::forever();
-    if (text.rfind("move=", 0) == 0 && text.size() > 5) return duplicates::RemoveType::folder(text.substr(5));
+    if (text.rfind("move=", 0) == 0 && text.size() > 5)
+        return duplicates::RemoveType::folder(text.substr(5));
     return std::nullopt;
 }
 
-void printPath(const std::string& path) {
-    std::fwrite(path.data(), 1, path.size(), stdout);
-}
+void printPath(const std::string& path) { std::fwrite(path.data(), 1, path.size(), stdout); }
 
 // Selects every file of the chosen groups and removes them the chosen way, one line per file.
 int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
@@ -117,7 +119,7 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
     for (unsigned g : groups)
         for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
     const auto files = manager.selectedFiles();
-    const char* verb = type.kind == duplicates::RemoveType::Kind::trash    ? "trash"
+    const char* verb = type.kind == duplicates::RemoveType::Kind::trash     ? "trash"
                        : type.kind == duplicates::RemoveType::Kind::forever ? "delete"
                                                                             : "move";
     if (dryRun) {
@@ -131,7 +133,8 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
                         std::uint64_t sum = 0;
                         for (const auto& info : files) sum += info->size();
                         return sum;
-                    }()).c_str());
+                    }())
+                        .c_str());
         return kExitOk;
     }
 
@@ -187,7 +190,8 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
         std::string remove;
     };
     auto opts = std::make_shared<Options>();
-    auto* cmd = app.add_subcommand("large-files", "List files of 10 MB and more by size, age and kind");
+    auto* cmd =
+        app.add_subcommand("large-files", "List files of 10 MB and more by size, age and kind");
     cmd->add_flag("--json", opts->json, "Print one JSON object with all sixteen groups");
     cmd->add_flag("-q,--quiet", opts->quiet, "No progress line on standard error");
     cmd->add_option("--group", opts->groups,
@@ -206,7 +210,8 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             if (!opts->remove.empty()) {
                 request = parseRemoveType(opts->remove);
                 if (!request) {
-                    std::fprintf(stderr, "orvane large-files: --remove takes trash, delete or move=DIR\n");
+                    std::fprintf(stderr,
+                                 "orvane large-files: --remove takes trash, delete or move=DIR\n");
                     return kExitUsage;
                 }
             }

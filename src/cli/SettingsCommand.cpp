@@ -23,8 +23,8 @@ using settings::PerferenceInfo;
 using settings::PlistValue;
 
 std::string grouped(std::int64_t n) {
-    std::string digits = std::to_string(n < 0 ? -static_cast<std::uint64_t>(n)
-                                              : static_cast<std::uint64_t>(n));
+    std::string digits =
+        std::to_string(n < 0 ? -static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n));
     std::string out;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
@@ -36,8 +36,8 @@ std::string grouped(std::int64_t n) {
 std::string boundText(bool inForce, const std::string& typed, const std::string& unit,
                       const std::optional<std::int64_t>& bytes) {
     if (!bytes) return inForce ? "no limit (no size typed)" : "no limit";
-    std::string text = (typed.empty() ? "0" : typed) + " " + unit + " = " + grouped(*bytes) +
-                       " bytes";
+    std::string text =
+        (typed.empty() ? "0" : typed) + " " + unit + " = " + grouped(*bytes) + " bytes";
     return inForce ? text : "no limit (" + text + " is switched off)";
 }
 
@@ -80,7 +80,8 @@ int showHuman(const PerferenceInfo& info) {
     addKind(info.omitPicture, "Image");
     addKind(info.omitDocument, "Document");
     addKind(info.omitOther, "Others");
-    printLine("File kinds scanned:", kinds.empty() ? "none" : kinds, "video audio photo file other");
+    printLine("File kinds scanned:", kinds.empty() ? "none" : kinds,
+              "video audio photo file other");
     printLine("Hidden files:", info.omitHidden ? "left out" : "scanned", k::hiddenFile);
     printLine("Zero-byte files:", info.omitZeroByte ? "left out" : "scanned", k::zeroByteFile);
     printLine("Largest file size:",
@@ -156,7 +157,8 @@ int showJson(const PerferenceInfo& info) {
           {"threshold", info.threshold}}},
     };
     // Paths need not be UTF-8; JSON must be, so foreign bytes show as U+FFFD here only.
-    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    std::printf("%s\n",
+                out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
     return kExitOk;
 }
 
@@ -182,8 +184,9 @@ int setValue(const std::string& key, const std::vector<std::string>& values) {
     if (stored && stored->isBool()) shown = stored->asBool() ? "true" : "false";
     std::printf("%s = %s\n", key.c_str(), shown.empty() ? "(empty)" : shown.c_str());
     if (key == settings::prefkey::autoStartup)
-        std::printf("Only the stored setting changed; the Orvane window registers or removes "
-                    "the login item itself.\n");
+        std::printf(
+            "Only the stored setting changed; the Orvane window registers or removes "
+            "the login item itself.\n");
     return kExitOk;
 }
 
@@ -192,7 +195,8 @@ std::optional<std::string_view> listKey(const std::string& name) {
     namespace k = settings::prefkey;
     if (name == "duplicates" || name == k::whiteListPath) return k::whiteListPath;
     if (name == "photos" || name == k::dupImagesWhiteListPath) return k::dupImagesWhiteListPath;
-    if (name == "large-files" || name == k::largeFileWhiteListPath) return k::largeFileWhiteListPath;
+    if (name == "large-files" || name == k::largeFileWhiteListPath)
+        return k::largeFileWhiteListPath;
     return std::nullopt;
 }
 
@@ -221,12 +225,13 @@ int editList(const std::string& list, const std::vector<std::string>& paths, boo
     if (add) {
         changed = settings::SettingsValidator::addPaths(data, *key, wanted);
     } else {
-        std::vector<std::string> current = data.stringArray(*key).value_or(std::vector<std::string>{});
+        std::vector<std::string> current =
+            data.stringArray(*key).value_or(std::vector<std::string>{});
         for (const std::string& p : wanted) {
             auto it = std::find(current.begin(), current.end(), p);
             if (it == current.end()) continue;
-            settings::SettingsValidator::removePathAt(data, *key,
-                                                      static_cast<std::size_t>(it - current.begin()));
+            settings::SettingsValidator::removePathAt(
+                data, *key, static_cast<std::size_t>(it - current.begin()));
             current.erase(it);
             changed.push_back(p);
         }
@@ -249,8 +254,8 @@ int editList(const std::string& list, const std::vector<std::string>& paths, boo
 }
 
 int resetAll() {
-    settings::SaveResult saved =
-        settings::setPerenceInfo(PerferenceInfo::defaultDictionary(), PerferenceInfo::defaultPath());
+    settings::SaveResult saved = settings::setPerenceInfo(PerferenceInfo::defaultDictionary(),
+                                                          PerferenceInfo::defaultPath());
     if (!saved.ok) {
         std::fprintf(stderr, "orvane settings: the defaults could not be saved: %s\n",
                      kit::displayPath(saved.error).c_str());
@@ -271,9 +276,10 @@ void addSettingsCommand(CLI::App& app, Action& action) {
     auto key = std::make_shared<std::string>();
     auto values = std::make_shared<std::vector<std::string>>();
     auto* set = cmd->add_subcommand(
-        "set", "Change one setting: a switch (true/false), a size (up to three digits), a unit "
-               "(KB, MB, GB), the similarity threshold (20-100), or a folder list (any number "
-               "of paths; none clears it)");
+        "set",
+        "Change one setting: a switch (true/false), a size (up to three digits), a unit "
+        "(KB, MB, GB), the similarity threshold (20-100), or a folder list (any number "
+        "of paths; none clears it)");
     set->add_option("key", *key, "Setting name as shown by `orvane settings`")->required();
     set->add_option("values", *values, "New value");
     auto* reset = cmd->add_subcommand("reset", "Put every setting back to its default");

@@ -9,13 +9,13 @@ namespace orvane::engine {
 
 // The engine's own diagnostics file: one time-stamped line per event, written from any thread.
 class EngineLog {
-  public:
+public:
     static EngineLog& shared();
 
     bool open(const std::string& path);
     void write(std::string_view line);
 
-  private:
+private:
     std::mutex mutex_;
     std::FILE* file_ = nullptr;
 };

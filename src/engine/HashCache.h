@@ -26,7 +26,7 @@ struct FileKey {
 // of the same folders decodes nothing. Images that could not be decoded are remembered too, so
 // a damaged file costs one attempt, not one per scan. Thread-safe.
 class HashCache {
-  public:
+public:
     // An empty cache that load() fills and save() writes to `path`.
     explicit HashCache(std::string path);
 
@@ -48,7 +48,7 @@ class HashCache {
     std::string serialise() const;
     bool parse(std::string_view bytes, std::string* error = nullptr);
 
-  private:
+private:
     struct Slot {
         FileKey key;
         bool readable = false;

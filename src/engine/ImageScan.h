@@ -39,7 +39,7 @@ struct ScanSinks {
 // Callbacks never run concurrently with each other. A stop ends step 2 early; the images
 // decoded so far are still compared and reported, and remembered for the next scan.
 class ImageScan {
-  public:
+public:
     ImageScan(ScanRequest request, ScanSinks sinks);
 
     // Returns an engine result code: 0 done, 9 stopped, 2 or 3 for a bad root.
@@ -55,7 +55,7 @@ class ImageScan {
     };
     const Counts& counts() const { return counts_; }
 
-  private:
+private:
     ScanRequest request_;
     ScanSinks sinks_;
     Counts counts_;

@@ -38,7 +38,7 @@ struct Entry {
 // One table per piece; each table is a bucket array over the piece's 65,536 values, stored as
 // offsets into one flat list so a lookup touches two cache lines.
 class HashIndex {
-  public:
+public:
     explicit HashIndex(std::vector<Entry> entries) : entries_(std::move(entries)) {
         for (int p = 0; p < kPieces; ++p) {
             auto& offsets = offsets_[p];
@@ -68,7 +68,7 @@ class HashIndex {
         }
     }
 
-  private:
+private:
     std::vector<Entry> entries_;
     std::vector<std::uint32_t> offsets_[kPieces];
     std::vector<std::uint32_t> items_[kPieces];

@@ -17,7 +17,8 @@ void DispatchQueue::sync(const std::function<void()>& block) {
 
 void dispatchGlobal(std::function<void()> block) {
     // Enough workers that a long scan body never starves short jobs behind it.
-    static OperationQueue global("orvane.global", static_cast<int>(std::max(4u, std::thread::hardware_concurrency() * 2)));
+    static OperationQueue global(
+        "orvane.global", static_cast<int>(std::max(4u, std::thread::hardware_concurrency() * 2)));
     global.addOperation(std::move(block));
 }
 

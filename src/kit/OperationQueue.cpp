@@ -43,9 +43,8 @@ void OperationQueue::workerLoop() {
     for (;;) {
         ++idleWorkers_;
         wake_.wait(lock, [this] {
-            return shuttingDown_ ||
-                   (!suspended_ && !pending_.empty() &&
-                    static_cast<int>(running_.size()) < maxConcurrent_);
+            return shuttingDown_ || (!suspended_ && !pending_.empty() &&
+                                     static_cast<int>(running_.size()) < maxConcurrent_);
         });
         --idleWorkers_;
         if (shuttingDown_) return;

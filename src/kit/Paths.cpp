@@ -53,8 +53,7 @@ std::optional<std::string> getVolumeName() {
     std::error_code ec;
     struct stat rootStat {};
     if (::stat("/", &rootStat) != 0) return std::nullopt;
-    for (const auto& entry :
-         std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
         struct stat devStat {};
         if (::stat(entry.path().c_str(), &devStat) == 0 && devStat.st_rdev == rootStat.st_dev)
             return entry.path().filename().string();
@@ -128,16 +127,12 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
         n = 2;
     } else if (c >= 0xE0 && c <= 0xEF) {
         n = 3;
-        if (c == 0xE0)
-            low = 0xA0;  // overlong
-        else if (c == 0xED)
-            high = 0x9F;  // surrogates
+        if (c == 0xE0) low = 0xA0;        // overlong
+        else if (c == 0xED) high = 0x9F;  // surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
         n = 4;
-        if (c == 0xF0)
-            low = 0x90;  // overlong
-        else if (c == 0xF4)
-            high = 0x8F;  // above U+10FFFF
+        if (c == 0xF0) low = 0x90;        // overlong
+        else if (c == 0xF4) high = 0x8F;  // above U+10FFFF
     } else {
         return 0;
     }

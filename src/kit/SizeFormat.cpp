@@ -42,6 +42,8 @@ std::string transformedFileSize(std::uint64_t size, bool spaces, bool token) {
     return std::string(buf) + sep + units[unit];
 }
 
-std::string transformedFileSize(std::uint64_t size) { return transformedFileSize(size, true, true); }
+std::string transformedFileSize(std::uint64_t size) {
+    return transformedFileSize(size, true, true);
+}
 
 }  // namespace orvane::kit

@@ -16,8 +16,8 @@ namespace orvane::platform {
 namespace {
 
 Outcome failed(const std::string& path, const char* reason) {
-    return Outcome::failure(kit::formatLocalized("“%@” could not be saved: %@",
-                                                 {kit::displayPath(path), reason}));
+    return Outcome::failure(
+        kit::formatLocalized("“%@” could not be saved: %@", {kit::displayPath(path), reason}));
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "kit/Paths.h"
 
@@ -59,20 +59,28 @@ std::string withoutTrailingSlash(std::string path) {
 
 std::string lowercase(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     return out;
 }
 
 // Folder types that Finder shows as a single document or program.
 constexpr std::string_view kPackageExtensions[] = {
-    "app",          "framework",    "bundle",      "plugin",      "kext",         "photoslibrary",
-    "photolibrary", "aplibrary",    "migratedphotolibrary", "musiclibrary", "tvlibrary",
-    "imovielibrary", "fcpbundle",   "logicx",      "band",        "rtfd",         "pages",
-    "numbers",      "key",          "xcodeproj",   "xcworkspace", "xcarchive",    "playground",
-    "prefpane",     "saver",        "qlgenerator", "mdimporter",  "appex",        "xpc",
-    "dsym",         "pkg",          "mpkg",        "scptd",       "wdgt",         "sparsebundle",
-    "docset",       "component",    "vst",         "vst3",        "plugin-bundle"};
+    "app",          "framework",    "bundle",
+    "plugin",       "kext",         "photoslibrary",
+    "photolibrary", "aplibrary",    "migratedphotolibrary",
+    "musiclibrary", "tvlibrary",    "imovielibrary",
+    "fcpbundle",    "logicx",       "band",
+    "rtfd",         "pages",        "numbers",
+    "key",          "xcodeproj",    "xcworkspace",
+    "xcarchive",    "playground",   "prefpane",
+    "saver",        "qlgenerator",  "mdimporter",
+    "appex",        "xpc",          "dsym",
+    "pkg",          "mpkg",         "scptd",
+    "wdgt",         "sparsebundle", "docset",
+    "component",    "vst",          "vst3",
+    "plugin-bundle"};
 
 }  // namespace
 
@@ -110,13 +118,15 @@ Layout Layout::linuxLayout(std::string root) {
     layout.dataDirs = xdgDirList("XDG_DATA_DIRS", {r + "/usr/local/share", r + "/usr/share"});
 
     layout.applicationRoots.push_back(dataHome + "/applications");
-    for (const std::string& dir : layout.dataDirs) layout.applicationRoots.push_back(dir + "/applications");
+    for (const std::string& dir : layout.dataDirs)
+        layout.applicationRoots.push_back(dir + "/applications");
     layout.portableApplicationRoots = {home + "/Applications", layout.desktop, layout.downloads};
 
     layout.loginItemFolders = {configHome + "/autostart", configHome + "/systemd/user"};
     for (const std::string& dir : xdgDirList("XDG_CONFIG_DIRS", {r + "/etc/xdg"}))
         layout.loginItemFolders.push_back(dir + "/autostart");
-    layout.loginItemFile = configHome + "/autostart/" + std::string(kit::mainAppBundleID) + ".desktop";
+    layout.loginItemFile =
+        configHome + "/autostart/" + std::string(kit::mainAppBundleID) + ".desktop";
 
     layout.protectedLocations = {r + "/var/cache", r + "/var/log", r + "/var/tmp", r + "/tmp",
                                  r + "/usr/local"};
@@ -150,10 +160,10 @@ Layout Layout::macLayout(std::string root, std::string home) {
     layout.loginItemFile =
         layout.library + "/LaunchAgents/" + std::string(kit::launchHelperBundleId) + ".plist";
 
-    layout.protectedLocations = {r + "/Library/Caches",     r + "/Library/Logs",
-                                 r + "/private/var/log",    r + "/private/tmp",
-                                 r + "/private/var/folders", r + "/System/Library",
-                                 r + "/usr/local"};
+    layout.protectedLocations = {
+        r + "/Library/Caches", r + "/Library/Logs",        r + "/private/var/log",
+        r + "/private/tmp",    r + "/private/var/folders", r + "/System/Library",
+        r + "/usr/local"};
     return layout;
 }
 

@@ -34,8 +34,8 @@ struct Layout {
     std::string caches;              // XDG_CACHE_HOME        | ~/Library/Caches
     std::string containers;          // ~/.var/app (flatpak)  | ~/Library/Containers
     std::vector<std::string> systemPreferences;  // /Library/Preferences; none on freedesktop
-    std::vector<std::string> systemLogs;          // /var/log (and /Library/Logs on macOS)
-    std::vector<std::string> systemCaches;        // /var/cache | /Library/Caches, /private/var/folders
+    std::vector<std::string> systemLogs;         // /var/log (and /Library/Logs on macOS)
+    std::vector<std::string> systemCaches;  // /var/cache | /Library/Caches, /private/var/folders
 
     // The desktop's record of recently used files and the programs that opened them; none on
     // macOS, where the metadata index answers that.

@@ -60,7 +60,8 @@ std::string percentDecoded(std::string_view encoded) {
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         if (encoded[i] == '%' && i + 2 < encoded.size() && hexDigit(encoded[i + 1]) >= 0 &&
             hexDigit(encoded[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(hexDigit(encoded[i + 1]) * 16 + hexDigit(encoded[i + 2])));
+            decoded.push_back(
+                static_cast<char>(hexDigit(encoded[i + 1]) * 16 + hexDigit(encoded[i + 2])));
             i += 2;
         } else {
             decoded.push_back(encoded[i]);
@@ -93,7 +94,8 @@ void forgetCachedSize(const std::string& trashRoot, const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string> trashContentFolders(const Layout& layout, const std::string& mountInfoPath) {
+std::vector<std::string> trashContentFolders(const Layout& layout,
+                                             const std::string& mountInfoPath) {
     std::vector<std::string> folders;
     if (layout.kind == Layout::Kind::macOS) {
         if (isFolder(layout.trash)) folders.push_back(layout.trash);
@@ -105,7 +107,8 @@ std::vector<std::string> trashContentFolders(const Layout& layout, const std::st
         // A stat on a dead network mount can hang; their Trash is the server's business.
         if (isNetworkFileSystem(mount.fileSystem)) continue;
         const std::string top = mount.mountPoint == "/" ? std::string() : mount.mountPoint;
-        for (const std::string& candidate : {top + "/.Trash-" + uid + "/files", top + "/.Trash/" + uid + "/files"}) {
+        for (const std::string& candidate :
+             {top + "/.Trash-" + uid + "/files", top + "/.Trash/" + uid + "/files"}) {
             if (isFolder(candidate) &&
                 std::find(folders.begin(), folders.end(), candidate) == folders.end())
                 folders.push_back(candidate);
@@ -116,7 +119,8 @@ std::vector<std::string> trashContentFolders(const Layout& layout, const std::st
 
 Outcome removeFromTrash(const std::string& contentFolder, const std::string& name) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
-        return Outcome::failure(kit::formatLocalized("“%@” is not an item of the Trash.", {kit::displayPath(name)}));
+        return Outcome::failure(
+            kit::formatLocalized("“%@” is not an item of the Trash.", {kit::displayPath(name)}));
     }
     const std::string item = kit::joinPath(contentFolder, name);
     std::error_code ec;

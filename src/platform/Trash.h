@@ -39,8 +39,8 @@ bool canReadTrash(const Layout& layout);
 // Folders whose entries are the items now in the user's Trash, existing ones only. macOS layout:
 // the Trash folder itself. Freedesktop: files/ of the home Trash, then files/ of this user's
 // Trash at the top of every other local volume (".Trash-<uid>" or ".Trash/<uid>").
-std::vector<std::string> trashContentFolders(const Layout& layout,
-                                             const std::string& mountInfoPath = "/proc/self/mountinfo");
+std::vector<std::string> trashContentFolders(
+    const Layout& layout, const std::string& mountInfoPath = "/proc/self/mountinfo");
 
 // Deletes the item `name` of a folder listed by trashContentFolders for good, together with its
 // restore record and its cached size, so file managers do not show a ghost. A link is removed,

@@ -35,8 +35,8 @@ std::string unescapeOctal(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && isOctal(text[i + 1]) &&
             isOctal(text[i + 2]) && isOctal(text[i + 3])) {
-            out.push_back(static_cast<char>(((text[i + 1] - '0') << 6) | ((text[i + 2] - '0') << 3) |
-                                            (text[i + 3] - '0')));
+            out.push_back(static_cast<char>(((text[i + 1] - '0') << 6) |
+                                            ((text[i + 2] - '0') << 3) | (text[i + 3] - '0')));
             i += 3;
         } else {
             out.push_back(text[i]);
@@ -128,8 +128,8 @@ std::vector<MountEntry> readMountInfo(const std::string& mountInfoPath) {
 
 bool isNetworkFileSystem(const std::string& fileSystem) {
     static constexpr std::array<std::string_view, 18> kNetwork = {
-        "nfs",   "nfs4",       "cifs",      "smb3",     "smbfs",    "ncpfs",
-        "afs",   "coda",       "9p",        "ceph",     "glusterfs", "lustre",
+        "nfs",   "nfs4",       "cifs",        "smb3",      "smbfs",          "ncpfs",
+        "afs",   "coda",       "9p",          "ceph",      "glusterfs",      "lustre",
         "davfs", "fuse.sshfs", "fuse.rclone", "fuse.s3fs", "fuse.glusterfs", "fuse.davfs2"};
     for (std::string_view name : kNetwork)
         if (fileSystem == name) return true;

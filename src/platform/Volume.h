@@ -11,14 +11,14 @@ namespace orvane::platform {
 
 // The mounted volume that holds a path.
 struct VolumeInfo {
-    dev_t device = 0;           // st_dev of the path
-    std::string mountPoint;     // longest mount point that is a prefix of the real path
-    std::string name;           // label, else the mount point's last component, "/" for root
-    std::string fileSystem;     // "ext4", "tmpfs", "nfs", ...
-    bool isLocal = true;        // false for network file systems
-    std::uint64_t freeBytes = 0;   // available to this user (statvfs f_bavail * f_frsize)
+    dev_t device = 0;             // st_dev of the path
+    std::string mountPoint;       // longest mount point that is a prefix of the real path
+    std::string name;             // label, else the mount point's last component, "/" for root
+    std::string fileSystem;       // "ext4", "tmpfs", "nfs", ...
+    bool isLocal = true;          // false for network file systems
+    std::uint64_t freeBytes = 0;  // available to this user (statvfs f_bavail * f_frsize)
     std::uint64_t totalBytes = 0;
-    std::string source;         // what is mounted: "/dev/sda2", "tmpfs", "server:/export", ...
+    std::string source;  // what is mounted: "/dev/sda2", "tmpfs", "server:/export", ...
 };
 
 // One line of a mountinfo file, with the octal escapes (\040 for a space, ...) undone.

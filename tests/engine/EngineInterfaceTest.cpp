@@ -41,7 +41,7 @@ void progressCallback(ProgressType type, JsonData d) {
 }
 
 class Engine : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         gReports = &reports;
         ASSERT_EQ(InitImageDuplicate(tree.path("engine.log").c_str(), ""), 0);

@@ -16,9 +16,7 @@ std::string encode(const std::string& ext, const cv::Mat& img) {
     return std::string(buf.begin(), buf.end());
 }
 
-std::string be32(std::uint32_t v) {
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+std::string be32(std::uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 }  // namespace
 

@@ -39,21 +39,11 @@ Album makeAlbum(int bases, std::uint64_t seed) {
         album.signatures.push_back(signatureOf(original));
         album.planted.push_back(b);
         switch (b % 5) {
-            case 0:
-                album.signatures.push_back(signatureOf(resized(original, 0.45)));
-                break;
-            case 1:
-                album.signatures.push_back(signatureOf(original, ".jpg", 35));
-                break;
-            case 2:
-                album.signatures.push_back(signatureOf(cropped(original, 0.06)));
-                break;
-            case 3:
-                album.signatures.push_back(signatureOf(brighter(original, 1.1)));
-                break;
-            default:
-                album.signatures.push_back(signatureOf(original, ".png"));
-                break;
+            case 0: album.signatures.push_back(signatureOf(resized(original, 0.45))); break;
+            case 1: album.signatures.push_back(signatureOf(original, ".jpg", 35)); break;
+            case 2: album.signatures.push_back(signatureOf(cropped(original, 0.06))); break;
+            case 3: album.signatures.push_back(signatureOf(brighter(original, 1.1))); break;
+            default: album.signatures.push_back(signatureOf(original, ".png")); break;
         }
         album.planted.push_back(b);
         // The same place, another picture: must stay apart.

@@ -88,7 +88,10 @@ TEST(OperationQueue, SuspendHoldsWorkUntilResumed) {
 TEST(DispatchQueue, SyncReturnsAfterTheBlockRan) {
     DispatchQueue q("sync");
     int value = 0;
-    q.async([&] { std::this_thread::sleep_for(5ms); value = 1; });
+    q.async([&] {
+        std::this_thread::sleep_for(5ms);
+        value = 1;
+    });
     q.sync([&] { value *= 10; });
     EXPECT_EQ(value, 10);
 }

@@ -20,7 +20,10 @@ using testing::TempTree;
 // dev/block/MAJ:MIN as relative links into it.
 class FakeSysfs {
 public:
-    explicit FakeSysfs(TempTree& tree) : tree_(tree) { tree_.dir("sys/block"); tree_.dir("sys/dev/block"); }
+    explicit FakeSysfs(TempTree& tree) : tree_(tree) {
+        tree_.dir("sys/block");
+        tree_.dir("sys/dev/block");
+    }
 
     std::string root() const { return tree_.path("sys"); }
 
@@ -37,7 +40,8 @@ public:
         devLink(maj, min, "devices/pci0000:00/host0/block/" + name);
     }
 
-    void partition(const std::string& diskName, const std::string& name, unsigned maj, unsigned min) {
+    void partition(const std::string& diskName, const std::string& name, unsigned maj,
+                   unsigned min) {
         const std::string node = "sys/devices/pci0000:00/host0/block/" + diskName + "/" + name;
         tree_.file(node + "/partition", "1\n");
         tree_.dir(node + "/holders");
@@ -60,7 +64,8 @@ public:
 
 private:
     void devLink(unsigned maj, unsigned min, const std::string& target) {
-        tree_.symlink("../../" + target, "sys/dev/block/" + std::to_string(maj) + ":" + std::to_string(min));
+        tree_.symlink("../../" + target,
+                      "sys/dev/block/" + std::to_string(maj) + ":" + std::to_string(min));
     }
     TempTree& tree_;
 };
@@ -104,18 +109,20 @@ protected:
         sys.disk("sdd", 8, 48, "RAID Member A", "1");
         sys.partition("sdd", "sdd1", 8, 49);
         sys.disk("sde", 8, 64, "RAID Member B", "1");
-        sys.virtualDevice("md0", 9, 0, {"devices/pci0000:00/host0/block/sdd/sdd1",
-                                        "devices/pci0000:00/host0/block/sde"});
+        sys.virtualDevice(
+            "md0", 9, 0,
+            {"devices/pci0000:00/host0/block/sdd/sdd1", "devices/pci0000:00/host0/block/sde"});
         // An encrypted volume on the SSD's second partition.
         sys.virtualDevice("dm-0", 254, 0, {"devices/pci0000:00/host0/block/sda/sda2"});
     }
 
     SysfsDiskInventory inventoryMapping(std::map<std::string, dev_t> devices) {
-        return SysfsDiskInventory(sys.root(), [devices](const std::string& path) -> std::optional<dev_t> {
-            auto it = devices.find(path);
-            if (it == devices.end()) return std::nullopt;
-            return it->second;
-        });
+        return SysfsDiskInventory(sys.root(),
+                                  [devices](const std::string& path) -> std::optional<dev_t> {
+                                      auto it = devices.find(path);
+                                      if (it == devices.end()) return std::nullopt;
+                                      return it->second;
+                                  });
     }
 
     TempTree tree;
@@ -165,10 +172,12 @@ TEST_F(SysfsDiskInventoryTest, DiskWithoutModelIsNamedByKernelNameOnBothSides) {
     sys.disk("mmcblk0", 179, 0, std::nullopt, "0");
     sys.partition("mmcblk0", "mmcblk0p1", 179, 1);
     tree.file("sys/devices/pci0000:00/host0/block/mmcblk0/device/name", "SD64G\n");
-    auto inventory = inventoryMapping({{"/on/vda", makedev(254, 16)}, {"/media/card", makedev(179, 1)}});
+    auto inventory =
+        inventoryMapping({{"/on/vda", makedev(254, 16)}, {"/media/card", makedev(179, 1)}});
     EXPECT_NE(findDisk(inventory.allDevices(), "vda"), nullptr);
     EXPECT_EQ(inventory.getDeviceModel("/on/vda"), "vda");
-    ASSERT_NE(findDisk(inventory.allDevices(), "SD64G"), nullptr) << "cards name themselves in name";
+    ASSERT_NE(findDisk(inventory.allDevices(), "SD64G"), nullptr)
+        << "cards name themselves in name";
     EXPECT_EQ(inventory.getDeviceModel("/media/card"), "SD64G");
 }
 

@@ -45,12 +45,17 @@ public:
             "bus.conf",
             "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-            "<busconfig><type>session</type><listen>unix:dir=" + tree.dir("bus") + "</listen>"
-            "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
-            "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n");
+            "<busconfig><type>session</type><listen>unix:dir=" +
+                tree.dir("bus") +
+                "</listen>"
+                "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
+                "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n");
         GError* error = nullptr;
-        process_ = g_subprocess_new(static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_SILENCE), &error, "dbus-daemon", "--nofork",
-                                    "--print-address=1", ("--config-file=" + config).c_str(), nullptr);
+        process_ =
+            g_subprocess_new(static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_PIPE |
+                                                           G_SUBPROCESS_FLAGS_STDERR_SILENCE),
+                             &error, "dbus-daemon", "--nofork", "--print-address=1",
+                             ("--config-file=" + config).c_str(), nullptr);
         if (!process_) {
             g_clear_error(&error);
             return;
@@ -132,8 +137,8 @@ private:
             "</interface></node>";
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kXml, nullptr);
         static const GDBusInterfaceVTable vtable = {
-            [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* parameters,
-               GDBusMethodInvocation* invocation, gpointer self) {
+            [](GDBusConnection*, const char*, const char*, const char*, const char*,
+               GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
                 auto* manager = static_cast<FakeFileManager*>(self);
                 GVariantIter* uris = nullptr;
                 const char* startup = nullptr;
@@ -144,18 +149,22 @@ private:
                 g_variant_iter_free(uris);
                 g_dbus_method_invocation_return_value(invocation, nullptr);
             },
-            nullptr, nullptr, {}};
-        const guint id = g_dbus_connection_register_object(connection, "/org/freedesktop/FileManager1",
-                                                           node->interfaces[0], &vtable, this, nullptr, nullptr);
+            nullptr,
+            nullptr,
+            {}};
+        const guint id =
+            g_dbus_connection_register_object(connection, "/org/freedesktop/FileManager1",
+                                              node->interfaces[0], &vtable, this, nullptr, nullptr);
         g_dbus_node_info_unref(node);
         return id != 0;
     }
 
     static bool ownName(GDBusConnection* connection) {
         GVariant* reply = g_dbus_connection_call_sync(
-            connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-            g_variant_new("(su)", "org.freedesktop.FileManager1", 4u /* do not queue */), G_VARIANT_TYPE("(u)"),
-            G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+            connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "RequestName",
+            g_variant_new("(su)", "org.freedesktop.FileManager1", 4u /* do not queue */),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
         if (!reply) return false;
         guint32 result = 0;
         g_variant_get(reply, "(u)", &result);

@@ -20,7 +20,8 @@ TEST(LayoutTest, FreedesktopPlacesFollowTheXdgVariables) {
     TempTree tree;
     ScopedHome scoped(tree);
     const std::string home = scoped.home();
-    ::setenv("XDG_DATA_DIRS", (tree.path("share-a") + ":relative/ignored:" + tree.path("share-b")).c_str(), 1);
+    ::setenv("XDG_DATA_DIRS",
+             (tree.path("share-a") + ":relative/ignored:" + tree.path("share-b")).c_str(), 1);
     ::setenv("XDG_CONFIG_DIRS", tree.path("etc-xdg").c_str(), 1);
     tree.file("home/.config/user-dirs.dirs",
               "# written by xdg-user-dirs-update\n"
@@ -41,7 +42,8 @@ TEST(LayoutTest, FreedesktopPlacesFollowTheXdgVariables) {
     EXPECT_TRUE(layout.library.empty());
     EXPECT_EQ(layout.recentlyUsedFile, home + "/.local/share/recently-used.xbel");
 
-    EXPECT_EQ(layout.dataDirs, (std::vector<std::string>{tree.path("share-a"), tree.path("share-b")}));
+    EXPECT_EQ(layout.dataDirs,
+              (std::vector<std::string>{tree.path("share-a"), tree.path("share-b")}));
     EXPECT_EQ(layout.applicationRoots,
               (std::vector<std::string>{home + "/.local/share/applications",
                                         tree.path("share-a/applications"),
@@ -64,8 +66,9 @@ TEST(LayoutTest, FreedesktopDefaultsWhenVariablesAreUnsetOrRelative) {
     EXPECT_EQ(layout.trash, scoped.home() + "/.local/share/Trash");
     EXPECT_EQ(layout.caches, scoped.home() + "/.cache");
     EXPECT_EQ(layout.dataDirs, (std::vector<std::string>{"/usr/local/share", "/usr/share"}));
-    EXPECT_EQ(layout.protectedLocations,
-              (std::vector<std::string>{"/var/cache", "/var/log", "/var/tmp", "/tmp", "/usr/local"}));
+    EXPECT_EQ(
+        layout.protectedLocations,
+        (std::vector<std::string>{"/var/cache", "/var/log", "/var/tmp", "/tmp", "/usr/local"}));
 }
 
 TEST(LayoutTest, MacPlacesSitUnderTheGivenRootAndHome) {

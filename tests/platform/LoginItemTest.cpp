@@ -1,6 +1,6 @@
 #include <glib.h>
-#include <sys/stat.h>
 #include <plist/plist.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ namespace fs = std::filesystem;
 std::vector<std::string> entriesOf(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        names.push_back(e.path().filename().string());
     return names;
 }
 
@@ -69,11 +70,13 @@ TEST(AutostartLoginItemTest, EntryAppearsAndDisappears) {
     EXPECT_NE(text.find("Type=Application"), std::string::npos);
     EXPECT_NE(text.find("Name=Orvane"), std::string::npos);
     EXPECT_NE(text.find("X-GNOME-Autostart-enabled=true"), std::string::npos);
-    EXPECT_EQ(launchedCommand(entry), (std::vector<std::string>{"/opt/orvane/bin/orvane", "--background"}));
+    EXPECT_EQ(launchedCommand(entry),
+              (std::vector<std::string>{"/opt/orvane/bin/orvane", "--background"}));
 
     ASSERT_TRUE(item->setEnabled(true).ok()) << "enabling twice replaces the entry";
     EXPECT_EQ(entriesOf(home.home() + "/.config/autostart"),
-              std::vector<std::string>{"com.orvane.app.desktop"}) << "no temporary file left behind";
+              std::vector<std::string>{"com.orvane.app.desktop"})
+        << "no temporary file left behind";
 
     ASSERT_TRUE(item->setEnabled(false).ok());
     EXPECT_FALSE(item->isEnabled());
@@ -84,7 +87,7 @@ TEST(AutostartLoginItemTest, EntryAppearsAndDisappears) {
 TEST(AutostartLoginItemTest, ProgramPathsWithShellCharactersSurviveTheLauncher) {
     TempTree tree;
     for (const std::string& program : {std::string("/home/ann/My Apps/orvane"),
-                                      std::string("/opt/a$b/\"q\"/back\\slash/100%/orvane")}) {
+                                       std::string("/opt/a$b/\"q\"/back\\slash/100%/orvane")}) {
         AutostartLoginItem item(tree.path("autostart/x.desktop"), program);
         ASSERT_TRUE(item.setEnabled(true).ok());
         EXPECT_EQ(launchedCommand(tree.path("autostart/x.desktop")),
@@ -96,7 +99,8 @@ TEST(AutostartLoginItemTest, ProgramPathsWithShellCharactersSurviveTheLauncher) 
 TEST(AutostartLoginItemTest, EntriesSwitchedOffByTheDesktopCountAsDisabled) {
     TempTree tree;
     AutostartLoginItem item(tree.path("autostart/o.desktop"), "/usr/bin/orvane");
-    tree.file("autostart/o.desktop", "[Desktop Entry]\nType=Application\nExec=orvane\nHidden=true\n");
+    tree.file("autostart/o.desktop",
+              "[Desktop Entry]\nType=Application\nExec=orvane\nHidden=true\n");
     EXPECT_FALSE(item.isEnabled());
     tree.file("autostart/o.desktop",
               "[Desktop Entry]\nType=Application\nExec=orvane\nX-GNOME-Autostart-enabled=false\n");
@@ -138,7 +142,8 @@ TEST(AutostartLoginItemTest, EntryNamesTheInstalledProgramWhenOrvaneIsInstalled)
     EXPECT_EQ(loginItemProgram(build, ("::.:src/build:" + bin).c_str()), bin + "/orvane-gui");
     EXPECT_EQ(loginItemProgram(build, ".:src/build"), build);
 
-    AutostartLoginItem item(tree.path("autostart/com.orvane.app.desktop"), loginItemProgram(build, path.c_str()));
+    AutostartLoginItem item(tree.path("autostart/com.orvane.app.desktop"),
+                            loginItemProgram(build, path.c_str()));
     ASSERT_TRUE(item.setEnabled(true).ok());
     EXPECT_EQ(launchedCommand(tree.path("autostart/com.orvane.app.desktop")),
               (std::vector<std::string>{bin + "/orvane-gui", "--background"}));
@@ -205,8 +210,9 @@ TEST(LaunchAgentLoginItemTest, PlistAppearsAndDisappearsUnderTheMacHome) {
 TEST(LaunchAgentLoginItemTest, DisabledOrDamagedPlistsAreNotEnabled) {
     TempTree tree;
     LaunchAgentLoginItem item(tree.path("LaunchAgents/a.plist"), "/x", "a");
-    tree.file("LaunchAgents/a.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                                      "<key>RunAtLoad</key><true/><key>Disabled</key><true/></dict></plist>");
+    tree.file("LaunchAgents/a.plist",
+              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+              "<key>RunAtLoad</key><true/><key>Disabled</key><true/></dict></plist>");
     EXPECT_FALSE(item.isEnabled());
     tree.file("LaunchAgents/a.plist", "<plist><dict><key>RunAtLoad</key><false/></dict></plist>");
     EXPECT_FALSE(item.isEnabled());

@@ -65,7 +65,8 @@ TEST_F(GioTrashTest, SecondItemOfTheSameNameGetsItsOwnPlace) {
     EXPECT_NE(one.trashedPath, two.trashedPath);
     EXPECT_EQ(slurp(one.trashedPath), "first");
     EXPECT_EQ(slurp(two.trashedPath), "second");
-    EXPECT_TRUE(present(trashDir + "/info/" + fs::path(two.trashedPath).filename().string() + ".trashinfo"));
+    EXPECT_TRUE(present(trashDir + "/info/" + fs::path(two.trashedPath).filename().string() +
+                        ".trashinfo"));
 }
 
 TEST_F(GioTrashTest, FoldersSymlinksAndNonUtf8NamesKeepTheirShape) {
@@ -134,7 +135,8 @@ TEST_F(FolderTrashTest, CollisionsAreNumberedBeforeTheExtension) {
         placed.push_back(r.trashedPath);
     }
     const std::string t = trash.folder();
-    EXPECT_EQ(placed, (std::vector<std::string>{t + "/photo.jpg", t + "/photo 2.jpg", t + "/photo 3.jpg"}));
+    EXPECT_EQ(placed,
+              (std::vector<std::string>{t + "/photo.jpg", t + "/photo 2.jpg", t + "/photo 3.jpg"}));
     EXPECT_EQ(tree.read("Users/ann/.Trash/photo 3.jpg"), "c");
 
     ASSERT_TRUE(trash.trashItem(tree.file("x/Makefile", "1")).ok);
@@ -177,9 +179,10 @@ TEST_F(FolderTrashTest, RefusesWhatCannotBeTrashed) {
 
 TEST_F(FolderTrashTest, ItemOnAnotherVolumeIsCopiedThenRemoved) {
     // /dev/shm is a tmpfs, so a rename from there into the temp tree crosses devices.
-    struct stat shm {}, tmp {};
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(tree.root().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev ||
-        ::access("/dev/shm", W_OK) != 0) {
+    struct stat shm {
+    }, tmp{};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(tree.root().c_str(), &tmp) != 0 ||
+        shm.st_dev == tmp.st_dev || ::access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second writable volume";
     }
     std::string other = "/dev/shm/orvane-trash-XXXXXX";
@@ -204,9 +207,10 @@ namespace orvane::platform {
 namespace {
 
 TEST(GioTrashOtherVolumeTest, ItemOnAVolumeWithoutHomeTrashIsTrashedThereOrLeftAlone) {
-    struct stat shm {}, home {};
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(g_get_home_dir(), &home) != 0 || shm.st_dev == home.st_dev ||
-        ::access("/dev/shm", W_OK) != 0) {
+    struct stat shm {
+    }, home{};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(g_get_home_dir(), &home) != 0 ||
+        shm.st_dev == home.st_dev || ::access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second writable volume";
     }
     std::string other = "/dev/shm/orvane-gio-XXXXXX";
@@ -247,11 +251,18 @@ TEST(TrashContentsTest, FoldersOfTheHomeTrashAndOfOtherVolumes) {
     tree.dir("other-user/.Trash-99999/files");
     tree.dir("nfs/.Trash-" + uid + "/files");
     const std::string mountInfo = tree.file("mountinfo",
-        "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
-        "40 26 8:1 / " + tree.path("usb") + " rw - vfat /dev/sdb1 rw\n"
-        "41 26 8:2 / " + tree.path("disk2") + " rw - ext4 /dev/sdc1 rw\n"
-        "42 26 8:3 / " + tree.path("other-user") + " rw - ext4 /dev/sdd1 rw\n"
-        "43 26 0:70 / " + tree.path("nfs") + " rw - nfs4 server:/x rw\n");
+                                            "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                                            "40 26 8:1 / " +
+                                                tree.path("usb") +
+                                                " rw - vfat /dev/sdb1 rw\n"
+                                                "41 26 8:2 / " +
+                                                tree.path("disk2") +
+                                                " rw - ext4 /dev/sdc1 rw\n"
+                                                "42 26 8:3 / " +
+                                                tree.path("other-user") +
+                                                " rw - ext4 /dev/sdd1 rw\n"
+                                                "43 26 0:70 / " +
+                                                tree.path("nfs") + " rw - nfs4 server:/x rw\n");
 
     const Layout layout = Layout::linuxLayout();
     EXPECT_EQ(trashContentFolders(layout, mountInfo),
@@ -262,7 +273,8 @@ TEST(TrashContentsTest, FoldersOfTheHomeTrashAndOfOtherVolumes) {
     const Layout mac = Layout::macLayout(tree.root(), tree.path("Users/ann"));
     EXPECT_TRUE(trashContentFolders(mac, mountInfo).empty()) << "no Trash folder yet";
     tree.dir("Users/ann/.Trash");
-    EXPECT_EQ(trashContentFolders(mac, mountInfo), std::vector<std::string>{tree.path("Users/ann/.Trash")});
+    EXPECT_EQ(trashContentFolders(mac, mountInfo),
+              std::vector<std::string>{tree.path("Users/ann/.Trash")});
 }
 
 TEST(TrashContentsTest, RemovingAnItemTakesItsRecordAndCachedSizeAlong) {

@@ -23,13 +23,21 @@ protected:
         tree.symlink(tree.path("dev/sdz1"), "by-label/Backup\\x20Drive");
         tree.symlink(tree.path("dev/nothing"), "by-label/Dangling");
         const std::string mnt = escaped(tree.path("mnt"));
-        mountInfo = tree.file("mountinfo",
-            "26 1 254:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
-            "garbage line without separator\n"
-            "40 26 8:1 / " + mnt + "/My\\040Disk rw,nosuid master:3 - ext4 " + tree.path("dev/sdz1") + " rw\n"
-            "41 40 8:2 / " + mnt + "/My\\040Disk/nested rw - btrfs " + tree.path("dev/sdz2") + " rw\n"
-            "42 26 0:60 / " + mnt + "/share rw - nfs4 server:/export rw\n"
-            "43 26 0:61 / " + mnt + "/share rw - tmpfs tmpfs rw\n");
+        mountInfo =
+            tree.file("mountinfo",
+                      "26 1 254:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
+                      "garbage line without separator\n"
+                      "40 26 8:1 / " +
+                          mnt + "/My\\040Disk rw,nosuid master:3 - ext4 " + tree.path("dev/sdz1") +
+                          " rw\n"
+                          "41 40 8:2 / " +
+                          mnt + "/My\\040Disk/nested rw - btrfs " + tree.path("dev/sdz2") +
+                          " rw\n"
+                          "42 26 0:60 / " +
+                          mnt +
+                          "/share rw - nfs4 server:/export rw\n"
+                          "43 26 0:61 / " +
+                          mnt + "/share rw - tmpfs tmpfs rw\n");
     }
 
     static std::string escaped(const std::string& path) {
@@ -83,8 +91,9 @@ TEST_F(VolumeOfTest, LaterMountOverTheSamePointWinsAndNetworkIsNotLocal) {
 
     // Without the tmpfs on top the nfs mount is visible and is not local.
     std::string nfsOnly = tree.file("mountinfo-nfs",
-        "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
-        "42 26 0:60 / " + tree.path("mnt/share") + " rw - nfs4 server:/export rw\n");
+                                    "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                                    "42 26 0:60 / " +
+                                        tree.path("mnt/share") + " rw - nfs4 server:/export rw\n");
     auto nfs = volumeOf(tree.path("mnt/share"), nfsOnly, tree.path("by-label"));
     ASSERT_TRUE(nfs);
     EXPECT_FALSE(nfs->isLocal);

@@ -19,8 +19,7 @@ struct CliRun {
 // that bytes that are not text come back exactly.
 inline CliRun runCli(const TempTree& tree, const std::string& program, const std::string& args) {
     const std::string outPath = tree.path("stdout"), errPath = tree.path("stderr");
-    const std::string cmd =
-        "'" + program + "' " + args + " >'" + outPath + "' 2>'" + errPath + "'";
+    const std::string cmd = "'" + program + "' " + args + " >'" + outPath + "' 2>'" + errPath + "'";
     const int status = std::system(cmd.c_str());
     CliRun r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

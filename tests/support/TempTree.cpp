@@ -23,7 +23,8 @@ TempTree::TempTree() {
 TempTree::~TempTree() {
     std::error_code ec;
     // Restore write and search bits so fixtures with locked folders can be removed.
-    for (auto it = fs::recursive_directory_iterator(root_, fs::directory_options::skip_permission_denied, ec);
+    for (auto it = fs::recursive_directory_iterator(
+             root_, fs::directory_options::skip_permission_denied, ec);
          it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_symlink(ec) && it->is_directory(ec)) ::chmod(it->path().c_str(), 0755);
     }
@@ -113,8 +114,8 @@ bool TempTree::exists(std::string_view rel) const {
 }
 
 namespace {
-const char* kVars[6] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                        "XDG_STATE_HOME", "XDG_DATA_DIRS"};
+const char* kVars[6] = {"HOME",           "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                        "XDG_CACHE_HOME", "XDG_STATE_HOME",  "XDG_DATA_DIRS"};
 }
 
 ScopedHome::ScopedHome(TempTree& tree, std::string_view rel) : home_(tree.dir(rel)) {

@@ -58,7 +58,8 @@ bool hasOpenSheet(QWidget* window) {
     for (QWidget* w : tops) {
         auto* dialog = qobject_cast<QDialog*>(w);
         if (!dialog || !dialog->isVisible()) continue;
-        if (!window || dialog->parentWidget() == nullptr || dialog->parentWidget()->window() == window->window())
+        if (!window || dialog->parentWidget() == nullptr ||
+            dialog->parentWidget()->window() == window->window())
             return true;
     }
     return false;

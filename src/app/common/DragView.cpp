@@ -101,9 +101,10 @@ void DragView::dropEvent(QDropEvent* event) {
 void DragView::refreshLook() {
     const char* border = isDrag ? (isFile ? "#d0564b" : "#2f7cf6") : "#b9c6d6";
     const char* fill = isDrag ? (isFile ? "#fdf1f0" : "#eef5ff") : "#fafcfe";
-    setStyleSheet(QStringLiteral("#dragView { border: 2px dashed %1; border-radius: 12px; background: %2; }"
-                                 "#dragText { color: #5b6776; font-size: 13px; }")
-                      .arg(QLatin1String(border), QLatin1String(fill)));
+    setStyleSheet(
+        QStringLiteral("#dragView { border: 2px dashed %1; border-radius: 12px; background: %2; }"
+                       "#dragText { color: #5b6776; font-size: 13px; }")
+            .arg(QLatin1String(border), QLatin1String(fill)));
     text_->setText(isDrag && isFile ? loc("Only folders can be added") : loc("Drag here to add"));
     setCursor(isDrag && isFile ? Qt::ForbiddenCursor : Qt::ArrowCursor);
 }

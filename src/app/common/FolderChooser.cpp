@@ -27,7 +27,8 @@ std::vector<std::string> chooseFoldersWithDialog(QWidget* parent, bool multiple)
     return out;
 }
 
-std::vector<std::string> chooseFolders(const FolderChooser& chooser, QWidget* parent, bool multiple) {
+std::vector<std::string> chooseFolders(const FolderChooser& chooser, QWidget* parent,
+                                       bool multiple) {
     if (hasOpenSheet(parent)) {
         ORVANE_LOG("⚠️ 当前已有 sheet 弹窗，不能再弹出另一个");
         return {};

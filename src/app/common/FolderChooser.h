@@ -16,6 +16,7 @@ std::vector<std::string> chooseFoldersWithDialog(QWidget* parent, bool multiple)
 
 // Opens `chooser` unless a sheet is already on show over `parent`'s window (then logs and
 // returns nothing).
-std::vector<std::string> chooseFolders(const FolderChooser& chooser, QWidget* parent, bool multiple);
+std::vector<std::string> chooseFolders(const FolderChooser& chooser, QWidget* parent,
+                                       bool multiple);
 
 }  // namespace orvane::app

@@ -8,7 +8,8 @@ namespace orvane::app {
 QString FolderItem::name() const {
     if (isAddBtn) return loc("Add Folder");
     if (folderPath == "/") {
-        if (auto volume = kit::getVolumeName(); volume && !volume->empty()) return displayPath(*volume);
+        if (auto volume = kit::getVolumeName(); volume && !volume->empty())
+            return displayPath(*volume);
         return QStringLiteral("/");
     }
     if (folderPath == kit::picturesDirectory()) return loc("Photos Library");

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
-#include "app/common/Text.h"
 #include "app/common/Styles.h"
+#include "app/common/Text.h"
 #include "app/shell/Icons.h"
 #include "kit/Paths.h"
 
@@ -28,9 +28,10 @@ QWidget* makeTile(const FolderItem& item, QWidget* parent, std::function<void()>
     tile->setObjectName(item.isAddBtn ? QStringLiteral("addTile") : QStringLiteral("folderTile"));
     tile->setAttribute(Qt::WA_StyledBackground);
     tile->setFixedSize(kTileWidth, kTileHeight);
-    tile->setStyleSheet(QStringLiteral(
-        "#folderTile, #addTile { background: #f7f9fc; border: 1px solid #e1e7ef; border-radius: 12px; }"
-        "#folderTile:hover, #addTile:hover { border-color: #9fbde6; }"));
+    tile->setStyleSheet(
+        QStringLiteral("#folderTile, #addTile { background: #f7f9fc; border: 1px solid #e1e7ef; "
+                       "border-radius: 12px; }"
+                       "#folderTile:hover, #addTile:hover { border-color: #9fbde6; }"));
     auto* layout = new QVBoxLayout(tile);
     layout->setContentsMargins(8, 6, 8, 10);
     layout->setSpacing(4);
@@ -53,7 +54,8 @@ QWidget* makeTile(const FolderItem& item, QWidget* parent, std::function<void()>
     }
     layout->addLayout(top);
     auto* button = new QToolButton(tile);
-    button->setObjectName(item.isAddBtn ? QStringLiteral("addButton") : QStringLiteral("folderButton"));
+    button->setObjectName(item.isAddBtn ? QStringLiteral("addButton")
+                                        : QStringLiteral("folderButton"));
     button->setAutoRaise(true);
     button->setIconSize(QSize(44, 44));
     button->setIcon(appIcon(item.isAddBtn ? QStringLiteral("add") : QStringLiteral("folder")));
@@ -63,8 +65,10 @@ QWidget* makeTile(const FolderItem& item, QWidget* parent, std::function<void()>
     auto* caption = new QLabel(tile);
     caption->setObjectName(QStringLiteral("tileCaption"));
     caption->setAlignment(Qt::AlignCenter);
-    caption->setStyleSheet(QStringLiteral("color: #24303f; font-size: 12px; background: transparent; border: none;"));
-    caption->setText(QFontMetrics(caption->font()).elidedText(item.name(), Qt::ElideMiddle, kTileWidth - 16));
+    caption->setStyleSheet(
+        QStringLiteral("color: #24303f; font-size: 12px; background: transparent; border: none;"));
+    caption->setText(
+        QFontMetrics(caption->font()).elidedText(item.name(), Qt::ElideMiddle, kTileWidth - 16));
     caption->setToolTip(item.isAddBtn ? QString() : displayPath(item.folderPath));
     layout->addWidget(caption);
     layout->addStretch(1);
@@ -141,10 +145,12 @@ void MultPathsSelectViewController::addPaths(const std::vector<std::string>& pat
     for (const std::string& path : paths) {
         if (path.empty()) continue;
         // Exact text comparison on purpose: "/a" and "/a/" are two entries.
-        const bool listed = std::any_of(folderItems_.begin(), folderItems_.end(),
-                                        [&](const FolderItem& item) { return !item.isAddBtn && item.folderPath == path; });
+        const bool listed = std::any_of(
+            folderItems_.begin(), folderItems_.end(),
+            [&](const FolderItem& item) { return !item.isAddBtn && item.folderPath == path; });
         if (listed) continue;
-        const auto at = static_cast<std::ptrdiff_t>(std::max<std::size_t>(folderItems_.size(), 1) - 1);
+        const auto at =
+            static_cast<std::ptrdiff_t>(std::max<std::size_t>(folderItems_.size(), 1) - 1);
         folderItems_.insert(folderItems_.begin() + at, FolderItem{path, false});
         changed = true;
     }
@@ -167,7 +173,8 @@ void MultPathsSelectViewController::scan() {
     if (pathSelectBlock) pathSelectBlock(folderItems_);
 }
 
-void MultPathsSelectViewController::dragDrop(DragView*, const std::vector<std::string>& filePathList) {
+void MultPathsSelectViewController::dragDrop(DragView*,
+                                             const std::vector<std::string>& filePathList) {
     addPaths(filePathList);
 }
 

@@ -8,9 +8,7 @@
 
 namespace orvane::app {
 
-ProgressRing::ProgressRing(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(120, 120);
-}
+ProgressRing::ProgressRing(QWidget* parent) : QWidget(parent) { setMinimumSize(120, 120); }
 
 void ProgressRing::setValue(double fraction) {
     value_ = std::clamp(std::isfinite(fraction) ? fraction : 0.0, 0.0, 1.0);

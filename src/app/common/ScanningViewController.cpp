@@ -38,7 +38,8 @@ LeftScanningViewController::LeftScanningViewController(ModuleType module, QWidge
     : QWidget(parent) {
     setObjectName(QStringLiteral("leftScanning"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#leftScanning { background: #f7f9fc; border-right: 1px solid #e3e8ef; }"));
+    setStyleSheet(
+        QStringLiteral("#leftScanning { background: #f7f9fc; border-right: 1px solid #e3e8ef; }"));
     setFixedWidth(210);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 28, 16, 20);
@@ -97,13 +98,15 @@ ScanningViewController::ScanningViewController(ModuleType module, QWidget* paren
     main->setSpacing(10);
     main->addStretch(2);
     ring_ = new ProgressRing(this);
-    ring_->setObjectName(module == ModuleType::duplicateFiles  ? QStringLiteral("scanning.duplicate")
-                         : module == ModuleType::largeFiles    ? QStringLiteral("scanning.largeFile")
-                                                               : QStringLiteral("scanning.similarPhoto"));
+    ring_->setObjectName(module == ModuleType::duplicateFiles ? QStringLiteral("scanning.duplicate")
+                         : module == ModuleType::largeFiles
+                             ? QStringLiteral("scanning.largeFile")
+                             : QStringLiteral("scanning.similarPhoto"));
     ring_->setFixedSize(180, 180);
     main->addWidget(ring_, 0, Qt::AlignHCenter);
     main->addSpacing(8);
-    title_ = makeLabel(titleFor(module), QStringLiteral("color: #1d2733; font-size: 20px; font-weight: 600;"), this);
+    title_ = makeLabel(titleFor(module),
+                       QStringLiteral("color: #1d2733; font-size: 20px; font-weight: 600;"), this);
     title_->setAlignment(Qt::AlignCenter);
     main->addWidget(title_);
     path_ = makeLabel(QString(), QStringLiteral("color: #6b7785; font-size: 12px;"), this);
@@ -123,7 +126,8 @@ ScanningViewController::ScanningViewController(ModuleType module, QWidget* paren
         column->setSpacing(2);
         counterTitles_[i] = makeLabel(loc(kDupTitles[i]), kCaption, this);
         counterTitles_[i]->setAlignment(Qt::AlignCenter);
-        counters_[i] = makeLabel(QString(), QStringLiteral("color: #24303f; font-size: 15px; font-weight: 600;"), this);
+        counters_[i] = makeLabel(
+            QString(), QStringLiteral("color: #24303f; font-size: 15px; font-weight: 600;"), this);
         counters_[i]->setAlignment(Qt::AlignCenter);
         column->addWidget(counterTitles_[i]);
         column->addWidget(counters_[i]);
@@ -161,9 +165,13 @@ QString ScanningViewController::titleFor(ModuleType module) {
 QString ScanningViewController::stopQuestionFor(ModuleType module) {
     switch (module) {
         case ModuleType::duplicateFiles:
-            return loc("Only partial duplicates can be found if you stop scanning. Are you sure you want to stop?");
+            return loc(
+                "Only partial duplicates can be found if you stop scanning. Are you sure you want "
+                "to stop?");
         case ModuleType::largeFiles:
-            return loc("Once you stop the scan, only some large files can be found. Are you sure to stop?");
+            return loc(
+                "Once you stop the scan, only some large files can be found. Are you sure to "
+                "stop?");
         default: return loc("Only a few similar images will be found.  Are you sure to stop?");
     }
 }

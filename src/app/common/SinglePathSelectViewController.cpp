@@ -115,8 +115,10 @@ SinglePathSelectViewController::SinglePathSelectViewController(const QString& ti
     };
 
     connect(combo_, &QComboBox::activated, this, [this](int index) { pickEntry(index); });
-    connect(chooseButton_, &QPushButton::clicked, this, &SinglePathSelectViewController::chooseFolder);
-    connect(multipleButton_, &QPushButton::clicked, this, &SinglePathSelectViewController::switchToMultiple);
+    connect(chooseButton_, &QPushButton::clicked, this,
+            &SinglePathSelectViewController::chooseFolder);
+    connect(multipleButton_, &QPushButton::clicked, this,
+            &SinglePathSelectViewController::switchToMultiple);
     connect(scanButton_, &QPushButton::clicked, this, &SinglePathSelectViewController::scan);
     reset();
 }
@@ -133,7 +135,8 @@ void SinglePathSelectViewController::reset() {
 QString SinglePathSelectViewController::entryText(int index) const {
     if (index == 1) return loc("Photos Library");
     const std::string& path = pathItems[index];
-    if (index == 0) return displayPath(kit::directoryName(path)) + QStringLiteral(" — ") + loc("Home folder");
+    if (index == 0)
+        return displayPath(kit::directoryName(path)) + QStringLiteral(" — ") + loc("Home folder");
     return displayPath(path);
 }
 
@@ -141,7 +144,9 @@ void SinglePathSelectViewController::rebuildDropDown(int selectIndex) {
     rebuilding_ = true;
     combo_->clear();
     for (int i = 0; i < static_cast<int>(pathItems.size()); ++i) {
-        const QString iconName = i == 0 ? QStringLiteral("home") : i == 1 ? QStringLiteral("photos") : QStringLiteral("folder");
+        const QString iconName = i == 0   ? QStringLiteral("home")
+                                 : i == 1 ? QStringLiteral("photos")
+                                          : QStringLiteral("folder");
         combo_->addItem(appIcon(iconName), entryText(i));
         combo_->setItemData(i, displayPath(pathItems[i]), Qt::ToolTipRole);
     }
@@ -178,7 +183,9 @@ void SinglePathSelectViewController::switchToMultiple() {
     pages_->setCurrentWidget(multi_);
 }
 
-bool SinglePathSelectViewController::isShowingMultiple() const { return pages_->currentWidget() == multi_; }
+bool SinglePathSelectViewController::isShowingMultiple() const {
+    return pages_->currentWidget() == multi_;
+}
 
 void SinglePathSelectViewController::scan() {
     if (!isDirectory(selectPath)) return;

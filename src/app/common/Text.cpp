@@ -44,7 +44,9 @@ QString qs(std::string_view utf8) {
 
 std::string pathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString sizeText(std::uint64_t bytes) { return QString::fromStdString(kit::transformedFileSize(bytes)); }
+QString sizeText(std::uint64_t bytes) {
+    return QString::fromStdString(kit::transformedFileSize(bytes));
+}
 
 QString countText(long long count) { return QLocale().toString(count); }
 

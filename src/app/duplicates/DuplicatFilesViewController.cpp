@@ -12,8 +12,8 @@
 
 namespace orvane::app {
 
-DuplicatFilesViewController::DuplicatFilesViewController(std::shared_ptr<duplicates::ScanManager> manager,
-                                                         QWidget* parent)
+DuplicatFilesViewController::DuplicatFilesViewController(
+    std::shared_ptr<duplicates::ScanManager> manager, QWidget* parent)
     : ModuleBaseViewController(ModuleType::duplicateFiles, parent),
       manager_(manager ? std::move(manager) : duplicates::ScanManager::shared()) {
     setObjectName(QStringLiteral("duplicateFiles"));
@@ -22,16 +22,21 @@ DuplicatFilesViewController::DuplicatFilesViewController(std::shared_ptr<duplica
     pages_ = new QStackedWidget(this);
     layout->addWidget(pages_);
     pathSelect_ = new SinglePathSelectViewController(
-        loc("Duplicate_Files"), loc("Find files with identical content and keep just one copy."), pages_);
+        loc("Duplicate_Files"), loc("Find files with identical content and keep just one copy."),
+        pages_);
     pages_->addWidget(pathSelect_);
     result_ = new ScanFileResultViewController(manager_, pages_);
     pages_->addWidget(result_);
     result_->setListEnabled = [this](bool enabled) { setLeftlistStatus(enabled); };
     result_->backBlock = [this] { goBack(); };
-    pathSelect_->pathSelectBlock = [this](const std::vector<std::string>& paths) { scanPaths(paths); };
+    pathSelect_->pathSelectBlock = [this](const std::vector<std::string>& paths) {
+        scanPaths(paths);
+    };
 }
 
-bool DuplicatFilesViewController::isShowingPathSelect() const { return pages_->currentWidget() == pathSelect_; }
+bool DuplicatFilesViewController::isShowingPathSelect() const {
+    return pages_->currentWidget() == pathSelect_;
+}
 
 void DuplicatFilesViewController::scanPaths(const std::vector<std::string>& paths) {
     if (paths.empty() || manager_->scaning) return;

@@ -40,7 +40,7 @@ void DuplicateResultModel::rebuildRows() {
 void DuplicateResultModel::refreshChecks() {
     if (rowCount() == 0) return;
     Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1),
-                     {Qt::CheckStateRole, Qt::DisplayRole});
+                       {Qt::CheckStateRole, Qt::DisplayRole});
 }
 
 std::pair<int, int> DuplicateResultModel::locate(int row) const {
@@ -63,7 +63,8 @@ duplicates::FileInfo* DuplicateResultModel::fileAt(int row) const {
 }
 
 QModelIndex DuplicateResultModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column >= columnCount_) return {};
+    if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column >= columnCount_)
+        return {};
     return createIndex(row, column);
 }
 
@@ -75,7 +76,8 @@ int DuplicateResultModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : columnCount_;
 }
 
-QVariant DuplicateResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant DuplicateResultModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
         case nameColumn: return loc("Name");
@@ -107,10 +109,12 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
         switch (role) {
             case Qt::DisplayRole:
                 if (index.column() == nameColumn)
-                    return group.count() ? displayPath(group.infos().front()->resourceValue.name()) : QString();
+                    return group.count() ? displayPath(group.infos().front()->resourceValue.name())
+                                         : QString();
                 if (index.column() == sizeColumn) return sizeText(group.totalSize);
                 if (index.column() == locationColumn) {
-                    if (group.uiSelectedSize > 0) return locFormat("%@ selected", {sizeText(group.uiSelectedSize)});
+                    if (group.uiSelectedSize > 0)
+                        return locFormat("%@ selected", {sizeText(group.uiSelectedSize)});
                     return locFormat("%@ copies", {QString::number(group.count())});
                 }
                 return {};
@@ -126,7 +130,8 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
             }
             case Qt::BackgroundRole: return QBrush(QColor(0xf3, 0xf6, 0xfa));
             case Qt::ForegroundRole:
-                return index.column() == locationColumn ? QBrush(QColor(0x2f, 0x7c, 0xf6)) : QVariant();
+                return index.column() == locationColumn ? QBrush(QColor(0x2f, 0x7c, 0xf6))
+                                                        : QVariant();
             default: return {};
         }
     }
@@ -155,7 +160,8 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
 }
 
 bool DuplicateResultModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != nameColumn) return false;
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != nameColumn)
+        return false;
     auto [g, member] = locate(index.row());
     if (g < 0) return false;
     duplicates::DuplicateFiles& group = *groups_[g];
@@ -172,7 +178,8 @@ bool DuplicateResultModel::setData(const QModelIndex& index, const QVariant& val
     }
     groupChanged(g);
     const bool allNow = DuplicateSelection::everyCopySelected(group);
-    const bool allBefore = std::all_of(before.selected.begin(), before.selected.end(), [](bool b) { return b; });
+    const bool allBefore =
+        std::all_of(before.selected.begin(), before.selected.end(), [](bool b) { return b; });
     if (allNow && !allBefore && everyCopyChecked) everyCopyChecked(g, before);
     if (selectionChanged) selectionChanged();
     return true;
@@ -181,7 +188,8 @@ bool DuplicateResultModel::setData(const QModelIndex& index, const QVariant& val
 void DuplicateResultModel::groupChanged(int group) {
     const int first = rowStart_[group];
     const int last = rowStart_[group + 1] - 1;
-    Q_EMIT dataChanged(index(first, 0), index(last, columnCount_ - 1), {Qt::CheckStateRole, Qt::DisplayRole});
+    Q_EMIT dataChanged(index(first, 0), index(last, columnCount_ - 1),
+                       {Qt::CheckStateRole, Qt::DisplayRole});
 }
 
 }  // namespace orvane::app

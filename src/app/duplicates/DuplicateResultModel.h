@@ -37,7 +37,8 @@ public:
     // Asked before a check leaves every copy of a group selected; the callee applies or undoes.
     // Set by the screen; without it such checks simply apply.
     // `before` is the group's selection before the check, to put back on a no.
-    std::function<void(int group, const duplicates::GroupSelectionSnapshot& before)> everyCopyChecked;
+    std::function<void(int group, const duplicates::GroupSelectionSnapshot& before)>
+        everyCopyChecked;
     // After any check change made through the view.
     std::function<void()> selectionChanged;
 

@@ -81,7 +81,8 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     sort_->setObjectName(QStringLiteral("sortButton"));
     sort_->setToolTip(loc("Sort by"));
     auto* sortMenu = new QMenu(sort_);
-    for (GroupSortOrder order : {GroupSortOrder::size, GroupSortOrder::name, GroupSortOrder::quantity})
+    for (GroupSortOrder order :
+         {GroupSortOrder::size, GroupSortOrder::name, GroupSortOrder::quantity})
         sortMenu->addAction(sortName(order), this, [this, order] { setSortOrder(order); });
     sort_->setMenu(sortMenu);
     headerLayout->addWidget(sort_);
@@ -102,7 +103,8 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     categories_->setFrameShape(QFrame::NoFrame);
     categories_->setStyleSheet(QStringLiteral(
         "QListWidget { background: #f7f9fc; border-right: 1px solid #e3e8ef; outline: 0; }"
-        "QListWidget::item { padding: 8px 12px; color: #24303f; border-radius: 6px; margin: 2px 6px; }"
+        "QListWidget::item { padding: 8px 12px; color: #24303f; border-radius: 6px; margin: 2px "
+        "6px; }"
         "QListWidget::item:selected { background: #d4e3f6; color: #1d2733; }"));
     for (int i = 0; i < categoryCount; ++i) categories_->addItem(categoryName(i));
     body->addWidget(categories_);
@@ -123,13 +125,15 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     table_->header()->setSectionResizeMode(DuplicateResultModel::nameColumn, QHeaderView::Stretch);
     table_->header()->setSectionResizeMode(DuplicateResultModel::sizeColumn, QHeaderView::Fixed);
     table_->header()->resizeSection(DuplicateResultModel::sizeColumn, 84);
-    table_->header()->setSectionResizeMode(DuplicateResultModel::locationColumn, QHeaderView::Stretch);
-    table_->setStyleSheet(QStringLiteral(
-        "QTreeView { font-size: 13px; }"
-        "QTreeView::item { padding: 5px 2px; }"
-        "QTreeView::item:selected { background: #d4e3f6; color: #1d2733; }"
-        "QHeaderView::section { background: #ffffff; border: none; border-bottom: 1px solid #e3e8ef;"
-        " padding: 6px 4px; color: #6b7785; font-size: 12px; }"));
+    table_->header()->setSectionResizeMode(DuplicateResultModel::locationColumn,
+                                           QHeaderView::Stretch);
+    table_->setStyleSheet(
+        QStringLiteral("QTreeView { font-size: 13px; }"
+                       "QTreeView::item { padding: 5px 2px; }"
+                       "QTreeView::item:selected { background: #d4e3f6; color: #1d2733; }"
+                       "QHeaderView::section { background: #ffffff; border: none; border-bottom: "
+                       "1px solid #e3e8ef;"
+                       " padding: 6px 4px; color: #6b7785; font-size: 12px; }"));
     table_->setTextElideMode(Qt::ElideMiddle);
     emptyCategory_ = new QLabel(loc("No duplicates of this kind."), this);
     emptyCategory_->setAlignment(Qt::AlignCenter);
@@ -173,11 +177,14 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
         if (row >= 0 && row != category_) showCategory(row);
     });
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { showPreviewForRow(current.isValid() ? current.row() : -1); });
+            [this](const QModelIndex& current) {
+                showPreviewForRow(current.isValid() ? current.row() : -1);
+            });
     connect(table_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         if (auto* file = model_->fileAt(index.row())) FilePreviewView::reveal(this, file->path());
     });
-    connect(table_, &QTreeView::customContextMenuRequested, this, &DuplicateResultView::showRowMenu);
+    connect(table_, &QTreeView::customContextMenuRequested, this,
+            &DuplicateResultView::showRowMenu);
     model_->selectionChanged = [this] { refreshTotals(); };
     model_->everyCopyChecked = [this](int group, const duplicates::GroupSelectionSnapshot& before) {
         confirmEveryCopy(group, before);
@@ -207,7 +214,8 @@ void DuplicateResultView::showCategory(int category) {
     std::erase_if(groups, [](const duplicates::DuplicateFilesPtr& g) { return g->count() < 2; });
     DuplicateSelection::sort(groups, order_);
     model_->setGroups(std::move(groups));
-    tableStack_->setCurrentWidget(model_->groups().empty() ? static_cast<QWidget*>(emptyCategory_) : table_);
+    tableStack_->setCurrentWidget(model_->groups().empty() ? static_cast<QWidget*>(emptyCategory_)
+                                                           : table_);
     if (categories_->currentRow() != category) {
         QSignalBlocker block(categories_);
         categories_->setCurrentRow(category);
@@ -243,14 +251,19 @@ duplicates::SelectionTotals DuplicateResultView::totals() const {
 
 void DuplicateResultView::refreshTotals() {
     const auto shown = totals();
-    totals_->setText(locFormat("Selected: %@ files, %@", {countText(static_cast<long long>(shown.count)), sizeText(shown.size)}));
+    totals_->setText(
+        locFormat("Selected: %@ files, %@",
+                  {countText(static_cast<long long>(shown.count)), sizeText(shown.size)}));
     for (int i = 0; i < categoryCount; ++i) {
         const auto t = DuplicateSelection::totals(categoriesData_[i].groups);
         // Removal takes every checked copy, whichever category shows it.
         if (i == all) remove_->setEnabled(t.count > 0);
-        QString text = categoryName(i) + QStringLiteral("   ") + sizeText(categoriesData_[i].totalSize);
+        QString text =
+            categoryName(i) + QStringLiteral("   ") + sizeText(categoriesData_[i].totalSize);
         if (t.count > 0)
-            text += QStringLiteral("\n") + locFormat("%@ selected, %@", {countText(static_cast<long long>(t.count)), sizeText(t.size)});
+            text += QStringLiteral("\n") +
+                    locFormat("%@ selected, %@",
+                              {countText(static_cast<long long>(t.count)), sizeText(t.size)});
         categories_->item(i)->setText(text);
     }
 }
@@ -269,12 +282,13 @@ void DuplicateResultView::showPreviewForRow(int row) {
     preview_->showFile({}, 0);
 }
 
-void DuplicateResultView::confirmEveryCopy(int group, const duplicates::GroupSelectionSnapshot& before) {
+void DuplicateResultView::confirmEveryCopy(int group,
+                                           const duplicates::GroupSelectionSnapshot& before) {
     duplicates::DuplicateFilesPtr target = model_->groups()[group];
     settings::UserDefaults defaults(settings::UserDefaults::defaultPath());
     if (!DuplicateSelection::needsCompleteConfirmation(*target, defaults)) return;
-    askQuestion(this, loc("Are you sure you want to select all files in this group?"), loc("Cancel"),
-                loc("Select All"), [this, target, before](bool yes) {
+    askQuestion(this, loc("Are you sure you want to select all files in this group?"),
+                loc("Cancel"), loc("Select All"), [this, target, before](bool yes) {
                     settings::UserDefaults store(settings::UserDefaults::defaultPath());
                     DuplicateSelection::recordCompleteConfirmation(store);
                     if (yes) return;
@@ -288,13 +302,16 @@ void DuplicateResultView::confirmEveryCopy(int group, const duplicates::GroupSel
 
 void DuplicateResultView::rebuildRemoveMenu() {
     removeMenu_->clear();
-    removeMenu_->addAction(loc("Discard to the Trash"), this, [this] { requestRemove(RemoveType::trash()); });
-    removeMenu_->addAction(loc("Permanently Deleted"), this, [this] { requestRemove(RemoveType::forever()); });
-    removeMenu_->addAction(loc("Remove to the Folder..."), this, &DuplicateResultView::requestRemoveToChosenFolder);
+    removeMenu_->addAction(loc("Discard to the Trash"), this,
+                           [this] { requestRemove(RemoveType::trash()); });
+    removeMenu_->addAction(loc("Permanently Deleted"), this,
+                           [this] { requestRemove(RemoveType::forever()); });
+    removeMenu_->addAction(loc("Remove to the Folder..."), this,
+                           &DuplicateResultView::requestRemoveToChosenFolder);
     if (lastFolder && !lastFolder->empty()) {
         const std::string folder = *lastFolder;
-        removeMenu_->addAction(locFormat("Remove to %@", {displayPath(kit::directoryName(folder))}), this,
-                               [this, folder] { requestRemove(RemoveType::folder(folder)); });
+        removeMenu_->addAction(locFormat("Remove to %@", {displayPath(kit::directoryName(folder))}),
+                               this, [this, folder] { requestRemove(RemoveType::folder(folder)); });
     }
 }
 
@@ -318,7 +335,8 @@ void DuplicateResultView::requestRemove(const RemoveType& type) {
             confirm = loc("Move to Trash");
             break;
         case RemoveType::Kind::folder:
-            question = locFormat("Are you sure to move the selected files to %@?", {displayPath(type.path)});
+            question = locFormat("Are you sure to move the selected files to %@?",
+                                 {displayPath(type.path)});
             confirm = loc("Move");
             break;
     }
@@ -337,7 +355,8 @@ void DuplicateResultView::showRowMenu(const QPoint& at) {
     if (!file) return;
     const std::string path = file->path();
     QMenu menu(this);
-    menu.addAction(loc("Show in File Manager"), this, [this, path] { FilePreviewView::reveal(this, path); });
+    menu.addAction(loc("Show in File Manager"), this,
+                   [this, path] { FilePreviewView::reveal(this, path); });
     menu.addAction(loc("Open"), this, [this, path] { FilePreviewView::open(this, path); });
     menu.exec(table_->viewport()->mapToGlobal(at));
 }

@@ -56,7 +56,8 @@ public:
     void requestRemoveToChosenFolder();
 
     // After the user confirmed: every group of every category (removal skips unchecked ones).
-    std::function<void(std::vector<duplicates::DuplicateFilesPtr>, duplicates::RemoveType)> removeRequested;
+    std::function<void(std::vector<duplicates::DuplicateFilesPtr>, duplicates::RemoveType)>
+        removeRequested;
     // The folder used last, offered as "Remove to <name>".
     std::optional<std::string> lastFolder;
     FolderChooser chooser = chooseFoldersWithDialog;

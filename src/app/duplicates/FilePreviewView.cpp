@@ -30,7 +30,8 @@ constexpr int kThumb = 168;
 FilePreviewView::FilePreviewView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("filePreview"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#filePreview { background: #f7f9fc; border-left: 1px solid #e3e8ef; }"));
+    setStyleSheet(
+        QStringLiteral("#filePreview { background: #f7f9fc; border-left: 1px solid #e3e8ef; }"));
     setFixedWidth(220);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 20, 16, 16);
@@ -72,7 +73,8 @@ void FilePreviewView::showFile(const std::string& path, std::uint64_t size) {
     path_ = path;
     ++generation_;
     if (path.empty()) {
-        image_->setPixmap(QFileIconProvider().icon(QFileIconProvider::File).pixmap(64, 64, QIcon::Disabled));
+        image_->setPixmap(
+            QFileIconProvider().icon(QFileIconProvider::File).pixmap(64, 64, QIcon::Disabled));
         name_->setText(loc("Select a file to preview it."));
         folder_->clear();
         details_->clear();
@@ -84,12 +86,13 @@ void FilePreviewView::showFile(const std::string& path, std::uint64_t size) {
     QString details = sizeText(size);
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0)
-        details += QStringLiteral("  ·  ") + QString::fromStdString(kit::dateStr(static_cast<double>(st.st_mtime)));
-    else
-        details += QStringLiteral("  ·  ") + loc("No longer there");
+        details += QStringLiteral("  ·  ") +
+                   QString::fromStdString(kit::dateStr(static_cast<double>(st.st_mtime)));
+    else details += QStringLiteral("  ·  ") + loc("No longer there");
     details_->setText(details);
     reveal_->setEnabled(true);
-    image_->setPixmap(QFileIconProvider().icon(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))))
+    image_->setPixmap(QFileIconProvider()
+                          .icon(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))))
                           .pixmap(96, 96));
     if (duplicates::fileTypeOfPath(path) == duplicates::FileType::picture) loadThumbnail();
 }
@@ -126,8 +129,9 @@ void runBrowser(QWidget* parent, const std::string& path, bool revealIt) {
         if (outcome.ok() || !owner) return;
         onMainThread(owner.data(), [owner, revealIt, error = outcome.error] {
             if (!owner) return;
-            showAlert(owner, revealIt ? loc("The file could not be shown in the file manager.")
-                                      : loc("The file could not be opened."),
+            showAlert(owner,
+                      revealIt ? loc("The file could not be shown in the file manager.")
+                               : loc("The file could not be opened."),
                       loc("OK"), {}, qs(error));
         });
     }).detach();
@@ -135,8 +139,12 @@ void runBrowser(QWidget* parent, const std::string& path, bool revealIt) {
 
 }  // namespace
 
-void FilePreviewView::reveal(QWidget* parent, const std::string& path) { runBrowser(parent, path, true); }
+void FilePreviewView::reveal(QWidget* parent, const std::string& path) {
+    runBrowser(parent, path, true);
+}
 
-void FilePreviewView::open(QWidget* parent, const std::string& path) { runBrowser(parent, path, false); }
+void FilePreviewView::open(QWidget* parent, const std::string& path) {
+    runBrowser(parent, path, false);
+}
 
 }  // namespace orvane::app

@@ -48,7 +48,8 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
     failures_->setStyleSheet(QStringLiteral(
         "QTreeWidget { border: 1px solid #e3e8ef; border-radius: 6px; font-size: 12px; }"
         "QTreeWidget::item { padding: 4px 2px; }"
-        "QHeaderView::section { background: #ffffff; border: none; border-bottom: 1px solid #e3e8ef;"
+        "QHeaderView::section { background: #ffffff; border: none; border-bottom: 1px solid "
+        "#e3e8ef;"
         " padding: 5px 4px; color: #6b7785; }"));
     layout->addWidget(failures_);
     auto* buttons = new QHBoxLayout;
@@ -67,15 +68,18 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
     layout->addStretch(2);
 }
 
-void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize, bool interrupted,
-                                    const std::vector<Failure>& failures) {
-    icon_->setPixmap(appIcon(QStringLiteral("done")).pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
+void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize,
+                                    bool interrupted, const std::vector<Failure>& failures) {
+    icon_->setPixmap(appIcon(QStringLiteral("done"))
+                         .pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
     title_->setText(interrupted ? loc("Remove interrupted") : loc("Removed Successfully"));
-    detail_->setText(locFormat("%@ files removed, %@ freed", {countText(removedCount), sizeText(removedSize)}));
+    detail_->setText(
+        locFormat("%@ files removed, %@ freed", {countText(removedCount), sizeText(removedSize)}));
     failures_->clear();
     failureTitle_->setVisible(!failures.empty());
     failures_->setVisible(!failures.empty());
-    failureTitle_->setText(locFormat("%@ files could not be removed:", {countText(static_cast<long long>(failures.size()))}));
+    failureTitle_->setText(locFormat("%@ files could not be removed:",
+                                     {countText(static_cast<long long>(failures.size()))}));
     for (const Failure& f : failures) {
         auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), qs(f.reason)});
         item->setToolTip(0, displayPath(f.path));

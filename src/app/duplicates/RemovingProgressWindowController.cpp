@@ -14,7 +14,8 @@
 
 namespace orvane::app {
 
-RemovingProgressWindowController::RemovingProgressWindowController(QWidget* parent) : QDialog(parent) {
+RemovingProgressWindowController::RemovingProgressWindowController(QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("removingProgress"));
     setWindowTitle(QStringLiteral("Orvane"));
     setWindowModality(Qt::WindowModal);
@@ -31,9 +32,9 @@ RemovingProgressWindowController::RemovingProgressWindowController(QWidget* pare
     bar_->setValue(0);
     bar_->setTextVisible(false);
     bar_->setFixedHeight(8);
-    bar_->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: #e4eaf2; border: none; border-radius: 4px; }"
-        "QProgressBar::chunk { background: #2f7cf6; border-radius: 4px; }"));
+    bar_->setStyleSheet(
+        QStringLiteral("QProgressBar { background: #e4eaf2; border: none; border-radius: 4px; }"
+                       "QProgressBar::chunk { background: #2f7cf6; border-radius: 4px; }"));
     layout->addWidget(bar_);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("removedCount"));

@@ -88,7 +88,9 @@ public:
             answer(false);
             return;
         }
-        post([volume, answer](ScanFileResultViewController& s) { s.onConfirmForceRemove(volume, answer); });
+        post([volume, answer](ScanFileResultViewController& s) {
+            s.onConfirmForceRemove(volume, answer);
+        });
     }
 
     void resetProgress() {
@@ -135,8 +137,8 @@ private:
 
 namespace {
 
-QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString& title, QPushButton** button,
-                         const QString& buttonText) {
+QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString& title,
+                         QPushButton** button, const QString& buttonText) {
     auto* page = new QWidget(parent);
     auto* layout = new QVBoxLayout(page);
     layout->addStretch(2);
@@ -162,8 +164,11 @@ QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString
 
 }  // namespace
 
-ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanManager> manager, QWidget* parent)
-    : QWidget(parent), manager_(std::move(manager)), counterReadPending_(std::make_shared<std::atomic<bool>>(false)) {
+ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanManager> manager,
+                                                           QWidget* parent)
+    : QWidget(parent),
+      manager_(std::move(manager)),
+      counterReadPending_(std::make_shared<std::atomic<bool>>(false)) {
     setObjectName(QStringLiteral("scanFileResult"));
     observer_ = std::make_shared<Observer>(this);
     manager_->delegate = observer_;
@@ -189,7 +194,8 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
     connect(result_->backButton(), &QPushButton::clicked, this, [this] {
         if (backBlock) backBlock();
     });
-    result_->removeRequested = [this](std::vector<duplicates::DuplicateFilesPtr> groups, duplicates::RemoveType type) {
+    result_->removeRequested = [this](std::vector<duplicates::DuplicateFilesPtr> groups,
+                                      duplicates::RemoveType type) {
         // The groups are the manager's: from here until the run ends only the removal touches
         // them, so the lists stop showing them now.
         displayType_ = DisplayViewType::displayViewTypeRemoving;
@@ -207,17 +213,20 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
     };
 
     QPushButton* emptyBack = nullptr;
-    empty_ = makeMessagePage(pages_, QStringLiteral("empty"), loc("There's nothing to clean up."), &emptyBack, loc("Back"));
+    empty_ = makeMessagePage(pages_, QStringLiteral("empty"), loc("There's nothing to clean up."),
+                             &emptyBack, loc("Back"));
     empty_->setObjectName(QStringLiteral("emptyResult"));
     connect(emptyBack, &QPushButton::clicked, this, [this] {
         if (backBlock) backBlock();
     });
     pages_->addWidget(empty_);
-    removing_ = makeMessagePage(pages_, QStringLiteral("leftList_duplicate"), loc("Removing..."), nullptr, {});
+    removing_ = makeMessagePage(pages_, QStringLiteral("leftList_duplicate"), loc("Removing..."),
+                                nullptr, {});
     pages_->addWidget(removing_);
     finished_ = new RemoveFinishedView(pages_);
     pages_->addWidget(finished_);
-    connect(finished_->doneButton(), &QPushButton::clicked, this, &ScanFileResultViewController::showResults);
+    connect(finished_->doneButton(), &QPushButton::clicked, this,
+            &ScanFileResultViewController::showResults);
     connect(finished_->newScanButton(), &QPushButton::clicked, this, [this] {
         if (backBlock) backBlock();
     });
@@ -293,7 +302,8 @@ void ScanFileResultViewController::onScanFinished() {
     if (!scanRunning_) return;
     scanRunning_ = false;
     counterTimer_.stop();
-    scanning_->setKindSizes(manager_->documentFilesSize, manager_->pictureFilesSize + manager_->videoFilesSize,
+    scanning_->setKindSizes(manager_->documentFilesSize,
+                            manager_->pictureFilesSize + manager_->videoFilesSize,
                             manager_->audioFilesSize + manager_->otherFilesSize);
     scanning_->setDuplicatesFound(manager_->totalFilesCount, manager_->totalFilesSize);
     scanning_->scanFinished();
@@ -363,7 +373,8 @@ void ScanFileResultViewController::onRemoveFinished() {
             if (file->removeError && !file->deleted)
                 failures.push_back({file->path(), file->removeError->description});
     displayType_ = DisplayViewType::displayViewTypeRemoveFinished;
-    finished_->showResult(manager_->succeedRemoveCount, manager_->succeedRemoveSize, interrupted, failures);
+    finished_->showResult(manager_->succeedRemoveCount, manager_->succeedRemoveSize, interrupted,
+                          failures);
     pages_->setCurrentWidget(finished_);
     if (setListEnabled) setListEnabled(true);
 }
@@ -376,13 +387,15 @@ void ScanFileResultViewController::onRemoveRefused(const std::string& message) {
     showAlert(window(), qs(message), loc("OK"));
 }
 
-void ScanFileResultViewController::onConfirmForceRemove(const std::string& volume, std::function<void(bool)> answer) {
+void ScanFileResultViewController::onConfirmForceRemove(const std::string& volume,
+                                                        std::function<void(bool)> answer) {
     QWidget* over = sheet_ ? static_cast<QWidget*>(sheet_) : window();
-    askQuestion(over,
-                locFormat("Some selected files will be permanently deleted because there is not enough "
-                          "space in %@. Are you sure to continue?",
-                          {displayPath(volume)}),
-                loc("Cancel"), loc("Continue"), [answer](bool yes) { answer(yes); });
+    askQuestion(
+        over,
+        locFormat("Some selected files will be permanently deleted because there is not enough "
+                  "space in %@. Are you sure to continue?",
+                  {displayPath(volume)}),
+        loc("Cancel"), loc("Continue"), [answer](bool yes) { answer(yes); });
 }
 
 void ScanFileResultViewController::stopWork() {

@@ -27,7 +27,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     auto* title = new QLabel(loc("Confirm Your Selection"), this);
     title->setStyleSheet(styles::title());
     layout->addWidget(title);
-    summary_ = new QLabel(locFormat("%@ files selected", {countText(static_cast<long long>(rows_.size()))}), this);
+    summary_ = new QLabel(
+        locFormat("%@ files selected", {countText(static_cast<long long>(rows_.size()))}), this);
     summary_->setStyleSheet(styles::subtitle());
     layout->addWidget(summary_);
 
@@ -72,7 +73,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
 
     connect(method_, &QComboBox::activated, this, &LargeFilesConfirmWindowController::methodChosen);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(removeNow_, &QPushButton::clicked, this, &LargeFilesConfirmWindowController::removeNowClicked);
+    connect(removeNow_, &QPushButton::clicked, this,
+            &LargeFilesConfirmWindowController::removeNowClicked);
 }
 
 void LargeFilesConfirmWindowController::methodChosen(int index) {
@@ -110,7 +112,8 @@ QString LargeFilesConfirmWindowController::confirmationFor(const duplicates::Rem
         case duplicates::RemoveType::Kind::forever:
             return loc("Are you sure to permanently delete the selected files?");
         case duplicates::RemoveType::Kind::folder:
-            return locFormat("Are you sure to move the selected files to %@?", {displayPath(type.path)});
+            return locFormat("Are you sure to move the selected files to %@?",
+                             {displayPath(type.path)});
     }
     return {};
 }
@@ -123,15 +126,15 @@ void LargeFilesConfirmWindowController::removeNowClicked() {
         if (!type) return;
     }
     const bool forever = type->kind == duplicates::RemoveType::Kind::forever;
-    askQuestion(this, confirmationFor(*type), loc("Cancel"),
-                forever ? loc("Delete Permanently") : loc("Remove Now"),
-                [this, chosen = *type](bool yes) {
-                    if (!yes) return;
-                    accept();
-                    if (onRemove) onRemove(chosen);
-                },
-                forever ? loc("Files deleted permanently cannot be restored from the Trash.")
-                        : QString());
+    askQuestion(
+        this, confirmationFor(*type), loc("Cancel"),
+        forever ? loc("Delete Permanently") : loc("Remove Now"),
+        [this, chosen = *type](bool yes) {
+            if (!yes) return;
+            accept();
+            if (onRemove) onRemove(chosen);
+        },
+        forever ? loc("Files deleted permanently cannot be restored from the Trash.") : QString());
 }
 
 }  // namespace orvane::app

@@ -26,12 +26,9 @@ const std::vector<LargeFilesCategory>& categoriesOf(LeftLargeDataListStyle style
         {"10 MB to 500 MB", tenMBToFiveHundredMB},
     };
     static const std::vector<LargeFilesCategory> byTime = {
-        {"All files", allLargeFiles},
-        {"1 Year Ago", largeFilesTypeYear},
-        {"1 Month Ago", largeFilesTypeMonth},
-        {"1 Week Ago", largeFilesTypeWeek},
-        {"Last Week", largeFilesTypeDay},
-        {"Today", largeFilesTypeToday},
+        {"All files", allLargeFiles},         {"1 Year Ago", largeFilesTypeYear},
+        {"1 Month Ago", largeFilesTypeMonth}, {"1 Week Ago", largeFilesTypeWeek},
+        {"Last Week", largeFilesTypeDay},     {"Today", largeFilesTypeToday},
     };
     static const std::vector<LargeFilesCategory> byType = {
         {"All files", allLargeFiles}, {"Documents", documentGroup}, {"Pictures", pictureGroup},
@@ -75,7 +72,8 @@ QVariant LargeFilesCategoryModel::data(const QModelIndex& index, int role) const
     const std::uint64_t size = group ? group->totalSize : 0;
     switch (role) {
         case Qt::DisplayRole:
-            return QStringLiteral("%1\n%2 · %3").arg(loc(category.title), countText(count), sizeText(size));
+            return QStringLiteral("%1\n%2 · %3")
+                .arg(loc(category.title), countText(count), sizeText(size));
         case groupRole: return static_cast<qulonglong>(category.group);
         case countRole: return count;
         case sizeRole: return static_cast<qulonglong>(size);
@@ -167,7 +165,8 @@ QVariant LargeFilesTableModel::data(const QModelIndex& index, int role) const {
                 case nameColumn: return displayPath(kit::directoryName(info.path()));
                 case pathColumn: return displayPath(info.path());
                 case dateColumn:
-                    return QString::fromStdString(kit::dateStr(static_cast<double>(timed.creationTime())));
+                    return QString::fromStdString(
+                        kit::dateStr(static_cast<double>(timed.creationTime())));
                 case sizeColumn: return sizeText(info.size());
             }
             break;
@@ -191,7 +190,8 @@ QVariant LargeFilesTableModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-QVariant LargeFilesTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant LargeFilesTableModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
         case nameColumn: return loc("Name");
@@ -209,7 +209,8 @@ Qt::ItemFlags LargeFilesTableModel::flags(const QModelIndex& index) const {
 }
 
 bool LargeFilesTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::CheckStateRole || index.column() != nameColumn) return false;
+    if (!index.isValid() || role != Qt::CheckStateRole || index.column() != nameColumn)
+        return false;
     files_[index.row()]->selected = value.toInt() == Qt::Checked;
     Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
     Q_EMIT selectionChanged();

@@ -37,7 +37,8 @@ LargeFilesResultViewController::LargeFilesResultViewController(
     auto* left = new QWidget(this);
     left->setObjectName(QStringLiteral("largeFilesLeft"));
     left->setAttribute(Qt::WA_StyledBackground);
-    left->setStyleSheet(QStringLiteral("#largeFilesLeft { background: #f7f9fc; border-right: 1px solid #e3e8ef; }"));
+    left->setStyleSheet(QStringLiteral(
+        "#largeFilesLeft { background: #f7f9fc; border-right: 1px solid #e3e8ef; }"));
     left->setFixedWidth(230);
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(12, 16, 12, 12);
@@ -98,7 +99,8 @@ LargeFilesResultViewController::LargeFilesResultViewController(
     fileView_->setUniformRowHeights(true);
     fileView_->setAlternatingRowColors(true);
     fileView_->setModel(files_);
-    fileView_->header()->setSectionResizeMode(LargeFilesTableModel::pathColumn, QHeaderView::Stretch);
+    fileView_->header()->setSectionResizeMode(LargeFilesTableModel::pathColumn,
+                                              QHeaderView::Stretch);
     fileView_->header()->setStretchLastSection(false);
     fileView_->setColumnWidth(LargeFilesTableModel::nameColumn, 220);
     fileView_->setColumnWidth(LargeFilesTableModel::dateColumn, 130);
@@ -206,8 +208,9 @@ void LargeFilesResultViewController::updateSelection() {
     const auto selected = manager_.selectedFiles();
     std::uint64_t size = 0;
     for (const auto& info : selected) size += info->size();
-    selection_->setText(locFormat("Selected: %@ files, %@",
-                                  {countText(static_cast<long long>(selected.size())), sizeText(size)}));
+    selection_->setText(
+        locFormat("Selected: %@ files, %@",
+                  {countText(static_cast<long long>(selected.size())), sizeText(size)}));
     remove_->setEnabled(!selected.empty());
     for (auto* model : categories_) model->refresh();
 }

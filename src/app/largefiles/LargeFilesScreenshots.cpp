@@ -96,7 +96,9 @@ void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window) {
     auto* confirm = screen->confirmRemoval();
     if (!confirm) return;
     out.save(confirm, QStringLiteral("36-largefiles-confirm"));
-    confirm->folderChooser = [home](QWidget*, bool) { return std::vector<std::string>{home + "/Documents"}; };
+    confirm->folderChooser = [home](QWidget*, bool) {
+        return std::vector<std::string>{home + "/Documents"};
+    };
     confirm->methodMenu()->setCurrentIndex(LargeFilesConfirmWindowController::folderItem);
     Q_EMIT confirm->methodMenu()->activated(LargeFilesConfirmWindowController::folderItem);
     out.save(confirm, QStringLiteral("37-largefiles-confirm-folder"));
@@ -115,7 +117,8 @@ void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window) {
     }
     waitFor(out, [&] { return screen->page() == LargeFilesViewController::Page::finished; });
     out.save(&window, QStringLiteral("39-largefiles-finished"));
-    for (QPushButton* b : screen->findChildren<QPushButton*>(QStringLiteral("backToResults"))) b->click();
+    for (QPushButton* b : screen->findChildren<QPushButton*>(QStringLiteral("backToResults")))
+        b->click();
     out.save(&window, QStringLiteral("40-largefiles-after-removal"));
 }
 

@@ -94,9 +94,10 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     icon->setAlignment(Qt::AlignCenter);
     startLayout->addWidget(icon);
     startLayout->addWidget(label(loc("Large Files"), styles::title(), start));
-    startLayout->addWidget(label(loc("Find the files of 10 MB and more in your home folder, sorted by "
-                                     "size, age and kind, and free the space they take."),
-                                 styles::subtitle(), start));
+    startLayout->addWidget(
+        label(loc("Find the files of 10 MB and more in your home folder, sorted by "
+                  "size, age and kind, and free the space they take."),
+              styles::subtitle(), start));
     auto* where = label(displayPath(kit::customHomeDirectory()),
                         QStringLiteral("color: #8792a0; font-size: 12px;"), start);
     startLayout->addWidget(where);
@@ -153,7 +154,8 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     finishedLayout->addStretch(1);
     finishedTitle_ = label(loc("Removed Successfully"), styles::title(), finished);
     finishedLayout->addWidget(finishedTitle_);
-    finishedSummary_ = label(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
+    finishedSummary_ =
+        label(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
     finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
     finishedLayout->addWidget(finishedSummary_);
     failuresTitle_ = label(loc("These files could not be removed:"), styles::subtitle(), finished);
@@ -183,10 +185,12 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
         if (!self) return answer(false);
         onMainThread(self.data(), [self, volume, answer] {
             if (!self) return answer(false);
-            askQuestion(self, locFormat("Some selected files will be permanently deleted because there is "
-                                        "not enough space in %@. Are you sure to continue?",
-                                        {qs(volume)}),
-                        loc("Cancel"), loc("Continue"), answer);
+            askQuestion(
+                self,
+                locFormat("Some selected files will be permanently deleted because there is "
+                          "not enough space in %@. Are you sure to continue?",
+                          {qs(volume)}),
+                loc("Cancel"), loc("Continue"), answer);
         });
     };
     showPage(Page::start);
@@ -255,9 +259,7 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
     return window;
 }
 
-void LargeFilesViewController::stopRemoval() {
-    manager_->removeStop.store(true);
-}
+void LargeFilesViewController::stopRemoval() { manager_->removeStop.store(true); }
 
 void LargeFilesViewController::removalDidStart() {
     if (page_ != Page::removing) showPage(Page::removing);
@@ -272,11 +274,12 @@ void LargeFilesViewController::removalDidFinish() {
     const long long removed = manager_->removesucceedCount.load();
     const long long failed = manager_->errorRemoveCount.load();
     const bool stopped = manager_->removeStop.load();
-    finishedTitle_->setText(stopped ? loc("Remove interrupted")
-                                    : failed && !removed ? loc("Nothing could be removed")
-                                                         : loc("Removed Successfully"));
-    finishedSummary_->setText(locFormat("%@ files removed, %@ freed",
-                                        {countText(removed), sizeText(manager_->removesucceedSize.load())}));
+    finishedTitle_->setText(stopped              ? loc("Remove interrupted")
+                            : failed && !removed ? loc("Nothing could be removed")
+                                                 : loc("Removed Successfully"));
+    finishedSummary_->setText(
+        locFormat("%@ files removed, %@ freed",
+                  {countText(removed), sizeText(manager_->removesucceedSize.load())}));
     failures_->clear();
     for (const auto& info : removing_) {
         if (info->deleted || !info->removeError) continue;
@@ -300,9 +303,7 @@ void LargeFilesViewController::backToHome(std::function<void(bool)> completion) 
     completion(page_ != Page::scanning && page_ != Page::removing);
 }
 
-bool LargeFilesViewController::isShouldCloseWindow() {
-    return page_ != Page::removing;
-}
+bool LargeFilesViewController::isShouldCloseWindow() { return page_ != Page::removing; }
 
 void LargeFilesViewController::applicationWillTerminate() {
     manager_->stopScan();

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/shell/ModuleBaseViewController.h"
-#include "core/duplicates/RemoveType.h"
 #include "core/duplicates/FileInfo.h"
+#include "core/duplicates/RemoveType.h"
 
 class QLabel;
 class QProgressBar;

@@ -12,14 +12,16 @@
 namespace orvane::app {
 
 std::string loginItemProgram() {
-    return platform::loginItemProgram(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
-                                      std::getenv("PATH"));
+    return platform::loginItemProgram(
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
+        std::getenv("PATH"));
 }
 
 std::string setLaunchAtLogin(bool enable) {
     auto item = platform::makeLoginItem(platform::Layout::linuxLayout(), loginItemProgram());
     const platform::Outcome outcome = item->setEnabled(enable);
-    if (!outcome) ORVANE_LOG("login item " + std::string(enable ? "on" : "off") + ": " + outcome.error);
+    if (!outcome)
+        ORVANE_LOG("login item " + std::string(enable ? "on" : "off") + ": " + outcome.error);
     return outcome.error;
 }
 

@@ -35,7 +35,9 @@ using settings::SettingsValidator;
 namespace {
 
 // Paths keep their bytes: the list shows them decoded, the file stores them as they are.
-QString toDisplay(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString toDisplay(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 std::string toPath(const QString& text) { return QFile::encodeName(text).toStdString(); }
 
 QStringList defaultChooseFolders(QWidget* parent) {
@@ -87,8 +89,10 @@ QWidget* PreferenceViewController::buildGeneralTab() {
     zeroByte_->setObjectName("zeroByteFile");
     ignoreLayout->addWidget(hidden_);
     ignoreLayout->addWidget(zeroByte_);
-    connect(hidden_, &QCheckBox::toggled, this, [this](bool on) { onBoolToggled("hiddenFile", on); });
-    connect(zeroByte_, &QCheckBox::toggled, this, [this](bool on) { onBoolToggled("zeroByteFile", on); });
+    connect(hidden_, &QCheckBox::toggled, this,
+            [this](bool on) { onBoolToggled("hiddenFile", on); });
+    connect(zeroByte_, &QCheckBox::toggled, this,
+            [this](bool on) { onBoolToggled("zeroByteFile", on); });
     layout->addWidget(ignore);
 
     auto* size = new QGroupBox(loc("File size"));
@@ -111,7 +115,8 @@ QWidget* PreferenceViewController::buildBoundRows(BoundControls& upper, BoundCon
     form->setContentsMargins(0, 0, 0, 0);
     for (BoundControls* c : {&upper, &lower}) {
         const bool isUpper = c == &upper;
-        c->enable = new QCheckBox(loc(isUpper ? "Ignore files larger than" : "Ignore files smaller than"));
+        c->enable =
+            new QCheckBox(loc(isUpper ? "Ignore files larger than" : "Ignore files smaller than"));
         c->size = new QLineEdit;
         c->unit = new QComboBox;
         c->enable->setObjectName(c->selectKey);
@@ -120,7 +125,8 @@ QWidget* PreferenceViewController::buildBoundRows(BoundControls& upper, BoundCon
         c->size->setMaximumWidth(70);
         c->size->setPlaceholderText("0");
         // Digits only; the three-character cut happens on every change, including pasted text.
-        c->size->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), c->size));
+        c->size->setValidator(
+            new QRegularExpressionValidator(QRegularExpression("[0-9]*"), c->size));
         c->unit->addItems({"KB", "MB", "GB"});
         auto* line = new QHBoxLayout;
         line->addWidget(c->size);
@@ -133,7 +139,8 @@ QWidget* PreferenceViewController::buildBoundRows(BoundControls& upper, BoundCon
 }
 
 void PreferenceViewController::wireBound(BoundControls& c, bool similar) {
-    connect(c.enable, &QCheckBox::toggled, this, [this, &c, similar](bool on) { onBoundSwitch(c, similar, on); });
+    connect(c.enable, &QCheckBox::toggled, this,
+            [this, &c, similar](bool on) { onBoundSwitch(c, similar, on); });
     connect(c.size, &QLineEdit::textChanged, this,
             [this, &c, similar](const QString& text) { onSizeEdited(c, similar, text); });
     connect(c.unit, &QComboBox::currentTextChanged, this,
@@ -145,8 +152,11 @@ QWidget* PreferenceViewController::buildDuplicateTab() {
     auto* layout = new QVBoxLayout(page);
     auto* group = new QGroupBox(loc("Duplicate File Types"));
     auto* groupLayout = new QVBoxLayout(group);
-    const std::pair<const char*, const char*> entries[] = {
-        {"Video", "video"}, {"Audio", "audio"}, {"Image", "photo"}, {"Document", "file"}, {"Others", "other"}};
+    const std::pair<const char*, const char*> entries[] = {{"Video", "video"},
+                                                           {"Audio", "audio"},
+                                                           {"Image", "photo"},
+                                                           {"Document", "file"},
+                                                           {"Others", "other"}};
     for (const auto& [title, key] : entries) {
         auto* box = new QCheckBox(loc(title));
         box->setObjectName(key);
@@ -334,8 +344,9 @@ void PreferenceViewController::onKindToggled(QCheckBox* box, const char* key, bo
         loading_ = false;
         dataDict_.set(key, PlistValue(true));
         save();
-        showSheet(QString::fromUtf8(SettingsValidator::kNoFileKindMessage.data(),
-                                    static_cast<int>(SettingsValidator::kNoFileKindMessage.size())));
+        showSheet(
+            QString::fromUtf8(SettingsValidator::kNoFileKindMessage.data(),
+                              static_cast<int>(SettingsValidator::kNoFileKindMessage.size())));
         return;
     }
     dataDict_.set(key, PlistValue(false));
@@ -429,7 +440,8 @@ bool PreferenceViewController::boundsAccepted(bool similar) {
 bool PreferenceViewController::save() {
     const auto result = settings::setPerenceInfo(dataDict_, services_.plistPath);
     if (!result.ok) {
-        showSheet(loc("The settings could not be saved.") + "\n" + QString::fromStdString(result.error));
+        showSheet(loc("The settings could not be saved.") + "\n" +
+                  QString::fromStdString(result.error));
         return false;
     }
     Q_EMIT settingsSaved();

@@ -101,10 +101,18 @@ private:
     QCheckBox* autoStartup_ = nullptr;
     BoundControls max_{nullptr, nullptr, nullptr, "maxSelect", "maxFileSize", "maxSizeType"};
     BoundControls min_{nullptr, nullptr, nullptr, "minSelect", "minFileSize", "minSizeType"};
-    BoundControls similarMax_{nullptr, nullptr, nullptr, "similarImageMaxSelect",
-                              "similarImageMaxFileSize", "similarImageMaxSizeType"};
-    BoundControls similarMin_{nullptr, nullptr, nullptr, "similarImageMinSelect",
-                              "similarImageMinFileSize", "similarImageMinSizeType"};
+    BoundControls similarMax_{nullptr,
+                              nullptr,
+                              nullptr,
+                              "similarImageMaxSelect",
+                              "similarImageMaxFileSize",
+                              "similarImageMaxSizeType"};
+    BoundControls similarMin_{nullptr,
+                              nullptr,
+                              nullptr,
+                              "similarImageMinSelect",
+                              "similarImageMinFileSize",
+                              "similarImageMinSizeType"};
     struct KindBox {
         QCheckBox* box;
         const char* key;

@@ -7,7 +7,8 @@
 namespace orvane::app {
 
 void applyAppearance() {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(fusion);
     QPalette p = QApplication::palette();
     p.setColor(QPalette::Window, QColor(0xff, 0xff, 0xff));
     p.setColor(QPalette::Base, QColor(0xff, 0xff, 0xff));

@@ -21,7 +21,8 @@ constexpr int kSelectedRole = Qt::UserRole + 1;
 class ModuleRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         if (index.data(kSelectedRole).toBool()) {
             painter->save();
             painter->setRenderHint(QPainter::Antialiasing);
@@ -50,11 +51,11 @@ LeftListViewController::LeftListViewController(QWidget* parent) : QWidget(parent
     list_->setSpacing(2);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setStyleSheet(QStringLiteral(
-        "QListWidget { background: transparent; outline: 0; font-size: 14px; }"
-        "QListWidget::item { padding: 9px 6px; border-radius: 8px; color: #24303f; }"
-        "QListWidget::item:hover { background: #e3ebf5; }"
-        "QListWidget::item:disabled { color: #9aa5b1; }"));
+    list_->setStyleSheet(
+        QStringLiteral("QListWidget { background: transparent; outline: 0; font-size: 14px; }"
+                       "QListWidget::item { padding: 9px 6px; border-radius: 8px; color: #24303f; }"
+                       "QListWidget::item:hover { background: #e3ebf5; }"
+                       "QListWidget::item:disabled { color: #9aa5b1; }"));
     list_->setItemDelegate(new ModuleRowDelegate(list_));
     layout->addWidget(list_, 1);
 
@@ -72,7 +73,8 @@ LeftListViewController::LeftListViewController(QWidget* parent) : QWidget(parent
     connect(foldButton_, &QToolButton::clicked, this, [this] { setFolded(!folded_); });
 
     setFixedWidth(kUnfoldedWidth);
-    setStyleSheet(QStringLiteral("#leftList { background: #f3f6fa; border-right: 1px solid #dde3ea; }"));
+    setStyleSheet(
+        QStringLiteral("#leftList { background: #f3f6fa; border-right: 1px solid #dde3ea; }"));
 }
 
 void LeftListViewController::setDisplayItems(std::vector<ModuleItem> items) {
@@ -94,7 +96,7 @@ void LeftListViewController::reloadData() {
     for (int i = 0; i < static_cast<int>(displayItems_.size()); ++i) {
         ModuleItem& item = displayItems_[i];
         item.isSelected = i == currentSelectedIndex && item.moduleType == currentFuncType;
-        const QString iconName = !enabled_ ? item.unableIconName
+        const QString iconName = !enabled_         ? item.unableIconName
                                  : item.isSelected ? item.selectedIconName
                                                    : item.iconName;
         auto* row = new QListWidgetItem(appIcon(iconName), folded_ ? QString() : item.moduleName);

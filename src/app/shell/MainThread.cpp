@@ -15,15 +15,14 @@ void installQtMainQueue() {
     static QPointer<QObject> receiver;
     if (!receiver) {
         receiver = new QObject(QCoreApplication::instance());
-        QObject::connect(receiver, &QObject::destroyed, [] {
-            kit::MainQueue::install([](std::function<void()>) {});
-        });
+        QObject::connect(receiver, &QObject::destroyed,
+                         [] { kit::MainQueue::install([](std::function<void()>) {}); });
     }
     QPointer<QObject> target = receiver;
     kit::MainQueue::install([target](std::function<void()> block) {
         if (!target) return;
-        QMetaObject::invokeMethod(target, [block = std::move(block)] { block(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            target, [block = std::move(block)] { block(); }, Qt::QueuedConnection);
     });
 }
 

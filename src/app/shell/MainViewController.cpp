@@ -48,7 +48,8 @@ void MainViewController::displayViewWithType(ModuleType type) {
     Q_EMIT moduleDisplayed(type);
 }
 
-void MainViewController::functionDidSelected(ModuleType type, std::function<void(bool)> completion) {
+void MainViewController::functionDidSelected(ModuleType type,
+                                             std::function<void(bool)> completion) {
     if (type == currentViewType) {
         if (completion) completion(true);
         return;

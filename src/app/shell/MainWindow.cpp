@@ -51,7 +51,8 @@ void MainWindow::showPreferences() {
 void MainWindow::prepareToTerminate() {
     if (terminated_) return;
     terminated_ = true;
-    for (ModuleBaseViewController* screen : mainView_->screens()) screen->applicationWillTerminate();
+    for (ModuleBaseViewController* screen : mainView_->screens())
+        screen->applicationWillTerminate();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -24,7 +24,8 @@ std::vector<ModuleItem> moduleRegistry() {
     return {
         makeItem("Junk Files", QStringLiteral("leftList_cleanup"), ModuleType::cleanJunk),
         makeItem("Similar Photos", QStringLiteral("leftList_similar"), ModuleType::similarPhotos),
-        makeItem("Duplicate_Files", QStringLiteral("leftList_duplicate"), ModuleType::duplicateFiles),
+        makeItem("Duplicate_Files", QStringLiteral("leftList_duplicate"),
+                 ModuleType::duplicateFiles),
         makeItem("Large Files", QStringLiteral("leftList_bigFiles"), ModuleType::largeFiles),
         makeItem("AI File Renamer", QStringLiteral("leftList_airenamer"), ModuleType::aiRenamer),
         makeItem("App Management", QStringLiteral("leftList_app"), ModuleType::appManage),

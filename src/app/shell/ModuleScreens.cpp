@@ -14,8 +14,10 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
     // One line per module whose screens are built:
     //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
     static std::map<ModuleType, ModuleScreenFactory> table = {
-        {ModuleType::duplicateFiles, []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
-        {ModuleType::largeFiles, []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
+        {ModuleType::duplicateFiles,
+         []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
+        {ModuleType::largeFiles,
+         []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
     };
     return table;
 }

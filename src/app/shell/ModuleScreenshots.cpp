@@ -124,17 +124,21 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     }
     out.save(&window, QStringLiteral("10-duplicates-path-select"));
     ScanFileResultViewController* result = module->resultScreen();
-    auto finished = [result] { return result->displayType() == DisplayViewType::displayViewTypeScanFinished; };
+    auto finished = [result] {
+        return result->displayType() == DisplayViewType::displayViewTypeScanFinished;
+    };
 
     module->scanPaths({(tmp.path() + "/Empty folder").toStdString()});
-    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeScanning; }, 2000);
+    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeScanning; },
+            2000);
     waitFor(finished, 20000);
     out.save(&window, QStringLiteral("11-duplicates-nothing-found"));
     module->goBack();
     out.settleEvents();
 
     module->scanPaths({root.toStdString()});
-    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeScanning; }, 2000);
+    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeScanning; },
+            2000);
     waitFor(finished, 20000);
     DuplicateResultView* view = result->resultView();
     out.save(&window, QStringLiteral("12-duplicates-results"));
@@ -162,7 +166,8 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
 
     view->requestRemove(duplicates::RemoveType::trash());
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-trash"));
-    view->requestRemove(duplicates::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
+    view->requestRemove(
+        duplicates::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-folder"));
 
     RemovingProgressWindowController sheet(&window);
@@ -178,7 +183,8 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QFile::remove(root + "/Documents/Old/report copy.pdf");
     view->requestRemove(duplicates::RemoveType::forever());
     clickMessageButton(out, QStringLiteral("Delete"));
-    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; }, 20000);
+    waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+            20000);
     out.save(&window, QStringLiteral("19-duplicates-removed"));
 
     result->finishedView()->doneButton()->click();

@@ -61,8 +61,8 @@ PathLimitTipWindowController::PathLimitTipWindowController(std::string trashPath
     connect(settingsButton_, &QPushButton::clicked, this, [this] { goToSettings(); });
 }
 
-std::optional<PathLimitTipWindowController::Command> PathLimitTipWindowController::privacySettingsCommand(
-    const ProgramFinder& find) {
+std::optional<PathLimitTipWindowController::Command>
+PathLimitTipWindowController::privacySettingsCommand(const ProgramFinder& find) {
     // GNOME has a privacy page; other desktops have no page that governs file access, so the
     // help text serves them better than an unrelated settings window.
     if (QString gnome = find(QStringLiteral("gnome-control-center")); !gnome.isEmpty())

@@ -14,9 +14,9 @@
 #include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/common/Text.h"
+#include "app/shell/Appearance.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
-#include "app/shell/Appearance.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/ModuleItem.h"
 #include "app/shell/PathLimitTipWindowController.h"
@@ -80,11 +80,13 @@ int runScreenshotTour(const QString& dir) {
     window.show();
     MainViewController* main = window.mainView();
 
-    const char* names[] = {"cleanJunk", "similarPhotos", "duplicateFiles", "largeFiles", "aiRenamer", "appManage"};
+    const char* names[] = {"cleanJunk",  "similarPhotos", "duplicateFiles",
+                           "largeFiles", "aiRenamer",     "appManage"};
     for (const ModuleItem& item : moduleRegistry()) {
         main->displayViewWithType(item.moduleType);
         main->leftList()->selectType(item.moduleType);
-        out.save(&window, QStringLiteral("01-module-%1").arg(QLatin1String(names[static_cast<int>(item.moduleType)])));
+        out.save(&window, QStringLiteral("01-module-%1")
+                              .arg(QLatin1String(names[static_cast<int>(item.moduleType)])));
     }
     main->leftList()->setFolded(true);
     out.save(&window, QStringLiteral("02-module-list-folded"));
@@ -96,43 +98,53 @@ int runScreenshotTour(const QString& dir) {
     window.close();
     out.saveAndCloseMessage(QStringLiteral("03-quit-question"));
 
-    StartupChecks::run(&window, [](const std::string&) { return std::optional<std::uint64_t>(150'000'000); },
-                       "/nonexistent-trash");
+    StartupChecks::run(
+        &window, [](const std::string&) { return std::optional<std::uint64_t>(150'000'000); },
+        "/nonexistent-trash");
     out.saveAndCloseMessage(QStringLiteral("04-low-space-alert"));
 
-    auto* tip = new PathLimitTipWindowController(kit::customHomeDirectory() + "/.local/share/Trash", &window);
+    auto* tip = new PathLimitTipWindowController(kit::customHomeDirectory() + "/.local/share/Trash",
+                                                 &window);
     tip->open();
     out.save(tip, QStringLiteral("05-trash-tip"));
     tip->findProgram = [](const QString&) { return QString(); };
     tip->goToSettings();
     out.saveAndCloseMessage(QStringLiteral("05-trash-tip-help"));
 
-    for (ModuleType type : {ModuleType::duplicateFiles, ModuleType::largeFiles, ModuleType::similarPhotos}) {
+    for (ModuleType type :
+         {ModuleType::duplicateFiles, ModuleType::largeFiles, ModuleType::similarPhotos}) {
         ScanningViewController scanning(type);
         scanning.resize(860, 700);
         scanning.show();
         scanning.startScanning();
         scanning.scanProgress(0.42);
         for (int i = 0; i < 653; ++i) scanning.tick();
-        scanning.scaningPath(kit::customHomeDirectory() + "/Documents/Projects/2024/reports/quarterly/summary-final-v3.pdf");
+        scanning.scaningPath(kit::customHomeDirectory() +
+                             "/Documents/Projects/2024/reports/quarterly/summary-final-v3.pdf");
         scanning.setKindSizes(123'400'000, 4'560'000'000, 7'800'000);
         scanning.setDuplicatesFound(1'250'000, 4'691'200'000);
         scanning.setScannedCount(1234);
         scanning.setSimilarFound(56);
-        out.save(&scanning, QStringLiteral("06-scanning-%1").arg(QLatin1String(names[static_cast<int>(type)])));
+        out.save(
+            &scanning,
+            QStringLiteral("06-scanning-%1").arg(QLatin1String(names[static_cast<int>(type)])));
         if (type == ModuleType::duplicateFiles) {
             scanning.requestStop();
             out.saveAndCloseMessage(QStringLiteral("06-scanning-stop-question"));
         }
     }
 
-    SinglePathSelectViewController single(loc("Duplicate_Files"), loc("Choose a folder to look for duplicate files."));
+    SinglePathSelectViewController single(loc("Duplicate_Files"),
+                                          loc("Choose a folder to look for duplicate files."));
     single.resize(860, 700);
     single.show();
     out.save(&single, QStringLiteral("07-path-single"));
-    single.chooser = [](QWidget*, bool) { return std::vector<std::string>{kit::picturesDirectory()}; };
+    single.chooser = [](QWidget*, bool) {
+        return std::vector<std::string>{kit::picturesDirectory()};
+    };
     single.switchToMultiple();
-    single.multiView()->addPaths({"/", kit::customHomeDirectory() + "/Documents", "/tmp/a-folder-with-a-rather-long-name-for-a-tile"});
+    single.multiView()->addPaths({"/", kit::customHomeDirectory() + "/Documents",
+                                  "/tmp/a-folder-with-a-rather-long-name-for-a-tile"});
     out.save(&single, QStringLiteral("07-path-multiple"));
 
     window.showPreferences();

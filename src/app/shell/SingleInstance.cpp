@@ -11,7 +11,8 @@ namespace {
 const QByteArray kShowMessage = QByteArrayLiteral("show\n");
 }
 
-SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
+SingleInstance::SingleInstance(QString key, QObject* parent)
+    : QObject(parent), key_(std::move(key)) {}
 
 QString SingleInstance::defaultKey() {
     return QStringLiteral("com.orvane.app-%1").arg(static_cast<qulonglong>(::getuid()));

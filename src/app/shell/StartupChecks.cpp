@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <QWidget>
 
-
 #include "app/common/Alerts.h"
 #include "app/common/Text.h"
 #include "app/shell/PathLimitTipWindowController.h"
@@ -21,7 +20,9 @@ bool StartupChecks::isSpaceInsufficient(std::uint64_t freeBytes) {
 
 std::string StartupChecks::trashFolder() { return platform::Layout::linuxLayout().trash; }
 
-bool StartupChecks::isTrashReadable(const std::string& path) { return platform::canReadTrashFolder(path); }
+bool StartupChecks::isTrashReadable(const std::string& path) {
+    return platform::canReadTrashFolder(path);
+}
 
 std::optional<std::uint64_t> StartupChecks::homeFreeSpace(const std::string& home) {
     QStorageInfo info(QString::fromStdString(home));
@@ -34,9 +35,10 @@ void StartupChecks::run(QWidget* window, FreeSpaceReader freeSpace, std::string 
     QPointer<QWidget> target(window);
     if (!target) return;
     if (!target->isVisible() && attemptsLeft > 0) {
-        QTimer::singleShot(1000, target, [target, freeSpace, trashPath, trashReadable, attemptsLeft] {
-            run(target, freeSpace, trashPath, trashReadable, attemptsLeft - 1);
-        });
+        QTimer::singleShot(1000, target,
+                           [target, freeSpace, trashPath, trashReadable, attemptsLeft] {
+                               run(target, freeSpace, trashPath, trashReadable, attemptsLeft - 1);
+                           });
         return;
     }
     auto trashCheck = [target, trashPath, trashReadable] {

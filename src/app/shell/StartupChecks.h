@@ -27,8 +27,8 @@ public:
     // times at most). Alerts come one after the other, never stacked.
     using TrashProbe = std::function<bool(const std::string&)>;
     static void run(QWidget* window, FreeSpaceReader freeSpace = homeFreeSpace,
-                    std::string trashPath = trashFolder(), TrashProbe trashReadable = isTrashReadable,
-                    int attemptsLeft = 3);
+                    std::string trashPath = trashFolder(),
+                    TrashProbe trashReadable = isTrashReadable, int attemptsLeft = 3);
 };
 
 }  // namespace orvane::app

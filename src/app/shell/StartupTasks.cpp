@@ -24,11 +24,12 @@ bool StartupTasks::applyLoginItem(QWidget* window, platform::LoginItem& item, bo
     ORVANE_LOG("login item: " + outcome.error);
     QPointer<QWidget> owner(window);
     platform::LoginItem* target = &item;
-    showAlert(window, loc("Status bar setting failed"), loc("Retry"),
-              [owner, target, autoStartup] {
-                  if (owner) applyLoginItem(owner, *target, autoStartup);
-              },
-              qs(outcome.error));
+    showAlert(
+        window, loc("Status bar setting failed"), loc("Retry"),
+        [owner, target, autoStartup] {
+            if (owner) applyLoginItem(owner, *target, autoStartup);
+        },
+        qs(outcome.error));
     return false;
 }
 
@@ -37,7 +38,8 @@ void StartupTasks::run(QWidget* window) {
     if (!defaults.integerForKey(settings::defaultskey::dupImageRemoveType).value_or(0))
         defaults.setInteger(settings::defaultskey::dupImageRemoveType, 0);
     const bool updated =
-        defaults.stringForKey(settings::defaultskey::lastKnownAppVersion).value_or("") != ORVANE_VERSION;
+        defaults.stringForKey(settings::defaultskey::lastKnownAppVersion).value_or("") !=
+        ORVANE_VERSION;
     defaults.setString(settings::defaultskey::lastKnownAppVersion, ORVANE_VERSION);
 
     auto preference = std::make_shared<const settings::PerferenceInfo>();

@@ -41,7 +41,7 @@ struct DailyTotal {
 // history of any size costs memory only for its figures; a line that is not an event (a torn
 // write, garbage, an overlong line) is skipped and counted.
 class CleaningHistory {
-  public:
+public:
     struct Options {
         double since = 0;               // events before this time (seconds since 1970) are left out
         std::size_t lastRemovals = 20;  // how many of the newest runs to keep in full
@@ -82,7 +82,7 @@ class CleaningHistory {
     // Parses "YYYY-MM-DD" or "YYYY-MM-DDTHH:MM[:SS]" as local time; false for anything else.
     static bool parseDate(std::string_view text, double& time);
 
-  private:
+private:
     Options options_;
     std::vector<RemovalRecord> last_;  // newest first, at most options_.lastRemovals
     std::map<std::string, ModuleTotals> modules_;

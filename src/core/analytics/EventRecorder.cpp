@@ -45,9 +45,7 @@ EventRecorder& EventRecorder::shared() {
     return recorder;
 }
 
-std::string EventRecorder::defaultPath() {
-    return kit::joinPath(kit::logDirectory(), kFileName);
-}
+std::string EventRecorder::defaultPath() { return kit::joinPath(kit::logDirectory(), kFileName); }
 
 EventRecorder::EventRecorder(Options options)
     : options_(std::move(options)),
@@ -55,9 +53,7 @@ EventRecorder::EventRecorder(Options options)
     if (options_.keptFiles < 1) options_.keptFiles = 1;
 }
 
-EventRecorder::~EventRecorder() {
-    flush();
-}
+EventRecorder::~EventRecorder() { flush(); }
 
 bool EventRecorder::isEnabled() const {
     if (options_.enabled) return options_.enabled();
@@ -73,9 +69,7 @@ void EventRecorder::record(UsageEvent event) {
     queue_->async([this, line = event.toJsonLine()] { write(line); });
 }
 
-void EventRecorder::flush() {
-    queue_->drain();
-}
+void EventRecorder::flush() { queue_->drain(); }
 
 std::vector<std::string> EventRecorder::filesOldestFirst(const std::string& path, int keptFiles) {
     std::vector<std::string> files;

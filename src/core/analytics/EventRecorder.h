@@ -24,7 +24,7 @@ inline constexpr std::string_view recordUsageEventsKey = "RecordUsageEvents";
 // disk. The window and the command line may append to the same file at once; each write holds
 // an advisory lock, so lines never interleave and only one process rotates.
 class EventRecorder {
-  public:
+public:
     struct Options {
         // Empty: <state folder>/events.jsonl, looked up at each write so a changed HOME is
         // followed.
@@ -57,7 +57,7 @@ class EventRecorder {
     // The files of a recorder at `path`, oldest first, that exist now.
     static std::vector<std::string> filesOldestFirst(const std::string& path, int keptFiles = 3);
 
-  private:
+private:
     void write(const std::string& line);
     void rotate(const std::string& path);
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <tuple>
 #include <optional>
+#include <tuple>
 
 #include "core/duplicates/Md5File.h"
 #include "core/duplicates/PathOrder.h"
@@ -47,7 +47,8 @@ class FileHandles {
 public:
     static constexpr std::size_t kKeepOpen = 64;
 
-    explicit FileHandles(std::size_t count) : keep_(count <= kKeepOpen), fds_(keep_ ? count : 0, -1) {}
+    explicit FileHandles(std::size_t count)
+        : keep_(count <= kKeepOpen), fds_(keep_ ? count : 0, -1) {}
     ~FileHandles() {
         for (int fd : fds_)
             if (fd >= 0) ::close(fd);
@@ -81,9 +82,7 @@ private:
     std::vector<int> fds_;
 };
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 AssembleOperation::AssembleOperation(std::vector<ResourceValueURL> files, std::int64_t groupSize,
                                      const std::atomic<bool>* scanStop)
@@ -94,8 +93,8 @@ bool AssembleOperation::stopped() const {
            (cachedOnly && ContentReader::wouldHaveBlocked());
 }
 
-void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest, std::uint64_t bytes,
-                                        bool announced, FileHandles& files,
+void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest,
+                                        std::uint64_t bytes, bool announced, FileHandles& files,
                                         std::vector<Digested>& digests) {
     // One block holds every file of the group, each with a spare byte that shows growth.
     const std::size_t stride = static_cast<std::size_t>(bytes) + 1;
@@ -103,7 +102,7 @@ void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest
     room.resize(std::max(room.size(), toDigest.size() * stride));
     auto at = [&](std::size_t k) { return room.data() + k * stride; };
 
-    std::vector<std::pair<std::uint64_t, std::size_t>> prints;  // (fingerprint, slot)
+    std::vector<std::pair<std::uint64_t, std::size_t>> prints;   // (fingerprint, slot)
     std::vector<std::size_t> linkOf(toDigest.size(), SIZE_MAX);  // slot read for a hard link
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfInode;
     for (std::size_t k = 0; k < toDigest.size(); ++k) {

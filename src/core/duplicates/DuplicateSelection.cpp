@@ -22,7 +22,8 @@ std::unique_ptr<icu::Collator> makeCollator() {
     // Without a language setting ICU falls back to the POSIX locale, whose tailoring orders by
     // code point and case; a file browser there still orders like the root collation.
     icu::Locale locale = icu::Locale::getDefault();
-    if (std::string_view(locale.getName()).starts_with("en_US_POSIX")) locale = icu::Locale::getRoot();
+    if (std::string_view(locale.getName()).starts_with("en_US_POSIX"))
+        locale = icu::Locale::getRoot();
     std::unique_ptr<icu::Collator> c(icu::Collator::createInstance(locale, status));
     if (U_FAILURE(status) || !c) {
         status = U_ZERO_ERROR;
@@ -36,8 +37,8 @@ std::unique_ptr<icu::Collator> makeCollator() {
 
 // Names need not be UTF-8; for ordering only, foreign bytes count as U+FFFD.
 std::string sortKey(const icu::Collator& collator, std::string_view name) {
-    const icu::UnicodeString text =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(name.data(), static_cast<int32_t>(name.size())));
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(name.data(), static_cast<int32_t>(name.size())));
     std::string key(64, '\0');
     int32_t n = collator.getSortKey(text, reinterpret_cast<uint8_t*>(key.data()),
                                     static_cast<int32_t>(key.size()));
@@ -71,9 +72,8 @@ void DuplicateSelection::sort(std::vector<DuplicateFilesPtr>& groups, GroupSortO
             });
             return;
         case GroupSortOrder::quantity:
-            std::stable_sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
-                return a->count() > b->count();
-            });
+            std::stable_sort(groups.begin(), groups.end(),
+                             [](const auto& a, const auto& b) { return a->count() > b->count(); });
             return;
         case GroupSortOrder::name: {
             const auto collator = makeCollator();
@@ -108,9 +108,9 @@ void DuplicateSelection::refreshGroup(DuplicateFiles& group) {
         bytes += f->size();
     }
     group.uiSelectedSize = bytes;
-    group.selectState = selected == 0                ? SelectState::off
-                        : selected == group.count()  ? SelectState::on
-                                                     : SelectState::mixed;
+    group.selectState = selected == 0               ? SelectState::off
+                        : selected == group.count() ? SelectState::on
+                                                    : SelectState::mixed;
 }
 
 void DuplicateSelection::autoSelect(const std::vector<DuplicateFilesPtr>& groups) {
@@ -155,9 +155,8 @@ SelectionTotals DuplicateSelection::totals(const std::vector<DuplicateFilesPtr>&
 }
 
 bool DuplicateSelection::everyCopySelected(const DuplicateFiles& group) {
-    return group.count() > 0 &&
-           std::all_of(group.infos().begin(), group.infos().end(),
-                       [](const auto& f) { return f->selected; });
+    return group.count() > 0 && std::all_of(group.infos().begin(), group.infos().end(),
+                                            [](const auto& f) { return f->selected; });
 }
 
 bool DuplicateSelection::needsCompleteConfirmation(const DuplicateFiles& group,

@@ -94,8 +94,8 @@ std::optional<RemovalResult> compare(const std::string& path, const struct stat&
 // Empties and removes the folder `name` inside `parentFd`. Every entry is opened relative to
 // its own folder with O_NOFOLLOW, so a link is removed as a link and never leads outside.
 int removeTreeAt(int parentFd, const std::string& name) {
-    const int fd = ::openat(parentFd, name.c_str(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return errno;
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
@@ -124,8 +124,8 @@ int removeTreeAt(int parentFd, const std::string& name) {
 // Copies one regular file byte for byte into a new file that must not exist yet, keeping its
 // mode and times, and flushes it before reporting success.
 int copyRegularFile(int srcFd, const struct stat& st, const std::string& destination) {
-    const int out = ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                           st.st_mode & 07777);
+    const int out =
+        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
     if (out < 0) return errno;
     int error = 0;
     std::vector<char> buffer(1 << 20);
@@ -138,7 +138,8 @@ int copyRegularFile(int srcFd, const struct stat& st, const std::string& destina
         }
         if (n == 0) break;
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
+            const ssize_t w =
+                ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
             if (w < 0 && errno == EINTR) continue;
             if (w < 0) {
                 error = errno;
@@ -186,8 +187,8 @@ std::optional<RemovalResult> FileRemover::checkStillScanned(const std::string& p
 RemovalResult FileRemover::deleteForever(const std::string& path,
                                          const ScannedIdentity& scanned) const {
     ParentRef parent;
-    if (!openParent(path, parent)) return errno == ENOENT ? missing()
-                                                          : errnoFailure(kit::localized("deleted"), path, errno);
+    if (!openParent(path, parent))
+        return errno == ENOENT ? missing() : errnoFailure(kit::localized("deleted"), path, errno);
     struct stat st {};
     if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? missing() : errnoFailure(kit::localized("deleted"), path, errno);
@@ -202,8 +203,7 @@ RemovalResult FileRemover::deleteForever(const std::string& path,
 RemovalResult FileRemover::moveToTrash(const std::string& path,
                                        const ScannedIdentity& scanned) const {
     if (auto refused = checkStillScanned(path, scanned)) return *refused;
-    if (!trash_)
-        return failure(kRemoveErrorTrash, kit::localized("The Trash is not available."));
+    if (!trash_) return failure(kRemoveErrorTrash, kit::localized("The Trash is not available."));
     platform::TrashResult r = trash_->trashItem(path);
     if (!r.ok)
         return failure(kRemoveErrorTrash,
@@ -215,8 +215,8 @@ RemovalResult FileRemover::moveToTrash(const std::string& path,
 RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedIdentity& scanned,
                                         const std::string& folder) const {
     ParentRef parent;
-    if (!openParent(path, parent)) return errno == ENOENT ? missing()
-                                                          : errnoFailure(kit::localized("moved"), path, errno);
+    if (!openParent(path, parent))
+        return errno == ENOENT ? missing() : errnoFailure(kit::localized("moved"), path, errno);
     struct stat st {};
     if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? missing() : errnoFailure(kit::localized("moved"), path, errno);
@@ -265,7 +265,8 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
         const int src = ::openat(parent.fd, parent.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (src < 0) return errnoFailure(kit::localized("moved"), path, errno);
         struct stat opened {};
-        if (::fstat(src, &opened) != 0 || opened.st_ino != st.st_ino || opened.st_dev != st.st_dev) {
+        if (::fstat(src, &opened) != 0 || opened.st_ino != st.st_ino ||
+            opened.st_dev != st.st_dev) {
             ::close(src);
             return changed(path, kit::localized("it has been replaced since the scan."));
         }
@@ -289,7 +290,8 @@ std::optional<std::uint64_t> FileRemover::freeSpace(const std::string& path) con
 }
 
 bool FileRemover::needsCopy(const std::string& path, const std::string& folder) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::lstat(path.c_str(), &a) != 0 || ::stat(existingAncestor(folder).c_str(), &b) != 0)
         return true;
     return a.st_dev != b.st_dev;
@@ -316,11 +318,10 @@ std::string FileRemover::renamePath(const std::string& folder, const std::string
     const std::time_t seconds = static_cast<std::time_t>(ms.count() / 1000);
     std::tm local{};
     ::localtime_r(&seconds, &local);
-    const std::string stamp = twoDigits(local.tm_year + 1900, 4) + "-" +
-                              twoDigits(local.tm_mon + 1) + "-" + twoDigits(local.tm_mday) + " " +
-                              twoDigits(local.tm_hour) + ":" + twoDigits(local.tm_min) + ":" +
-                              twoDigits(local.tm_sec) + ":" +
-                              twoDigits(static_cast<int>(ms.count() % 1000), 3);
+    const std::string stamp =
+        twoDigits(local.tm_year + 1900, 4) + "-" + twoDigits(local.tm_mon + 1) + "-" +
+        twoDigits(local.tm_mday) + " " + twoDigits(local.tm_hour) + ":" + twoDigits(local.tm_min) +
+        ":" + twoDigits(local.tm_sec) + ":" + twoDigits(static_cast<int>(ms.count() % 1000), 3);
     // Within one millisecond a stamp can repeat; a counter keeps the name free without waiting.
     for (int n = 1;; ++n) {
         std::string base = stem + " " + stamp + (n > 1 ? " " + std::to_string(n) : "");

@@ -23,10 +23,10 @@ struct ScannedIdentity {
 };
 
 // Error codes recorded on a file that could not be removed; anything else is an errno value.
-inline constexpr int kRemoveErrorMissing = 1;   // gone since the scan
-inline constexpr int kRemoveErrorChanged = -2;  // another file, or rewritten, since the scan
-inline constexpr int kRemoveErrorTrash = -3;    // the Trash refused it
-inline constexpr int kRemoveErrorLastCopy = -4; // the copies meant to stay are gone
+inline constexpr int kRemoveErrorMissing = 1;    // gone since the scan
+inline constexpr int kRemoveErrorChanged = -2;   // another file, or rewritten, since the scan
+inline constexpr int kRemoveErrorTrash = -3;     // the Trash refused it
+inline constexpr int kRemoveErrorLastCopy = -4;  // the copies meant to stay are gone
 
 struct RemovalResult {
     bool ok = false;
@@ -47,7 +47,8 @@ public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
 
     // `trash` may be null when the Trash is not offered (tests of the other modes).
-    explicit FileRemover(platform::Trash* trash, FreeSpaceReader freeSpace = systemFreeSpaceReader(),
+    explicit FileRemover(platform::Trash* trash,
+                         FreeSpaceReader freeSpace = systemFreeSpaceReader(),
                          Clock clock = std::chrono::system_clock::now);
 
     // Nothing when the item still is what was scanned; otherwise why it is not.

@@ -29,7 +29,8 @@ const std::unordered_map<std::string_view, FileType>& kindTable() {
 
 }  // namespace
 
-bool lowercaseExtension(std::string_view extension, std::array<char, 16>& out, std::size_t& length) {
+bool lowercaseExtension(std::string_view extension, std::array<char, 16>& out,
+                        std::size_t& length) {
     if (extension.size() > out.size()) return false;
     for (std::size_t i = 0; i < extension.size(); ++i) {
         const char c = extension[i];

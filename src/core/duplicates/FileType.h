@@ -13,21 +13,21 @@ enum class FileType : std::uint8_t { video, audio, picture, document, other };
 // table (video, audio, picture, document) that holds the lower-cased extension.
 struct VideoFormat {
     static constexpr std::array<std::string_view, 34> allCases = {
-        "3g",  "3gp", "3gpp", "avi",  "divx",  "dv",  "f4v", "flv",  "m2ts", "m4v", "mkv", "mod",
-        "mov", "mp4", "mpe",  "mpeg", "mpeg4", "mpg", "mts", "nsv",  "ogm",  "ogv", "qt",  "tod",
-        "ts",  "vob", "wmv",  "rm",   "rmvb",  "ifo", "asx", "swf",  "avs",  "bsf"};
+        "3g",  "3gp", "3gpp", "avi",  "divx",  "dv",  "f4v", "flv", "m2ts", "m4v", "mkv", "mod",
+        "mov", "mp4", "mpe",  "mpeg", "mpeg4", "mpg", "mts", "nsv", "ogm",  "ogv", "qt",  "tod",
+        "ts",  "vob", "wmv",  "rm",   "rmvb",  "ifo", "asx", "swf", "avs",  "bsf"};
 };
 struct AudioFormat {
     static constexpr std::array<std::string_view, 27> allCases = {
-        "wma", "ses", "ram", "m4a", "m4b", "m4p", "mid",  "midi",    "mp2",
-        "mp3", "mso", "ogg", "cda", "all", "amr", "ape",  "asf",     "aif",
-        "aiff", "au", "audiocd", "dm", "dss", "dvf", "wav", "flac", "aac"};
+        "wma",  "ses", "ram",     "m4a", "m4b", "m4p", "mid", "midi", "mp2",
+        "mp3",  "mso", "ogg",     "cda", "all", "amr", "ape", "asf",  "aif",
+        "aiff", "au",  "audiocd", "dm",  "dss", "dvf", "wav", "flac", "aac"};
 };
 struct PictureFormat {
     static constexpr std::array<std::string_view, 43> allCases = {
-        "aw",  "wmp", "tif", "tiff", "pict", "cdr", "bmp", "gif", "jpeg", "jpg", "ofx",
+        "aw",  "wmp", "tif", "tiff", "pict", "cdr", "bmp", "gif", "jpeg", "jpg",  "ofx",
         "pub", "ps",  "psd", "qxd",  "png",  "eps", "dwg", "dxf", "ico",  "indd", "iges",
-        "cr2", "3ds", "pcx", "svg",  "wmf",  "met", "pgm", "ras", "svm",  "xbm", "emf",
+        "cr2", "3ds", "pcx", "svg",  "wmf",  "met", "pgm", "ras", "svm",  "xbm",  "emf",
         "pbm", "plt", "sda", "tga",  "xpm",  "pcd", "pct", "ppm", "sgf",  "raw"};
 };
 struct DocumentFormat {

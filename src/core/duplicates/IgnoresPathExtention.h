@@ -9,7 +9,7 @@ namespace orvane::duplicates {
 // files whose copies belong to the programs that hold them.
 struct IgnoresPathExtention {
     static constexpr std::array<std::string_view, 20> allCases = {
-        "framework", "dylib", "json", "ini", "toml", "yaml", "xml", "xib", "db", "plist",
+        "framework", "dylib", "json", "ini", "toml", "yaml", "xml", "xib", "db",  "plist",
         "strings",   "swift", "m",    "mm",  "pch",  "h",    "sh",  "c",   "cpp", "py"};
 
     // Case-insensitive: "JSON" is ignored like "json".

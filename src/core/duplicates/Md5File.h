@@ -60,7 +60,8 @@ public:
     // Reads the whole file into `into` (its capacity is reused); false unless it has exactly
     // `size` bytes.
     static bool readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into);
-    static bool readWhole(const std::string& path, std::uint64_t size, std::vector<std::uint8_t>& into);
+    static bool readWhole(const std::string& path, std::uint64_t size,
+                          std::vector<std::uint8_t>& into);
     // The same into caller-owned room of at least size + 1 bytes.
     static bool readWhole(int fd, std::uint64_t size, std::uint8_t* into);
     static Md5Digest md5(const std::uint8_t* bytes, std::size_t length);

@@ -13,7 +13,8 @@ namespace orvane::duplicates {
 namespace {
 
 bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // UTF-8 byte order is code point order, so normalised UTF-8 compares correctly as bytes.
@@ -21,7 +22,8 @@ std::string nfc(std::string_view s) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* normalizer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return std::string(s);
-    const auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+    const auto text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
     icu::UnicodeString normal = normalizer->normalize(text, status);
     if (U_FAILURE(status)) return std::string(s);
     std::string out;

@@ -47,13 +47,22 @@ public:
 
     void setFlag(Key key, bool value) {
         known_ |= key;
-        if (value) values_ |= key; else values_ &= static_cast<std::uint16_t>(~key);
+        if (value) values_ |= key;
+        else values_ &= static_cast<std::uint16_t>(~key);
     }
-    void setTotalFileSize(std::uint64_t size) { known_ |= totalFileSizeKey; totalFileSize_ = size; }
+    void setTotalFileSize(std::uint64_t size) {
+        known_ |= totalFileSizeKey;
+        totalFileSize_ = size;
+    }
     // `volume` is an index from VolumeRegistry::intern.
-    void setVolume(std::uint32_t volume) { known_ |= volumeKey; volume_ = volume; }
+    void setVolume(std::uint32_t volume) {
+        known_ |= volumeKey;
+        volume_ = volume;
+    }
     void setFileIdentifier(std::uint64_t device, std::uint64_t inode) {
-        known_ |= fileIdentifierKey; device_ = device; inode_ = inode;
+        known_ |= fileIdentifierKey;
+        device_ = device;
+        inode_ = inode;
     }
     std::optional<std::uint32_t> volumeIndex() const {
         return (known_ & volumeKey) ? std::optional(volume_) : std::nullopt;

@@ -36,7 +36,8 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 }
 
 bool endsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return s.size() >= suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 std::string withoutTrailingSlash(std::string path) {
@@ -149,7 +150,8 @@ void ScanManager::setScanPreference(std::shared_ptr<const settings::PerferenceIn
 }
 
 void ScanManager::resetScan() {
-    for (auto* list : {&totalFiles, &documentFiles, &pictureFiles, &audioFiles, &videoFiles, &otherFiles})
+    for (auto* list :
+         {&totalFiles, &documentFiles, &pictureFiles, &audioFiles, &videoFiles, &otherFiles})
         list->clear();
     for (auto* count : {&totalFilesCount, &documentFilesCount, &pictureFilesCount, &audioFilesCount,
                         &videoFilesCount, &otherFilesCount})
@@ -339,10 +341,12 @@ void ScanManager::append(const DuplicateFilesPtr& group) {
     if (group->infos().empty()) return;
     switch (group->infos().front()->fileType()) {
         case FileType::video:
-            videoFiles.push_back(group), videoFilesCount += count, videoFilesSize += group->totalSize;
+            videoFiles.push_back(group), videoFilesCount += count,
+                videoFilesSize += group->totalSize;
             break;
         case FileType::audio:
-            audioFiles.push_back(group), audioFilesCount += count, audioFilesSize += group->totalSize;
+            audioFiles.push_back(group), audioFilesCount += count,
+                audioFilesSize += group->totalSize;
             break;
         case FileType::picture:
             pictureFiles.push_back(group), pictureFilesCount += count,
@@ -353,7 +357,8 @@ void ScanManager::append(const DuplicateFilesPtr& group) {
                 documentFilesSize += group->totalSize;
             break;
         case FileType::other:
-            otherFiles.push_back(group), otherFilesCount += count, otherFilesSize += group->totalSize;
+            otherFiles.push_back(group), otherFilesCount += count,
+                otherFilesSize += group->totalSize;
             break;
     }
 }
@@ -415,8 +420,8 @@ bool ScanManager::whitePathIgnore(const std::string& url) const {
         struct stat st {};
         if (::stat(entry.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
         bool reachable = true;
-        for (std::size_t slash = path.find('/', prefix.size()); reachable && slash != std::string::npos;
-             slash = path.find('/', slash + 1)) {
+        for (std::size_t slash = path.find('/', prefix.size());
+             reachable && slash != std::string::npos; slash = path.find('/', slash + 1)) {
             const std::string between = path.substr(0, slash);
             reachable = ::lstat(between.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
@@ -433,11 +438,21 @@ bool ScanManager::ignoreFile(std::string_view url, std::int64_t size,
     for (const auto& entry : p.whiteListPath)
         if (withoutTrailingSlash(entry) == url) return true;
     switch (fileTypeOfPath(url)) {
-        case FileType::video: if (!p.omitVideo) return true; break;
-        case FileType::audio: if (!p.omitAudio) return true; break;
-        case FileType::picture: if (!p.omitPicture) return true; break;
-        case FileType::document: if (!p.omitDocument) return true; break;
-        case FileType::other: if (!p.omitOther) return true; break;
+        case FileType::video:
+            if (!p.omitVideo) return true;
+            break;
+        case FileType::audio:
+            if (!p.omitAudio) return true;
+            break;
+        case FileType::picture:
+            if (!p.omitPicture) return true;
+            break;
+        case FileType::document:
+            if (!p.omitDocument) return true;
+            break;
+        case FileType::other:
+            if (!p.omitOther) return true;
+            break;
     }
     if (size == 0 && p.omitZeroByte) return true;
     if (p.enableMaxSize && p.maxSize && size > *p.maxSize) return true;
@@ -446,12 +461,14 @@ bool ScanManager::ignoreFile(std::string_view url, std::int64_t size,
     return false;
 }
 
-std::optional<std::uint32_t> ScanManager::volumeIndexOf(std::uint64_t device, std::string_view path) {
+std::optional<std::uint32_t> ScanManager::volumeIndexOf(std::uint64_t device,
+                                                        std::string_view path) {
     std::lock_guard lock(volumesMutex_);
     auto it = volumesByDevice_.find(device);
     if (it != volumesByDevice_.end()) return it->second;
     std::optional<std::uint32_t> index;
-    if (const auto volume = environment_.volumeOf(std::string(path)); volume && !volume->mountPoint.empty())
+    if (const auto volume = environment_.volumeOf(std::string(path));
+        volume && !volume->mountPoint.empty())
         index = VolumeRegistry::intern(volume->mountPoint, volume->isLocal);
     volumesByDevice_.emplace(device, index);
     return index;
@@ -461,7 +478,8 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     const auto preference = scanPreference();
     std::unordered_set<std::string> whiteList;
     if (preference)
-        for (const auto& entry : preference->whiteListPath) whiteList.insert(withoutTrailingSlash(entry));
+        for (const auto& entry : preference->whiteListPath)
+            whiteList.insert(withoutTrailingSlash(entry));
     const platform::Layout& layout = environment_.layout;
 
     std::vector<std::string> roots;
@@ -476,56 +494,59 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     std::vector<PerThread> threads(walker.threadCount());
     walker_ = &walker;
 
-    walker.walk(roots, [&](const WalkEntry& e) -> WalkAction {
-        const bool isDirectory = e.type == EntryType::directory;
-        if (!isDirectory && !e.statOk) return WalkAction::proceed;  // vanished or unreadable
-        if (endsWith(e.name, ".framework")) return WalkAction::skipDescendants;
-        if (isDirectory && isPseudoFileSystemPath(e.path)) return WalkAction::skipDescendants;
-        if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
-            return WalkAction::skipDescendants;
-        const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
-                                             ? WalkAction::skipDescendants
-                                             : WalkAction::proceed;
-        if (IgnoresPathExtention::contains(kit::pathExtension(e.name))) return pastDirectory;
-        if (!isDirectory && !TreeWalker::isReadable(e)) return WalkAction::proceed;
+    walker.walk(
+        roots,
+        [&](const WalkEntry& e) -> WalkAction {
+            const bool isDirectory = e.type == EntryType::directory;
+            if (!isDirectory && !e.statOk) return WalkAction::proceed;  // vanished or unreadable
+            if (endsWith(e.name, ".framework")) return WalkAction::skipDescendants;
+            if (isDirectory && isPseudoFileSystemPath(e.path)) return WalkAction::skipDescendants;
+            if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
+                return WalkAction::skipDescendants;
+            const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
+                                                 ? WalkAction::skipDescendants
+                                                 : WalkAction::proceed;
+            if (IgnoresPathExtention::contains(kit::pathExtension(e.name))) return pastDirectory;
+            if (!isDirectory && !TreeWalker::isReadable(e)) return WalkAction::proceed;
 
-        const bool isApplication = isDirectory && layout.isApplicationBundle(e.path);
-        const bool isAlias = e.type == EntryType::symlink;
-        std::uint64_t size;
-        if (isApplication) {
-            size = applicationSize(std::string(e.path));
-        } else if (!isAlias && !isDirectory) {
-            size = e.size;
-        } else if (isDirectory) {
-            return e.hidden ? WalkAction::skipDescendants : pastDirectory;
-        } else {
-            size = 0;
-        }
-
-        ResourceValues values;
-        values.setFlag(ResourceValues::isDirectoryKey, isDirectory);
-        values.setFlag(ResourceValues::isApplicationKey, isApplication);
-        values.setFlag(ResourceValues::isAliasFileKey, isAlias);
-        values.setFlag(ResourceValues::isHiddenKey, e.hidden);
-        values.setFlag(ResourceValues::isReadableKey, true);
-        if (e.statOk) {
-            values.setTotalFileSize(isApplication ? size : e.size);
-            values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
-            values.setFileIdentifier(e.device, e.inode);
-            PerThread& mine = threads[e.thread];
-            if (e.device != mine.lastDevice) {
-                mine.lastDevice = e.device;
-                mine.lastVolume = volumeIndexOf(e.device, e.path);
+            const bool isApplication = isDirectory && layout.isApplicationBundle(e.path);
+            const bool isAlias = e.type == EntryType::symlink;
+            std::uint64_t size;
+            if (isApplication) {
+                size = applicationSize(std::string(e.path));
+            } else if (!isAlias && !isDirectory) {
+                size = e.size;
+            } else if (isDirectory) {
+                return e.hidden ? WalkAction::skipDescendants : pastDirectory;
+            } else {
+                size = 0;
             }
-            if (mine.lastVolume) values.setVolume(*mine.lastVolume);
-        }
-        if (!ignoreFile(e.path, static_cast<std::int64_t>(size), values)) {
-            PerThread& mine = threads[e.thread];
-            mine.kept.push_back(KeptFile{size, mine.arena.store(e.path),
-                                         static_cast<std::uint32_t>(e.path.size()), values});
-        }
-        return isApplication ? WalkAction::skipDescendants : pastDirectory;
-    }, &scanStop);
+
+            ResourceValues values;
+            values.setFlag(ResourceValues::isDirectoryKey, isDirectory);
+            values.setFlag(ResourceValues::isApplicationKey, isApplication);
+            values.setFlag(ResourceValues::isAliasFileKey, isAlias);
+            values.setFlag(ResourceValues::isHiddenKey, e.hidden);
+            values.setFlag(ResourceValues::isReadableKey, true);
+            if (e.statOk) {
+                values.setTotalFileSize(isApplication ? size : e.size);
+                values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
+                values.setFileIdentifier(e.device, e.inode);
+                PerThread& mine = threads[e.thread];
+                if (e.device != mine.lastDevice) {
+                    mine.lastDevice = e.device;
+                    mine.lastVolume = volumeIndexOf(e.device, e.path);
+                }
+                if (mine.lastVolume) values.setVolume(*mine.lastVolume);
+            }
+            if (!ignoreFile(e.path, static_cast<std::int64_t>(size), values)) {
+                PerThread& mine = threads[e.thread];
+                mine.kept.push_back(KeptFile{size, mine.arena.store(e.path),
+                                             static_cast<std::uint32_t>(e.path.size()), values});
+            }
+            return isApplication ? WalkAction::skipDescendants : pastDirectory;
+        },
+        &scanStop);
     walker_ = nullptr;
 
     SizeGroups result;

@@ -93,8 +93,9 @@ public:
     // Groups on rotating disks whose files are all in memory already: no disk head to spare, so
     // they are compared on every core. A group that would touch the disk moves on to
     // assembleHDDQueue.
-    kit::OperationQueue assembleCachedQueue{"com.orvane.duplicates.assembleCached",
-                                            static_cast<int>(std::max(2u, std::thread::hardware_concurrency()))};
+    kit::OperationQueue assembleCachedQueue{
+        "com.orvane.duplicates.assembleCached",
+        static_cast<int>(std::max(2u, std::thread::hardware_concurrency()))};
 
     std::vector<DuplicateFilesPtr> totalFiles, documentFiles, pictureFiles, audioFiles, videoFiles,
         otherFiles;

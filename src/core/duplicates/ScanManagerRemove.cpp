@@ -154,7 +154,8 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
             break;
         }
         auto op = std::make_shared<RemoveOperation>(g, context);
-        op->removeBlock = [weak, filesToRemove](const std::shared_ptr<FileInfo>& file, FileType kind) {
+        op->removeBlock = [weak, filesToRemove](const std::shared_ptr<FileInfo>& file,
+                                                FileType kind) {
             auto s = weak.lock();
             if (!s) return;
             const std::uint64_t size = file->size();
@@ -162,9 +163,10 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
                 s->succeedRemoveSize += size;
                 s->succeedRemoveCount += 1;
                 subtractFromTotals(*s, size, kind);
-                const double value = filesToRemove > 0 ? static_cast<double>(s->succeedRemoveCount) /
-                                                             static_cast<double>(filesToRemove)
-                                                       : 1.0;
+                const double value = filesToRemove > 0
+                                         ? static_cast<double>(s->succeedRemoveCount) /
+                                               static_cast<double>(filesToRemove)
+                                         : 1.0;
                 if (auto o = s->delegate.lock()) o->cleanProgress(value, s->succeedRemoveCount);
             });
         };

@@ -165,8 +165,7 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
                 const auto* d = reinterpret_cast<const struct dirent64*>(w.dirents.data() + off);
                 off += d->d_reclen;
                 const char* name = d->d_name;
-                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                    continue;
+                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
                 if (state.stopped()) {
                     ::close(fd);
                     files_.fetch_add(entries, std::memory_order_relaxed);
@@ -199,8 +198,8 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
                         e.uid = sx.stx_uid;
                         e.gid = sx.stx_gid;
                         e.linkCount = sx.stx_nlink;
-                        e.modificationTime = static_cast<double>(sx.stx_mtime.tv_sec) +
-                                             sx.stx_mtime.tv_nsec / 1e9;
+                        e.modificationTime =
+                            static_cast<double>(sx.stx_mtime.tv_sec) + sx.stx_mtime.tv_nsec / 1e9;
                         // The entry type can be stale if the name was replaced since the
                         // directory was read; the inode we just looked at is the truth.
                         e.type = typeFromMode(sx.stx_mode);
@@ -221,9 +220,8 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
         w.index = index;
         std::unique_lock lock(state.mutex);
         for (;;) {
-            state.wake.wait(lock, [&] {
-                return !state.stack.empty() || state.busy == 0 || state.stopped();
-            });
+            state.wake.wait(
+                lock, [&] { return !state.stack.empty() || state.busy == 0 || state.stopped(); });
             if (state.stack.empty() || state.stopped()) {
                 if (state.busy == 0 || state.stopped()) {
                     state.wake.notify_all();

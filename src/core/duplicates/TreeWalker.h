@@ -14,8 +14,8 @@ enum class EntryType : std::uint8_t { unknown, file, directory, symlink, other }
 // One directory entry as the walker saw it. Valid only during the visitor call: the strings
 // point into the walker's per-thread buffers.
 struct WalkEntry {
-    std::string_view path;  // full path bytes, as the file system spelled them
-    std::string_view name;  // last component
+    std::string_view path;                // full path bytes, as the file system spelled them
+    std::string_view name;                // last component
     EntryType type = EntryType::unknown;  // a symlink is never followed
     bool hidden = false;                  // name starts with a dot
     // The fields below are valid when statOk: every non-directory entry is stat'ed (without
@@ -30,9 +30,9 @@ struct WalkEntry {
     std::uint32_t uid = 0;
     std::uint32_t gid = 0;
     std::uint32_t linkCount = 0;
-    int parentFd = -1;   // the open parent directory, for *at() calls
-    unsigned depth = 1;  // 1 for a root's own children
-    unsigned thread = 0; // index of the calling worker, below threadCount()
+    int parentFd = -1;    // the open parent directory, for *at() calls
+    unsigned depth = 1;   // 1 for a root's own children
+    unsigned thread = 0;  // index of the calling worker, below threadCount()
 };
 
 enum class WalkAction : std::uint8_t { proceed, skipDescendants };
@@ -45,8 +45,8 @@ enum class WalkAction : std::uint8_t { proceed, skipDescendants };
 class TreeWalker {
 public:
     struct Options {
-        unsigned threads;       // 0: one per core, at least 2, at most 8
-        bool statDirectories;   // false: directories are known from the entry type alone
+        unsigned threads;      // 0: one per core, at least 2, at most 8
+        bool statDirectories;  // false: directories are known from the entry type alone
     };
     using Visitor = std::function<WalkAction(const WalkEntry&)>;
 

@@ -45,7 +45,8 @@ std::uint64_t applicationSize(const std::string& path) {
 }
 
 bool linksToSameInode(const std::string& path, const std::string& other) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::stat(path.c_str(), &a) != 0) {
         ORVANE_LOG("Failed to get file resource identifier for " + path);
         return false;

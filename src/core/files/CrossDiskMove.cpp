@@ -42,7 +42,7 @@ bool writeAll(int fd, const char* p, std::size_t left) {
 // The destination file while it is being written: unnamed where the file system allows it, a
 // hidden temporary name otherwise. Removed unless it was given its final name.
 class PendingCopy {
-  public:
+public:
     PendingCopy(int folderFd, std::string base, mode_t mode) : folder_(folderFd) {
         fd_.reset(::openat(folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
         if (fd_.ok()) return;
@@ -80,7 +80,7 @@ class PendingCopy {
         return rc == 0 ? 0 : errno;
     }
 
-  private:
+private:
     int folder_;
     UniqueFd fd_;
     std::string tempName_;

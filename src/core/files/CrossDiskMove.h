@@ -21,7 +21,7 @@ struct MoveResult {
 // was copied. Killed half-way, the move leaves nothing under a final name and the original where
 // it was. `nameFor(attempt)` gives the name to try (0, 1, ...), until one is free.
 class CrossDiskMove {
-  public:
+public:
     using NameFor = std::function<std::string(int attempt)>;
     using Progress = std::function<void(std::uint64_t copied)>;
 

@@ -53,8 +53,7 @@ std::string RemovalGuard::describe(GuardRefusal refusal, const std::string& path
         return kit::formatLocalized("“%@” was left in place: %@", {name, kit::localized(why)});
     };
     switch (refusal) {
-        case GuardRefusal::none:
-            return {};
+        case GuardRefusal::none: return {};
         case GuardRefusal::missing:
             return kit::localized(
                 "The folder does not exist. Please choose another one. It may be "
@@ -65,8 +64,7 @@ std::string RemovalGuard::describe(GuardRefusal refusal, const std::string& path
             return left(
                 "it is not a regular file (a pipe, socket, device or link); only regular "
                 "files are removed.");
-        case GuardRefusal::changed:
-            return left("it has been replaced or changed since the scan.");
+        case GuardRefusal::changed: return left("it has been replaced or changed since the scan.");
         case GuardRefusal::keptMissing:
             return left("the copy you chose to keep no longer exists or has changed.");
         case GuardRefusal::keptSameFile:
@@ -75,8 +73,7 @@ std::string RemovalGuard::describe(GuardRefusal refusal, const std::string& path
                 "link or a mount); removing it would free nothing.");
         case GuardRefusal::keptDiffers:
             return left("the copy you chose to keep no longer has the same content.");
-        case GuardRefusal::stopped:
-            return left("the removal was stopped.");
+        case GuardRefusal::stopped: return left("the removal was stopped.");
         case GuardRefusal::error:
             return kit::formatLocalized("“%@” could not be checked: %@",
                                         {name, std::strerror(error)});

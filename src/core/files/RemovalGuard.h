@@ -46,7 +46,7 @@ struct GuardResult {
 
 // The one check every removal, move and trashing passes right before acting.
 class RemovalGuard {
-  public:
+public:
     // Opens `path` (absolute) without following links and checks it still is what the scan saw:
     // a regular file (or, when `folderAllowed`, the folder that was scanned) with the same
     // device, inode, size, modification and change time.

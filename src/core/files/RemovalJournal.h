@@ -14,7 +14,7 @@ namespace orvane::files {
 // the call that removes the item, so whatever happens next (a crash, a killed terminal, a full
 // disk) a person can find out what went where. Safe to share between threads.
 class RemovalJournal {
-  public:
+public:
     static std::string defaultPath();
     explicit RemovalJournal(std::string path = defaultPath());
 
@@ -25,7 +25,7 @@ class RemovalJournal {
 
     const std::string& path() const { return path_; }
 
-  private:
+private:
     std::string path_;
     std::mutex mutex_;
 };

@@ -8,7 +8,7 @@ namespace orvane::files {
 
 // A file descriptor closed when it goes out of scope.
 class UniqueFd {
-  public:
+public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -27,7 +27,7 @@ class UniqueFd {
         fd_ = fd;
     }
 
-  private:
+private:
     int fd_ = -1;
 };
 

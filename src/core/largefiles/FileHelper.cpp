@@ -7,8 +7,8 @@ namespace orvane::largefiles {
 
 std::optional<FileTimeData> FileHelper::fileTimeData(const std::string& path) {
     struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT,
-                STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
+                &sx) != 0)
         return std::nullopt;
     FileTimeData data;
     data.size = sx.stx_size;

@@ -29,10 +29,22 @@ LargeFileGroup ageGroupIndex(double now, std::int64_t mtime) {
 
 const char* groupName(std::size_t index) {
     static const char* const names[kLargeFileGroupCount] = {
-        "all",          "above5G",     "oneGBToFiveGB", "fiveHundredMBToOneGB",
-        "tenMBToFiveHundredMB", "year", "month",        "week",
-        "day",          "today",       "documents",     "pictures",
-        "audio",        "video",       "other",         "reserved",
+        "all",
+        "above5G",
+        "oneGBToFiveGB",
+        "fiveHundredMBToOneGB",
+        "tenMBToFiveHundredMB",
+        "year",
+        "month",
+        "week",
+        "day",
+        "today",
+        "documents",
+        "pictures",
+        "audio",
+        "video",
+        "other",
+        "reserved",
     };
     return index < kLargeFileGroupCount ? names[index] : "";
 }

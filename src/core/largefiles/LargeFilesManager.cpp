@@ -8,17 +8,17 @@
 
 #include "core/duplicates/IgnoresPathExtention.h"
 #include "core/duplicates/RemoveOperation.h"
-#include "platform/Layout.h"
-#include "platform/Trash.h"
-#include "kit/Localization.h"
-#include "kit/SizeFormat.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/duplicates/TreeWalker.h"
 #include "core/largefiles/RootList.h"
 #include "core/settings/PerferenceInfo.h"
+#include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+#include "platform/Layout.h"
+#include "platform/Trash.h"
 #include "platform/Volume.h"
 
 namespace orvane::largefiles {
@@ -53,7 +53,8 @@ constexpr double kProgressInterval = 1.0 / 60.0;
 // the large-file white list and the general hidden-file switch. The duplicate tab's kinds, the
 // size bounds and the zero-byte switch describe which copies to compare; a person looking for
 // big files still expects to see their big videos, so those are neutral here.
-std::shared_ptr<const settings::PerferenceInfo> largeFileRules(const settings::PerferenceInfo& prefs) {
+std::shared_ptr<const settings::PerferenceInfo> largeFileRules(
+    const settings::PerferenceInfo& prefs) {
     auto rules = std::make_shared<settings::PerferenceInfo>(prefs);
     rules->omitVideo = rules->omitAudio = rules->omitPicture = rules->omitDocument =
         rules->omitOther = true;
@@ -85,9 +86,7 @@ LargeFilesManager::~LargeFilesManager() {
     removeSetupQueue_.drain();
 }
 
-void LargeFilesManager::waitUntilRemovalFinished() {
-    removeSetupQueue_.drain();
-}
+void LargeFilesManager::waitUntilRemovalFinished() { removeSetupQueue_.drain(); }
 
 void LargeFilesManager::resetGroups() {
     std::lock_guard lock(fileMutex_);
@@ -182,7 +181,8 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
     TreeWalker walker;
 
     const auto visit = [&](const WalkEntry& entry) -> WalkAction {
-        if (stopScanLargeFileFig.load(std::memory_order_relaxed)) return WalkAction::skipDescendants;
+        if (stopScanLargeFileFig.load(std::memory_order_relaxed))
+            return WalkAction::skipDescendants;
         reportProgress(entry.path, false);
         if (endsWith(entry.name, ".framework")) return WalkAction::skipDescendants;
         if (entry.type == EntryType::directory) {
@@ -238,7 +238,8 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
     return largeFileCount();
 }
 
-void LargeFilesManager::addInArry(const FileTimeData& fileTimeData, ResourceValueURL resourceValuesURL) {
+void LargeFilesManager::addInArry(const FileTimeData& fileTimeData,
+                                  ResourceValueURL resourceValuesURL) {
     const double now = clock();
     std::string path = resourceValuesURL.url;
     {
@@ -343,8 +344,9 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
     if (type.kind == Kind::folder) {
         struct stat st {};
         if (type.path.empty() || ::stat(type.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            refuseRemoval(kit::localized("The folder does not exist. Please choose another one. It "
-                                         "may be moved, renamed or deleted."));
+            refuseRemoval(
+                kit::localized("The folder does not exist. Please choose another one. It "
+                               "may be moved, renamed or deleted."));
             return;
         }
     }

@@ -91,7 +91,8 @@ public:
 
     // Files one hit into its kind, size and age groups and the all-files group; a file already
     // filed (two roots reaching it) is left alone.
-    void addInArry(const FileTimeData& fileTimeData, duplicates::ResourceValueURL resourceValuesURL);
+    void addInArry(const FileTimeData& fileTimeData,
+                   duplicates::ResourceValueURL resourceValuesURL);
 
     std::size_t largeFileCount() const;
 

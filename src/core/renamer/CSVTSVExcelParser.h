@@ -10,14 +10,14 @@ namespace orvane::renamer {
 // Tables: the header row and the first two data rows. CSV and TSV go through libcsv; an
 // XLSX workbook's first worksheet is read from the package with its shared strings.
 class CSVTSVExcelParser : public FileParser {
-  public:
+public:
     explicit CSVTSVExcelParser(std::uint64_t memberLimit = ZipPackage::kDefaultMemberLimit)
         : memberLimit_(memberLimit) {}
 
     bool canHandle(std::string_view path) const override;
     ParseResult parseData(const std::string& fileName, std::string_view bytes) const override;
 
-  private:
+private:
     std::uint64_t memberLimit_;
 };
 

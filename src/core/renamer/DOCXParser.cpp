@@ -49,9 +49,7 @@ std::string authorOf(const ZipPackage& package) {
 
 }  // namespace
 
-bool DOCXParser::canHandle(std::string_view path) const {
-    return lowerExtension(path) == "docx";
-}
+bool DOCXParser::canHandle(std::string_view path) const { return lowerExtension(path) == "docx"; }
 
 ParseResult DOCXParser::parseData(const std::string& fileName, std::string_view bytes) const {
     ZipPackage package(memberLimit_);

@@ -10,7 +10,7 @@ namespace orvane::renamer {
 // One family of formats. A parser decides from the lower-cased extension alone whether a file is
 // its own, reads only as much as it needs and never writes to the file.
 class FileParser {
-  public:
+public:
     virtual ~FileParser() = default;
 
     virtual bool canHandle(std::string_view path) const = 0;

@@ -7,7 +7,7 @@ namespace orvane::renamer {
 // HTML through libxml2's forgiving parser: the title, the page's visible text and the
 // description and keywords meta fields.
 class HTMLParser : public FileParser {
-  public:
+public:
     bool canHandle(std::string_view path) const override;
     ParseResult parseData(const std::string& fileName, std::string_view bytes) const override;
 };

@@ -12,9 +12,7 @@ namespace {
 constexpr const char* kDomain = "LOGParser";
 constexpr std::size_t kContentLines = 10;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Matches `pattern` at `line[i]`, where 'd' is a digit and any other character itself.
 bool matchShape(std::string_view line, std::size_t i, std::string_view pattern) {
@@ -42,9 +40,7 @@ std::optional<std::string> decodeFallback(std::string_view prefix, bool truncate
 
 }  // namespace
 
-bool LOGParser::canHandle(std::string_view path) const {
-    return lowerExtension(path) == "log";
-}
+bool LOGParser::canHandle(std::string_view path) const { return lowerExtension(path) == "log"; }
 
 std::string LOGParser::timeStampCandidate(std::string_view line) {
     std::size_t i = 0;

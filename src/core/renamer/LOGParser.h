@@ -10,7 +10,7 @@ namespace orvane::renamer {
 // Logs: the first ten lines and the time range the log covers. A log that is not plain text in
 // a common encoding is read only up to 512 KiB, and a compressed rotation is named as such.
 class LOGParser : public FileParser {
-  public:
+public:
     static constexpr std::size_t kPrefixBytes = 524'288;
 
     bool canHandle(std::string_view path) const override;

@@ -52,9 +52,7 @@ std::string firstHeading(std::string_view text) {
 
 }  // namespace
 
-bool MarkdownParser::canHandle(std::string_view path) const {
-    return lowerExtension(path) == "md";
-}
+bool MarkdownParser::canHandle(std::string_view path) const { return lowerExtension(path) == "md"; }
 
 ParseResult MarkdownParser::parseData(const std::string& fileName, std::string_view bytes) const {
     std::string_view raw = bytes;
@@ -68,10 +66,8 @@ ParseResult MarkdownParser::parseData(const std::string& fileName, std::string_v
         for (const char* key : {"title", "author", "date"}) {
             const std::string value = frontMatterValue(block, key);
             if (value.empty()) continue;
-            if (std::string_view(key) == "title")
-                s.mainFields["title"] = value;
-            else
-                s.metadata[key] = value;
+            if (std::string_view(key) == "title") s.mainFields["title"] = value;
+            else s.metadata[key] = value;
         }
         body.remove_prefix(fm);
         std::size_t i = 0;

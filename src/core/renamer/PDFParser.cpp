@@ -32,9 +32,7 @@ std::string utf8(const poppler::ustring& s) {
 
 }  // namespace
 
-bool PDFParser::canHandle(std::string_view path) const {
-    return lowerExtension(path) == "pdf";
-}
+bool PDFParser::canHandle(std::string_view path) const { return lowerExtension(path) == "pdf"; }
 
 ParseResult PDFParser::parseData(const std::string& fileName, std::string_view bytes) const {
     static std::once_flag quiet;

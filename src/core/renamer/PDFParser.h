@@ -8,7 +8,7 @@ namespace orvane::renamer {
 // page rendered at 300 dpi and read by text recognition; title, author, keywords and creation
 // date from the document's information.
 class PDFParser : public FileParser {
-  public:
+public:
     static constexpr int kOcrDotsPerInch = 300;
 
     bool canHandle(std::string_view path) const override;

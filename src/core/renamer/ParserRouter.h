@@ -11,7 +11,7 @@ namespace orvane::renamer {
 // Checks a file against the size policy, hands it to the first parser that takes its extension
 // and returns that parser's summary.
 class ParserRouter {
-  public:
+public:
     ParserRouter();
 
     ParseResult parse(const std::string& path) const;
@@ -21,7 +21,7 @@ class ParserRouter {
     // The twenty lower-case extensions the parsers take, in parser order.
     static const std::vector<std::string>& supportedExtensions();
 
-  private:
+private:
     std::vector<std::unique_ptr<FileParser>> parsers_;
 };
 

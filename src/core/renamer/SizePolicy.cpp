@@ -50,12 +50,9 @@ Kind kind(std::string_view path) {
 
 std::uint64_t limitFor(std::string_view path) {
     switch (kind(path)) {
-        case image:
-            return kImageLimit;
-        case document:
-            return kDocumentLimit;
-        case other:
-            break;
+        case image: return kImageLimit;
+        case document: return kDocumentLimit;
+        case other: break;
     }
     return 0;
 }

@@ -5,9 +5,7 @@
 
 namespace orvane::renamer {
 
-bool TXTParser::canHandle(std::string_view path) const {
-    return lowerExtension(path) == "txt";
-}
+bool TXTParser::canHandle(std::string_view path) const { return lowerExtension(path) == "txt"; }
 
 ParseResult TXTParser::parseData(const std::string& fileName, std::string_view bytes) const {
     auto text = decodeDetected(bytes);

@@ -13,9 +13,7 @@ namespace orvane::renamer {
 
 namespace {
 
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.starts_with(prefix);
-}
+bool startsWith(std::string_view s, std::string_view prefix) { return s.starts_with(prefix); }
 
 // The detector's guess below this confidence is no better than noise.
 constexpr int32_t kMinimumConfidence = 20;
@@ -77,12 +75,9 @@ std::string_view trimIncompleteUtf8Tail(std::string_view bytes) {
     if (i == 0) return bytes;
     const auto lead = static_cast<unsigned char>(bytes[i - 1]);
     std::size_t need = 0;
-    if (lead >= 0xC0 && lead < 0xE0)
-        need = 2;
-    else if (lead >= 0xE0 && lead < 0xF0)
-        need = 3;
-    else if (lead >= 0xF0 && lead < 0xF8)
-        need = 4;
+    if (lead >= 0xC0 && lead < 0xE0) need = 2;
+    else if (lead >= 0xE0 && lead < 0xF0) need = 3;
+    else if (lead >= 0xF0 && lead < 0xF8) need = 4;
     if (need != 0 && back + 1 < need) return bytes.substr(0, i - 1);
     return bytes;
 }

@@ -21,9 +21,7 @@ constexpr std::pair<const char*, const char*> kLanguages[] = {
     {"nl", "nld"},          {"pt-BR", "por"},       {"ja", "jpn"}, {"ko", "kor"},
 };
 
-void quietEngine(tesseract::TessBaseAPI& api) {
-    api.SetVariable("debug_file", "/dev/null");
-}
+void quietEngine(tesseract::TessBaseAPI& api) { api.SetVariable("debug_file", "/dev/null"); }
 
 std::string detectLanguages() {
     setMsgSeverity(L_SEVERITY_NONE);

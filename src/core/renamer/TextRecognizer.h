@@ -9,7 +9,7 @@ namespace orvane::renamer {
 // list whose recognition data is installed. Each call uses its own engine, so calls from
 // several threads do not meet.
 class TextRecognizer {
-  public:
+public:
     // The Tesseract language string in use ("eng", "eng+deu+fra", ...); empty when no engine
     // could be started.
     static std::string languages();

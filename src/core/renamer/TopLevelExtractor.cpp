@@ -25,7 +25,7 @@ std::string joinKeys(const std::vector<std::string>& keys, std::size_t total) {
 
 // Builds the pairs from parser events; only the first two levels are looked at.
 class TopLevelSax : public nlohmann::json_sax<nlohmann::json> {
-  public:
+public:
     NamedPairs pairs;
     std::string error;
     bool stoppedEarly = false;
@@ -59,7 +59,7 @@ class TopLevelSax : public nlohmann::json_sax<nlohmann::json> {
         return false;
     }
 
-  private:
+private:
     // A value starts at the level being summarised: names it.
     void beginSlot() {
         if (!topIsObject_) slotName_ = "[" + std::to_string(elementIndex_++) + "]";
@@ -133,13 +133,10 @@ std::string yamlText(const YAML::Node& node) {
                                                     : std::string("?"));
             return "Object(" + joinKeys(keys, node.size()) + ")";
         }
-        case YAML::NodeType::Sequence:
-            return "Array(count:" + std::to_string(node.size()) + ")";
-        case YAML::NodeType::Scalar:
-            return prefixCharacters(node.Scalar(), kValueCharacters);
+        case YAML::NodeType::Sequence: return "Array(count:" + std::to_string(node.size()) + ")";
+        case YAML::NodeType::Scalar: return prefixCharacters(node.Scalar(), kValueCharacters);
         case YAML::NodeType::Null:
-        case YAML::NodeType::Undefined:
-            break;
+        case YAML::NodeType::Undefined: break;
     }
     return "null";
 }

@@ -13,7 +13,7 @@ using NamedPairs = std::vector<std::pair<std::string, std::string>>;
 // value described briefly: "Object(a,b)", "Array(count:3)" or its plain text), or "[0]".."[2]"
 // for the first elements of an array.
 class TopLevelExtractor {
-  public:
+public:
     static constexpr std::size_t kMaxPairs = 40;
     static constexpr std::size_t kArrayElements = 3;
 

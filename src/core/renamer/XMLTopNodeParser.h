@@ -12,7 +12,7 @@ namespace orvane::renamer {
 // Streams an XML document and keeps a ChildSummary for each element directly under the root,
 // stopping after enough of them for a summary.
 class XMLTopNodeParser {
-  public:
+public:
     static constexpr std::size_t kMaxSummaries = 40;
     static constexpr std::size_t kMaxSamples = 2;
     static constexpr std::size_t kMaxAttributes = 8;
@@ -25,7 +25,7 @@ class XMLTopNodeParser {
     // (element name, description) for each first-level element.
     std::vector<std::pair<std::string, std::string>> pairs() const;
 
-  private:
+private:
     int depth = 0;
     std::string rootName_;
     std::vector<ChildSummary> summaries_;

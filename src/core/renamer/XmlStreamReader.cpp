@@ -15,9 +15,7 @@ int readFromMember(void* context, char* buffer, int len) {
     return static_cast<ZipMember*>(context)->read(buffer, len);
 }
 
-int closeNothing(void*) {
-    return 0;
-}
+int closeNothing(void*) { return 0; }
 
 }  // namespace
 

@@ -12,7 +12,7 @@ class ZipMember;
 // libxml2's pull reader over a package member or bytes in memory, set up for untrusted input:
 // no network, no external DTDs, entities left unexpanded, errors collected instead of printed.
 class XmlStreamReader {
-  public:
+public:
     explicit XmlStreamReader(ZipMember& member);
     explicit XmlStreamReader(std::string_view bytes);
     ~XmlStreamReader();
@@ -52,7 +52,7 @@ class XmlStreamReader {
         xmlTextReaderMoveToElement(reader_);
     }
 
-  private:
+private:
     static std::string_view view(const xmlChar* s) {
         return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
     }

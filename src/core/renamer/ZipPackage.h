@@ -14,7 +14,7 @@ namespace orvane::renamer {
 // the package's member limit has come out, whatever the member's header claims, so a crafted
 // archive cannot make the program inflate gigabytes.
 class ZipMember {
-  public:
+public:
     ZipMember(zip_file* file, std::uint64_t limit) : file_(file), limit_(limit) {}
     ~ZipMember();
     ZipMember(const ZipMember&) = delete;
@@ -25,7 +25,7 @@ class ZipMember {
     bool overLimit() const { return overLimit_; }
     std::uint64_t limit() const { return limit_; }
 
-  private:
+private:
     zip_file* file_;
     std::uint64_t limit_;
     std::uint64_t produced_ = 0;
@@ -34,7 +34,7 @@ class ZipMember {
 
 // A ZIP package (DOCX, XLSX) held in memory, read only.
 class ZipPackage {
-  public:
+public:
     // Unpacked size above which a member is refused as a probable zip bomb.
     static constexpr std::uint64_t kDefaultMemberLimit = 256ull * 1024 * 1024;
 
@@ -57,7 +57,7 @@ class ZipPackage {
     std::uint64_t memberLimit() const { return memberLimit_; }
     static std::string tooLargeMessage(std::uint64_t limit);
 
-  private:
+private:
     zip* archive_ = nullptr;
     std::uint64_t memberLimit_;
 };

@@ -92,9 +92,7 @@ PerferenceInfo::PerferenceInfo(const std::string& plistPath)
     : dic(defaultDictionary()), path(plistPath) {
     PlistReadResult read = readPlistFile(path);
     switch (read.status) {
-        case PlistReadResult::Status::ok:
-            dataDict = std::move(read.dict);
-            break;
+        case PlistReadResult::Status::ok: dataDict = std::move(read.dict); break;
         case PlistReadResult::Status::missing: {
             std::string error;
             if (writePlistFileAtomic(path, dic, &error)) {
@@ -141,8 +139,7 @@ void PerferenceInfo::fill(const Dictionary& d) {
     largeFileWhiteListPath = localLargeFileWhiteListPath;
 
     threshold = 85;
-    if (auto text = d.stringValue(prefkey::threshold))
-        threshold = parseInteger(*text).value_or(85);
+    if (auto text = d.stringValue(prefkey::threshold)) threshold = parseInteger(*text).value_or(85);
 
     similarImageEnableMaxSize = similarImageMaxSelectState =
         d.boolValue(prefkey::similarImageMaxSelect).value_or(false);

@@ -96,7 +96,7 @@ public:
     // the file was read.
     std::string removalRefusal() const;
 
-  private:
+private:
     void fill(const Dictionary& d);
 };
 

@@ -17,23 +17,19 @@ std::string tooMany(const PlistBounds& b) {
 
 // ---- XML ----
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool isNameStart(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
            static_cast<unsigned char>(c) >= 0x80;
 }
-bool isNameChar(char c) {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 // A tokenizer for the XML a property list is written in. It is strict where a lenient parser
 // could see structure it did not: a stray '<', a '<' or '>' inside a tag or attribute value, a
 // document type with its own declarations, an end tag that does not close the open element are
 // all refused, so what it counts is at least what any reader builds.
 class XmlWalk {
-  public:
+public:
     XmlWalk(std::string_view bytes, const PlistBounds& bounds) : x_(bytes), bounds_(bounds) {}
 
     PlistShape run() {
@@ -45,32 +41,24 @@ class XmlWalk {
         while ((pos = x_.find('<', pos)) != std::string_view::npos) {
             const std::string_view rest = x_.substr(pos);
             std::optional<std::size_t> next;
-            if (rest.starts_with("<!--"))
-                next = skipPast(pos + 4, "-->");
-            else if (rest.starts_with("<![CDATA["))
-                next = skipPast(pos + 9, "]]>");
-            else if (rest.starts_with("<?"))
-                next = skipPast(pos + 2, "?>");
-            else if (rest.starts_with("<!"))
-                next = declaration(pos + 2);
-            else if (rest.starts_with("</"))
-                next = endTag(pos + 2);
-            else
-                next = startTag(pos + 1);
+            if (rest.starts_with("<!--")) next = skipPast(pos + 4, "-->");
+            else if (rest.starts_with("<![CDATA[")) next = skipPast(pos + 9, "]]>");
+            else if (rest.starts_with("<?")) next = skipPast(pos + 2, "?>");
+            else if (rest.starts_with("<!")) next = declaration(pos + 2);
+            else if (rest.starts_with("</")) next = endTag(pos + 2);
+            else next = startTag(pos + 1);
             if (!next) {
                 if (!shape_.problem) shape_.problem = "not well-formed XML";
                 return shape_;
             }
             pos = *next;
         }
-        if (!open_.empty())
-            shape_.problem = "truncated XML (an element is never closed)";
-        else if (shape_.nodes == 0)
-            shape_.problem = "not an XML document";
+        if (!open_.empty()) shape_.problem = "truncated XML (an element is never closed)";
+        else if (shape_.nodes == 0) shape_.problem = "not an XML document";
         return shape_;
     }
 
-  private:
+private:
     // "&#0;", "&#x000;": a NUL the reader would put inside a string.
     bool refersToNul() const {
         for (std::size_t at = x_.find("&#"); at != std::string_view::npos;
@@ -183,7 +171,7 @@ class XmlWalk {
 // ---- binary ----
 
 class BinaryPlist {
-  public:
+public:
     BinaryPlist(std::string_view bytes, const PlistBounds& bounds) : b_(bytes), bounds_(bounds) {}
 
     std::optional<std::string> problem() {
@@ -204,7 +192,7 @@ class BinaryPlist {
         return walk(top);
     }
 
-  private:
+private:
     enum State : std::uint8_t { unseen, open, closed };
     struct Frame {
         std::uint64_t object;
@@ -321,11 +309,11 @@ class BinaryPlist {
         return std::nullopt;
     }
 
-  public:
+public:
     std::uint64_t nodes_ = 0;
     int depth_ = 0;
 
-  private:
+private:
     std::string_view b_;
     PlistBounds bounds_;
     unsigned offsetSize_ = 0, refSize_ = 0;

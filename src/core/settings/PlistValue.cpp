@@ -193,10 +193,8 @@ std::optional<PlistValue> fromNode(plist_t node, int depth) {
                     a.push_back(std::move(*v));
             return PlistValue(std::move(a));
         }
-        case PLIST_DICT:
-            return PlistValue(dictFromNode(node, depth + 1));
-        default:
-            return std::nullopt;
+        case PLIST_DICT: return PlistValue(dictFromNode(node, depth + 1));
+        default: return std::nullopt;
     }
 }
 

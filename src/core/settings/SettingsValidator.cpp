@@ -40,9 +40,9 @@ constexpr std::string_view kKindKeys[] = {prefkey::video, prefkey::audio, prefke
 
 SettingKind SettingsValidator::kindOf(std::string_view key) {
     using namespace prefkey;
-    for (std::string_view k : {audio, file, other, video, photo, maxSelect, minSelect, hiddenFile,
-                               zeroByteFile, similarImageMaxSelect, similarImageMinSelect,
-                               autoStartup})
+    for (std::string_view k :
+         {audio, file, other, video, photo, maxSelect, minSelect, hiddenFile, zeroByteFile,
+          similarImageMaxSelect, similarImageMinSelect, autoStartup})
         if (key == k) return SettingKind::boolean;
     for (std::string_view k :
          {maxFileSize, minFileSize, similarImageMaxFileSize, similarImageMinFileSize})
@@ -136,11 +136,8 @@ Verdict SettingsValidator::applyText(Dictionary& data, std::string_view key,
             // Stored the way the slider stores it: the whole number as text, no sign or zeros.
             candidate.set(key, std::to_string(*PerferenceInfo::parseInteger(values[0])));
             break;
-        case SettingKind::pathList:
-            candidate.set(key, PlistValue::stringArray(values));
-            break;
-        case SettingKind::unknown:
-            break;
+        case SettingKind::pathList: candidate.set(key, PlistValue::stringArray(values)); break;
+        case SettingKind::unknown: break;
     }
     // Only the rules this key takes part in: an unrelated oddity already in the file must not
     // block every other change.

@@ -41,9 +41,9 @@ public:
     // the window trims what was typed.
     static std::string limitSizeText(std::string_view text);
 
-    static Verdict checkSizeText(std::string_view text);  // "" (no bound) or 1–3 digits
-    static Verdict checkUnit(std::string_view unit);      // "KB", "MB" or "GB"
-    static Verdict checkThreshold(std::string_view text); // whole number 20–100
+    static Verdict checkSizeText(std::string_view text);   // "" (no bound) or 1–3 digits
+    static Verdict checkUnit(std::string_view unit);       // "KB", "MB" or "GB"
+    static Verdict checkThreshold(std::string_view text);  // whole number 20–100
     // With either switch of the pair on and both sizes filled in, the maximum must not be below
     // the minimum, compared in bytes.
     static Verdict checkBounds(const Dictionary& data, BoundPair pair);

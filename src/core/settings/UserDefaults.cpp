@@ -65,7 +65,9 @@ std::optional<PlistValue> UserDefaults::objectForKey(std::string_view key) const
     return std::nullopt;
 }
 
-bool UserDefaults::setBool(std::string_view key, bool value) { return store(key, PlistValue(value)); }
+bool UserDefaults::setBool(std::string_view key, bool value) {
+    return store(key, PlistValue(value));
+}
 bool UserDefaults::setInteger(std::string_view key, std::int64_t value) {
     return store(key, PlistValue(value));
 }

@@ -18,7 +18,8 @@ inline constexpr std::string_view lastKnownAppVersion = "LastKnownAppVersion";
 inline constexpr std::string_view dupImageRemoveType = "dupImageRemoveType";
 inline constexpr std::string_view completeScan = "CompleteScan";
 inline constexpr std::string_view lastSelectPath = "LastSelectPath";
-inline constexpr std::string_view languageSelectedItems = "LanguageMenuPopoverView.selectedItems_v1";
+inline constexpr std::string_view languageSelectedItems =
+    "LanguageMenuPopoverView.selectedItems_v1";
 }  // namespace defaultskey
 
 // Key-value flags kept in one XML property list in the support folder. Every setter saves at

@@ -67,15 +67,16 @@ Outcome AutostartLoginItem::setEnabled(bool enabled) {
     Outcome written = writeFileAtomically(entryFile_, std::string_view(data, length));
     g_free(data);
     if (!written) {
-        return Outcome::failure(kit::formatLocalized("Orvane could not be added to the login items: %@",
-                                                     {written.error}));
+        return Outcome::failure(kit::formatLocalized(
+            "Orvane could not be added to the login items: %@", {written.error}));
     }
     return written;
 }
 
 bool AutostartLoginItem::isEnabled() const {
     KeyFile file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), entryFile_.c_str(), G_KEY_FILE_NONE, nullptr)) return false;
+    if (!g_key_file_load_from_file(file.get(), entryFile_.c_str(), G_KEY_FILE_NONE, nullptr))
+        return false;
     if (!g_key_file_has_group(file.get(), kGroup)) return false;
     auto flag = [&](const char* key, bool fallback) {
         GError* error = nullptr;

@@ -87,8 +87,8 @@ Outcome DesktopFileBrowser::reveal(const std::string& path) {
     const std::string name = kit::displayPath(kit::directoryName(full));
     struct stat st {};
     if (::lstat(full.c_str(), &st) != 0) {
-        return Outcome::failure(kit::formatLocalized("“%@” could not be shown in the file manager: %@",
-                                                     {name, std::strerror(errno)}));
+        return Outcome::failure(kit::formatLocalized(
+            "“%@” could not be shown in the file manager: %@", {name, std::strerror(errno)}));
     }
     const std::string busError = showItemsOverBus(fileUri(full));
     if (busError.empty()) return Outcome::success();
@@ -97,8 +97,8 @@ Outcome DesktopFileBrowser::reveal(const std::string& path) {
     // No file manager on the bus: the folder alone is still a useful answer.
     const std::string folderError = launchDefault(fileUri(kit::parentPath(full)));
     if (folderError.empty()) return Outcome::success();
-    return Outcome::failure(
-        kit::formatLocalized("“%@” could not be shown in the file manager: %@", {name, folderError}));
+    return Outcome::failure(kit::formatLocalized("“%@” could not be shown in the file manager: %@",
+                                                 {name, folderError}));
 }
 
 Outcome DesktopFileBrowser::open(const std::string& path) {

@@ -79,8 +79,9 @@ std::string locateTrashed(const std::string& original, const std::string& base, 
             if (::stat(info.c_str(), &st) != 0) break;
             auto recorded = trashInfoPath(info);
             if (!recorded) continue;
-            const std::string absolute =
-                (!recorded->empty() && recorded->front() == '/') ? *recorded : kit::joinPath(topDir, *recorded);
+            const std::string absolute = (!recorded->empty() && recorded->front() == '/')
+                                             ? *recorded
+                                             : kit::joinPath(topDir, *recorded);
             if (absolute != original) continue;
             if (best.empty() || st.st_mtim.tv_sec > bestTime.tv_sec ||
                 (st.st_mtim.tv_sec == bestTime.tv_sec && st.st_mtim.tv_nsec >= bestTime.tv_nsec)) {

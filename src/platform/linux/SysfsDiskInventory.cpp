@@ -56,7 +56,8 @@ bool isRaidMember(const fs::path& diskDir) {
     return false;
 }
 
-std::map<std::string, std::string> characteristicsOf(const fs::path& diskDir, const std::string& name) {
+std::map<std::string, std::string> characteristicsOf(const fs::path& diskDir,
+                                                     const std::string& name) {
     std::map<std::string, std::string> result;
     const fs::path device = diskDir / "device";
     // Disks without a model of their own (virtio) are named by their kernel name, so that the
@@ -72,7 +73,8 @@ std::map<std::string, std::string> characteristicsOf(const fs::path& diskDir, co
     auto serial = readTrimmed(device / "serial");
     if (!serial || serial->empty()) serial = readTrimmed(device / "wwid");
     if (serial && !serial->empty()) result["Serial Number"] = *serial;
-    if (auto rotational = readTrimmed(diskDir / "queue" / "rotational"); rotational && !rotational->empty())
+    if (auto rotational = readTrimmed(diskDir / "queue" / "rotational");
+        rotational && !rotational->empty())
         result["Medium Type"] = *rotational == "0" ? "Solid State" : "Rotational";
     return result;
 }
@@ -80,7 +82,8 @@ std::map<std::string, std::string> characteristicsOf(const fs::path& diskDir, co
 }  // namespace
 
 SysfsDiskInventory::SysfsDiskInventory(std::string sysRoot, DeviceNumberOf deviceOf)
-    : sysRoot_(std::move(sysRoot)), deviceOf_(deviceOf ? std::move(deviceOf) : DeviceNumberOf(&blockDeviceOf)) {}
+    : sysRoot_(std::move(sysRoot)),
+      deviceOf_(deviceOf ? std::move(deviceOf) : DeviceNumberOf(&blockDeviceOf)) {}
 
 std::vector<DiskInfo> SysfsDiskInventory::allDevices() const {
     std::vector<DiskInfo> disks;
@@ -150,7 +153,8 @@ std::optional<dev_t> SysfsDiskInventory::blockDeviceOf(const std::string& path) 
     auto volume = volumeOf(path);
     if (!volume || volume->source.empty() || volume->source.front() != '/') return std::nullopt;
     struct stat source {};
-    if (::stat(volume->source.c_str(), &source) != 0 || !S_ISBLK(source.st_mode)) return std::nullopt;
+    if (::stat(volume->source.c_str(), &source) != 0 || !S_ISBLK(source.st_mode))
+        return std::nullopt;
     return source.st_rdev;
 }
 

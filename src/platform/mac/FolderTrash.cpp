@@ -93,7 +93,8 @@ TrashResult FolderTrash::trashItem(const std::string& path) {
         return result;
     }
     if (!crossDevice) {
-        result.error = failure(path, kit::localized("The Trash holds too many items of this name."));
+        result.error =
+            failure(path, kit::localized("The Trash holds too many items of this name."));
         return result;
     }
 
@@ -105,11 +106,11 @@ TrashResult FolderTrash::trashItem(const std::string& path) {
         if (!exists(candidate)) target = std::move(candidate);
     }
     if (target.empty()) {
-        result.error = failure(path, kit::localized("The Trash holds too many items of this name."));
+        result.error =
+            failure(path, kit::localized("The Trash holds too many items of this name."));
         return result;
     }
-    fs::copy(source, target,
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    fs::copy(source, target, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (ec) {
         std::error_code cleanup;
         fs::remove_all(target, cleanup);

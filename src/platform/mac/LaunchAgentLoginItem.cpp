@@ -31,8 +31,11 @@ bool boolItem(plist_t dict, const char* key, bool fallback) {
 
 }  // namespace
 
-LaunchAgentLoginItem::LaunchAgentLoginItem(std::string plistFile, std::string programPath, std::string label)
-    : plistFile_(std::move(plistFile)), programPath_(std::move(programPath)), label_(std::move(label)) {}
+LaunchAgentLoginItem::LaunchAgentLoginItem(std::string plistFile, std::string programPath,
+                                           std::string label)
+    : plistFile_(std::move(plistFile)),
+      programPath_(std::move(programPath)),
+      label_(std::move(label)) {}
 
 Outcome LaunchAgentLoginItem::setEnabled(bool enabled) {
     if (!enabled) {
@@ -50,12 +53,13 @@ Outcome LaunchAgentLoginItem::setEnabled(bool enabled) {
     char* xml = nullptr;
     uint32_t length = 0;
     plist_to_xml(dict.get(), &xml, &length);
-    if (!xml) return Outcome::failure(kit::localized("Orvane could not be added to the login items."));
+    if (!xml)
+        return Outcome::failure(kit::localized("Orvane could not be added to the login items."));
     Outcome written = writeFileAtomically(plistFile_, std::string_view(xml, length));
     plist_to_xml_free(xml);
     if (!written) {
-        return Outcome::failure(kit::formatLocalized("Orvane could not be added to the login items: %@",
-                                                     {written.error}));
+        return Outcome::failure(kit::formatLocalized(
+            "Orvane could not be added to the login items: %@", {written.error}));
     }
     return written;
 }

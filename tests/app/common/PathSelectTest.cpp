@@ -8,13 +8,13 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "support/GuiTestSupport.h"
 #include "app/common/DefaultsStore.h"
 #include "app/common/DragView.h"
 #include "app/common/FolderItem.h"
 #include "app/common/MultPathsSelectViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "kit/Paths.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -66,17 +66,17 @@ TEST_F(PathSelectTest, TileCaptions) {
     const QString root = FolderItem{"/", false}.name();
     if (auto volume = orvane::kit::getVolumeName(); volume && !volume->empty())
         EXPECT_EQ(root, QString::fromStdString(*volume));
-    else
-        EXPECT_EQ(root, "/");
+    else EXPECT_EQ(root, "/");
 }
 
 TEST_F(PathSelectTest, DropZoneTakesFoldersOnly) {
-    EXPECT_EQ(DragView::acceptedPaths({QUrl::fromLocalFile(QString::fromStdString(file)),
-                                       QUrl::fromLocalFile(QString::fromStdString(bundle)),
-                                       QUrl::fromLocalFile(QString::fromStdString(a)),
-                                       QUrl::fromLocalFile(QString::fromStdString(tree.path("gone"))),
-                                       QUrl(QStringLiteral("https://example.com/x"))}),
-              std::vector<std::string>{a});
+    EXPECT_EQ(
+        DragView::acceptedPaths({QUrl::fromLocalFile(QString::fromStdString(file)),
+                                 QUrl::fromLocalFile(QString::fromStdString(bundle)),
+                                 QUrl::fromLocalFile(QString::fromStdString(a)),
+                                 QUrl::fromLocalFile(QString::fromStdString(tree.path("gone"))),
+                                 QUrl(QStringLiteral("https://example.com/x"))}),
+        std::vector<std::string>{a});
 
     MultPathsSelectViewController multi;
     multi.show();

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "support/GuiTestSupport.h"
 #include "app/common/ProgressRing.h"
 #include "app/common/ScanningViewController.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -70,7 +70,8 @@ TEST_F(ScanningViewTest, TheRealClockTicksEveryTenthOfASecond) {
     ScanningViewController view(ModuleType::largeFiles);
     view.startScanning();
     EXPECT_EQ(view.leftPanel()->myTimer.interval(), 100);
-    EXPECT_TRUE(waitUntil([&] { return view.leftPanel()->elapsedLabel()->text() == "00:01"; }, 3000));
+    EXPECT_TRUE(
+        waitUntil([&] { return view.leftPanel()->elapsedLabel()->text() == "00:01"; }, 3000));
 }
 
 TEST_F(ScanningViewTest, FoundCountIsCappedAtAMillion) {
@@ -111,8 +112,10 @@ TEST_F(ScanningViewTest, StopAsksTheModulesQuestionAndOnlyYesStops) {
         const char* question;
     } cases[] = {
         {ModuleType::duplicateFiles,
-         "Only partial duplicates can be found if you stop scanning. Are you sure you want to stop?"},
-        {ModuleType::similarPhotos, "Only a few similar images will be found.  Are you sure to stop?"},
+         "Only partial duplicates can be found if you stop scanning. Are you sure you want to "
+         "stop?"},
+        {ModuleType::similarPhotos,
+         "Only a few similar images will be found.  Are you sure to stop?"},
         {ModuleType::largeFiles,
          "Once you stop the scan, only some large files can be found. Are you sure to stop?"},
     };

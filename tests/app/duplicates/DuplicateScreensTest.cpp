@@ -15,7 +15,6 @@
 
 #include <filesystem>
 
-#include "support/GuiTestSupport.h"
 #include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"
@@ -31,6 +30,7 @@
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/UserDefaults.h"
 #include "platform/Layout.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -47,8 +47,9 @@ protected:
         env.layout = orvane::platform::Layout::linuxLayout();
         env.walkerThreads = 2;
         manager = dupl::ScanManager::create(env);
-        overrideModuleScreen(ModuleType::duplicateFiles,
-                             [this]() -> ModuleBaseViewController* { return new DuplicatFilesViewController(manager); });
+        overrideModuleScreen(ModuleType::duplicateFiles, [this]() -> ModuleBaseViewController* {
+            return new DuplicatFilesViewController(manager);
+        });
         // Three copies of one document, two of a picture, one file alone.
         tree.file("scan/docs/a-report.txt", std::string(5000, 'r'));
         tree.file("scan/docs/old/b-report.txt", std::string(5000, 'r'));
@@ -66,17 +67,23 @@ protected:
     DuplicatFilesViewController* openAndScan(MainWindow& window) {
         MainViewController* main = window.mainView();
         main->leftList()->clickIndex(2);
-        if (!waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; })) return nullptr;
+        if (!waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }))
+            return nullptr;
         auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
         if (!module) return nullptr;
         const std::string folder = tree.path("scan");
-        module->pathSelect()->chooser = [folder](QWidget*, bool) { return std::vector<std::string>{folder}; };
+        module->pathSelect()->chooser = [folder](QWidget*, bool) {
+            return std::vector<std::string>{folder};
+        };
         module->pathSelect()->chooseFolder();
         module->pathSelect()->scanButton()->click();
-        const bool done = waitUntil([&] {
-            return module->resultScreen()->displayType() == DisplayViewType::displayViewTypeScanFinished &&
-                   !module->isShowingPathSelect();
-        }, 20000);
+        const bool done = waitUntil(
+            [&] {
+                return module->resultScreen()->displayType() ==
+                           DisplayViewType::displayViewTypeScanFinished &&
+                       !module->isShowingPathSelect();
+            },
+            20000);
         return done ? module : nullptr;
     }
 
@@ -115,20 +122,24 @@ TEST_F(DuplicateScreensTest, PickScanAutoSelectAndDiscardToTheTrash) {
     menuAction(view->selectButton(), "Auto select")->trigger();
     EXPECT_EQ(view->totals().count, 3u);
     EXPECT_EQ(view->totals().size, 2u * 5000 + 3000);
-    EXPECT_EQ(view->model()->data(view->model()->index(0, 0), Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
+    EXPECT_EQ(view->model()->data(view->model()->index(0, 0), Qt::CheckStateRole).toInt(),
+              Qt::PartiallyChecked);
     EXPECT_TRUE(view->removeButton()->isEnabled());
 
     QStringList modes;
     view->rebuildRemoveMenu();
     for (QAction* a : view->removeMenu()->actions()) modes << a->text();
-    EXPECT_EQ(modes, (QStringList{"Discard to the Trash", "Permanently Deleted", "Remove to the Folder..."}));
+    EXPECT_EQ(modes, (QStringList{"Discard to the Trash", "Permanently Deleted",
+                                  "Remove to the Folder..."}));
 
     view->removeMenu()->actions()[0]->trigger();
     QMessageBox* box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Are you sure to discard the selected files to the Trash?");
     ASSERT_TRUE(answerMessageBox("Move to Trash"));
-    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
     EXPECT_EQ(result->progressSheet(), nullptr);
     EXPECT_EQ(result->finishedView()->titleLabel()->text(), "Removed Successfully");
     EXPECT_TRUE(result->finishedView()->detailLabel()->text().startsWith("3 files removed"));
@@ -164,7 +175,8 @@ TEST_F(DuplicateScreensTest, TheScanningScreenEndsWithTheDriversFigures) {
 }
 
 TEST_F(DuplicateScreensTest, AStoppedScanStillEndsOnTheResultScreenWithTheListBack) {
-    for (int i = 0; i < 300; ++i) tree.file("scan/many/f" + std::to_string(i) + ".txt", std::string(7000, 'm'));
+    for (int i = 0; i < 300; ++i)
+        tree.file("scan/many/f" + std::to_string(i) + ".txt", std::string(7000, 'm'));
     MainWindow window;
     window.show();
     MainViewController* main = window.mainView();
@@ -177,9 +189,12 @@ TEST_F(DuplicateScreensTest, AStoppedScanStillEndsOnTheResultScreenWithTheListBa
     ASSERT_TRUE(waitUntil([&] { return !module->isShowingPathSelect(); }));
     result->scanningView()->markStopped();
     result->scanningView()->stopConfirmed();
-    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeScanFinished; }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return result->displayType() == DisplayViewType::displayViewTypeScanFinished; },
+        20000));
     EXPECT_TRUE(main->leftList()->isListEnabled());
-    EXPECT_TRUE(result->currentPage() == result->resultView() || result->currentPage() == result->emptyView());
+    EXPECT_TRUE(result->currentPage() == result->resultView() ||
+                result->currentPage() == result->emptyView());
     EXPECT_TRUE(manager->scanStop.load());
 }
 
@@ -223,9 +238,12 @@ TEST_F(DuplicateScreensTest, AFileGoneBeforeRemovalIsListedAsFailed) {
     view->autoSelect();
     std::filesystem::remove(tree.path("scan/docs/old/b-report.txt"));
     view->requestRemove(dupl::RemoveType::forever());
-    EXPECT_EQ(waitForMessageBox()->text(), "Are you sure to permanently delete the selected files?");
+    EXPECT_EQ(waitForMessageBox()->text(),
+              "Are you sure to permanently delete the selected files?");
     ASSERT_TRUE(answerMessageBox("Delete"));
-    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
     QTreeWidget* failures = result->finishedView()->failureList();
     ASSERT_FALSE(failures->isHidden());
     ASSERT_EQ(failures->topLevelItemCount(), 1);
@@ -248,13 +266,16 @@ TEST_F(DuplicateScreensTest, ANamedFolderIsOfferedAfterItsFirstUseAndAMissingOne
     view->chooser = [kept](QWidget*, bool) { return std::vector<std::string>{kept}; };
     ::rmdir(kept.c_str());
     view->requestRemoveToChosenFolder();
-    EXPECT_EQ(waitForMessageBox()->text(), QString::fromStdString("Are you sure to move the selected files to " + kept + "?"));
+    EXPECT_EQ(waitForMessageBox()->text(),
+              QString::fromStdString("Are you sure to move the selected files to " + kept + "?"));
     ASSERT_TRUE(answerMessageBox("Move"));
     QMessageBox* refused = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
-        refused = openMessageBox();
-        return refused && refused->text().startsWith("The folder does not exist");
-    }, 10000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            refused = openMessageBox();
+            return refused && refused->text().startsWith("The folder does not exist");
+        },
+        10000));
     ASSERT_TRUE(answerMessageBox("OK"));
     // Nothing moved, the results are back as they were, and the folder is offered by name.
     EXPECT_EQ(result->displayType(), DisplayViewType::displayViewTypeScanFinished);
@@ -354,7 +375,8 @@ TEST_F(DuplicateScreensTest, AHundredThousandGroupsLoadAndScrollQuickly) {
     groups.reserve(100000);
     for (int i = 0; i < 100000; ++i) {
         auto g = std::make_shared<dupl::DuplicateFiles>();
-        const std::string base = "/data/folder" + std::to_string(i % 977) + "/file" + std::to_string(i);
+        const std::string base =
+            "/data/folder" + std::to_string(i % 977) + "/file" + std::to_string(i);
         g->append(fakeFile(base + ".bin", 1000 + i));
         g->append(fakeFile(base + " copy.bin", 1000 + i));
         groups.push_back(std::move(g));
@@ -378,8 +400,8 @@ TEST_F(DuplicateScreensTest, AHundredThousandGroupsLoadAndScrollQuickly) {
         view.table()->viewport()->repaint();
     }
     const qint64 scrollMs = timer.elapsed();
-    std::printf("100000 groups: load %lld ms, 20 scroll repaints %lld ms\n", static_cast<long long>(loadMs),
-                static_cast<long long>(scrollMs));
+    std::printf("100000 groups: load %lld ms, 20 scroll repaints %lld ms\n",
+                static_cast<long long>(loadMs), static_cast<long long>(scrollMs));
     EXPECT_LT(loadMs, 3000);
     EXPECT_LT(scrollMs, 1000);
     auto [group, member] = view.model()->locate(299999);
@@ -394,9 +416,12 @@ TEST_F(DuplicateScreensTest, OddNamesAreShownReadablyAndKeptByteForByte) {
     group->append(fakeFile("/d/plain.txt", 7));
     DuplicateResultModel model;
     model.setGroups({group});
-    EXPECT_EQ(model.data(model.index(1, DuplicateResultModel::nameColumn), Qt::DisplayRole).toString(),
-              QString::fromUtf8("bad\u2424name\uFFFD.txt"));
-    EXPECT_EQ(model.data(model.index(1, 0), DuplicateResultModel::pathRole).toByteArray().toStdString(), odd);
+    EXPECT_EQ(
+        model.data(model.index(1, DuplicateResultModel::nameColumn), Qt::DisplayRole).toString(),
+        QString::fromUtf8("bad\u2424name\uFFFD.txt"));
+    EXPECT_EQ(
+        model.data(model.index(1, 0), DuplicateResultModel::pathRole).toByteArray().toStdString(),
+        odd);
     EXPECT_EQ(model.fileAt(1)->path(), odd);
     EXPECT_EQ(model.fileAt(0), nullptr);  // the group's own row
 }
@@ -416,7 +441,9 @@ TEST_F(DuplicateScreensTest, RemoveToTheLastFolderMovesTheCopiesThere) {
     EXPECT_EQ(toKept->text(), "Remove to kept");
     toKept->trigger();
     ASSERT_TRUE(answerMessageBox("Move"));
-    ASSERT_TRUE(waitUntil([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; }, 20000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
     EXPECT_TRUE(result->finishedView()->detailLabel()->text().startsWith("3 files removed"));
     EXPECT_TRUE(tree.exists("kept/photo.jpg"));
     // Two copies named alike: the second gets a stamped name beside the first.
@@ -435,8 +462,9 @@ TEST_F(DuplicateScreensTest, TheNotEnoughSpaceQuestionAnswersTheDriver) {
     screen.onConfirmForceRemove("Backup Disk", [&](bool yes) { answers.push_back(yes); });
     QMessageBox* box = waitForMessageBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Some selected files will be permanently deleted because there is not enough "
-                           "space in Backup Disk. Are you sure to continue?");
+    EXPECT_EQ(box->text(),
+              "Some selected files will be permanently deleted because there is not enough "
+              "space in Backup Disk. Are you sure to continue?");
     ASSERT_TRUE(answerMessageBox("Cancel"));
     screen.onConfirmForceRemove("Backup Disk", [&](bool yes) { answers.push_back(yes); });
     ASSERT_TRUE(answerMessageBox("Continue"));

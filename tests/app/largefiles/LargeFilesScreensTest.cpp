@@ -17,8 +17,8 @@
 #include "app/shell/MainThread.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
-#include "support/GuiTestSupport.h"
 #include "platform/mac/FolderTrash.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 namespace orvane::app {
@@ -77,7 +77,8 @@ TEST_F(LargeFilesScreens, CategoryListsCarryTheirTitlesCountsAndSizes) {
                                                   "500 MB  to 1 GB", "10 MB to 500 MB"}));
     auto* sizes = result.categoryModel();
     EXPECT_EQ(sizes->index(0).data(LargeFilesCategoryModel::countRole).toLongLong(), 3);
-    EXPECT_EQ(sizes->index(1).data(LargeFilesCategoryModel::sizeRole).toULongLong(), 5'000'000'000u);
+    EXPECT_EQ(sizes->index(1).data(LargeFilesCategoryModel::sizeRole).toULongLong(),
+              5'000'000'000u);
     EXPECT_EQ(sizes->index(3).data(LargeFilesCategoryModel::countRole).toLongLong(), 1);
 
     result.listButton(LeftLargeDataListStyle::byTime)->click();
@@ -183,7 +184,8 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     window.removeNowButton()->click();
     QMessageBox* box = orvane::testing::waitForMessageBox();
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text(), QStringLiteral("Are you sure to move the selected files to /media/backup?"));
+    EXPECT_EQ(box->text(),
+              QStringLiteral("Are you sure to move the selected files to /media/backup?"));
     ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Cancel")));
     EXPECT_FALSE(chosen);
 
@@ -191,7 +193,8 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     window.removeNowButton()->click();
     box = orvane::testing::waitForMessageBox();
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->text(), QStringLiteral("Are you sure to permanently delete the selected files?"));
+    EXPECT_EQ(box->text(),
+              QStringLiteral("Are you sure to permanently delete the selected files?"));
     ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Delete Permanently")));
     ASSERT_TRUE(chosen);
     EXPECT_EQ(*chosen, duplicates::RemoveType::forever());
@@ -239,8 +242,10 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
     EXPECT_TRUE(screen.finishedSummary()->text().startsWith(QStringLiteral("1 files removed")))
         << screen.finishedSummary()->text().toStdString();
     ASSERT_EQ(screen.failureList()->topLevelItemCount(), 1);
-    EXPECT_TRUE(screen.failureList()->topLevelItem(0)->text(0).endsWith(QStringLiteral("gone.zip")));
-    EXPECT_EQ(screen.failureList()->topLevelItem(0)->text(1), QStringLiteral("file path does not exist."));
+    EXPECT_TRUE(
+        screen.failureList()->topLevelItem(0)->text(0).endsWith(QStringLiteral("gone.zip")));
+    EXPECT_EQ(screen.failureList()->topLevelItem(0)->text(1),
+              QStringLiteral("file path does not exist."));
 
     screen.findChild<QPushButton*>(QStringLiteral("backToResults"))->click();
     EXPECT_EQ(screen.page(), LargeFilesViewController::Page::results);

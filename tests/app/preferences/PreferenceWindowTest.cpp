@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,7 +8,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -168,7 +168,8 @@ TEST_F(PreferenceWindow, WhiteListsAddOnlyNewPathsAndDeleteMovesTheSelectionUp) 
     EXPECT_EQ(stored().localLargeFileWhiteListPath, (std::vector<std::string>{"/big"}));
     w->selectWhiteListRow(0);
     child<QPushButton>(*w, "whiteListDelete")->click();
-    EXPECT_TRUE(stored().localLargeFileWhiteListPath.empty()) << "deleting the only row empties the list";
+    EXPECT_TRUE(stored().localLargeFileWhiteListPath.empty())
+        << "deleting the only row empties the list";
     EXPECT_FALSE(child<QPushButton>(*w, "whiteListDelete")->isEnabled());
 
     w->selectWhiteListType(0);
@@ -212,8 +213,8 @@ TEST_F(PreferenceWindow, StartWithTheSystemDrivesTheLoginItemAndOffersRetry) {
 
 #include <QMenuBar>
 
-#include "app/shell/StartupTasks.h"
 #include "app/shell/MainWindow.h"
+#include "app/shell/StartupTasks.h"
 #include "core/settings/UserDefaults.h"
 
 namespace {
@@ -233,7 +234,10 @@ TEST(PreferencesAtStartup, LoginItemFollowsTheStoredChoiceAndCtrlCommaOpensTheWi
               ORVANE_VERSION);
 
     // After an update the entry is written again, so it starts the program that runs now.
-    { std::ofstream(entry) << "[Desktop Entry]\nType=Application\nExec=/old/build/orvane-gui --background\n"; }
+    {
+        std::ofstream(entry)
+            << "[Desktop Entry]\nType=Application\nExec=/old/build/orvane-gui --background\n";
+    }
     orvane::settings::UserDefaults::standard().setString(
         orvane::settings::defaultskey::lastKnownAppVersion, "0.0.1");
     orvane::app::StartupTasks::run(nullptr);

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <thread>
 
-#include "support/GuiTestSupport.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainThread.h"
 #include "app/shell/MainViewController.h"
@@ -18,6 +17,7 @@
 #include "app/shell/PlaceholderViewController.h"
 #include "app/shell/SingleInstance.h"
 #include "kit/MainQueue.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -61,9 +61,9 @@ protected:
 TEST_F(ShellTest, RegistryListsTheSixModulesInOrderWithTheirImages) {
     const auto items = moduleRegistry();
     ASSERT_EQ(items.size(), 6u);
-    const char* names[] = {"Junk Files", "Similar Photos", "Duplicate Files", "Large Files",
-                           "AI File Renamer", "App Management"};
-    const char* icons[] = {"leftList_cleanup", "leftList_similar", "leftList_duplicate",
+    const char* names[] = {"Junk Files",  "Similar Photos",  "Duplicate Files",
+                           "Large Files", "AI File Renamer", "App Management"};
+    const char* icons[] = {"leftList_cleanup",  "leftList_similar",   "leftList_duplicate",
                            "leftList_bigFiles", "leftList_airenamer", "leftList_app"};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(static_cast<int>(items[i].moduleType), i);
@@ -133,7 +133,8 @@ TEST_F(ShellTest, ClickWaitsBeforeAskingThenSwitchesAndKeepsScreens) {
 
 TEST_F(ShellTest, ANoFromTheModuleOnShowChangesNothing) {
     AskingScreen* asking = nullptr;
-    overrideModuleScreen(ModuleType::cleanJunk, [&] { return asking = new AskingScreen(ModuleType::cleanJunk); });
+    overrideModuleScreen(ModuleType::cleanJunk,
+                         [&] { return asking = new AskingScreen(ModuleType::cleanJunk); });
     MainWindow window;
     window.show();
     MainViewController* main = window.mainView();
@@ -222,7 +223,8 @@ TEST_F(ShellTest, ObserverCallbacksForAClosedScreenAreDropped) {
 }
 
 TEST_F(ShellTest, ASecondLaunchWakesTheFirstInsteadOfStarting) {
-    const QString key = QStringLiteral("orvane-test-%1").arg(QString::number(QCoreApplication::applicationPid()));
+    const QString key =
+        QStringLiteral("orvane-test-%1").arg(QString::number(QCoreApplication::applicationPid()));
     SingleInstance first(key);
     ASSERT_TRUE(first.listen());
     int activations = 0;

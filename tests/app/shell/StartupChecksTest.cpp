@@ -3,12 +3,12 @@
 
 #include <QLabel>
 
-#include "support/GuiTestSupport.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/PathLimitTipWindowController.h"
 #include "app/shell/StartupChecks.h"
 #include "app/shell/StartupTasks.h"
 #include "platform/LoginItem.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -27,11 +27,15 @@ protected:
     }
     PathLimitTipWindowController* openTip() {
         PathLimitTipWindowController* found = nullptr;
-        waitUntil([&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* tip = qobject_cast<PathLimitTipWindowController*>(w); tip && tip->isVisible()) found = tip;
-            return found != nullptr;
-        }, 1500);
+        waitUntil(
+            [&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* tip = qobject_cast<PathLimitTipWindowController*>(w);
+                        tip && tip->isVisible())
+                        found = tip;
+                return found != nullptr;
+            },
+            1500);
         return found;
     }
     TempTree tree;
@@ -105,7 +109,8 @@ TEST_F(StartupChecksTest, GoToSettingsOpensGnomePrivacyOrExplains) {
     auto* tip = new PathLimitTipWindowController(tree.path("trash"), &window);
     std::vector<PathLimitTipWindowController::Command> launched;
     tip->findProgram = [](const QString& name) {
-        return name == "gnome-control-center" ? QString("/usr/bin/gnome-control-center") : QString();
+        return name == "gnome-control-center" ? QString("/usr/bin/gnome-control-center")
+                                              : QString();
     };
     tip->launch = [&](const PathLimitTipWindowController::Command& c) {
         launched.push_back(c);

@@ -68,7 +68,8 @@ TEST(AssembleOperation, TwoPairsGiveTwoGroupsInPathOrder) {
         const std::string s = std::to_string(size);
         auto p1 = t.fileOfSize("z" + s, size, 'x'), p2 = t.fileOfSize("a" + s, size, 'x');
         auto q1 = t.fileOfSize("m" + s, size, 'y'), q2 = t.fileOfSize("b" + s, size, 'y');
-        EXPECT_EQ(run({p1, q1, p2, q2}, static_cast<std::int64_t>(size)), (Groups{{p2, p1}, {q2, q1}}));
+        EXPECT_EQ(run({p1, q1, p2, q2}, static_cast<std::int64_t>(size)),
+                  (Groups{{p2, p1}, {q2, q1}}));
     }
 }
 
@@ -80,7 +81,8 @@ TEST(AssembleOperation, FilesDifferingOnlyBetweenTheSampledBlocksAreNotGrouped) 
     changed[n / 4] = 'j';
     std::string last = base;
     last[n - 1] = 'j';
-    auto a = t.file("a", base), b = t.file("b", changed), c = t.file("c", base), d = t.file("d", last);
+    auto a = t.file("a", base), b = t.file("b", changed), c = t.file("c", base),
+         d = t.file("d", last);
     EXPECT_EQ(run({a, b, c, d}, static_cast<std::int64_t>(n)), (Groups{{a, c}}));
 }
 

@@ -46,7 +46,8 @@ bool kindScanned(const PerferenceInfo& p, FileType t) {
 }
 
 // The rules, written out plainly for one directory level at a time.
-void expectFrom(const std::string& dir, const PerferenceInfo& p, std::map<std::string, std::uint64_t>& kept) {
+void expectFrom(const std::string& dir, const PerferenceInfo& p,
+                std::map<std::string, std::uint64_t>& kept) {
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string path = entry.path().string();
         const std::string name = entry.path().filename().string();
@@ -96,7 +97,8 @@ GroupSet bruteForceGroups(const std::vector<std::string>& roots, const Perferenc
 
 TEST(ScanManagerBruteForce, RandomTreesGiveExactlyTheGroupsTheRulesDescribe) {
     std::mt19937 rng(20240501);
-    std::vector<std::string> exts = {"", ".txt", ".TXT", ".jpg", ".mp4", ".mp3", ".pdf", ".json", ".h", ".bin"};
+    std::vector<std::string> exts = {"",     ".txt", ".TXT",  ".jpg", ".mp4",
+                                     ".mp3", ".pdf", ".json", ".h",   ".bin"};
     for (int round = 0; round < 25; ++round) {
         TempTree t;
         std::vector<std::string> dirs = {"r"};
@@ -120,7 +122,8 @@ TEST(ScanManagerBruteForce, RandomTreesGiveExactlyTheGroupsTheRulesDescribe) {
         }
         std::vector<std::string> files;
         for (int i = 0; i < 40; ++i) {
-            std::string name = std::string(rng() % 6 == 0 ? "." : "") + "f" + std::to_string(i) + pick(exts);
+            std::string name =
+                std::string(rng() % 6 == 0 ? "." : "") + "f" + std::to_string(i) + pick(exts);
             files.push_back(pick(dirs) + "/" + name);
             t.file(files.back(), pick(contents));
         }
@@ -134,7 +137,8 @@ TEST(ScanManagerBruteForce, RandomTreesGiveExactlyTheGroupsTheRulesDescribe) {
         p->omitZeroByte = rng() % 2;
         p->omitPicture = rng() % 3 != 0;
         p->omitOther = rng() % 4 != 0;
-        if (rng() % 3 == 0) p->enableMinSize = true, p->minSize = static_cast<std::int64_t>(rng() % 6);
+        if (rng() % 3 == 0)
+            p->enableMinSize = true, p->minSize = static_cast<std::int64_t>(rng() % 6);
         if (rng() % 3 == 0) p->enableMaxSize = true, p->maxSize = 40000;
         if (rng() % 3 == 0) p->whiteListPath = {t.path(pick(dirs)), t.path(pick(files))};
 

@@ -42,20 +42,17 @@ TEST(DuplicateSelection, ThreeStableOrders) {
     std::vector<DuplicateFilesPtr> groups = {a, b, c, d, e};
     S::sort(groups, GroupSortOrder::size);
     // 300 (e), then the two of 200 in their earlier order (a before c), 150 (b), 0 (d).
-    EXPECT_EQ(firstNames(groups),
-              (std::vector<std::string>{"beta.txt", "File10.txt", "alpha.txt", "file2.txt",
-                                        "<empty>"}));
+    EXPECT_EQ(firstNames(groups), (std::vector<std::string>{"beta.txt", "File10.txt", "alpha.txt",
+                                                            "file2.txt", "<empty>"}));
 
     S::sort(groups, GroupSortOrder::name);
-    EXPECT_EQ(firstNames(groups),
-              (std::vector<std::string>{"alpha.txt", "beta.txt", "file2.txt", "File10.txt",
-                                        "<empty>"}));
+    EXPECT_EQ(firstNames(groups), (std::vector<std::string>{"alpha.txt", "beta.txt", "file2.txt",
+                                                            "File10.txt", "<empty>"}));
 
     // By quantity the three-copy group leads; the two-copy groups keep the name order.
     S::sort(groups, GroupSortOrder::quantity);
-    EXPECT_EQ(firstNames(groups),
-              (std::vector<std::string>{"file2.txt", "alpha.txt", "beta.txt", "File10.txt",
-                                        "<empty>"}));
+    EXPECT_EQ(firstNames(groups), (std::vector<std::string>{"file2.txt", "alpha.txt", "beta.txt",
+                                                            "File10.txt", "<empty>"}));
     // Members never move inside a group.
     EXPECT_EQ(memberNames(*groups[0]).size(), 3u);
     EXPECT_EQ(b->infos()[0]->path(), t.path("x/file2.txt"));

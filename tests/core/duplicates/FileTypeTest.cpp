@@ -25,8 +25,10 @@ TEST(FileType, TablesDecideOverlapsAndOddNames) {
 }
 
 TEST(FileType, EveryTableEntryClassifiesToItsOwnKindUnlessAnEarlierTableHoldsIt) {
-    for (auto ext : VideoFormat::allCases) EXPECT_EQ(fileTypeForExtension(ext), FileType::video) << ext;
-    for (auto ext : AudioFormat::allCases) EXPECT_EQ(fileTypeForExtension(ext), FileType::audio) << ext;
+    for (auto ext : VideoFormat::allCases)
+        EXPECT_EQ(fileTypeForExtension(ext), FileType::video) << ext;
+    for (auto ext : AudioFormat::allCases)
+        EXPECT_EQ(fileTypeForExtension(ext), FileType::audio) << ext;
     for (auto ext : PictureFormat::allCases)
         EXPECT_EQ(fileTypeForExtension(ext), FileType::picture) << ext;
     for (auto ext : DocumentFormat::allCases)

@@ -26,8 +26,7 @@ inline std::shared_ptr<FileInfo> scanned(const std::string& path) {
 
 // A group of identical files written into the tree under the given relative paths.
 inline DuplicateFilesPtr groupOf(orvane::testing::TempTree& tree,
-                                 const std::vector<std::string>& rels,
-                                 const std::string& content) {
+                                 const std::vector<std::string>& rels, const std::string& content) {
     auto g = std::make_shared<DuplicateFiles>();
     for (const std::string& rel : rels) g->append(scanned(tree.file(rel, content)));
     return g;

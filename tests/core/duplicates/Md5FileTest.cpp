@@ -34,7 +34,7 @@ TEST(ContentReader, DigestAgreesWithMd5FileAndRefusesFilesOfAnotherSize) {
     EXPECT_EQ(digestString(d->md5), *md5File(p, static_cast<std::int64_t>(content.size())));
     EXPECT_FALSE(ContentReader::digest(p, content.size() - 1));  // file is longer than expected
     EXPECT_FALSE(ContentReader::digest(p, content.size() + 1));  // file is shorter
-    EXPECT_FALSE(ContentReader::digest(t.dir("d"), 10));          // not a regular file
+    EXPECT_FALSE(ContentReader::digest(t.dir("d"), 10));         // not a regular file
     EXPECT_FALSE(ContentReader::digest(t.path("gone"), 10));
     const auto small = t.file("small", "tiny");
     EXPECT_TRUE(ContentReader::digest(small, 4));

@@ -50,11 +50,13 @@ protected:
 TEST_F(RemovalCli, DryRunListsTheCopiesAndTouchesNothing) {
     const CliResult r = run("--auto-select --remove delete --dry-run");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("would delete " + tree.path("data/b/photo.jpg")), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("would delete " + tree.path("data/b/photo.jpg")), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("would delete " + tree.path("data/c/note.txt")), std::string::npos);
     EXPECT_EQ(r.out.find("would delete " + tree.path("data/a/")), std::string::npos);
     EXPECT_NE(r.out.find("4 files"), std::string::npos);
-    for (const char* f : {"data/b/photo.jpg", "data/c/photo.jpg", "data/b/note.txt", "data/c/note.txt"})
+    for (const char* f :
+         {"data/b/photo.jpg", "data/c/photo.jpg", "data/b/note.txt", "data/c/note.txt"})
         EXPECT_TRUE(tree.exists(f)) << f;
 }
 

@@ -21,7 +21,8 @@ namespace {
 
 // One removal run against real files, with the driver's flags and counters kept here.
 struct RemovalRun {
-    explicit RemovalRun(RemoveType type, std::string folder = {}, FreeSpaceReader reader = systemFreeSpaceReader())
+    explicit RemovalRun(RemoveType type, std::string folder = {},
+                        FreeSpaceReader reader = systemFreeSpaceReader())
         : remover(&trash, std::move(reader)) {
         auto ctx = std::make_shared<RemoveRunContext>();
         ctx->remover = &remover;
@@ -246,7 +247,7 @@ TEST(RemoveOperation, UnreadableFreeSpacePassesTheFileOver) {
     auto g = groupOf(t, {"a/z", "b/z"}, "zz");
     DuplicateSelection::autoSelect({g});
     RemovalRun run(RemoveType::folder(dest), dest,
-            [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
+                   [](const std::string&) -> std::optional<std::uint64_t> { return std::nullopt; });
     run.remove({g});
     EXPECT_TRUE(t.exists("b/z"));
     EXPECT_EQ(run.failed, 0);

@@ -99,12 +99,21 @@ struct Fixture {
 
 TEST(ScanManagerRoots, SystemPlacesAndOtherUsersAreLeftOut) {
     Fixture f;
-    const std::vector<std::string> in = {"/",         "/Applications/Utilities", "/Library/Caches",
-                                          "/Libraryx", "/System/x",              "/Users",
-                                          "/Users/me", "/Users/me/Documents",    "/Users/other",
-                                          "/data",     "/proc",                  "/sys/class"};
-    EXPECT_EQ(f.manager->cleanRoots(in),
-              (std::vector<std::string>{"/", "/Users", "/Users/me", "/Users/me/Documents", "/data"}));
+    const std::vector<std::string> in = {"/",
+                                         "/Applications/Utilities",
+                                         "/Library/Caches",
+                                         "/Libraryx",
+                                         "/System/x",
+                                         "/Users",
+                                         "/Users/me",
+                                         "/Users/me/Documents",
+                                         "/Users/other",
+                                         "/data",
+                                         "/proc",
+                                         "/sys/class"};
+    EXPECT_EQ(
+        f.manager->cleanRoots(in),
+        (std::vector<std::string>{"/", "/Users", "/Users/me", "/Users/me/Documents", "/data"}));
 }
 
 TEST(ScanManagerRoots, FrameworkComponentsAnywhereInThePath) {
@@ -151,8 +160,9 @@ TEST(ScanManagerIgnore, RulesApplyInOrderAndBoundsAreInclusive) {
     EXPECT_TRUE(f.manager->ignoreFile("/x/a.txt", 1'048'575, plain));
     EXPECT_FALSE(f.manager->ignoreFile("/x/a.txt", 2'000'000, plain));
     EXPECT_TRUE(f.manager->ignoreFile("/x/a.txt", 2'000'001, plain));
-    EXPECT_TRUE(f.manager->ignoreFile("/x/.a.txt", 1'500'000, hidden));  // hidden omitted by default
-    EXPECT_TRUE(f.manager->ignoreFile("/x/empty", 0, plain));            // zero byte omitted by default
+    EXPECT_TRUE(
+        f.manager->ignoreFile("/x/.a.txt", 1'500'000, hidden));  // hidden omitted by default
+    EXPECT_TRUE(f.manager->ignoreFile("/x/empty", 0, plain));    // zero byte omitted by default
 
     f.prefer([](PerferenceInfo& p) {
         p.omitHidden = false;
@@ -173,14 +183,16 @@ TEST(ScanManagerEnumeration, HiddenFilesFollowTheSettingButHiddenFoldersAreNever
               (PathSet{f.tree.path("r/a.txt"), f.tree.path("r/b.txt"), f.tree.path("r/.c.txt"),
                        f.tree.path("r/sub/e.txt")}));
     f.prefer({});
-    EXPECT_EQ(f.recorded({f.tree.path("r")}),
-              (PathSet{f.tree.path("r/a.txt"), f.tree.path("r/b.txt"), f.tree.path("r/sub/e.txt")}));
+    EXPECT_EQ(
+        f.recorded({f.tree.path("r")}),
+        (PathSet{f.tree.path("r/a.txt"), f.tree.path("r/b.txt"), f.tree.path("r/sub/e.txt")}));
 }
 
 TEST(ScanManagerEnumeration, IgnoredExtensionsFrameworksAndWhiteListedFoldersAreNotRecorded) {
     Fixture f;
-    for (const char* p : {"r/keep1.txt", "r/keep2.txt", "r/data.JSON", "r/conf.json", "r/X.framework/in.txt",
-                          "r/X.framework/deep/in2.txt", "r/white/w.txt", "r/dir.json/inside.txt"})
+    for (const char* p :
+         {"r/keep1.txt", "r/keep2.txt", "r/data.JSON", "r/conf.json", "r/X.framework/in.txt",
+          "r/X.framework/deep/in2.txt", "r/white/w.txt", "r/dir.json/inside.txt"})
         f.tree.file(p, "content!");
     f.prefer([&](PerferenceInfo& p) { p.whiteListPath = {f.tree.path("r/white")}; });
     EXPECT_EQ(f.recorded({f.tree.path("r")}),
@@ -203,8 +215,9 @@ TEST(ScanManagerEnumeration, KindsZeroBytesAndSymlinks) {
     f.prefer([](PerferenceInfo& p) { p.omitZeroByte = false; });
     // A link is recorded with size 0 beside the empty files; a dangling one cannot be read.
     const GroupSet groups = f.scan({f.tree.path("r")});
-    EXPECT_EQ(groups, (GroupSet{{f.tree.path("r/p1.png"), f.tree.path("r/p2.png")},
-                                {f.tree.path("r/e1"), f.tree.path("r/e2"), f.tree.path("r/link.png")}}));
+    EXPECT_EQ(groups,
+              (GroupSet{{f.tree.path("r/p1.png"), f.tree.path("r/p2.png")},
+                        {f.tree.path("r/e1"), f.tree.path("r/e2"), f.tree.path("r/link.png")}}));
 }
 
 TEST(ScanManagerScan, HardLinksAreReportedAndResultsAreFiledByKind) {
@@ -243,7 +256,8 @@ TEST(ScanManagerScan, HardLinksAreReportedAndResultsAreFiledByKind) {
 
 TEST(ScanManagerScan, StopDuringEnumerationEndsEmptyWithScanFinished) {
     Fixture f;
-    for (int i = 0; i < 400; ++i) f.tree.file("r/d" + std::to_string(i % 20) + "/f" + std::to_string(i), "same");
+    for (int i = 0; i < 400; ++i)
+        f.tree.file("r/d" + std::to_string(i % 20) + "/f" + std::to_string(i), "same");
     f.prefer({});
     struct Stopper final : ScanManagerProtocol {
         std::weak_ptr<ScanManager> m;

@@ -25,8 +25,9 @@ struct Seen {
     unsigned depth;
 };
 
-std::map<std::string, Seen> walkAll(TreeWalker& walker, const std::vector<std::string>& roots,
-                                    const std::function<WalkAction(const WalkEntry&)>& decide = {}) {
+std::map<std::string, Seen> walkAll(
+    TreeWalker& walker, const std::vector<std::string>& roots,
+    const std::function<WalkAction(const WalkEntry&)>& decide = {}) {
     std::mutex m;
     std::map<std::string, Seen> seen;
     walker.walk(roots, [&](const WalkEntry& e) {
@@ -91,10 +92,10 @@ TEST(TreeWalker, SkipDescendantsPrunesOnlyThatSubtree) {
 TEST(TreeWalker, NeverFollowsSymlinksAndReadsAnOverlappingRootOnce) {
     TempTree t;
     t.file("r/sub/f", "data");
-    t.symlink("..", "r/sub/loop");   // a symlink loop
+    t.symlink("..", "r/sub/loop");    // a symlink loop
     t.symlink(t.path("r"), "r/abs");  // and one by absolute path
     TreeWalker walker;
-    auto seen = walkAll(walker, {t.path("r"), t.path("r/sub"), t.path("r/") });
+    auto seen = walkAll(walker, {t.path("r"), t.path("r/sub"), t.path("r/")});
     EXPECT_EQ(seen.size(), 4u);  // sub, sub/f, sub/loop, abs
     EXPECT_EQ(seen[t.path("r/sub/loop")].type, EntryType::symlink);
 }
@@ -114,14 +115,18 @@ TEST(TreeWalker, RootsThatAreMissingOrFilesYieldNothingAndSymlinkedRootsAreWalke
 TEST(TreeWalker, StopFlagEndsTheWalkEarly) {
     TempTree t;
     for (int d = 0; d < 30; ++d)
-        for (int f = 0; f < 30; ++f) t.file("r/d" + std::to_string(d) + "/f" + std::to_string(f), "x");
+        for (int f = 0; f < 30; ++f)
+            t.file("r/d" + std::to_string(d) + "/f" + std::to_string(f), "x");
     std::atomic<bool> stop{false};
     std::atomic<int> visits{0};
     TreeWalker walker(TreeWalker::Options{2, false});
-    walker.walk({t.path("r")}, [&](const WalkEntry&) {
-        if (++visits == 10) stop = true;
-        return WalkAction::proceed;
-    }, &stop);
+    walker.walk(
+        {t.path("r")},
+        [&](const WalkEntry&) {
+            if (++visits == 10) stop = true;
+            return WalkAction::proceed;
+        },
+        &stop);
     EXPECT_LT(visits.load(), 100);
 }
 

@@ -34,7 +34,9 @@ TEST(LargeFileGroups, AgeBandsCountFromMidnightUtcAndWholeDays) {
     // Modified exactly at midnight: as old as the day itself, so no longer "today".
     EXPECT_EQ(ageGroupIndex(now, static_cast<std::int64_t>(kMidnight)), largeFilesTypeDay);
 
-    const auto at = [&](double age) { return ageGroupIndex(now, static_cast<std::int64_t>(now - age)); };
+    const auto at = [&](double age) {
+        return ageGroupIndex(now, static_cast<std::int64_t>(now - age));
+    };
     EXPECT_EQ(at(kWeekSeconds - 1), largeFilesTypeDay);
     EXPECT_EQ(at(kWeekSeconds), largeFilesTypeWeek);
     EXPECT_EQ(at(kMonthSeconds - 1), largeFilesTypeWeek);

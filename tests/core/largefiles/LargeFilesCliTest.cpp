@@ -22,7 +22,9 @@ protected:
     TempTree tree;
     ScopedHome home{tree};
 
-    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "large-files " + args); }
+    CliRun run(const std::string& args) {
+        return runCli(tree, ORVANE_CLI_PATH, "large-files " + args);
+    }
     std::string q(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
 };
 
@@ -65,7 +67,8 @@ TEST_F(LargeFilesCli, RemovesTheChosenGroupsOnlyAndDryRunTouchesNothing) {
     tree.sparseFile("data/clip.mp4", 20'000'000);
     tree.sparseFile("data/disk.iso", 20'000'000);
     tree.dir("kept");
-    CliRun r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") + "' --dry-run " + q("data"));
+    CliRun r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") +
+                   "' --dry-run " + q("data"));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("would move: " + tree.path("data/clip.mp4")), std::string::npos) << r.out;
     EXPECT_TRUE(tree.exists("data/clip.mp4"));

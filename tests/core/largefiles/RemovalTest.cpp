@@ -130,7 +130,8 @@ TEST_F(LargeFileRemoval, VanishedReplacedAndLinkedFilesFailOnTheirOwnRows) {
         ASSERT_TRUE(info->removeError) << name;
         EXPECT_FALSE(info->removeError->description.empty());
     }
-    EXPECT_EQ(find(allLargeFiles, "gone.bin")->removeError->description, "file path does not exist.");
+    EXPECT_EQ(find(allLargeFiles, "gone.bin")->removeError->description,
+              "file path does not exist.");
     EXPECT_FALSE(find(allLargeFiles, "fine.bin"));
 }
 

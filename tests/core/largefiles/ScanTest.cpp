@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -24,7 +24,10 @@ constexpr double kMidnight = 1796515200;  // 2026-12-06 00:00:00 UTC
 
 class RecordingObserver : public duplicates::ScanManagerProtocol {
 public:
-    void startScan() override { ++starts; if (onStart) onStart(); }
+    void startScan() override {
+        ++starts;
+        if (onStart) onStart();
+    }
     void scanFinished() override { ++finishes; }
     void scaningPath(const std::string& path) override {
         std::lock_guard lock(mutex);
@@ -86,9 +89,9 @@ TEST_F(LargeFileScan, ThresholdAndSizeBandsUseTheExactDecimalBoundaries) {
     EXPECT_EQ(group(oneGBToFiveGB), (Names{"d/e/gig.bin", "d/e/underFive.bin"}));
     EXPECT_EQ(group(fiveHundredMBToOneGB), (Names{"d/half.bin", "d/justUnderGig.bin"}));
     EXPECT_EQ(group(tenMBToFiveHundredMB), Names{"ten.bin"});
-    EXPECT_EQ(manager.allFiles[allLargeFiles]->totalSize,
-              10'000'000ull + 500'000'000 + 999'999'999 + 1'000'000'000 + 4'999'999'999 +
-                  5'000'000'000);
+    EXPECT_EQ(
+        manager.allFiles[allLargeFiles]->totalSize,
+        10'000'000ull + 500'000'000 + 999'999'999 + 1'000'000'000 + 4'999'999'999 + 5'000'000'000);
     EXPECT_EQ(manager.allFiles[above5G]->totalSize, 5'000'000'000u);
     EXPECT_TRUE(manager.allFiles[reservedGroup]->infos().empty());
 }
@@ -133,7 +136,8 @@ TEST_F(LargeFileScan, KindsFollowTheExtensionWhateverItsCase) {
     std::size_t byKind = 0, bySize = 0, byAge = 0;
     for (std::size_t i = documentGroup; i <= otherGroup; ++i) byKind += group(i).size();
     for (std::size_t i = above5G; i <= tenMBToFiveHundredMB; ++i) bySize += group(i).size();
-    for (std::size_t i = largeFilesTypeYear; i <= largeFilesTypeToday; ++i) byAge += group(i).size();
+    for (std::size_t i = largeFilesTypeYear; i <= largeFilesTypeToday; ++i)
+        byAge += group(i).size();
     EXPECT_EQ(byKind, 6u);
     EXPECT_EQ(bySize, 6u);
     EXPECT_EQ(byAge, 6u);
@@ -149,7 +153,7 @@ TEST_F(LargeFileScan, PrunesWhatCannotHoldTheUsersFiles) {
     tree.sparseFile("code.json/inside.bin", 50'000'000);  // a folder with an ignored extension
     tree.sparseFile("skipped/big.bin", 50'000'000);
     tree.sparseFile("skippedToo/deeper/big.bin", 50'000'000);
-    prefs->largeFileWhiteListPath = {tree.path("skipped"), tree.path("skippedToo/") };
+    prefs->largeFileWhiteListPath = {tree.path("skipped"), tree.path("skippedToo/")};
     scan();
     EXPECT_EQ(group(allLargeFiles), (Names{"code.json/inside.bin", "keep.bin"}));
 }

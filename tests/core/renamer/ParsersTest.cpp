@@ -22,9 +22,7 @@ namespace fx = orvane::testing;
 
 namespace {
 
-std::string contentOf(const ParseResult& r) {
-    return r.ok() ? r.summary->field("content") : "";
-}
+std::string contentOf(const ParseResult& r) { return r.ok() ? r.summary->field("content") : ""; }
 
 ParseResult parseWith(const FileParser& parser, const std::string& name, const std::string& bytes) {
     return parser.parseData(name, bytes);

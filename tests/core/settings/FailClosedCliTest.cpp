@@ -21,7 +21,7 @@ using orvane::testing::TempTree;
 namespace {
 
 class FailClosed : public ::testing::Test {
-  protected:
+protected:
     TempTree tree;
     ScopedHome home{tree};
 

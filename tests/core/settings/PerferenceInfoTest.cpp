@@ -32,13 +32,30 @@ TEST(PerferenceInfo, FirstRunWritesTheDefaultsInTheirOrder) {
     const auto onDisk = readPlistFile(info.path);
     ASSERT_EQ(onDisk.status, PlistReadResult::Status::ok);
     EXPECT_EQ(onDisk.dict, PerferenceInfo::defaultDictionary());
-    const std::vector<std::string> order = {
-        "audio", "file", "other", "video", "photo", "maxFileSize", "maxSelect", "maxSizeType",
-        "minFileSize", "minSelect", "minSizeType", "whiteListPath", "DupImagesWhiteListPath",
-        "LargeFileWhiteListPath", "hiddenFile", "zeroByteFile", "threshold",
-        "similarImageMaxFileSize", "similarImageMaxSelect", "similarImageMaxSizeType",
-        "similarImageMinFileSize", "similarImageMinSelect", "similarImageMinSizeType",
-        "autoStartup"};
+    const std::vector<std::string> order = {"audio",
+                                            "file",
+                                            "other",
+                                            "video",
+                                            "photo",
+                                            "maxFileSize",
+                                            "maxSelect",
+                                            "maxSizeType",
+                                            "minFileSize",
+                                            "minSelect",
+                                            "minSizeType",
+                                            "whiteListPath",
+                                            "DupImagesWhiteListPath",
+                                            "LargeFileWhiteListPath",
+                                            "hiddenFile",
+                                            "zeroByteFile",
+                                            "threshold",
+                                            "similarImageMaxFileSize",
+                                            "similarImageMaxSelect",
+                                            "similarImageMaxSizeType",
+                                            "similarImageMinFileSize",
+                                            "similarImageMinSelect",
+                                            "similarImageMinSizeType",
+                                            "autoStartup"};
     EXPECT_EQ(onDisk.dict.keys(), order);
 
     // A fresh install scans every kind, leaves out hidden and empty files, has no bounds.
@@ -106,12 +123,12 @@ TEST(PerferenceInfo, ReadsEveryStoredValue) {
 TEST(PerferenceInfo, WrongTypesAndMissingKeysTakeTheFallbacks) {
     TempTree t;
     Dictionary d;
-    d.set("video", "false");                // a string is not a Bool
-    d.set("hiddenFile", 0);                 // nor is an integer
+    d.set("video", "false");  // a string is not a Bool
+    d.set("hiddenFile", 0);   // nor is an integer
     d.set("maxSelect", "yes");
-    d.set("maxFileSize", 5);                // typed sizes are text
+    d.set("maxFileSize", 5);  // typed sizes are text
     d.set("maxSizeType", true);
-    d.set("threshold", 55);                 // stored as text, so an integer is not used
+    d.set("threshold", 55);  // stored as text, so an integer is not used
     d.set("whiteListPath", "/not/a/list");
     d.set("autoStartup", 1.0);
     const PerferenceInfo info = snapshotOf(t, d);
@@ -130,7 +147,7 @@ TEST(PerferenceInfo, TypedBoundsFollowTheUnitAndTextRules) {
     TempTree t;
     Dictionary d;
     d.set("maxSelect", true);
-    d.set("maxFileSize", "");  // empty: no upper bound even with the switch on
+    d.set("maxFileSize", "");     // empty: no upper bound even with the switch on
     d.set("minFileSize", "abc");  // not a number: a bound of 0 that excludes nothing
     d.set("threshold", "abc");
     const PerferenceInfo info = snapshotOf(t, d);
@@ -241,8 +258,8 @@ TEST(SetPerenceInfo, FailureLeavesTheOldFileAndNotifiesNobody) {
     t.file("blocker", "x");
     int calls = 0;
     const auto token = PreferenceObservers::add([&calls](auto) { ++calls; });
-    const SaveResult r = setPerenceInfo(PerferenceInfo::defaultDictionary(),
-                                        t.path("blocker/PreferenceInfo.plist"));
+    const SaveResult r =
+        setPerenceInfo(PerferenceInfo::defaultDictionary(), t.path("blocker/PreferenceInfo.plist"));
     PreferenceObservers::remove(token);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());

@@ -78,8 +78,9 @@ TEST(PlistValue, RejectsAnythingThatIsNotADictionaryPlist) {
     EXPECT_FALSE(parsePlist("hello, world"));
     EXPECT_FALSE(parsePlist(xml.substr(0, xml.size() / 2)));
     EXPECT_FALSE(parsePlist(std::string(4096, '\0')));
-    EXPECT_FALSE(parsePlist("<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x"
-                            "</string></array></plist>"));
+    EXPECT_FALSE(
+        parsePlist("<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x"
+                   "</string></array></plist>"));
     EXPECT_FALSE(parsePlist("bplist00garbage"));
 }
 
@@ -120,7 +121,8 @@ TEST(PlistFile, AtomicWriteReplacesWholeFileAndLeavesNoTemporaries) {
     ASSERT_TRUE(writePlistFileAtomic(path, small, &error)) << error;
     EXPECT_EQ(readPlistFile(path).dict, small);
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.path("deep/folder")))
+    for ([[maybe_unused]] const auto& e :
+         std::filesystem::directory_iterator(t.path("deep/folder")))
         ++entries;
     EXPECT_EQ(entries, 1u);
 }

@@ -25,7 +25,9 @@ protected:
     TempTree tree;
     ScopedHome home{tree};
 
-    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "settings " + args); }
+    CliRun run(const std::string& args) {
+        return runCli(tree, ORVANE_CLI_PATH, "settings " + args);
+    }
     std::string plistPath() const {
         return home.home() + "/.config/com.orvane.app/PreferenceInfo.plist";
     }

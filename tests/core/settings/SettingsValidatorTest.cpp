@@ -109,7 +109,8 @@ TEST(SettingsValidator, ApplyTextChangesOnlyWhatPasses) {
     EXPECT_EQ(v.message, kMaxBelowMin);
     EXPECT_EQ(d.stringValue("maxSizeType"), "GB");
 
-    for (const char* k : {"video", "audio", "photo", "file"}) ASSERT_TRUE(V::applyText(d, k, {"no"}));
+    for (const char* k : {"video", "audio", "photo", "file"})
+        ASSERT_TRUE(V::applyText(d, k, {"no"}));
     EXPECT_FALSE(V::applyText(d, "other", {"no"}));
     EXPECT_EQ(d.boolValue("other"), true);
     // An unrelated key still saves although the kinds are at their limit.

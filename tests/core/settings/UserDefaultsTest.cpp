@@ -63,8 +63,7 @@ TEST(UserDefaults, ConcurrentSettersAllLand) {
     std::vector<std::thread> threads;
     for (int i = 0; i < 8; ++i)
         threads.emplace_back([&d, i] {
-            for (int j = 0; j < 10; ++j)
-                d.setInteger("k" + std::to_string(i), j);
+            for (int j = 0; j < 10; ++j) d.setInteger("k" + std::to_string(i), j);
         });
     for (auto& th : threads) th.join();
     UserDefaults fresh(path);

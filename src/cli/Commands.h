@@ -19,5 +19,7 @@ void addSettingsCommand(CLI::App& app, Action& action);
 void addDuplicatesCommand(CLI::App& app, Action& action);
 void addLargeFilesCommand(CLI::App& app, Action& action);
 void addHistoryCommand(CLI::App& app, Action& action);
+void addRenameCommand(CLI::App& app, Action& action);
+void addNamerCommand(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     cli::addDuplicatesCommand(app, action);
     cli::addLargeFilesCommand(app, action);
     cli::addHistoryCommand(app, action);
+    cli::addRenameCommand(app, action);
+    cli::addNamerCommand(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");

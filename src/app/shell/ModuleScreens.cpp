@@ -4,6 +4,7 @@
 
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
+#include "app/renamer/AIRenamerViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
 namespace orvane::app {
@@ -18,6 +19,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
          []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
         {ModuleType::largeFiles,
          []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
+        {ModuleType::aiRenamer,
+         []() -> ModuleBaseViewController* { return new AIRenamerViewController; }},
     };
     return table;
 }

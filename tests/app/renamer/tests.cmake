@@ -1,0 +1,1 @@
+orvane_test(app_renamer LIBS orvane_gui Qt6::Test)

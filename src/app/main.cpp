@@ -9,6 +9,7 @@
 #include "app/shell/SingleInstance.h"
 #include "app/shell/StartupChecks.h"
 #include "app/shell/StartupTasks.h"
+#include "app/shell/SupportActions.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
 
@@ -61,5 +62,6 @@ int main(int argc, char** argv) {
     }
     orvane::app::StartupTasks::run(&window);
     orvane::app::StartupChecks::run(&window);
+    orvane::app::startSupportServices(&window);
     return app.exec();
 }

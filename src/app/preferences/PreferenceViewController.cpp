@@ -19,8 +19,10 @@
 
 #include "app/common/Alerts.h"
 #include "app/common/Text.h"
+#include "core/analytics/EventRecorder.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/SettingsValidator.h"
+#include "core/settings/UserDefaults.h"
 #include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
@@ -104,6 +106,18 @@ QWidget* PreferenceViewController::buildGeneralTab() {
     autoStartup_->setObjectName("autoStartup");
     connect(autoStartup_, &QCheckBox::toggled, this, [this](bool on) { onAutoStartup(on); });
     layout->addWidget(autoStartup_);
+
+    // A flag of the user defaults rather than of the scanner settings: the recorder reads it at
+    // each event, in the window and in the command line alike.
+    auto* history = new QCheckBox(loc("Keep a history of what Orvane removes"));
+    history->setObjectName("recordUsageEvents");
+    history->setToolTip(loc("Kept in a file on this computer for the History window; nothing is ever sent."));
+    history->setChecked(
+        settings::UserDefaults::standard().boolForKey(analytics::recordUsageEventsKey).value_or(true));
+    connect(history, &QCheckBox::toggled, this, [](bool on) {
+        settings::UserDefaults::standard().setBool(analytics::recordUsageEventsKey, on);
+    });
+    layout->addWidget(history);
     layout->addStretch();
     return page;
 }

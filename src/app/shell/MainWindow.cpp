@@ -10,6 +10,7 @@
 #include "app/preferences/PreferenceViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/ModuleBaseViewController.h"
+#include "app/shell/SupportActions.h"
 
 namespace orvane::app {
 
@@ -28,6 +29,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     preferences->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
     preferences->setMenuRole(QAction::PreferencesRole);
     connect(preferences, &QAction::triggered, this, &MainWindow::showPreferences);
+    installSupportActions(this, menu);
     menu->addSeparator();
     QAction* quit = menu->addAction(loc("Quit Orvane"));
     quit->setShortcut(QKeySequence::Quit);

@@ -4,6 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/analytics/EventLabels.h"
+#include "core/analytics/EventNames.h"
+
 // The one door for usage events. Every call returns at once and never fails visibly: the event
 // is queued for the local recorder (EventRecorder), nothing is sent anywhere, nothing waits for
 // it. Safe from any thread.

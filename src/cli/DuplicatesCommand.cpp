@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/RunEvents.h"
+#include "core/analytics/Analytics.h"
 #include "cli/DuplicatesRemoval.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
@@ -264,6 +266,8 @@ int run(const Options& o) {
     gInterrupted = 0;
 
     const bool showProgress = !o.quiet && ::isatty(STDERR_FILENO);
+    RunEvents events(analytics::module::duplicateFile);
+    events.scanStarted(analytics::labels::startScanTiles(roots));
     manager->scanDuplicateFile();
     bool stopping = false;
     std::size_t lastWidth = 0;
@@ -298,12 +302,16 @@ int run(const Options& o) {
     ::sigaction(SIGINT, &previous, nullptr);
 
     printResults(manager->totalFiles, o.json);
+    std::uint64_t foundBytes = 0;
+    for (const auto& g : manager->totalFiles)
+        for (const auto& info : g->infos()) foundBytes += info->size();
+    events.scanEnded(foundBytes, stopping);
     if (stopping) {
         std::fprintf(stderr,
                      "orvane duplicates: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
-    if (removeType) return removeAutoSelected(manager, *removeType, o.dryRun);
+    if (removeType) return removeAutoSelected(manager, *removeType, o.dryRun, &events);
     return kExitOk;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/DuplicatesRemoval.h"
 
+#include "cli/RunEvents.h"
+
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,7 +107,7 @@ std::optional<RemoveType> parseRemoveMode(const std::string& text, std::string& 
 }
 
 int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
-                       const RemoveType& type, bool dryRun) {
+                       const RemoveType& type, bool dryRun, RunEvents* events) {
     std::vector<duplicates::DuplicateFilesPtr> groups = manager->totalFiles;
     duplicates::DuplicateSelection::autoSelect(groups);
 
@@ -141,6 +143,7 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
     ::sigaction(SIGINT, &sa, &previous);
     gStop = 0;
 
+    if (events) events->removeStarted(chosen.size(), chosenBytes);
     manager->removeDuplicateFiles(groups, type);
     bool stopped = false;
     const bool showProgress = ::isatty(STDERR_FILENO);
@@ -156,6 +159,7 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
     ::sigaction(SIGINT, &previous, nullptr);
 
     if (const std::string refusal = observer->refusal(); !refusal.empty()) {
+        if (events) events->removeEnded(0, 0, 0);
         std::fprintf(stderr, "orvane duplicates: %s\n", refusal.c_str());
         return kExitFailure;
     }
@@ -171,6 +175,9 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
             std::printf("left %s\n", f->path().c_str());
         }
     }
+    if (events)
+        events->removeEnded(static_cast<std::size_t>(manager->succeedRemoveCount), failed,
+                            static_cast<std::uint64_t>(manager->succeedRemoveSize));
     std::printf("Removed %lld files (%s)%s; %zu failed; %zu left in place.\n",
                 static_cast<long long>(manager->succeedRemoveCount),
                 kit::transformedFileSize(manager->succeedRemoveSize).c_str(), where(type).c_str(),

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/RunEvents.h"
+#include "core/analytics/Analytics.h"
 #include "core/duplicates/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFileGroups.h"
 #include "core/largefiles/LargeFilesManager.h"
@@ -115,7 +117,7 @@ void printPath(const std::string& path) { std::fwrite(path.data(), 1, path.size(
 
 // Selects every file of the chosen groups and removes them the chosen way, one line per file.
 int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
-                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop) {
+                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop, RunEvents& events) {
     for (unsigned g : groups)
         for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
     const auto files = manager.selectedFiles();
@@ -149,11 +151,15 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
     done->flag = &finished;
     manager.delegate = done;
     gStopFlag = &manager.removeStop;
+    std::uint64_t selectedBytes = 0;
+    for (const auto& info : files) selectedBytes += info->size();
+    events.removeStarted(files.size(), selectedBytes);
     manager.removeDuplicateFiles(type);
     loop.runUntil([&] { return finished.load() || !refusal.empty(); });
     manager.waitUntilRemovalFinished();
     loop.drain();
     if (!refusal.empty()) {
+        events.removeEnded(0, 0, 0);
         std::fprintf(stderr, "orvane large-files: %s\n", refusal.c_str());
         return kExitFailure;
     }
@@ -170,6 +176,8 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
             std::printf(" (%s)", info->removeError->description.c_str());
         std::fputc('\n', stdout);
     }
+    events.removeEnded(static_cast<std::size_t>(manager.removesucceedCount.load()),
+                       static_cast<std::size_t>(manager.errorRemoveCount.load()), manager.removesucceedSize.load());
     std::printf("%lld removed, %s; %lld failed\n",
                 static_cast<long long>(manager.removesucceedCount.load()),
                 kit::transformedFileSize(manager.removesucceedSize.load()).c_str(),
@@ -241,6 +249,8 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             gStopFlag = &manager.stopScanLargeFileFig;
             std::signal(SIGINT, onInterrupt);
 
+            RunEvents events(analytics::module::bigfile);
+            events.scanStarted({""});
             std::atomic<bool> done{false};
             std::thread scanner([&] {
                 manager.scanLargeFile();
@@ -256,6 +266,9 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
                              "orvane large-files: the settings file could not be read (%s); the "
                              "excluded folders are unknown, so nothing will be removed\n",
                              manager.scanSetupObj->readError.c_str());
+            std::uint64_t foundBytes = 0;
+            if (!manager.allFiles.empty()) foundBytes = manager.allFiles[0]->totalSize;
+            events.scanEnded(foundBytes, interrupted);
 
             if (opts->json && !request) {
                 printJson(manager, interrupted);
@@ -266,7 +279,7 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             if (!request) return kExitOk;
 
             std::set<unsigned> chosen(opts->groups.begin(), opts->groups.end());
-            return removeChosen(manager, chosen, *request, opts->dryRun, loop);
+            return removeChosen(manager, chosen, *request, opts->dryRun, loop, events);
         };
     });
 }

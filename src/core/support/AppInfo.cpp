@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -40,10 +41,12 @@ std::optional<AppInfo> AppInfo::fromPropertyList(std::string_view bytes, std::st
             break;
         }
         if (key && plist_get_node_type(item) == PLIST_STRING) {
-            char* value = nullptr;
-            plist_get_string_val(item, &value);
-            if (value) values[key] = value;
-            free(value);
+            // libplist cannot hand a text with a NUL byte back intact (asking for a copy even
+            // aborts); such a text is no address or identifier of ours, so it is left out.
+            uint64_t length = 0;
+            const char* value = plist_get_string_ptr(item, &length);
+            if (value && std::memchr(value, '\0', static_cast<std::size_t>(length)) == nullptr)
+                values[key] = std::string(value, static_cast<std::size_t>(length));
         }
         free(key);
     }

@@ -73,6 +73,13 @@ TEST(AppInfo, ReadsTextsFromAPropertyListAndRefusesOtherInput) {
     EXPECT_FALSE(parsed->string("pid"));
     EXPECT_EQ(parsed->text("pid"), "");
 
+    // A raw NUL byte inside a text makes that text absent, never a crash.
+    const std::string withNul = "<plist version=\"1.0\"><dict><key>pid</key><string>a" +
+                                std::string(1, '\0') + "b</string></dict></plist>";
+    const auto nul = AppInfo::fromPropertyList(withNul);
+    ASSERT_TRUE(nul);
+    EXPECT_FALSE(nul->string("pid"));
+
     std::string error;
     EXPECT_FALSE(AppInfo::fromPropertyList("", &error));
     EXPECT_FALSE(AppInfo::fromPropertyList("<plist><array/></plist>", &error));

@@ -1,7 +1,7 @@
 #include "app/history/HistoryWindowController.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPointer>
 #include <QStackedBarSeries>
 #include <QTreeWidget>
@@ -274,13 +275,28 @@ void HistoryWindowController::buildChart(const CleaningHistory& history) {
     series->setBarWidth(0.7);
     chart->addSeries(series);
 
-    auto* x = new QBarCategoryAxis;
-    QStringList shown = categories_;
-    // Thirty dates do not fit under the bars; the month and day are enough.
-    if (range_ == Range::lastMonth)
-        for (QString& c : shown) c = c.mid(5);
-    x->append(shown);
-    x->setLabelsAngle(shown.size() > 12 ? -60 : 0);
+    // A label per bar does not fit thirty bars: the bars are labelled in runs, counted back from
+    // the newest so the last run ends today, each run named by its first day or month.
+    auto* x = new QCategoryAxis;
+    const int count = static_cast<int>(categories_.size());
+    const int run = std::max(1, (count + 7) / 8);
+    x->setRange(-0.5, count - 0.5);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    x->setStartValue(-0.5);
+    for (int first = (count - 1) % run - run + 1; first < count; first += run) {
+        const int from = std::max(0, first);
+        const QString& key = categories_[from];
+        QString label = key;
+        if (range_ == Range::lastMonth)
+            label = QLocale().toString(QDate::fromString(key, QStringLiteral("yyyy-MM-dd")),
+                                       QStringLiteral("MMM d"));
+        else if (!byYear)
+            label = QLocale().toString(
+                QDate::fromString(key + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd")),
+                QStringLiteral("MMM yy"));
+        x->append(label, first + run - 0.5);
+    }
+    x->setGridLineVisible(false);
     auto* y = new QValueAxis;
     y->setTitleText(gigabytes ? QStringLiteral("GB") : QStringLiteral("MB"));
     y->setRange(0, peak > 0 ? peak / unit * 1.1 : 1);

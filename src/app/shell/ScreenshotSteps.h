@@ -27,5 +27,7 @@ private:
 
 // The module screens' part of the tour (scan results, removal), run after the shell's part.
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window);
+// The History, update and feedback windows.
+void runSupportScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 }  // namespace orvane::app

@@ -159,6 +159,7 @@ int runScreenshotTour(const QString& dir) {
     }
 
     runModuleScreenshots(out, window);
+    runSupportScreenshots(out, window);
     std::printf("%d screenshot failures\n", out.failures());
     return out.failures() == 0 ? 0 : 1;
 }

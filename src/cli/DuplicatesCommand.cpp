@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DuplicatesRemoval.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
-#include "cli/DuplicatesRemoval.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"

@@ -22,6 +22,7 @@ std::optional<duplicates::RemoveType> parseRemoveMode(const std::string& text, s
 // Ctrl-C stops after the file at hand. A real removal is recorded in `events` (if given).
 // Returns the exit code.
 int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
-                       const duplicates::RemoveType& type, bool dryRun, RunEvents* events = nullptr);
+                       const duplicates::RemoveType& type, bool dryRun,
+                       RunEvents* events = nullptr);
 
 }  // namespace orvane::cli

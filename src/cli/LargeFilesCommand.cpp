@@ -117,7 +117,8 @@ void printPath(const std::string& path) { std::fwrite(path.data(), 1, path.size(
 
 // Selects every file of the chosen groups and removes them the chosen way, one line per file.
 int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
-                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop, RunEvents& events) {
+                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop,
+                 RunEvents& events) {
     for (unsigned g : groups)
         for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
     const auto files = manager.selectedFiles();
@@ -177,7 +178,8 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
         std::fputc('\n', stdout);
     }
     events.removeEnded(static_cast<std::size_t>(manager.removesucceedCount.load()),
-                       static_cast<std::size_t>(manager.errorRemoveCount.load()), manager.removesucceedSize.load());
+                       static_cast<std::size_t>(manager.errorRemoveCount.load()),
+                       manager.removesucceedSize.load());
     std::printf("%lld removed, %s; %lld failed\n",
                 static_cast<long long>(manager.removesucceedCount.load()),
                 kit::transformedFileSize(manager.removesucceedSize.load()).c_str(),

@@ -7,9 +7,7 @@ namespace orvane::cli {
 
 using namespace analytics;
 
-RunEvents::~RunEvents() {
-    EventRecorder::shared().flush();
-}
+RunEvents::~RunEvents() { EventRecorder::shared().flush(); }
 
 double RunEvents::secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -12,7 +12,7 @@ namespace orvane::cli {
 // The task steps of one command-line run, recorded as the window records them, so the history
 // counts space reclaimed from a terminal too. Everything recorded is on disk when this goes.
 class RunEvents {
-  public:
+public:
     explicit RunEvents(std::string_view module) : module_(module) {}
     ~RunEvents();
     RunEvents(const RunEvents&) = delete;
@@ -23,7 +23,7 @@ class RunEvents {
     void removeStarted(std::size_t selectedCount, std::uint64_t selectedBytes);
     void removeEnded(std::size_t removedCount, std::size_t failedCount, std::uint64_t removedBytes);
 
-  private:
+private:
     static double secondsSince(std::chrono::steady_clock::time_point start);
 
     std::string module_;

@@ -7,15 +7,9 @@
 // and progress, a light grey behind progress, white windows and dark grey text.
 namespace orvane::app::theme {
 
-inline QColor themeColor() {
-    return QColor(0x3A, 0x61, 0xF6);
-}
-inline QColor circleProgressBackground() {
-    return QColor(0xE6, 0xE6, 0xE6);
-}
-inline QColor textColor() {
-    return QColor(0x40, 0x40, 0x40);
-}
+inline QColor themeColor() { return QColor(0x3A, 0x61, 0xF6); }
+inline QColor circleProgressBackground() { return QColor(0xE6, 0xE6, 0xE6); }
+inline QColor textColor() { return QColor(0x40, 0x40, 0x40); }
 
 inline QString themeButton() {
     return QStringLiteral(
@@ -31,11 +25,7 @@ inline QString outlineButton() {
         "QPushButton:hover { background: #F2F5FE; }"
         "QPushButton:disabled { color: #B9C6F9; border-color: #B9C6F9; }");
 }
-inline QString window() {
-    return QStringLiteral("background: white; color: #404040;");
-}
-inline QString link() {
-    return QStringLiteral("color: #3A61F6;");
-}
+inline QString window() { return QStringLiteral("background: white; color: #404040;"); }
+inline QString link() { return QStringLiteral("color: #3A61F6;"); }
 
 }  // namespace orvane::app::theme

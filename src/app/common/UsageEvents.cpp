@@ -6,14 +6,10 @@ using namespace analytics;
 
 std::string_view moduleFor(ModuleType type) {
     switch (type) {
-    case ModuleType::similarPhotos:
-        return module::similar;
-    case ModuleType::duplicateFiles:
-        return module::duplicateFile;
-    case ModuleType::largeFiles:
-        return module::bigfile;
-    default:
-        return module::none;
+        case ModuleType::similarPhotos: return module::similar;
+        case ModuleType::duplicateFiles: return module::duplicateFile;
+        case ModuleType::largeFiles: return module::bigfile;
+        default: return module::none;
     }
 }
 

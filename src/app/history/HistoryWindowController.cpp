@@ -46,8 +46,7 @@ double sinceFor(HistoryWindowController::Range range) {
             const QDate first(today.year(), today.month(), 1);
             return static_cast<double>(first.addMonths(-11).startOfDay().toSecsSinceEpoch());
         }
-        case HistoryWindowController::Range::allTime:
-            break;
+        case HistoryWindowController::Range::allTime: break;
     }
     return 0;
 }
@@ -112,15 +111,9 @@ HistoryWindowController::HistoryWindowController(QWidget* parent, std::vector<st
     });
 }
 
-QChart* HistoryWindowController::chart() const {
-    return chartView_->chart();
-}
-QString HistoryWindowController::totalsText() const {
-    return totals_->text();
-}
-QString HistoryWindowController::noteText() const {
-    return note_->text();
-}
+QChart* HistoryWindowController::chart() const { return chartView_->chart(); }
+QString HistoryWindowController::totalsText() const { return totals_->text(); }
+QString HistoryWindowController::noteText() const { return note_->text(); }
 
 void HistoryWindowController::setRange(Range range) {
     rangeBox_->setCurrentIndex(static_cast<int>(range));

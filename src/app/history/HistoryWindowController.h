@@ -20,7 +20,7 @@ namespace orvane::app {
 // computer recorded. Reading happens off the GUI thread; a long history never freezes the window.
 class HistoryWindowController : public QWidget {
     Q_OBJECT
-  public:
+public:
     enum class Range { lastMonth = 0, lastYear = 1, allTime = 2 };
 
     // `files` empty: the recorder's own files.
@@ -41,13 +41,13 @@ class HistoryWindowController : public QWidget {
     // Bar categories (days or months) and, per module display name, the megabytes of each.
     QStringList chartCategories() const { return categories_; }
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void loaded();
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     void present(const analytics::CleaningHistory& history);
     void buildChart(const analytics::CleaningHistory& history);
 

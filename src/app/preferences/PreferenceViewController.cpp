@@ -111,9 +111,11 @@ QWidget* PreferenceViewController::buildGeneralTab() {
     // each event, in the window and in the command line alike.
     auto* history = new QCheckBox(loc("Keep a history of what Orvane removes"));
     history->setObjectName("recordUsageEvents");
-    history->setToolTip(loc("Kept in a file on this computer for the History window; nothing is ever sent."));
-    history->setChecked(
-        settings::UserDefaults::standard().boolForKey(analytics::recordUsageEventsKey).value_or(true));
+    history->setToolTip(
+        loc("Kept in a file on this computer for the History window; nothing is ever sent."));
+    history->setChecked(settings::UserDefaults::standard()
+                            .boolForKey(analytics::recordUsageEventsKey)
+                            .value_or(true));
     connect(history, &QCheckBox::toggled, this, [](bool on) {
         settings::UserDefaults::standard().setBool(analytics::recordUsageEventsKey, on);
     });

@@ -124,24 +124,12 @@ FeedbackWindowController::FeedbackWindowController(Config config, QWidget* paren
     connect(save_, &QPushButton::clicked, this, &FeedbackWindowController::chooseSavePath);
 }
 
-void FeedbackWindowController::setMessage(const QString& text) {
-    text_->setPlainText(text);
-}
-void FeedbackWindowController::setEmail(const QString& email) {
-    email_->setText(email);
-}
-void FeedbackWindowController::setAttachLogs(bool attach) {
-    attach_->setChecked(attach);
-}
-QString FeedbackWindowController::statusText() const {
-    return status_->text();
-}
-bool FeedbackWindowController::isShowingThanks() const {
-    return !thanks_->isHidden();
-}
-QStringList FeedbackWindowController::helpLinks() const {
-    return links_;
-}
+void FeedbackWindowController::setMessage(const QString& text) { text_->setPlainText(text); }
+void FeedbackWindowController::setEmail(const QString& email) { email_->setText(email); }
+void FeedbackWindowController::setAttachLogs(bool attach) { attach_->setChecked(attach); }
+QString FeedbackWindowController::statusText() const { return status_->text(); }
+bool FeedbackWindowController::isShowingThanks() const { return !thanks_->isHidden(); }
+QStringList FeedbackWindowController::helpLinks() const { return links_; }
 
 void FeedbackWindowController::setStatus(const QString& text, bool error) {
     status_->setText(text);
@@ -292,8 +280,6 @@ void FeedbackManager::showFeedback(QWidget* parent) {
     gWindow->activateWindow();
 }
 
-FeedbackWindowController* FeedbackManager::window() {
-    return gWindow;
-}
+FeedbackWindowController* FeedbackManager::window() { return gWindow; }
 
 }  // namespace orvane::app

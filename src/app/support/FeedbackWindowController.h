@@ -19,7 +19,7 @@ namespace orvane::app {
 // Orvane itself.
 class FeedbackWindowController : public QDialog {
     Q_OBJECT
-  public:
+public:
     struct Config {
         std::string logsPath;  // the folder packed by "attach logs"; empty: none
         std::string pid;
@@ -51,10 +51,10 @@ class FeedbackWindowController : public QDialog {
     // The help addresses as shown, in the order order, technical, support (absent ones left out).
     QStringList helpLinks() const;
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void sent();
 
-  private:
+private:
     // Checks the fields; false with the status line saying what to fix.
     bool validate();
     std::string messageText() const;
@@ -77,7 +77,7 @@ class FeedbackWindowController : public QDialog {
 // Opens the feedback window (one for the whole run) with the product's identifier, addresses and
 // log folder.
 class FeedbackManager {
-  public:
+public:
     static void showFeedback(QWidget* parent = nullptr);
     static FeedbackWindowController::Config configFromInfo();
     static FeedbackWindowController* window();

@@ -21,9 +21,7 @@ UpdateManager& UpdateManager::shared() {
 UpdateManager::UpdateManager(Config config, QObject* parent)
     : QObject(parent), config_(std::move(config)) {}
 
-UpdateWindowController* UpdateManager::window() const {
-    return window_;
-}
+UpdateWindowController* UpdateManager::window() const { return window_; }
 
 UpdateManager::~UpdateManager() {
     stop_ = true;
@@ -102,12 +100,8 @@ void UpdateManager::finish(const support::UpdateCheckResult& result,
                                        qs(result.release->notes), qs(source.advice()));
                 break;
             }
-            case Status::upToDate:
-                window_->showUpToDate(current);
-                break;
-            case Status::failed:
-                window_->showFailed(qs(result.error));
-                break;
+            case Status::upToDate: window_->showUpToDate(current); break;
+            case Status::failed: window_->showFailed(qs(result.error)); break;
         }
     }
     respond(result.status == Status::updateAvailable ? UpdateRespondType::updateAvailable

@@ -27,7 +27,7 @@ enum class UpdateRespondType : long { upToDate = 0, updateAvailable = 1, failed 
 // the user asked for always answers.
 class UpdateManager : public QObject {
     Q_OBJECT
-  public:
+public:
     struct Config {
         std::string feedURL;         // empty: from the application's information list
         std::string currentVersion;  // empty: the running version
@@ -51,10 +51,10 @@ class UpdateManager : public QObject {
     // Where the feed is read from: the regional server for the regional channel.
     static std::string feedURLFromInfo();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void checkFinished(bool silent, int status);
 
-  private:
+private:
     void finish(const support::UpdateCheckResult& result, const support::InstallSource& source);
     void respond(UpdateRespondType type);
 

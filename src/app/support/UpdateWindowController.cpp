@@ -90,17 +90,11 @@ void UpdateWindowController::showFailed(const QString& error) {
             {}, false);
 }
 
-QString UpdateWindowController::titleText() const {
-    return title_->text();
-}
-QString UpdateWindowController::messageText() const {
-    return message_->text();
-}
+QString UpdateWindowController::titleText() const { return title_->text(); }
+QString UpdateWindowController::messageText() const { return message_->text(); }
 QString UpdateWindowController::notesText() const {
     return notes_->isHidden() ? QString() : notes_->toPlainText();
 }
-bool UpdateWindowController::offersDownload() const {
-    return !download_->isHidden();
-}
+bool UpdateWindowController::offersDownload() const { return !download_->isHidden(); }
 
 }  // namespace orvane::app

@@ -12,7 +12,7 @@ namespace orvane::app {
 // button (or, for a packaged copy, how to update it), "up to date", or why the check failed.
 class UpdateWindowController : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit UpdateWindowController(QWidget* parent = nullptr);
 
     // `advice` non-empty: the copy is managed by a package manager and there is no download.
@@ -27,10 +27,10 @@ class UpdateWindowController : public QDialog {
     bool offersDownload() const;
     QPushButton* downloadButton() const { return download_; }
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void downloadRequested();
 
-  private:
+private:
     void present(const QString& title, const QString& message, const QString& notes, bool download);
 
     QLabel* title_ = nullptr;

@@ -11,7 +11,7 @@ namespace orvane::support {
 // identifier and the help and update addresses. Shipped as a property-list resource so that a
 // rebranded or regional build changes a file, not the code.
 class AppInfo {
-  public:
+public:
     using Values = std::map<std::string, std::string, std::less<>>;
 
     AppInfo() = default;
@@ -31,7 +31,7 @@ class AppInfo {
     // The text of a key, or the empty text.
     std::string text(std::string_view key) const { return string(key).value_or(""); }
 
-  private:
+private:
     Values values_;
 };
 

@@ -10,7 +10,7 @@ namespace orvane::support {
 
 // Help addresses and identity texts built from the application's information list.
 class CBSUtilitie {
-  public:
+public:
     // The address stored under `key`; with `version` true and "LinkHasVersion" equal to "1",
     // "&v=" and the version are appended. Nothing for a missing, empty or unparsable address.
     static std::optional<std::string> url(std::string_view key, bool version);

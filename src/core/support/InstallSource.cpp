@@ -50,8 +50,7 @@ bool runCapturing(const std::vector<std::string>& args, std::string& out) {
     }
     ::close(pipeFds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 }  // namespace
@@ -71,8 +70,7 @@ std::string InstallSource::advice() const {
             return "Orvane was installed as a snap. Snaps update themselves; to update now run: "
                    "sudo snap refresh " +
                    name;
-        case Kind::direct:
-            break;
+        case Kind::direct: break;
     }
     return "";
 }

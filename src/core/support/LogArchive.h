@@ -9,7 +9,7 @@ namespace orvane::support {
 
 // Packs the program's log folder into one ZIP archive that a user can attach to a message.
 class LogArchive {
-  public:
+public:
     struct Result {
         bool ok = false;
         std::string error;  // a sentence for the user

@@ -19,7 +19,7 @@ struct UpdateCheckResult {
 // off the main thread. Bounded in time and size, so a server that stalls or floods ends in a
 // clear failure instead of a hang.
 class UpdateChecker {
-  public:
+public:
     struct Options {
         std::string feedURL;
         std::string currentVersion;

@@ -12,7 +12,7 @@ namespace orvane::support {
 // (1.10 is newer than 1.9, 1.2 equals 1.2.0), and an optional "-tag" that makes a pre-release,
 // older than the same numbers without it.
 class VersionNumber {
-  public:
+public:
     static std::optional<VersionNumber> parse(std::string_view text);
 
     std::strong_ordering operator<=>(const VersionNumber& other) const;
@@ -20,7 +20,7 @@ class VersionNumber {
 
     std::string text() const;
 
-  private:
+private:
     std::vector<unsigned> parts_;
     std::string tag_;
 };

@@ -49,7 +49,7 @@ std::vector<std::string> lines(const std::string& path) {
 // xdg-email cannot open a mail program here; a stand-in on PATH records the arguments it got
 // and exits with the code the test chooses.
 class FakeMailProgram {
-  public:
+public:
     explicit FakeMailProgram(TempTree& tree, int exitCode = 0) : tree_(tree) {
         const std::string script =
             tree.file("bin/xdg-email",
@@ -65,7 +65,7 @@ class FakeMailProgram {
     ~FakeMailProgram() { ::setenv("PATH", savedPath_.c_str(), 1); }
     std::vector<std::string> args() const { return lines(tree_.path("args")); }
 
-  private:
+private:
     TempTree& tree_;
     std::string savedPath_;
 };
@@ -85,7 +85,7 @@ FeedbackWindowController::Config config(TempTree& tree) {
 }  // namespace
 
 class FeedbackWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { supportApp(); }
 };
 

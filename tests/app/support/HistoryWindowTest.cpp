@@ -51,7 +51,7 @@ QBarSet* barSet(HistoryWindowController& window, const QString& name) {
 }  // namespace
 
 class HistoryWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { supportApp(); }
 
     bool open(HistoryWindowController& window) {

@@ -21,7 +21,7 @@ using orvane::testing::waitFor;
 
 namespace {
 class FeedServer {
-  public:
+public:
     FeedServer() {
         server_.Get("/latest.json", [this](const httplib::Request&, httplib::Response& res) {
             if (delayMs_) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_.load()));
@@ -43,7 +43,7 @@ class FeedServer {
         delayMs_ = delayMs;
     }
 
-  private:
+private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;
@@ -55,9 +55,9 @@ class FeedServer {
 // Catches what the Download button would open in a browser.
 class UrlCatcher : public QObject {
     Q_OBJECT
-  public:
+public:
     QList<QUrl> opened;
-  public Q_SLOTS:
+public Q_SLOTS:
     void open(const QUrl& url) { opened << url; }
 };
 
@@ -90,7 +90,7 @@ struct Check {
 }  // namespace
 
 class UpdateWindowTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { supportApp(); }
 };
 

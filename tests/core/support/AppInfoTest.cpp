@@ -9,9 +9,7 @@
 using namespace orvane::support;
 
 namespace {
-AppInfo info(AppInfo::Values values) {
-    return AppInfo(std::move(values));
-}
+AppInfo info(AppInfo::Values values) { return AppInfo(std::move(values)); }
 constexpr const char* kOrder = "https://orvane.com/support/order?lang=en";
 }  // namespace
 

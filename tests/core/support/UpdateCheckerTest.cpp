@@ -12,7 +12,7 @@ using Status = UpdateCheckResult::Status;
 namespace {
 // A real HTTP server on 127.0.0.1 serving the feeds the tests need.
 class FeedServer {
-  public:
+public:
     FeedServer() {
         server_.Get("/latest.json", [this](const httplib::Request&, httplib::Response& res) {
             res.status = status_;
@@ -44,7 +44,7 @@ class FeedServer {
         status_ = status;
     }
 
-  private:
+private:
     httplib::Server server_;
     std::thread thread_;
     int port_ = 0;

@@ -300,6 +300,9 @@ int ImageScan::run(const std::atomic<bool>& stop) {
         },
         request_.threads);
     counts_.groups = groups.size();
+    // A stop that arrives while comparing cuts the comparison short: the groups are partial, and
+    // the caller must hear that the scan was stopped, not that it finished.
+    const bool endedByStop = stopped || stop.load();
 
     // 4. Report. The reference of a group is its largest picture (then largest file).
     nlohmann::json batch = nlohmann::json::array();
@@ -339,15 +342,15 @@ int ImageScan::run(const std::atomic<bool>& stop) {
     }
     flush();
 
-    log.write("scan " + std::string(stopped ? "stopped" : "finished") + ": " +
+    log.write("scan " + std::string(endedByStop ? "stopped" : "finished") + ": " +
               std::to_string(counts_.images) + " images, " + std::to_string(counts_.fromCache) +
               " from cache, " + std::to_string(counts_.decoded) + " decoded, " +
               std::to_string(counts_.failed) + " unreadable, " + std::to_string(counts_.groups) +
               " groups");
-    progress(stopped ? 2 : 1,
-             stopped ? double(examined) / double(std::max<std::size_t>(images.size(), 1)) : 1.0,
+    progress(endedByStop ? 2 : 1,
+             endedByStop ? double(examined) / double(std::max<std::size_t>(images.size(), 1)) : 1.0,
              examined, "", true);
-    return stopped ? 9 : 0;
+    return endedByStop ? 9 : 0;
 }
 
 }  // namespace orvane::engine

@@ -1,0 +1,1 @@
+orvane_test(apps LIBS orvane_apps PkgConfig::GIO)

@@ -130,6 +130,8 @@ Layout Layout::linuxLayout(std::string root) {
     layout.snapPackagesFolder = r + "/var/lib/snapd/snaps";
     layout.snapDesktopFolder = r + "/var/lib/snapd/desktop/applications";
     layout.userSnapFolder = home + "/snap";
+    // A flatpak deploy folder and a snap come from their remote, which is the store here.
+    layout.storeReceipts = {"current/active/metadata", "current/meta/snap.yaml"};
     std::vector<std::string> exported;
     for (const std::string& installation : layout.flatpakInstallations)
         exported.push_back(installation + "/exports/share/applications");
@@ -186,6 +188,9 @@ Layout Layout::macLayout(std::string root, std::string home) {
     layout.httpStorages = layout.library + "/HTTPStorages";
     layout.cookies = layout.library + "/Cookies";
     layout.inputMethodFolders = {r + "/Library/Input Methods"};
+    layout.systemApplicationSupport = {r + "/Library/Application Support"};
+    layout.storeReceipts = {"Contents/_MASReceipt/receipt", "Wrapper/iTunesMetadata.plist"};
+    layout.storeAppsFolder = "/Applications/";
     layout.metadataFinder = r + "/usr/bin/mdfind";
     layout.metadataLister = r + "/usr/bin/mdls";
 

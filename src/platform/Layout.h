@@ -64,6 +64,13 @@ struct Layout {
     std::string metadataFinder;
     std::string metadataLister;
 
+    // Shared application support of all users; macOS only.
+    std::vector<std::string> systemApplicationSupport;
+    // An application copy that came from the store carries one of these (relative to the copy);
+    // on macOS only copies in a folder whose path holds `storeAppsFolder` count.
+    std::vector<std::string> storeReceipts;
+    std::string storeAppsFolder;
+
     // Package formats of freedesktop systems; empty on macOS.
     std::string packageDatabase;                  // dpkg's administrative folder
     std::vector<std::string> flatpakInstallations;  // user installation first, then system

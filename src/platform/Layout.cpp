@@ -141,6 +141,14 @@ Layout Layout::linuxLayout(std::string root) {
             layout.applicationRoots.end())
             layout.applicationRoots.push_back(std::move(folder));
 
+    layout.iconThemeFolders = {dataHome + "/icons", home + "/.icons"};
+    for (const std::string& dir : layout.dataDirs) {
+        layout.iconThemeFolders.push_back(dir + "/icons");
+        layout.pixmapFolders.push_back(dir + "/pixmaps");
+    }
+    for (const std::string& installation : layout.flatpakInstallations)
+        layout.iconThemeFolders.push_back(installation + "/exports/share/icons");
+
     using Role = AppDataFolder::Role;
     layout.appDataFolders = {{configHome, Role::preferences, "", false},
                              {dataHome, Role::applicationSupport, "", false},

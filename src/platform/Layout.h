@@ -71,6 +71,11 @@ struct Layout {
     std::vector<std::string> storeReceipts;
     std::string storeAppsFolder;
 
+    // Icon theme folders (each holds themes such as hicolor/) and loose application icons, where
+    // desktop entries' Icon= names are looked up; empty on macOS, where bundles carry icons.
+    std::vector<std::string> iconThemeFolders;
+    std::vector<std::string> pixmapFolders;
+
     // Package formats of freedesktop systems; empty on macOS.
     std::string packageDatabase;                  // dpkg's administrative folder
     std::vector<std::string> flatpakInstallations;  // user installation first, then system

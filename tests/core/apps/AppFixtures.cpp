@@ -152,4 +152,46 @@ std::string LinuxMachine::appImage(const std::string& relToHome, bool executable
     return path;
 }
 
+MacTree::MacTree() : home(tree.dir("Users/ann")) {
+    tree.file("usr/bin/mdfind",
+              "#!/bin/sh\n"
+              "here=\"$(dirname \"$0\")/../..\"\n"
+              "printf '%s\\n' \"$*\" >> \"$here/mdfind.log\"\n"
+              "id=$(printf '%s' \"$1\" | sed -n 's/^kMDItemCFBundleIdentifier == "
+              "\"\\([^\"]*\\)\".*/\\1/p')\n"
+              "if [ -f \"$here/index/$id.wait\" ]; then : > \"$here/started\";\n"
+              "  while [ ! -e \"$here/release\" ]; do sleep 0.01; done; fi\n"
+              "[ -f \"$here/index/$id\" ] && cat \"$here/index/$id\"\n"
+              "exit 0\n");
+    tree.file(
+        "usr/bin/mdls",
+        "#!/bin/sh\n"
+        "case \"$2\" in\n"
+        "kMDItemFSSize) f=\"$3/.fixture-size\" ;;\n"
+        "*) f=\"$3/.fixture-lastused\" ;;\n"
+        "esac\n"
+        "if [ -f \"$f\" ]; then echo \"$2 = $(cat \"$f\")\"; else echo \"$2 = (null)\"; fi\n");
+    tree.chmod("usr/bin/mdfind", 0755);
+    tree.chmod("usr/bin/mdls", 0755);
+}
+
+platform::Layout MacTree::layout() const {
+    return platform::Layout::macLayout(tree.root(), home);
+}
+
+std::string MacTree::bundle(const std::string& rel, const std::string& id, std::uint64_t size) {
+    tree.file(
+        rel + "/Contents/Info.plist",
+        "<plist><dict><key>CFBundleIdentifier</key><string>" + id +
+            "</string><key>CFBundleShortVersionString</key><string>4.2</string></dict></plist>");
+    tree.fileOfSize(rel + "/Contents/MacOS/main", size);
+    return tree.path(rel);
+}
+
+void MacTree::index(const std::string& id, const std::vector<std::string>& copies) {
+    std::string text;
+    for (const std::string& copy : copies) text += copy + "\n\n";
+    tree.file("index/" + id, text);
+}
+
 }  // namespace orvane::apps::testing

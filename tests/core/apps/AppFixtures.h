@@ -55,6 +55,23 @@ class LinuxMachine {
     std::vector<std::string> dpkgStatus_;
 };
 
+// A macOS tree: bundles, Library folders, and the metadata tools, which cannot run here, as
+// scripts that answer from fixture files (index/<bundle id>) and record how they were called.
+// A bundle id with an index/<id>.wait file makes mdfind stop, after creating "started", until
+// a "release" file appears.
+class MacTree {
+  public:
+    MacTree();
+    TempTree tree;
+    std::string home;
+
+    platform::Layout layout() const;
+    // A bundle with its Info.plist and an executable of `size` bytes.
+    std::string bundle(const std::string& rel, const std::string& id, std::uint64_t size = 1000);
+    // What the metadata index lists for an identifier.
+    void index(const std::string& id, const std::vector<std::string>& copies);
+};
+
 // The bytes of flatpak's deploy data: (origin, commit, subpaths, installed size, metadata).
 std::string flatpakDeployData(std::uint64_t installedSize, const std::string& appdataVersion);
 

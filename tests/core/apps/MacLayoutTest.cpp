@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "AppFixtures.h"
 #include "ScanSupport.h"
 #include "kit/MainQueue.h"
 #include "support/TempTree.h"
@@ -11,59 +12,11 @@ namespace {
 
 using orvane::testing::TempTree;
 using testing::appWithId;
+using testing::MacTree;
 using testing::paths;
 using testing::RecordingDelegate;
 using testing::scanNow;
 using Paths = std::vector<std::string>;
-
-// A macOS tree: bundles, Library folders, and the metadata tools, which cannot run here, as
-// scripts that answer from fixture files and record how they were called.
-class MacTree {
-  public:
-    TempTree tree;
-    std::string home = tree.dir("Users/ann");
-
-    MacTree() {
-        tree.file("usr/bin/mdfind",
-                  "#!/bin/sh\n"
-                  "here=\"$(dirname \"$0\")/../..\"\n"
-                  "printf '%s\\n' \"$*\" >> \"$here/mdfind.log\"\n"
-                  "id=$(printf '%s' \"$1\" | sed -n 's/^kMDItemCFBundleIdentifier == "
-                  "\"\\([^\"]*\\)\".*/\\1/p')\n"
-                  "if [ -f \"$here/index/$id.wait\" ]; then : > \"$here/started\";\n"
-                  "  while [ ! -e \"$here/release\" ]; do sleep 0.01; done; fi\n"
-                  "[ -f \"$here/index/$id\" ] && cat \"$here/index/$id\"\n"
-                  "exit 0\n");
-        tree.file(
-            "usr/bin/mdls",
-            "#!/bin/sh\n"
-            "case \"$2\" in\n"
-            "kMDItemFSSize) f=\"$3/.fixture-size\" ;;\n"
-            "*) f=\"$3/.fixture-lastused\" ;;\n"
-            "esac\n"
-            "if [ -f \"$f\" ]; then echo \"$2 = $(cat \"$f\")\"; else echo \"$2 = (null)\"; fi\n");
-        tree.chmod("usr/bin/mdfind", 0755);
-        tree.chmod("usr/bin/mdls", 0755);
-    }
-
-    platform::Layout layout() const { return platform::Layout::macLayout(tree.root(), home); }
-
-    // A bundle with its Info.plist and an executable of `size` bytes.
-    std::string bundle(const std::string& rel, const std::string& id, std::uint64_t size = 1000) {
-        tree.file(rel + "/Contents/Info.plist",
-                  "<plist><dict><key>CFBundleIdentifier</key><string>" + id +
-                      "</string><key>CFBundleShortVersionString</key><string>4.2</string></dict></"
-                      "plist>");
-        tree.fileOfSize(rel + "/Contents/MacOS/main", size);
-        return tree.path(rel);
-    }
-    // What the metadata index lists for an identifier.
-    void index(const std::string& id, const Paths& copies) {
-        std::string text;
-        for (const std::string& copy : copies) text += copy + "\n\n";
-        tree.file("index/" + id, text);
-    }
-};
 
 TEST(MacLayoutTest, BundlesTheirCopiesAndLibraryFilesAreListedAsOnAMac) {
     MacTree mac;

@@ -19,7 +19,7 @@
 #include "app/shell/ModuleScreens.h"
 #include "core/apps/AppFixtures.h"
 #include "core/apps/AppManager.h"
-#include "support/GuiTestSupport.h"
+#include "gui/GuiTestSupport.h"
 
 namespace orvane::app {
 namespace {

@@ -1,5 +1,6 @@
-// `orvane apps [--json] [--residual] [--sort name|size|date]`: the installed applications with
-// the files that belong to them, and optionally the leftovers of removed ones.
+// `orvane apps [--json] [--residual] [--sort name|size|date] [--root DIR]`: the installed
+// applications with the files that belong to them, and optionally the leftovers of removed ones.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -126,9 +127,19 @@ void printTextApp(const apps::AppModel& app) {
     }
 }
 
-int run(bool json, bool residual, const std::string& sort) {
+int run(bool json, bool residual, const std::string& sort, const std::string& root) {
+    if (!root.empty()) {
+        struct stat st {};
+        if (root.front() != '/' || ::stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "orvane apps: --root needs the full path of a folder: %s\n",
+                         kit::displayPath(root).c_str());
+            return kExitUsage;
+        }
+        // The session's data folders are this system's, not the one at the root.
+        ::unsetenv("XDG_DATA_DIRS");
+    }
     kit::MainLoop loop;
-    AppManager manager(platform::Layout::linuxLayout());
+    AppManager manager(platform::Layout::linuxLayout(root));
     auto watcher = std::make_shared<ScanWatcher>(!json && ::isatty(STDERR_FILENO));
     manager.delegate = watcher;
     gCancel = &manager.isScanningCancelled;
@@ -166,6 +177,7 @@ void addAppsCommand(CLI::App& app, Action& action) {
     auto json = std::make_shared<bool>(false);
     auto residual = std::make_shared<bool>(false);
     auto sort = std::make_shared<std::string>("name");
+    auto root = std::make_shared<std::string>();
     cmd->add_flag("--json", *json, "One JSON object: {\"apps\":[...],\"residual\":[...]}");
     cmd->add_flag("--residual", *residual,
                   "Also list the leftovers of applications already removed");
@@ -173,8 +185,12 @@ void addAppsCommand(CLI::App& app, Action& action) {
                     "Order of the list: name (default), size (largest first), date (most recently "
                     "used first)")
         ->check(CLI::IsMember({"name", "size", "date"}));
-    cmd->callback([&action, json, residual, sort] {
-        action = [json, residual, sort] { return run(*json, *residual, *sort); };
+    cmd->add_option(
+        "--root", *root,
+        "Inventory the system mounted at this folder (its packages, snaps and system-wide "
+        "flatpaks); the user's files are still those of HOME");
+    cmd->callback([&action, json, residual, sort, root] {
+        action = [json, residual, sort, root] { return run(*json, *residual, *sort, *root); };
     });
 }
 

@@ -87,6 +87,28 @@ TEST(AppsCliTest, TextNamesEachAppAndItsFilesAndRefusesUnknownSorts) {
     EXPECT_NE(bad.err.find("color"), std::string::npos);
 }
 
+TEST(AppsCliTest, RootReadsTheSystemMountedThere) {
+    LinuxMachine machine;
+    machine.debApp("fooedit", "fooedit", "Foo Edit", "1:2.3-1", 2048);
+    machine.snapApp("notes", "Notes", "2.0", 3'000'000);
+    machine.flatpakApp("com.example.Chat", "Chat", "0.9", 7'000'000, false);
+    const auto run = apps(machine, "--json --root '" + machine.root + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    const Json listed = Json::parse(run.out).at("apps");
+    ASSERT_EQ(listed.size(), 3u) << run.out;
+    const Json* deb = byId(listed, "fooedit");
+    ASSERT_TRUE(deb);
+    EXPECT_EQ(deb->at("kind"), "deb");
+    EXPECT_EQ(deb->at("version"), "1:2.3-1");
+    EXPECT_EQ(deb->at("files")[1].at("package"), "fooedit");
+    EXPECT_EQ(byId(listed, "notes")->at("kind"), "snap");
+    EXPECT_EQ(byId(listed, "com.example.Chat")->at("version"), "0.9");
+
+    const auto missing = apps(machine, "--root '" + machine.root + "/nowhere'");
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_NE(missing.err.find("--root"), std::string::npos);
+}
+
 #endif
 
 }  // namespace

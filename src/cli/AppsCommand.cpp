@@ -35,7 +35,7 @@ extern "C" void onAppsInterrupt(int) {
 
 // Progress on a terminal's standard error, one line redrawn in place, and the end of the pass.
 class ScanWatcher final : public apps::AppManagerDelegate {
-  public:
+public:
     explicit ScanWatcher(bool showProgress) : showProgress_(showProgress) {}
     std::atomic<bool> finished{false};
 
@@ -56,7 +56,7 @@ class ScanWatcher final : public apps::AppManagerDelegate {
         finished.store(true);
     }
 
-  private:
+private:
     bool showProgress_;
     int progress_ = 0, total_ = 0;
 };

@@ -72,8 +72,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     ::close(pipeFds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     // A program that could not be found after the fork reports 127 the way a shell would.
     if (!result.timedOut && result.exitCode == 127 && result.output.empty()) {

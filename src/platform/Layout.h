@@ -77,12 +77,12 @@ struct Layout {
     std::vector<std::string> pixmapFolders;
 
     // Package formats of freedesktop systems; empty on macOS.
-    std::string packageDatabase;                  // dpkg's administrative folder
+    std::string packageDatabase;                    // dpkg's administrative folder
     std::vector<std::string> flatpakInstallations;  // user installation first, then system
-    std::string snapMountFolder;                  // /snap: one folder per installed snap
-    std::string snapPackagesFolder;               // the downloaded *.snap images
-    std::string snapDesktopFolder;                // desktop entries snapd exports
-    std::string userSnapFolder;                   // ~/snap: one folder of user data per snap
+    std::string snapMountFolder;                    // /snap: one folder per installed snap
+    std::string snapPackagesFolder;                 // the downloaded *.snap images
+    std::string snapDesktopFolder;                  // desktop entries snapd exports
+    std::string userSnapFolder;                     // ~/snap: one folder of user data per snap
 
     // A folder whose entries are named after applications, scanned for the leftovers of
     // applications that are gone. `suffix` is stripped from an entry's name before it is read

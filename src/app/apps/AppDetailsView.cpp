@@ -29,18 +29,12 @@ QString shortPath(const std::string& path) {
 
 QString kindName(apps::AppKind kind) {
     switch (kind) {
-        case apps::AppKind::deb:
-            return loc("Debian package");
-        case apps::AppKind::flatpak:
-            return loc("Flatpak");
-        case apps::AppKind::snap:
-            return loc("Snap");
-        case apps::AppKind::appimage:
-            return loc("AppImage");
-        case apps::AppKind::bundle:
-            return loc("Application bundle");
-        case apps::AppKind::desktop:
-            return loc("Menu entry");
+        case apps::AppKind::deb: return loc("Debian package");
+        case apps::AppKind::flatpak: return loc("Flatpak");
+        case apps::AppKind::snap: return loc("Snap");
+        case apps::AppKind::appimage: return loc("AppImage");
+        case apps::AppKind::bundle: return loc("Application bundle");
+        case apps::AppKind::desktop: return loc("Menu entry");
     }
     return {};
 }
@@ -49,16 +43,11 @@ QString kindName(apps::AppKind kind) {
 
 QString AppDetailsView::kindTitle(apps::AppFileType type) {
     switch (type) {
-        case apps::AppFileType::appFile:
-            return loc("Application");
-        case apps::AppFileType::preferenceFile:
-            return loc("Preferences");
-        case apps::AppFileType::appSupportFile:
-            return loc("Application Support");
-        case apps::AppFileType::logFile:
-            return loc("Logs");
-        case apps::AppFileType::otherFile:
-            return loc("Caches and Other Files");
+        case apps::AppFileType::appFile: return loc("Application");
+        case apps::AppFileType::preferenceFile: return loc("Preferences");
+        case apps::AppFileType::appSupportFile: return loc("Application Support");
+        case apps::AppFileType::logFile: return loc("Logs");
+        case apps::AppFileType::otherFile: return loc("Caches and Other Files");
     }
     return {};
 }

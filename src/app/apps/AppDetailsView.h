@@ -17,7 +17,7 @@ class AppIcons;
 // logs, other files), each kind with its total and each file with its size and a check box.
 class AppDetailsView : public QWidget {
     Q_OBJECT
-  public:
+public:
     AppDetailsView(AppIcons& icons, QWidget* parent = nullptr);
 
     // Shows an app (nothing: the empty hint).
@@ -34,11 +34,11 @@ class AppDetailsView : public QWidget {
     // "Application", "Preferences", ... for a kind of file.
     static QString kindTitle(apps::AppFileType type);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     // The user ticked or cleared files of the app shown.
     void filesChanged(const apps::AppModel* app);
 
-  private:
+private:
     void itemChanged(QTreeWidgetItem* item, int column);
 
     AppIcons& icons_;

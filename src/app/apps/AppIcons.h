@@ -14,12 +14,12 @@ namespace orvane::app {
 // flatpak exports) and in the loose pixmaps, largest first. Unknown names get the program's
 // generic application icon. Results are kept for the run.
 class AppIcons {
-  public:
+public:
     explicit AppIcons(const platform::Layout& layout);
 
     QIcon icon(const std::string& iconName);
 
-  private:
+private:
     QString find(const std::string& iconName) const;
 
     platform::Layout layout_;

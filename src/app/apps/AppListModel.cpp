@@ -59,12 +59,9 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             switch (index.column()) {
-                case name:
-                    return displayPath(app->appName);
-                case version:
-                    return displayPath(app->installedVersion);
-                case size:
-                    return sizeText(app->totalSize());
+                case name: return displayPath(app->appName);
+                case version: return displayPath(app->installedVersion);
+                case size: return sizeText(app->totalSize());
                 case lastUsed:
                     if (app->isResidual) return QString();
                     return app->timeInterval > 0 ? qs(kit::dateLocalizedStr(app->timeInterval))
@@ -78,16 +75,14 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
         case Qt::CheckStateRole:
             if (index.column() == name) return checkState(*app);
             break;
-        case Qt::ToolTipRole:
-            return displayPath(app->bundleID);
+        case Qt::ToolTipRole: return displayPath(app->bundleID);
         case Qt::TextAlignmentRole:
             if (index.column() == size) return int(Qt::AlignRight | Qt::AlignVCenter);
             break;
         case Qt::ForegroundRole:
             if (index.column() != name) return QColor(0x5b, 0x67, 0x76);
             break;
-        case Qt::UserRole:
-            return QVariant::fromValue(static_cast<qulonglong>(app->totalSize()));
+        case Qt::UserRole: return QVariant::fromValue(static_cast<qulonglong>(app->totalSize()));
     }
     return {};
 }
@@ -95,14 +90,10 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
 QVariant AppListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-        case name:
-            return loc("Name");
-        case version:
-            return loc("Version");
-        case size:
-            return loc("Size");
-        case lastUsed:
-            return loc("Last Used");
+        case name: return loc("Name");
+        case version: return loc("Version");
+        case size: return loc("Size");
+        case lastUsed: return loc("Last Used");
     }
     return {};
 }

@@ -15,7 +15,7 @@ class AppIcons;
 // model only shows them and writes the user's choice into them.
 class AppListModel : public QAbstractTableModel {
     Q_OBJECT
-  public:
+public:
     enum Column { name = 0, version, size, lastUsed, columnCount_ };
 
     AppListModel(AppIcons& icons, QObject* parent = nullptr);
@@ -37,10 +37,10 @@ class AppListModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void selectionChanged();
 
-  private:
+private:
     AppIcons& icons_;
     std::vector<apps::AppModelPtr> apps_;
 };

@@ -41,16 +41,11 @@ QString tabStyle() {
 
 QString AppManageResultViewController::sortTitle(apps::AppManageItemSortType type) {
     switch (type) {
-        case apps::AppManageItemSortType::normal:
-            return loc("Name");
-        case apps::AppManageItemSortType::sizeDesc:
-            return loc("Size (Largest First)");
-        case apps::AppManageItemSortType::sizeAsc:
-            return loc("Size (Smallest First)");
-        case apps::AppManageItemSortType::dateRecent:
-            return loc("Last Used (Recent First)");
-        case apps::AppManageItemSortType::dateOldest:
-            return loc("Last Used (Oldest First)");
+        case apps::AppManageItemSortType::normal: return loc("Name");
+        case apps::AppManageItemSortType::sizeDesc: return loc("Size (Largest First)");
+        case apps::AppManageItemSortType::sizeAsc: return loc("Size (Smallest First)");
+        case apps::AppManageItemSortType::dateRecent: return loc("Last Used (Recent First)");
+        case apps::AppManageItemSortType::dateOldest: return loc("Last Used (Oldest First)");
     }
     return {};
 }

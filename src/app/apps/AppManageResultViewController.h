@@ -27,7 +27,7 @@ class AppListModel;
 // ones, in the chosen order, with a details pane for the app picked and the running selection.
 class AppManageResultViewController : public QWidget {
     Q_OBJECT
-  public:
+public:
     AppManageResultViewController(apps::AppManager& manager, AppIcons& icons,
                                   QWidget* parent = nullptr);
 
@@ -57,7 +57,7 @@ class AppManageResultViewController : public QWidget {
 
     static QString sortTitle(apps::AppManageItemSortType type);
 
-  private:
+private:
     void showList(std::vector<apps::AppModelPtr> list);
     void updateSelection();
     void updateTabs();

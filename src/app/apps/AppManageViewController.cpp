@@ -20,7 +20,7 @@ namespace orvane::app {
 
 // Brings the manager's reports to the screen on the GUI thread, and drops them once it is gone.
 class AppManageObserver final : public apps::AppManagerDelegate {
-  public:
+public:
     explicit AppManageObserver(AppManageViewController* screen) : screen_(screen) {}
 
     void appManagerDidStartScan(apps::AppManager&) override {
@@ -37,7 +37,7 @@ class AppManageObserver final : public apps::AppManagerDelegate {
         post([](AppManageViewController& s) { s.didFinish(); });
     }
 
-  private:
+private:
     template <class F>
     void post(F&& fn) {
         QPointer<AppManageViewController> screen = screen_;
@@ -194,9 +194,7 @@ void AppManageViewController::didFinish() {
     stopping_ = false;
 }
 
-bool AppManageViewController::isShouldCloseWindow() {
-    return true;
-}
+bool AppManageViewController::isShouldCloseWindow() { return true; }
 
 void AppManageViewController::applicationWillTerminate() {
     manager_->cancelScan();

@@ -25,7 +25,7 @@ class AppManageResultViewController;
 // hands in its own.
 class AppManageViewController : public ModuleBaseViewController {
     Q_OBJECT
-  public:
+public:
     enum class Page { start, scanning, results };
 
     explicit AppManageViewController(apps::AppManager* manager = nullptr,
@@ -50,7 +50,7 @@ class AppManageViewController : public ModuleBaseViewController {
     bool isShouldCloseWindow() override;
     void applicationWillTerminate() override;
 
-  private:
+private:
     friend class AppManageObserver;
     void showPage(Page page);
     void didStart();

@@ -16,7 +16,7 @@ namespace orvane::apps {
 // One file or folder that belongs to an application. Made once by the scan (path, then size,
 // then type) and shared with the screens, which set `selected` on the main thread.
 class AppFileBaseModel {
-  public:
+public:
     AppFileBaseModel(std::string url, std::uint64_t size) : url(std::move(url)), size(size) {}
 
     // The item's path (a file URL's path; bytes as the file system has them).
@@ -37,7 +37,7 @@ class AppFileBaseModel {
     // `size` as text, made on first use and kept.
     const std::string& sizeStr() const;
 
-  private:
+private:
     AppFileType type_ = AppFileType::otherFile;
     bool isAppStoreApp_ = false;
     mutable std::optional<std::string> sizeStr_;

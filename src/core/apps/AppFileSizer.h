@@ -13,7 +13,7 @@ namespace orvane::apps {
 // once, symbolic links never followed and never counted. Unreadable items count 0; the walk
 // goes on past them.
 class AppFileSizer {
-  public:
+public:
     explicit AppFileSizer(platform::Layout layout)
         : layout_(std::move(layout)), spotlight_(layout_) {}
 
@@ -30,7 +30,7 @@ class AppFileSizer {
 
     const SpotlightTools& spotlight() const { return spotlight_; }
 
-  private:
+private:
     platform::Layout layout_;
     SpotlightTools spotlight_;
 };

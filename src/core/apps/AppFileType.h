@@ -16,16 +16,11 @@ enum class AppFileType {
 // "app", "preference", "support", "log", "other": the words the command line prints.
 constexpr std::string_view appFileTypeName(AppFileType type) {
     switch (type) {
-        case AppFileType::appFile:
-            return "app";
-        case AppFileType::preferenceFile:
-            return "preference";
-        case AppFileType::appSupportFile:
-            return "support";
-        case AppFileType::logFile:
-            return "log";
-        case AppFileType::otherFile:
-            return "other";
+        case AppFileType::appFile: return "app";
+        case AppFileType::preferenceFile: return "preference";
+        case AppFileType::appSupportFile: return "support";
+        case AppFileType::logFile: return "log";
+        case AppFileType::otherFile: return "other";
     }
     return "other";
 }

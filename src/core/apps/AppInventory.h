@@ -17,7 +17,7 @@ namespace orvane::apps {
 // Where a desktop convention keeps installed applications and what belongs to them. The app
 // manager runs one scan pass over whichever inventory the layout calls for.
 class AppInventory {
-  public:
+public:
     virtual ~AppInventory() = default;
 
     // The installed applications with their own files, ordered by bundle identifier.

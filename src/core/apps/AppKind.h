@@ -17,18 +17,12 @@ enum class AppKind {
 
 constexpr std::string_view appKindName(AppKind kind) {
     switch (kind) {
-        case AppKind::deb:
-            return "deb";
-        case AppKind::flatpak:
-            return "flatpak";
-        case AppKind::snap:
-            return "snap";
-        case AppKind::appimage:
-            return "appimage";
-        case AppKind::bundle:
-            return "bundle";
-        case AppKind::desktop:
-            return "desktop";
+        case AppKind::deb: return "deb";
+        case AppKind::flatpak: return "flatpak";
+        case AppKind::snap: return "snap";
+        case AppKind::appimage: return "appimage";
+        case AppKind::bundle: return "bundle";
+        case AppKind::desktop: return "desktop";
     }
     return "desktop";
 }

@@ -92,12 +92,8 @@ void AppManager::runScan() {
                 case AppFileType::appSupportFile:
                     app->appSupportFiles.push_back(std::move(record));
                     break;
-                case AppFileType::logFile:
-                    app->logFiles.push_back(std::move(record));
-                    break;
-                default:
-                    app->otherFiles.push_back(std::move(record));
-                    break;
+                case AppFileType::logFile: app->logFiles.push_back(std::move(record)); break;
+                default: app->otherFiles.push_back(std::move(record)); break;
             }
         }
         app->timeInterval = inventory->lastUsed(found, app->appFiles);
@@ -172,12 +168,8 @@ void AppManager::sortApps(std::vector<AppModelPtr>& list, AppManageItemSortType 
     }
 }
 
-void AppManager::sortApps(AppManageItemSortType type) {
-    sortApps(apps, type);
-}
-void AppManager::sortAppsByName() {
-    sortApps(AppManageItemSortType::normal);
-}
+void AppManager::sortApps(AppManageItemSortType type) { sortApps(apps, type); }
+void AppManager::sortAppsByName() { sortApps(AppManageItemSortType::normal); }
 void AppManager::sortAppsBySize(bool isLargeUp) {
     sortApps(isLargeUp ? AppManageItemSortType::sizeDesc : AppManageItemSortType::sizeAsc);
 }

@@ -30,7 +30,7 @@ class AppInventory;
 // thread once appManagerDidFinishScan arrived. The sorts run wherever the caller is and must
 // not overlap a pass.
 class AppManager {
-  public:
+public:
     static AppManager& shared();
 
     explicit AppManager(platform::Layout layout);
@@ -99,7 +99,7 @@ class AppManager {
 
     const platform::Layout& layout() const { return layout_; }
 
-  private:
+private:
     void runScan();
     AppFilePtr makeRecord(const std::string& path, AppFileType type,
                           std::optional<std::uint64_t> knownSize) const;

@@ -14,7 +14,7 @@ struct AppCleaningLog;
 // What the app manager tells the screen watching it. Every call arrives on the main thread, in
 // the order it was made; each has an empty default so an observer implements what it shows.
 class AppManagerDelegate {
-  public:
+public:
     virtual ~AppManagerDelegate() = default;
 
     // --- Scanning ---

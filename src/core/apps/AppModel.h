@@ -16,7 +16,7 @@ struct AppUpdateInfo;
 // the scan pass and then shared with the screens, which set the selection flags on the main
 // thread.
 class AppModel {
-  public:
+public:
     AppModel(std::string appName, std::string bundleID, bool isResidual)
         : appName(std::move(appName)), bundleID(std::move(bundleID)), isResidual(isResidual) {}
 

@@ -11,7 +11,7 @@ namespace orvane::apps {
 // Applications of a macOS layout: bundles in the application folders and on the desktop, their
 // copies and use from the metadata index, their files in the Library folders.
 class BundleInventory : public AppInventory {
-  public:
+public:
     BundleInventory(const platform::Layout& layout, const AppFileSizer& sizer)
         : layout_(layout), sizer_(sizer), related_(layout) {}
 
@@ -26,7 +26,7 @@ class BundleInventory : public AppInventory {
     double lastUsed(const InstalledApp& app, const std::vector<AppFilePtr>& appFiles) override;
     std::vector<std::pair<std::string, std::string>> otherInstalled() override { return {}; }
 
-  private:
+private:
     const platform::Layout& layout_;
     const AppFileSizer& sizer_;
     LibraryRelatedFiles related_;

@@ -28,7 +28,7 @@ struct DesktopDiscovery {
 // (missing Exec, bad encoding, an AppImage that is gone or not executable, odd identifiers) are
 // passed over with a log line.
 class DesktopAppDiscovery {
-  public:
+public:
     explicit DesktopAppDiscovery(platform::Layout layout) : layout_(std::move(layout)) {}
 
     // The layout's application roots and AppImage folders.
@@ -46,7 +46,7 @@ class DesktopAppDiscovery {
     static void splitAppImageName(const std::string& fileName, std::string& name,
                                   std::string& version);
 
-  private:
+private:
     platform::Layout layout_;
 };
 

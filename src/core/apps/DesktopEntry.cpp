@@ -31,24 +31,12 @@ std::string unescape(std::string_view raw) {
             continue;
         }
         switch (raw[++i]) {
-            case 's':
-                out += ' ';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case '\\':
-                out += '\\';
-                break;
-            default:
-                out += '\\';
-                out += raw[i];
+            case 's': out += ' '; break;
+            case 'n': out += '\n'; break;
+            case 't': out += '\t'; break;
+            case 'r': out += '\r'; break;
+            case '\\': out += '\\'; break;
+            default: out += '\\'; out += raw[i];
         }
     }
     return out;
@@ -103,8 +91,8 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text, std::stri
         if (!inMainGroup) continue;
         std::string_view key = trim(line.substr(0, equals));
         if (key.empty() || key.find('[') != std::string_view::npos) continue;
-        if (entry.value(key)) continue;  // the first definition counts
-        entry.keys_.emplace_back(std::string(key), unescape(trim(line.substr(equals + 1))));
+        // The first definition counts.
+        entry.keys_.try_emplace(std::string(key), unescape(trim(line.substr(equals + 1))));
     }
     if (!sawMainGroup) {
         setError(error, "no [Desktop Entry] group");
@@ -144,9 +132,9 @@ std::optional<DesktopEntry> DesktopEntry::read(const std::string& path, std::str
 }
 
 std::optional<std::string> DesktopEntry::value(std::string_view key) const {
-    for (const auto& [k, v] : keys_)
-        if (k == key) return v;
-    return std::nullopt;
+    auto it = keys_.find(std::string(key));
+    if (it == keys_.end()) return std::nullopt;
+    return it->second;
 }
 
 bool DesktopEntry::boolean(std::string_view key) const {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 namespace orvane::apps {
@@ -13,7 +13,7 @@ namespace orvane::apps {
 // dropped into ~/.local/share/applications, so reading one never trusts it: a file that is
 // not UTF-8, not a desktop entry or larger than any real one is refused with a reason.
 class DesktopEntry {
-  public:
+public:
     static constexpr std::size_t kMaxBytes = 1 << 20;
 
     // Parses the text of an entry; nothing (and `error` set) when it cannot be one.
@@ -41,8 +41,9 @@ class DesktopEntry {
     // quoting is broken.
     static std::optional<std::vector<std::string>> splitExec(std::string_view exec);
 
-  private:
-    std::vector<std::pair<std::string, std::string>> keys_;
+private:
+    // Hashed: a hostile entry may hold a hundred thousand keys.
+    std::unordered_map<std::string, std::string> keys_;
 };
 
 }  // namespace orvane::apps

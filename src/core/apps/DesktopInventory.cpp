@@ -95,8 +95,7 @@ std::vector<InstalledApp> DesktopInventory::installedApps(const std::atomic<bool
             case AppKind::appimage:
                 app.files.insert(app.files.begin(), {app.path, std::nullopt, {}});
                 break;
-            default:
-                break;
+            default: break;
         }
     }
     std::sort(apps.begin(), apps.end(),
@@ -139,20 +138,15 @@ double DesktopInventory::lastUsed(const InstalledApp& app, const std::vector<App
     // Nothing recorded: when its program was last read, which running it does.
     std::string executable;
     switch (app.kind) {
-        case AppKind::appimage:
-            executable = app.path;
-            break;
+        case AppKind::appimage: executable = app.path; break;
         case AppKind::flatpak: {
             const FlatpakDeploy deploy = FlatpakDeploy::read(app.path, app.bundleID);
             if (!deploy.command.empty() && deploy.command.find('/') == std::string::npos)
                 executable = deploy.activeFolder + "/files/bin/" + deploy.command;
             break;
         }
-        case AppKind::snap:
-            break;  // every snap runs through the same launcher
-        default:
-            executable = resolveProgram(app.program);
-            break;
+        case AppKind::snap: break;  // every snap runs through the same launcher
+        default: executable = resolveProgram(app.program); break;
     }
     struct stat st {};
     if (executable.empty() || ::stat(executable.c_str(), &st) != 0) return 0;

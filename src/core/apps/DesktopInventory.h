@@ -13,7 +13,7 @@ namespace orvane::apps {
 // (desktop entries mapped to their package), flatpaks (user and system installations), snaps
 // and AppImages; entries no package manager owns are listed as hand-made.
 class DesktopInventory : public AppInventory {
-  public:
+public:
     DesktopInventory(const platform::Layout& layout, const AppFileSizer& sizer)
         : layout_(layout), sizer_(sizer) {}
     ~DesktopInventory() override;
@@ -29,7 +29,7 @@ class DesktopInventory : public AppInventory {
     // that name on PATH (below the layout's root).
     std::string resolveProgram(const std::string& program) const;
 
-  private:
+private:
     void addPackages(std::vector<InstalledApp>& apps) const;
 
     const platform::Layout& layout_;

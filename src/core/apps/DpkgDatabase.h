@@ -11,7 +11,7 @@ namespace orvane::apps {
 // dpkg itself stores it: one "<package>.list" of owned paths per package, and the package
 // records through dpkg-query.
 class DpkgDatabase {
-  public:
+public:
     struct Package {
         std::string name;  // as dpkg names it, with ":arch" for co-installable packages
         std::string version;
@@ -34,7 +34,7 @@ class DpkgDatabase {
     // The files list of a package, which stands for the package in lists of files.
     std::string listFile(const std::string& package) const;
 
-  private:
+private:
     std::string adminDir_;
     std::string systemRoot_;
 };

@@ -19,7 +19,7 @@ namespace orvane::apps {
 // id without ".desktop", and the path is where the application is installed (deploy folder,
 // /snap/<name>, the AppImage, or the desktop entry of a packaged program).
 class InstallAppHelper {
-  public:
+public:
     explicit InstallAppHelper(platform::Layout layout) : layout_(std::move(layout)) {}
 
     // The applications found directly in the given folders (bundles on macOS; desktop entries
@@ -32,7 +32,7 @@ class InstallAppHelper {
     // folder of its own, else `none`.
     SandboxType getAppSandboxType(std::string_view bundleId, std::string_view appPath) const;
 
-  private:
+private:
     platform::Layout layout_;
 };
 

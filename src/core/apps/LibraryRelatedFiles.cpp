@@ -15,7 +15,7 @@ namespace {
 
 // One kind's findings, each path once.
 class Collector {
-  public:
+public:
     Collector(AppFileType type, std::vector<RelatedFile>& out) : type_(type), out_(out) {}
 
     void add(const std::string& path) {
@@ -50,7 +50,7 @@ class Collector {
         for (const std::string& name : names) add(kit::joinPath(folder, name));
     }
 
-  private:
+private:
     AppFileType type_;
     std::vector<RelatedFile>& out_;
     std::set<std::string> seen_;

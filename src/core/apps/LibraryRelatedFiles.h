@@ -12,13 +12,13 @@ namespace orvane::apps {
 // and name: preferences, application support, logs, and the rest (containers, caches, saved
 // state, web data, cookies). Each kind is looked for in the user's folder, then the system's.
 class LibraryRelatedFiles {
-  public:
+public:
     explicit LibraryRelatedFiles(const platform::Layout& layout) : layout_(layout) {}
 
     std::vector<RelatedFile> scanAppRelatedFiles(const std::string& bundleID,
                                                  const std::string& appName) const;
 
-  private:
+private:
     const platform::Layout& layout_;
 };
 

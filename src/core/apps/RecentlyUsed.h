@@ -10,7 +10,7 @@ namespace orvane::apps {
 // application that registered a file leaves its name, the command it was started with and a
 // time stamp there.
 class RecentlyUsed {
-  public:
+public:
     // Reads the file; an absent, unreadable or damaged file knows nothing.
     static RecentlyUsed load(const std::string& path);
     // Parses the document's bytes.
@@ -24,7 +24,7 @@ class RecentlyUsed {
 
     std::size_t size() const { return latest_.size(); }
 
-  private:
+private:
     void note(std::string_view key, double stamp);
     std::unordered_map<std::string, double> latest_;
 };

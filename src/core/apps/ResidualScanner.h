@@ -16,7 +16,7 @@ namespace orvane::apps {
 // folders named by a bundle identifier that no installed application accounts for, grouped
 // into one residual AppModel per identifier.
 class ResidualScanner {
-  public:
+public:
     // (bundle identifier, name) of every installed application, in scan order.
     using InstalledAppInfo = std::vector<std::pair<std::string, std::string>>;
 
@@ -42,7 +42,7 @@ class ResidualScanner {
                             const InstalledAppInfo& installedAppInfo,
                             const std::vector<std::pair<std::string, AppModelPtr>>& residualMap);
 
-  private:
+private:
     void addFileToResidualApp(AppModel& app, const std::string& path,
                               platform::Layout::AppDataFolder::Role role) const;
 

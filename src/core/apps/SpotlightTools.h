@@ -13,7 +13,7 @@ namespace orvane::apps {
 // are, how large a bundle is and when it was last used. A layout without the tools (freedesktop)
 // gets empty answers without running anything.
 class SpotlightTools {
-  public:
+public:
     explicit SpotlightTools(const platform::Layout& layout)
         : finder_(layout.metadataFinder), lister_(layout.metadataLister) {}
 
@@ -27,7 +27,7 @@ class SpotlightTools {
     // nothing when it holds no date.
     static std::optional<double> parseLastUsed(std::string text);
 
-  private:
+private:
     std::string finder_;
     std::string lister_;
 };

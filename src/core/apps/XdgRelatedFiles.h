@@ -22,7 +22,7 @@ namespace orvane::apps {
 // folders the desktop itself keeps there (autostart, mime, icons, ...) are never anybody's.
 // Every base folder is listed once for all applications.
 class XdgRelatedFiles {
-  public:
+public:
     XdgRelatedFiles(const platform::Layout& layout, const std::vector<InstalledApp>& apps,
                     const std::vector<std::pair<std::string, std::string>>& otherInstalled);
 
@@ -34,7 +34,7 @@ class XdgRelatedFiles {
     // Whether a lower-cased entry name belongs to the desktop as a whole.
     static bool isDesktopOwned(const std::string& lowerName);
 
-  private:
+private:
     void assignFolder(const std::string& folder, AppFileType type, bool settingsFiles);
     void assignContainers();
     void assignSnapData();

@@ -19,7 +19,7 @@
 #include "app/shell/ModuleScreens.h"
 #include "core/apps/AppFixtures.h"
 #include "core/apps/AppManager.h"
-#include "gui/GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 
 namespace orvane::app {
 namespace {
@@ -37,7 +37,7 @@ QStringList names(const AppListModel& model) {
 }
 
 class AppScreensTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         guiApp();
         installQtMainQueue();

@@ -35,16 +35,12 @@ LinuxMachine::LinuxMachine() {
 
 LinuxMachine::~LinuxMachine() {
     for (int i = 0; i < 7; ++i) {
-        if (had_[i])
-            ::setenv(kVars[i], saved_[i].c_str(), 1);
-        else
-            ::unsetenv(kVars[i]);
+        if (had_[i]) ::setenv(kVars[i], saved_[i].c_str(), 1);
+        else ::unsetenv(kVars[i]);
     }
 }
 
-platform::Layout LinuxMachine::layout() const {
-    return platform::Layout::linuxLayout(root);
-}
+platform::Layout LinuxMachine::layout() const { return platform::Layout::linuxLayout(root); }
 
 std::string LinuxMachine::entry(const std::string& name, const std::string& exec,
                                 const std::string& extra) {
@@ -175,9 +171,7 @@ MacTree::MacTree() : home(tree.dir("Users/ann")) {
     tree.chmod("usr/bin/mdls", 0755);
 }
 
-platform::Layout MacTree::layout() const {
-    return platform::Layout::macLayout(tree.root(), home);
-}
+platform::Layout MacTree::layout() const { return platform::Layout::macLayout(tree.root(), home); }
 
 std::string MacTree::bundle(const std::string& rel, const std::string& id, std::uint64_t size) {
     tree.file(

@@ -15,7 +15,7 @@ using orvane::testing::TempTree;
 // (restored afterwards), system places live under root/, and each helper lays an application
 // out the way its installer does on a real system.
 class LinuxMachine {
-  public:
+public:
     LinuxMachine();
     ~LinuxMachine();
     LinuxMachine(const LinuxMachine&) = delete;
@@ -49,7 +49,7 @@ class LinuxMachine {
     std::string appImage(const std::string& relToHome, bool executable = true,
                          std::uint64_t size = 4096);
 
-  private:
+private:
     std::string saved_[7];
     bool had_[7] = {};
     std::vector<std::string> dpkgStatus_;
@@ -60,7 +60,7 @@ class LinuxMachine {
 // A bundle id with an index/<id>.wait file makes mdfind stop, after creating "started", until
 // a "release" file appears.
 class MacTree {
-  public:
+public:
     MacTree();
     TempTree tree;
     std::string home;

@@ -31,7 +31,7 @@ inline std::vector<std::string> paths(const std::vector<AppFilePtr>& files) {
 
 // Records what the manager reports, in arrival order, on the main loop of the test.
 class RecordingDelegate : public AppManagerDelegate {
-  public:
+public:
     std::vector<std::string> calls;
     std::vector<std::pair<int, int>> progress;
     std::vector<AppModelPtr> finishedApps;

@@ -122,6 +122,41 @@ Layout Layout::linuxLayout(std::string root) {
         layout.applicationRoots.push_back(dir + "/applications");
     layout.portableApplicationRoots = {home + "/Applications", layout.desktop, layout.downloads};
 
+    // Flatpak and snapd export their desktop entries outside the usual data folders; a session
+    // started without their profile scripts would not list those applications otherwise.
+    layout.packageDatabase = r + "/var/lib/dpkg";
+    layout.flatpakInstallations = {dataHome + "/flatpak", r + "/var/lib/flatpak"};
+    layout.snapMountFolder = r + "/snap";
+    layout.snapPackagesFolder = r + "/var/lib/snapd/snaps";
+    layout.snapDesktopFolder = r + "/var/lib/snapd/desktop/applications";
+    layout.userSnapFolder = home + "/snap";
+    // A flatpak deploy folder and a snap come from their remote, which is the store here.
+    layout.storeReceipts = {"current/active/metadata", "current/meta/snap.yaml"};
+    std::vector<std::string> exported;
+    for (const std::string& installation : layout.flatpakInstallations)
+        exported.push_back(installation + "/exports/share/applications");
+    exported.push_back(layout.snapDesktopFolder);
+    for (std::string& folder : exported)
+        if (std::find(layout.applicationRoots.begin(), layout.applicationRoots.end(), folder) ==
+            layout.applicationRoots.end())
+            layout.applicationRoots.push_back(std::move(folder));
+
+    layout.iconThemeFolders = {dataHome + "/icons", home + "/.icons"};
+    for (const std::string& dir : layout.dataDirs) {
+        layout.iconThemeFolders.push_back(dir + "/icons");
+        layout.pixmapFolders.push_back(dir + "/pixmaps");
+    }
+    for (const std::string& installation : layout.flatpakInstallations)
+        layout.iconThemeFolders.push_back(installation + "/exports/share/icons");
+
+    using Role = AppDataFolder::Role;
+    layout.appDataFolders = {{configHome, Role::preferences, "", false},
+                             {dataHome, Role::applicationSupport, "", false},
+                             {layout.caches, Role::other, "", false},
+                             {layout.logs, Role::logs, "", false},
+                             {layout.containers, Role::other, "", false},
+                             {layout.userSnapFolder, Role::other, "", true}};
+
     layout.loginItemFolders = {configHome + "/autostart", configHome + "/systemd/user"};
     for (const std::string& dir : xdgDirList("XDG_CONFIG_DIRS", {r + "/etc/xdg"}))
         layout.loginItemFolders.push_back(dir + "/autostart");
@@ -155,6 +190,28 @@ Layout Layout::macLayout(std::string root, std::string home) {
     layout.systemCaches = {r + "/Library/Caches", r + "/private/var/folders"};
 
     layout.applicationRoots = {r + "/Applications", r + "/Applications/Utilities", layout.desktop};
+    layout.groupContainers = layout.library + "/Group Containers";
+    layout.savedApplicationState = layout.library + "/Saved Application State";
+    layout.webKit = layout.library + "/WebKit";
+    layout.httpStorages = layout.library + "/HTTPStorages";
+    layout.cookies = layout.library + "/Cookies";
+    layout.inputMethodFolders = {r + "/Library/Input Methods"};
+    layout.systemApplicationSupport = {r + "/Library/Application Support"};
+    layout.storeReceipts = {"Contents/_MASReceipt/receipt", "Wrapper/iTunesMetadata.plist"};
+    layout.storeAppsFolder = "/Applications/";
+    layout.metadataFinder = r + "/usr/bin/mdfind";
+    layout.metadataLister = r + "/usr/bin/mdls";
+
+    using Role = AppDataFolder::Role;
+    layout.appDataFolders = {{layout.preferences, Role::preferences, ".plist", false},
+                             {layout.applicationSupport, Role::applicationSupport, "", false},
+                             {layout.containers, Role::other, "", false},
+                             {layout.groupContainers, Role::other, "", false},
+                             {layout.caches, Role::other, "", false},
+                             {layout.logs, Role::logs, "", false},
+                             {layout.webKit, Role::other, "", false},
+                             {layout.httpStorages, Role::other, "", false},
+                             {layout.savedApplicationState, Role::other, ".savedState", false}};
     layout.loginItemFolders = {layout.library + "/LaunchAgents", r + "/Library/LaunchAgents",
                                r + "/Library/LaunchDaemons"};
     layout.loginItemFile =

@@ -50,6 +50,53 @@ struct Layout {
     // Loose self-contained application files (AppImages); none on macOS, where bundles are it.
     std::vector<std::string> portableApplicationRoots;
 
+    // --- Installed applications and the data they leave --------------------------------------
+
+    // Per-user folders of the macOS library that only that layout has; empty on freedesktop.
+    std::string groupContainers;        // ~/Library/Group Containers
+    std::string savedApplicationState;  // ~/Library/Saved Application State
+    std::string webKit;                 // ~/Library/WebKit
+    std::string httpStorages;           // ~/Library/HTTPStorages
+    std::string cookies;                // ~/Library/Cookies
+    // Input methods are bundles too and count as installed programs; macOS only.
+    std::vector<std::string> inputMethodFolders;
+    // The metadata index's command-line tools (bundle copies, sizes, last use); macOS only.
+    std::string metadataFinder;
+    std::string metadataLister;
+
+    // Shared application support of all users; macOS only.
+    std::vector<std::string> systemApplicationSupport;
+    // An application copy that came from the store carries one of these (relative to the copy);
+    // on macOS only copies in a folder whose path holds `storeAppsFolder` count.
+    std::vector<std::string> storeReceipts;
+    std::string storeAppsFolder;
+
+    // Icon theme folders (each holds themes such as hicolor/) and loose application icons, where
+    // desktop entries' Icon= names are looked up; empty on macOS, where bundles carry icons.
+    std::vector<std::string> iconThemeFolders;
+    std::vector<std::string> pixmapFolders;
+
+    // Package formats of freedesktop systems; empty on macOS.
+    std::string packageDatabase;                    // dpkg's administrative folder
+    std::vector<std::string> flatpakInstallations;  // user installation first, then system
+    std::string snapMountFolder;                    // /snap: one folder per installed snap
+    std::string snapPackagesFolder;                 // the downloaded *.snap images
+    std::string snapDesktopFolder;                  // desktop entries snapd exports
+    std::string userSnapFolder;                     // ~/snap: one folder of user data per snap
+
+    // A folder whose entries are named after applications, scanned for the leftovers of
+    // applications that are gone. `suffix` is stripped from an entry's name before it is read
+    // as an identifier ("com.x.y.plist"); where `namesAreIdentifiers`, every entry name is one
+    // (snap names carry no reverse-DNS dots).
+    struct AppDataFolder {
+        enum class Role { preferences, applicationSupport, logs, other };
+        std::string path;
+        Role role = Role::other;
+        std::string suffix;
+        bool namesAreIdentifiers = false;
+    };
+    std::vector<AppDataFolder> appDataFolders;
+
     // Folders whose entries start programs at login or as background agents.
     std::vector<std::string> loginItemFolders;
     // The entry that starts this program at login.

@@ -45,9 +45,12 @@ TEST(LayoutTest, FreedesktopPlacesFollowTheXdgVariables) {
     EXPECT_EQ(layout.dataDirs,
               (std::vector<std::string>{tree.path("share-a"), tree.path("share-b")}));
     EXPECT_EQ(layout.applicationRoots,
-              (std::vector<std::string>{home + "/.local/share/applications",
-                                        tree.path("share-a/applications"),
-                                        tree.path("share-b/applications")}));
+              (std::vector<std::string>{
+                  home + "/.local/share/applications", tree.path("share-a/applications"),
+                  tree.path("share-b/applications"),
+                  home + "/.local/share/flatpak/exports/share/applications",
+                  tree.path("root/var/lib/flatpak/exports/share/applications"),
+                  tree.path("root/var/lib/snapd/desktop/applications")}));
     EXPECT_TRUE(contains(layout.portableApplicationRoots, home + "/Applications"));
     EXPECT_TRUE(contains(layout.loginItemFolders, home + "/.config/autostart"));
     EXPECT_TRUE(contains(layout.loginItemFolders, tree.path("etc-xdg/autostart")));

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/apps/AppManageViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
 #include "app/renamer/AIRenamerViewController.h"
@@ -21,6 +22,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
          []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
         {ModuleType::aiRenamer,
          []() -> ModuleBaseViewController* { return new AIRenamerViewController; }},
+        {ModuleType::appManage,
+         []() -> ModuleBaseViewController* { return new AppManageViewController; }},
     };
     return table;
 }

@@ -2,12 +2,14 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QThread>
 
 #include <atomic>
 #include <thread>
 
+#include "app/shell/Appearance.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainThread.h"
 #include "app/shell/MainViewController.h"
@@ -242,4 +244,28 @@ TEST_F(ShellTest, ASecondLaunchWakesTheFirstInsteadOfStarting) {
 
     SingleInstance nobody(key + "-none");
     EXPECT_FALSE(nobody.notifyRunningInstance(200));
+}
+
+TEST(Appearance, ScrollBarHandleIsDarkerThanItsTrack) {
+    guiApp();
+    applyAppearance();
+    for (Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        QScrollBar bar(orientation);
+        bar.setRange(0, 100);
+        bar.setPageStep(25);
+        bar.setValue(0);
+        const bool vertical = orientation == Qt::Vertical;
+        bar.resize(vertical ? QSize(14, 300) : QSize(300, 14));
+        bar.show();
+        const QImage image = bar.grab().toImage();
+        // The handle sits at the start (value 0) and covers a fifth of the length; the far end
+        // is bare track.
+        const QPoint inHandle = vertical ? QPoint(7, 30) : QPoint(30, 7);
+        const QPoint onTrack = vertical ? QPoint(7, 270) : QPoint(270, 7);
+        const QColor handle = image.pixelColor(inHandle);
+        const QColor track = image.pixelColor(onTrack);
+        EXPECT_LT(handle.lightness() + 30, track.lightness())
+            << (vertical ? "vertical" : "horizontal") << ": handle " << handle.name().toStdString()
+            << " on track " << track.name().toStdString();
+    }
 }

@@ -28,7 +28,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     title->setStyleSheet(styles::title());
     layout->addWidget(title);
     summary_ = new QLabel(
-        locFormat("%@ files selected", {countText(static_cast<long long>(rows_.size()))}), this);
+        locFormat("%@ selected", {quantity(static_cast<long long>(rows_.size()), "file", "files")}),
+        this);
     summary_->setStyleSheet(styles::subtitle());
     layout->addWidget(summary_);
 

@@ -209,8 +209,11 @@ void LargeFilesResultViewController::updateSelection() {
     std::uint64_t size = 0;
     for (const auto& info : selected) size += info->size();
     selection_->setText(
-        locFormat("Selected: %@ files, %@",
-                  {countText(static_cast<long long>(selected.size())), sizeText(size)}));
+        selected.empty()
+            ? loc("No files selected")
+            : locFormat("Selected: %@, %@",
+                        {quantity(static_cast<long long>(selected.size()), "file", "files"),
+                         sizeText(size)}));
     remove_->setEnabled(!selected.empty());
     for (auto* model : categories_) model->refresh();
 }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
+#include "app/common/RemovalText.h"
 #include "app/common/ScanningViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
@@ -251,7 +252,8 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
         removeTotal_ = count;
         manager_->delegate = observer_;
         removeProgress_->setValue(0);
-        removeLabel_->setText(locFormat("%@ of %@ files", {countText(0), countText(count)}));
+        removeLabel_->setText(
+            locFormat("%@ of %@", {countText(0), quantity(count, "file", "files")}));
         showPage(Page::removing);
         manager_->removeDuplicateFiles(std::move(type));
     };
@@ -267,7 +269,8 @@ void LargeFilesViewController::removalDidStart() {
 
 void LargeFilesViewController::removalProgress(double value, long long count) {
     removeProgress_->setValue(static_cast<int>(value * 1000));
-    removeLabel_->setText(locFormat("%@ of %@ files", {countText(count), countText(removeTotal_)}));
+    removeLabel_->setText(
+        locFormat("%@ of %@", {countText(count), quantity(removeTotal_, "file", "files")}));
 }
 
 void LargeFilesViewController::removalDidFinish() {
@@ -278,8 +281,7 @@ void LargeFilesViewController::removalDidFinish() {
                             : failed && !removed ? loc("Nothing could be removed")
                                                  : loc("Removed Successfully"));
     finishedSummary_->setText(
-        locFormat("%@ files removed, %@ freed",
-                  {countText(removed), sizeText(manager_->removesucceedSize.load())}));
+        removedSummary(removed, manager_->removesucceedSize.load(), manager_->lastRemoveType));
     failures_->clear();
     for (const auto& info : removing_) {
         if (info->deleted || !info->removeError) continue;

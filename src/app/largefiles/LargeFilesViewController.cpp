@@ -153,6 +153,10 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     auto* finishedLayout = new QVBoxLayout(finished);
     finishedLayout->setContentsMargins(40, 30, 40, 24);
     finishedLayout->addStretch(1);
+    finishedIcon_ = new QLabel(finished);
+    finishedIcon_->setObjectName(QStringLiteral("finishedIcon"));
+    finishedIcon_->setAlignment(Qt::AlignCenter);
+    finishedLayout->addWidget(finishedIcon_);
     finishedTitle_ = label(loc("Removed Successfully"), styles::title(), finished);
     finishedLayout->addWidget(finishedTitle_);
     finishedSummary_ =
@@ -171,8 +175,17 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     auto* back = new QPushButton(loc("Back to Results"), finished);
     back->setObjectName(QStringLiteral("backToResults"));
     back->setStyleSheet(styles::primaryButton());
+    auto* newScan = new QPushButton(loc("New Scan"), finished);
+    newScan->setObjectName(QStringLiteral("newScanButton"));
+    newScan->setStyleSheet(styles::secondaryButton());
+    auto* finishedButtons = new QHBoxLayout;
+    finishedButtons->addStretch(1);
+    finishedButtons->addWidget(newScan);
+    finishedButtons->addWidget(back);
+    finishedButtons->addStretch(1);
     finishedLayout->addSpacing(8);
-    finishedLayout->addWidget(back, 0, Qt::AlignHCenter);
+    finishedLayout->addLayout(finishedButtons);
+    connect(newScan, &QPushButton::clicked, this, &LargeFilesViewController::startScan);
     finishedLayout->addStretch(1);
     connect(back, &QPushButton::clicked, this, [this] {
         result_->reload();
@@ -293,6 +306,9 @@ void LargeFilesViewController::removalDidFinish() {
     }
     failuresTitle_->setVisible(failures_->topLevelItemCount() > 0);
     failures_->setVisible(failures_->topLevelItemCount() > 0);
+    finishedIcon_->setPixmap(
+        appIcon(QStringLiteral("done"))
+            .pixmap(72, 72, stopped || (failed && !removed) ? QIcon::Disabled : QIcon::Normal));
     showPage(Page::finished);
 }
 

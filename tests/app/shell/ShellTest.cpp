@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "app/shell/Appearance.h"
@@ -131,6 +132,47 @@ TEST_F(ShellTest, ClickWaitsBeforeAskingThenSwitchesAndKeepsScreens) {
     // The first screen is the same object: made once, kept for the run.
     EXPECT_EQ(main->currentViewCtr(), junk);
     EXPECT_EQ(main->screenFor(ModuleType::largeFiles) != nullptr, true);
+}
+
+TEST_F(ShellTest, TheKeyboardStartsFromTheModuleOnShowAndShowsWhereItIs) {
+    MainWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    MainViewController* main = window.mainView();
+    QListWidget* list = main->leftList()->listWidget();
+    main->leftList()->clickIndex(2);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
+
+    list->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+    EXPECT_EQ(list->currentRow(), 2) << "the keyboard is on the module on show";
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 3);
+
+    // A ring in the focus colour marks the row the keyboard is on, and only that row.
+    auto ringPixels = [&](int row) {
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect rect = list->visualItemRect(list->item(row));
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (std::abs(c.red() - 0x2f) < 24 && std::abs(c.green() - 0x7c) < 24 &&
+                    std::abs(c.blue() - 0xf6) < 24)
+                    ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(ringPixels(3), 40);
+    EXPECT_EQ(ringPixels(2), 0);
+    EXPECT_EQ(ringPixels(0), 0);
+
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType != ModuleType::duplicateFiles; }));
+    EXPECT_EQ(main->currentViewType, ModuleType::largeFiles)
+        << "Down then Enter opens the module below";
+    EXPECT_EQ(list->currentRow(), 3);
 }
 
 TEST_F(ShellTest, ANoFromTheModuleOnShowChangesNothing) {

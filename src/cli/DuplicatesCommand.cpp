@@ -24,12 +24,14 @@
 #include "cli/DuplicatesRemoval.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
+#include "core/duplicates/IgnoresPathExtention.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/JsonText.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
+#include "kit/Plural.h"
 #include "kit/SizeFormat.h"
 #include "platform/linux/SysfsDiskInventory.h"
 
@@ -52,8 +54,8 @@ struct Options {
     bool json = false;
     bool quiet = false;
     std::string settingsPath;
-    bool autoSelect = false;
-    std::string remove;  // trash, delete or move=DIR
+    std::string autoSelect;  // empty: nothing is selected; first, new or old: the copy kept
+    std::string remove;      // trash, delete or move=DIR
     bool dryRun = false;
 };
 
@@ -80,6 +82,12 @@ std::optional<std::int64_t> parseSize(std::string text) {
     if (end != number.c_str() + number.size() || value < 0 || value * scale > 9.2e18)
         return std::nullopt;
     return static_cast<std::int64_t>(value * scale + 0.5);
+}
+
+duplicates::KeepRule keepRule(const std::string& rule) {
+    if (rule == "new") return duplicates::KeepRule::oldest;
+    if (rule == "old") return duplicates::KeepRule::newest;
+    return duplicates::KeepRule::first;
 }
 
 std::string absolutePath(const std::string& path) {
@@ -160,6 +168,8 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
         }
         out += "],\"totalFiles\":" + std::to_string(totalFiles) +
                ",\"totalSize\":" + std::to_string(totalSize) + "}\n";
+    } else if (groups.empty()) {
+        out = "No duplicates found.\n";
     } else {
         bool first = true;
         for (const auto& g : groups) {
@@ -167,7 +177,7 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
             first = false;
             const std::uint64_t size = g->infos().empty() ? 0 : g->infos().front()->size();
             out += std::to_string(size) + " bytes each (" + kit::transformedFileSize(size) + "), " +
-                   std::to_string(g->count()) + " files\n";
+                   kit::countOf(g->count(), "file", "files") + "\n";
             for (const auto& info : g->infos()) {
                 out += info->path();  // bytes as they are, so the line names the real file
                 out.push_back('\n');
@@ -187,7 +197,7 @@ int run(const Options& o) {
     if (!o.remove.empty()) {
         std::string error;
         if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
-        if (!o.autoSelect)
+        if (o.autoSelect.empty())
             return fail("--remove needs --auto-select: nothing is selected otherwise");
         if (o.json)
             return fail("--remove prints one line per file; it cannot be combined with --json");
@@ -311,7 +321,8 @@ int run(const Options& o) {
                      "orvane duplicates: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
-    if (removeType) return removeAutoSelected(manager, *removeType, o.dryRun, &events);
+    if (removeType)
+        return removeAutoSelected(manager, keepRule(o.autoSelect), *removeType, o.dryRun, &events);
     return kExitOk;
 }
 
@@ -334,8 +345,19 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                     "Only these kinds: video, audio, picture, document, other")
         ->delimiter(',');
     cmd->add_flag("--json", options->json, "Print one JSON object");
-    cmd->add_flag("--auto-select", options->autoSelect,
-                  "Select every copy but the first (smallest path) of each group");
+    cmd->add_option("--auto-select", options->autoSelect,
+                    "Select every copy but one in each group, keeping: first (the smallest "
+                    "path, the default), new (keep the oldest copy, select the newer ones) or "
+                    "old (keep the newest copy)")
+        ->expected(0, 1)
+        ->default_str("first")
+        ->option_text("[first|new|old]")
+        ->check([](const std::string& rule) -> std::string {
+            if (rule == "first" || rule == "new" || rule == "old") return {};
+            return "'" + rule +
+                   "' is not first, new or old (name folders before --auto-select, "
+                   "or write --auto-select=first)";
+        });
     cmd->add_option("--remove", options->remove,
                     "Remove the selected copies: trash (undoable), delete (for good) or "
                     "move=FOLDER");
@@ -343,6 +365,12 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
     cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
     cmd->add_option("--settings", options->settingsPath,
                     "Settings file to use instead of the saved one");
+    std::string neverCompared;
+    for (std::string_view extension : duplicates::IgnoresPathExtention::allCases)
+        neverCompared += (neverCompared.empty() ? "" : ", ") + std::string(extension);
+    cmd->footer("Never compared: files with the extensions " + neverCompared +
+                " (source, configuration and data files, whose copies belong to the programs "
+                "that hold them).");
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });
 }
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/RemovalReport.h"
 #include "core/duplicates/DuplicateSelection.h"
 #include "core/duplicates/ScanManager.h"
-#include "kit/SizeFormat.h"
 
 namespace orvane::cli {
 
@@ -67,24 +67,6 @@ private:
     std::string refusal_;
 };
 
-const char* verb(const RemoveType& type, bool dryRun) {
-    switch (type.kind) {
-        case RemoveType::Kind::trash: return dryRun ? "would trash" : "trashed";
-        case RemoveType::Kind::forever: return dryRun ? "would delete" : "deleted";
-        case RemoveType::Kind::folder: return dryRun ? "would move" : "moved";
-    }
-    return "";
-}
-
-std::string where(const RemoveType& type) {
-    switch (type.kind) {
-        case RemoveType::Kind::trash: return " to the Trash";
-        case RemoveType::Kind::forever: return " for good";
-        case RemoveType::Kind::folder: return " to " + type.path;
-    }
-    return {};
-}
-
 }  // namespace
 
 std::optional<RemoveType> parseRemoveMode(const std::string& text, std::string& error) {
@@ -107,13 +89,14 @@ std::optional<RemoveType> parseRemoveMode(const std::string& text, std::string& 
 }
 
 int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
-                       const RemoveType& type, bool dryRun, RunEvents* events) {
+                       duplicates::KeepRule keep, const RemoveType& type, bool dryRun,
+                       RunEvents* events) {
     std::vector<duplicates::DuplicateFilesPtr> groups = manager->totalFiles;
-    duplicates::DuplicateSelection::autoSelect(groups);
+    duplicates::DuplicateSelection::selectKeeping(groups, keep);
 
     // The records outlive the run (removed files leave their groups), so each line can be
     // printed from its file's own outcome afterwards.
-    std::vector<std::shared_ptr<duplicates::FileInfo>> chosen;
+    RemovalReport::Files chosen;
     std::uint64_t chosenBytes = 0;
     for (const auto& g : groups)
         for (const auto& f : g->infos())
@@ -123,9 +106,7 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
             }
 
     if (dryRun) {
-        for (const auto& f : chosen) std::printf("%s %s\n", verb(type, true), f->path().c_str());
-        std::printf("%zu files, %s, would be removed%s; nothing was touched.\n", chosen.size(),
-                    kit::transformedFileSize(chosenBytes).c_str(), where(type).c_str());
+        RemovalReport::printPlan(type, chosen);
         return kExitOk;
     }
     if (chosen.empty()) {
@@ -163,25 +144,10 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
         std::fprintf(stderr, "orvane duplicates: %s\n", refusal.c_str());
         return kExitFailure;
     }
-    std::size_t failed = 0, left = 0;
-    for (const auto& f : chosen) {
-        if (f->deleted) {
-            std::printf("%s %s\n", verb(type, false), f->path().c_str());
-        } else if (f->removeError) {
-            ++failed;
-            std::printf("failed %s: %s\n", f->path().c_str(), f->removeError->description.c_str());
-        } else {
-            ++left;
-            std::printf("left %s\n", f->path().c_str());
-        }
-    }
+    const std::size_t failed = RemovalReport::printOutcome(type, chosen);
     if (events)
         events->removeEnded(static_cast<std::size_t>(manager->succeedRemoveCount), failed,
                             static_cast<std::uint64_t>(manager->succeedRemoveSize));
-    std::printf("Removed %lld files (%s)%s; %zu failed; %zu left in place.\n",
-                static_cast<long long>(manager->succeedRemoveCount),
-                kit::transformedFileSize(manager->succeedRemoveSize).c_str(), where(type).c_str(),
-                failed, left);
     if (stopped) return kExitInterrupted;
     return failed ? kExitFailure : kExitOk;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/RemovalReport.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
 #include "core/duplicates/ScanManagerProtocol.h"
@@ -20,8 +21,10 @@
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/JsonText.h"
+#include "kit/Localization.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
+#include "kit/Plural.h"
 #include "kit/SizeFormat.h"
 
 namespace orvane::cli {
@@ -68,8 +71,10 @@ private:
 
 void printText(const LargeFilesManager& manager) {
     for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
+        if (i == largefiles::reservedGroup) continue;  // never filled: nothing to tell a reader
         const auto& group = manager.allFiles[i];
-        std::printf("[%zu] %s: %zu files, %s\n", i, largefiles::groupName(i), group->count(),
+        std::printf("[%zu] %s: %s, %s\n", i, kit::localized(largefiles::groupTitle(i)).c_str(),
+                    kit::countOf(group->count(), "file", "files").c_str(),
                     kit::transformedFileSize(group->totalSize).c_str());
         for (const auto& info : group->infos()) {
             std::printf("  %12llu  ", static_cast<unsigned long long>(info->size()));
@@ -85,8 +90,10 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
     for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
         const auto& group = manager.allFiles[i];
         if (i) out += ',';
+        // "name" stays the stable identifier scripts match on; "title" is what a person reads.
         out += "{\"index\":" + std::to_string(i) +
                ",\"name\":" + kit::jsonString(largefiles::groupName(i)) +
+               ",\"title\":" + kit::jsonString(kit::localized(largefiles::groupTitle(i))) +
                ",\"count\":" + std::to_string(group->count()) +
                ",\"size\":" + std::to_string(group->totalSize) + ",\"files\":[";
         bool first = true;
@@ -113,8 +120,6 @@ std::optional<duplicates::RemoveType> parseRemoveType(const std::string& text) {
     return std::nullopt;
 }
 
-void printPath(const std::string& path) { std::fwrite(path.data(), 1, path.size(), stdout); }
-
 // Selects every file of the chosen groups and removes them the chosen way, one line per file.
 int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
                  const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop,
@@ -122,22 +127,12 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
     for (unsigned g : groups)
         for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
     const auto files = manager.selectedFiles();
-    const char* verb = type.kind == duplicates::RemoveType::Kind::trash     ? "trash"
-                       : type.kind == duplicates::RemoveType::Kind::forever ? "delete"
-                                                                            : "move";
     if (dryRun) {
-        for (const auto& info : files) {
-            std::printf("would %s: ", verb);
-            printPath(info->path());
-            std::fputc('\n', stdout);
-        }
-        std::printf("%zu files, %s would be removed\n", files.size(),
-                    kit::transformedFileSize([&] {
-                        std::uint64_t sum = 0;
-                        for (const auto& info : files) sum += info->size();
-                        return sum;
-                    }())
-                        .c_str());
+        RemovalReport::printPlan(type, files);
+        return kExitOk;
+    }
+    if (files.empty()) {
+        std::printf("Nothing to remove.\n");
         return kExitOk;
     }
 
@@ -164,28 +159,12 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
         std::fprintf(stderr, "orvane large-files: %s\n", refusal.c_str());
         return kExitFailure;
     }
-    for (const auto& info : files) {
-        if (info->deleted) {
-            std::printf("%s: ", verb);
-        } else if (info->removeError) {
-            std::printf("failed: ");
-        } else {
-            std::printf("skipped: ");
-        }
-        printPath(info->path());
-        if (!info->deleted && info->removeError)
-            std::printf(" (%s)", info->removeError->description.c_str());
-        std::fputc('\n', stdout);
-    }
+    const std::size_t failed = RemovalReport::printOutcome(type, files);
     events.removeEnded(static_cast<std::size_t>(manager.removesucceedCount.load()),
                        static_cast<std::size_t>(manager.errorRemoveCount.load()),
                        manager.removesucceedSize.load());
-    std::printf("%lld removed, %s; %lld failed\n",
-                static_cast<long long>(manager.removesucceedCount.load()),
-                kit::transformedFileSize(manager.removesucceedSize.load()).c_str(),
-                static_cast<long long>(manager.errorRemoveCount.load()));
     if (gInterrupted.load()) return kExitInterrupted;
-    return manager.errorRemoveCount.load() > 0 ? kExitFailure : kExitOk;
+    return failed > 0 ? kExitFailure : kExitOk;
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/SettingsValidator.h"
+#include "kit/Localization.h"
 #include "kit/Paths.h"
 #include "kit/SizeFormat.h"
 
@@ -162,15 +164,20 @@ int showJson(const PerferenceInfo& info) {
     return kExitOk;
 }
 
+// A value the user typed was refused: the window's closing words tell them to try again.
+int refuse(std::string message) {
+    static constexpr std::string_view kAgain = "Please enter again.";
+    if (!std::string_view(message).ends_with(kAgain)) message += " " + kit::localized(kAgain);
+    std::fprintf(stderr, "orvane settings: %s\n", message.c_str());
+    return kExitUsage;
+}
+
 int setValue(const std::string& key, const std::vector<std::string>& values) {
     PerferenceInfo info;
     // A damaged file has nothing to build on: start from the defaults so the saved file is whole.
     Dictionary data = info.unreadable ? info.dic : info.dataDict;
     settings::Verdict verdict = settings::SettingsValidator::applyText(data, key, values);
-    if (!verdict) {
-        std::fprintf(stderr, "orvane settings: %s\n", verdict.message.c_str());
-        return kExitUsage;
-    }
+    if (!verdict) return refuse(verdict.message);
     settings::SaveResult saved = settings::setPerenceInfo(data, info.path);
     if (!saved.ok) {
         std::fprintf(stderr, "orvane settings: the settings could not be saved: %s\n",
@@ -210,13 +217,9 @@ std::string absolute(const std::string& path) {
 
 int editList(const std::string& list, const std::vector<std::string>& paths, bool add) {
     const auto key = listKey(list);
-    if (!key) {
-        std::fprintf(stderr,
-                     "orvane settings: '%s' is not a folder list (duplicates, photos or "
-                     "large-files)\n",
-                     list.c_str());
-        return kExitUsage;
-    }
+    if (!key)
+        return refuse("'" + kit::displayPath(list) +
+                      "' is not a folder list (duplicates, photos or large-files).");
     PerferenceInfo info;
     Dictionary data = info.unreadable ? info.dic : info.dataDict;
     std::vector<std::string> wanted;

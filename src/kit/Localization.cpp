@@ -11,6 +11,11 @@ namespace {
 const std::unordered_map<std::string_view, std::string_view>& catalog() {
     static const std::unordered_map<std::string_view, std::string_view> table = {
         {"Duplicate_Files", "Duplicate Files"},
+        // Keys as the screens have always named them, worded and spaced consistently for display.
+        {"Searching for Duplicate", "Searching for Duplicates"},
+        {"Over 5GB", "Over 5 GB"},
+        {"1 GB to 5GB", "1 GB to 5 GB"},
+        {"500 MB  to 1 GB", "500 MB to 1 GB"},
         {"更新详情", "Update details"},
     };
     return table;

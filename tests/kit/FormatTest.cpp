@@ -3,6 +3,7 @@
 #include "kit/DateFormat.h"
 #include "kit/Localization.h"
 #include "kit/Paths.h"
+#include "kit/Plural.h"
 #include "kit/SizeFormat.h"
 
 using namespace orvane::kit;
@@ -26,6 +27,24 @@ TEST(Localization, PlainEnglishKeysPassThroughAndIdentifiersGetText) {
     EXPECT_EQ(localized("更新详情"), "Update details");
     EXPECT_EQ(formatLocalized("Remove to %@", {"Backup"}), "Remove to Backup");
     EXPECT_EQ(formatLocalized("%@ of %@", {"1"}), "1 of %@") << "missing arguments leave the mark";
+    // Screen keys keep their historic spelling; what people read is spaced and worded evenly.
+    EXPECT_EQ(localized("500 MB  to 1 GB"), "500 MB to 1 GB");
+    EXPECT_EQ(localized("Over 5GB"), "Over 5 GB");
+    EXPECT_EQ(localized("1 GB to 5GB"), "1 GB to 5 GB");
+    EXPECT_EQ(localized("Searching for Duplicate"), "Searching for Duplicates");
+}
+
+TEST(Plural, TheNounAgreesWithTheCount) {
+    EXPECT_EQ(countOf(0, "file", "files"), "0 files");
+    EXPECT_EQ(countOf(1, "file", "files"), "1 file");
+    EXPECT_EQ(countOf(2, "copy", "copies"), "2 copies");
+    EXPECT_EQ(countOf(1'250'000, "file", "files"), "1,250,000 files");
+    EXPECT_EQ(countOf(1, "Duplicate_Files", "x"), "1 Duplicate Files")
+        << "nouns go through the catalog";
+    EXPECT_EQ(groupedDigits(0), "0");
+    EXPECT_EQ(groupedDigits(999), "999");
+    EXPECT_EQ(groupedDigits(1000), "1,000");
+    EXPECT_EQ(groupedDigits(18'446'744'073'709'551'615ULL), "18,446,744,073,709,551,615");
 }
 
 TEST(Paths, NamesAndExtensions) {

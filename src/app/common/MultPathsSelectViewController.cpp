@@ -1,10 +1,14 @@
 #include "app/common/MultPathsSelectViewController.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -21,6 +25,7 @@ namespace {
 
 constexpr int kTileWidth = 132;
 constexpr int kTileHeight = 118;
+constexpr int kHighlightMs = 1500;
 
 QWidget* makeTile(const FolderItem& item, QWidget* parent, std::function<void()> onOpen,
                   std::function<void()> onDelete) {
@@ -28,10 +33,12 @@ QWidget* makeTile(const FolderItem& item, QWidget* parent, std::function<void()>
     tile->setObjectName(item.isAddBtn ? QStringLiteral("addTile") : QStringLiteral("folderTile"));
     tile->setAttribute(Qt::WA_StyledBackground);
     tile->setFixedSize(kTileWidth, kTileHeight);
-    tile->setStyleSheet(
-        QStringLiteral("#folderTile, #addTile { background: #f7f9fc; border: 1px solid #e1e7ef; "
-                       "border-radius: 12px; }"
-                       "#folderTile:hover, #addTile:hover { border-color: #9fbde6; }"));
+    tile->setStyleSheet(QStringLiteral(
+        "#folderTile, #addTile { background: #f7f9fc; border: 1px solid #e1e7ef; border-radius: "
+        "12px; }"
+        "#folderTile:hover, #addTile:hover { border-color: #9fbde6; }"
+        "#folderTile[highlighted=\"true\"] { background: #e4eefc; border: 2px solid #2f7cf6; }"));
+    if (!item.isAddBtn) tile->setProperty("folderPath", QByteArray::fromStdString(item.folderPath));
     auto* layout = new QVBoxLayout(tile);
     layout->setContentsMargins(8, 6, 8, 10);
     layout->setSpacing(4);
@@ -107,6 +114,9 @@ MultPathsSelectViewController::MultPathsSelectViewController(QWidget* parent) : 
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The number of columns follows the room the scroll area really has, which is known only
+    // once its viewport is laid out, not when this screen is.
+    scroll_->viewport()->installEventFilter(this);
     layout->addWidget(scroll_, 1);
 
     drag_ = new DragView(this);
@@ -142,20 +152,47 @@ std::vector<std::string> MultPathsSelectViewController::folderPaths() const {
 
 void MultPathsSelectViewController::addPaths(const std::vector<std::string>& paths) {
     bool changed = false;
+    std::vector<std::string> alreadyListed;
     for (const std::string& path : paths) {
         if (path.empty()) continue;
         // Exact text comparison on purpose: "/a" and "/a/" are two entries.
-        const bool listed = std::any_of(
+        const auto listed = std::find_if(
             folderItems_.begin(), folderItems_.end(),
             [&](const FolderItem& item) { return !item.isAddBtn && item.folderPath == path; });
-        if (listed) continue;
+        if (listed != folderItems_.end()) {
+            alreadyListed.push_back(path);
+            continue;
+        }
         const auto at =
             static_cast<std::ptrdiff_t>(std::max<std::size_t>(folderItems_.size(), 1) - 1);
         folderItems_.insert(folderItems_.begin() + at, FolderItem{path, false});
         changed = true;
     }
     if (changed) reloadData();
+    // Nothing is added twice, but the user sees where the folder already is.
+    for (const std::string& path : alreadyListed) highlightTile(path);
 }
+
+void MultPathsSelectViewController::highlightTile(const std::string& path) {
+    for (QWidget* tile : tiles()) {
+        if (tile->property("folderPath").toByteArray().toStdString() != path) continue;
+        tile->setProperty("highlighted", true);
+        tile->style()->unpolish(tile);
+        tile->style()->polish(tile);
+        scroll_->ensureWidgetVisible(tile);
+        highlighted_ = path;
+        QPointer<QWidget> guard(tile);
+        QTimer::singleShot(kHighlightMs, tile, [this, guard] {
+            if (!guard) return;
+            guard->setProperty("highlighted", false);
+            guard->style()->unpolish(guard);
+            guard->style()->polish(guard);
+            highlighted_.clear();
+        });
+    }
+}
+
+std::string MultPathsSelectViewController::highlightedPath() const { return highlighted_; }
 
 void MultPathsSelectViewController::deleteItem(int index) {
     if (index < 0 || index >= static_cast<int>(folderItems_.size())) return;
@@ -217,9 +254,19 @@ void MultPathsSelectViewController::reloadData() {
     scanButton_->setEnabled(folderItems_.size() >= 2);
 }
 
-void MultPathsSelectViewController::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (columns() != lastColumns_) reloadData();
+bool MultPathsSelectViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize &&
+        columns() != lastColumns_)
+        relayoutTiles();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MultPathsSelectViewController::relayoutTiles() {
+    const QList<QWidget*> current = tiles();
+    const int cols = columns();
+    lastColumns_ = cols;
+    for (QWidget* tile : current) gridLayout_->removeWidget(tile);
+    for (int i = 0; i < current.size(); ++i) gridLayout_->addWidget(current[i], i / cols, i % cols);
 }
 
 }  // namespace orvane::app

@@ -30,7 +30,8 @@ public:
     // Real targets only, in grid order.
     std::vector<std::string> folderPaths() const;
 
-    // Adds each path not already listed, before the add tile.
+    // Adds each path not already listed, before the add tile; a path already listed has its
+    // tile highlighted for a moment instead.
     void addPaths(const std::vector<std::string>& paths);
     void deleteItem(int index);
     // Opens the chooser (several folders at once) and adds what was picked.
@@ -50,12 +51,17 @@ public:
     DragView* dragView() const { return drag_; }
     // The tile widgets in grid order (the add tile last).
     QList<QWidget*> tiles() const;
+    // The folder whose tile is highlighted now, empty when none.
+    std::string highlightedPath() const;
+    int columnCount() const { return lastColumns_; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void reloadData();
+    void relayoutTiles();
+    void highlightTile(const std::string& path);
     int columns() const;
 
     std::vector<FolderItem> folderItems_;
@@ -66,6 +72,7 @@ private:
     QPushButton* scanButton_ = nullptr;
     QPushButton* backButton_ = nullptr;
     int lastColumns_ = 0;
+    std::string highlighted_;
 };
 
 }  // namespace orvane::app

@@ -12,6 +12,7 @@
 #include "app/common/ProgressRing.h"
 #include "app/common/Text.h"
 #include "kit/DateFormat.h"
+#include "kit/Plural.h"
 
 namespace orvane::app {
 
@@ -28,8 +29,10 @@ QLabel* makeLabel(const QString& text, const QString& style, QWidget* parent) {
 const QString kCaption = QStringLiteral("color: #6b7785; font-size: 12px;");
 const QString kFigure = QStringLiteral("color: #24303f; font-size: 20px; font-weight: 600;");
 
-QString formatCount(const char* key, long long count) {
-    return loc(key).replace(QStringLiteral("%d"), countText(count));
+// `other` is the screen's own text for any count but one; `one` says the same of a single item.
+QString formatCount(std::string_view one, std::string_view other, long long count) {
+    return loc(kit::plural(static_cast<std::uint64_t>(count < 0 ? 0 : count), one, other))
+        .replace(QStringLiteral("%d"), countText(count));
 }
 
 }  // namespace
@@ -178,7 +181,7 @@ QString ScanningViewController::stopQuestionFor(ModuleType module) {
 
 QString ScanningViewController::foundItemsText(long long count) {
     if (count >= kFoundCap) return QStringLiteral("999999+ ") + loc("Items");
-    return countText(count) + QLatin1Char(' ') + loc("Items");
+    return quantity(count, "Item", "Items");
 }
 
 void ScanningViewController::startScanning() {
@@ -203,11 +206,13 @@ void ScanningViewController::startScanning() {
             for (QLabel* c : counters_) c->setText(QStringLiteral("0.0MB"));
             break;
         case ModuleType::largeFiles:
-            counters_[0]->setText(formatCount("%d Large Files Scanned", 0));
+            counters_[0]->setText(
+                formatCount("%d Large File Scanned", "%d Large Files Scanned", 0));
             counters_[1]->setVisible(false);
             break;
         default:
-            counters_[0]->setText(formatCount("%d similar images scanned", 0));
+            counters_[0]->setText(
+                formatCount("%d similar image scanned", "%d similar images scanned", 0));
             counters_[1]->setText(loc("0 similar images found"));
             break;
     }
@@ -260,15 +265,18 @@ void ScanningViewController::setDuplicatesFound(long long count, std::uint64_t s
 
 void ScanningViewController::setScannedCount(long long count) {
     if (module_ == ModuleType::largeFiles)
-        counters_[0]->setText(formatCount("%d Large Files Scanned", count));
+        counters_[0]->setText(
+            formatCount("%d Large File Scanned", "%d Large Files Scanned", count));
     else if (module_ != ModuleType::duplicateFiles)
-        counters_[0]->setText(formatCount("%d similar images scanned", count));
+        counters_[0]->setText(
+            formatCount("%d similar image scanned", "%d similar images scanned", count));
 }
 
 void ScanningViewController::setSimilarFound(long long count) {
     if (module_ == ModuleType::duplicateFiles || module_ == ModuleType::largeFiles) return;
-    counters_[1]->setText(count == 0 ? loc("0 similar images found")
-                                     : formatCount("%d similar images found", count));
+    counters_[1]->setText(
+        count == 0 ? loc("0 similar images found")
+                   : formatCount("%d similar image found", "%d similar images found", count));
 }
 
 void ScanningViewController::scanFinished() {

@@ -166,7 +166,13 @@ void SinglePathSelectViewController::chooseFolder() {
     const auto picked = chooseFolders(chooser, this, false);
     if (picked.empty()) return;
     const std::string& path = picked.front();
-    if (std::find(pathItems.begin(), pathItems.end(), path) != pathItems.end()) return;
+    // A folder already offered is not added twice; it becomes the choice, as picking it from the
+    // drop-down would make it.
+    if (auto listed = std::find(pathItems.begin(), pathItems.end(), path);
+        listed != pathItems.end()) {
+        pickEntry(static_cast<int>(listed - pathItems.begin()));
+        return;
+    }
     selectPath = path;
     DefaultsStore::setString(kLastSelectPath, path);
     pathItems.resize(2);

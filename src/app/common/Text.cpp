@@ -5,6 +5,7 @@
 
 #include "kit/Localization.h"
 #include "kit/Paths.h"
+#include "kit/Plural.h"
 #include "kit/SizeFormat.h"
 
 namespace orvane::app {
@@ -49,5 +50,10 @@ QString sizeText(std::uint64_t bytes) {
 }
 
 QString countText(long long count) { return QLocale().toString(count); }
+
+QString quantity(long long count, std::string_view one, std::string_view other) {
+    return countText(count) + QLatin1Char(' ') +
+           loc(kit::plural(static_cast<std::uint64_t>(count < 0 ? 0 : count), one, other));
+}
 
 }  // namespace orvane::app

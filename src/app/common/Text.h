@@ -20,5 +20,7 @@ std::string pathBytes(const QString& path);
 QString sizeText(std::uint64_t bytes);
 // "1,234" with the locale's grouping.
 QString countText(long long count);
+// "1 file", "2 files": the grouped count and the noun that agrees with it.
+QString quantity(long long count, std::string_view one, std::string_view other);
 
 }  // namespace orvane::app

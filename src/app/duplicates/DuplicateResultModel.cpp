@@ -115,7 +115,7 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
                 if (index.column() == locationColumn) {
                     if (group.uiSelectedSize > 0)
                         return locFormat("%@ selected", {sizeText(group.uiSelectedSize)});
-                    return locFormat("%@ copies", {QString::number(group.count())});
+                    return quantity(static_cast<long long>(group.count()), "copy", "copies");
                 }
                 return {};
             case Qt::CheckStateRole:

@@ -200,8 +200,9 @@ void DuplicateResultView::setCategories(std::array<Category, categoryCount> cate
         files += g->count();
         bytes += g->totalSize;
     }
-    summary_->setText(locFormat("%@ duplicate files, %@ in total",
-                                {countText(static_cast<long long>(files)), sizeText(bytes)}));
+    summary_->setText(locFormat("%@, %@ in total", {quantity(static_cast<long long>(files),
+                                                             "duplicate file", "duplicate files"),
+                                                    sizeText(bytes)}));
     category_ = -1;
     showCategory(all);
 }
@@ -251,9 +252,11 @@ duplicates::SelectionTotals DuplicateResultView::totals() const {
 
 void DuplicateResultView::refreshTotals() {
     const auto shown = totals();
-    totals_->setText(
-        locFormat("Selected: %@ files, %@",
-                  {countText(static_cast<long long>(shown.count)), sizeText(shown.size)}));
+    totals_->setText(shown.count == 0 ? loc("No files selected")
+                                      : locFormat("Selected: %@, %@",
+                                                  {quantity(static_cast<long long>(shown.count),
+                                                            "file", "files"),
+                                                   sizeText(shown.size)}));
     for (int i = 0; i < categoryCount; ++i) {
         const auto t = DuplicateSelection::totals(categoriesData_[i].groups);
         // Removal takes every checked copy, whichever category shows it.

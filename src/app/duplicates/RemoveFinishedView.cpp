@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/common/RemovalText.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/shell/Icons.h"
@@ -69,17 +70,18 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
 }
 
 void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize,
-                                    bool interrupted, const std::vector<Failure>& failures) {
+                                    bool interrupted, const std::vector<Failure>& failures,
+                                    const std::optional<duplicates::RemoveType>& type) {
     icon_->setPixmap(appIcon(QStringLiteral("done"))
                          .pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
     title_->setText(interrupted ? loc("Remove interrupted") : loc("Removed Successfully"));
-    detail_->setText(
-        locFormat("%@ files removed, %@ freed", {countText(removedCount), sizeText(removedSize)}));
+    detail_->setText(removedSummary(removedCount, removedSize, type));
     failures_->clear();
     failureTitle_->setVisible(!failures.empty());
     failures_->setVisible(!failures.empty());
-    failureTitle_->setText(locFormat("%@ files could not be removed:",
-                                     {countText(static_cast<long long>(failures.size()))}));
+    failureTitle_->setText(
+        locFormat("%@ could not be removed:",
+                  {quantity(static_cast<long long>(failures.size()), "file", "files")}));
     for (const Failure& f : failures) {
         auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), qs(f.reason)});
         item->setToolTip(0, displayPath(f.path));

@@ -3,8 +3,11 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "core/duplicates/RemoveType.h"
 
 class QLabel;
 class QPushButton;
@@ -23,8 +26,10 @@ public:
 
     explicit RemoveFinishedView(QWidget* parent = nullptr);
 
+    // `type` is how the files went (the Trash, deleted, a folder), which the summary says.
     void showResult(long long removedCount, std::uint64_t removedSize, bool interrupted,
-                    const std::vector<Failure>& failures);
+                    const std::vector<Failure>& failures,
+                    const std::optional<duplicates::RemoveType>& type = std::nullopt);
 
     QLabel* titleLabel() const { return title_; }
     QLabel* detailLabel() const { return detail_; }

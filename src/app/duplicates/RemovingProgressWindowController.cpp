@@ -58,7 +58,7 @@ RemovingProgressWindowController::RemovingProgressWindowController(QWidget* pare
 void RemovingProgressWindowController::cleanProgress(double value, long long count) {
     if (!std::isfinite(value)) value = 0;
     bar_->setValue(static_cast<int>(std::clamp(value, 0.0, 1.0) * 1000));
-    count_->setText(locFormat("%@ files removed", {countText(count)}));
+    count_->setText(locFormat("%@ removed", {quantity(count, "file", "files")}));
 }
 
 void RemovingProgressWindowController::showInterrupted() {

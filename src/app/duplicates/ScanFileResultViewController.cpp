@@ -374,7 +374,7 @@ void ScanFileResultViewController::onRemoveFinished() {
                 failures.push_back({file->path(), file->removeError->description});
     displayType_ = DisplayViewType::displayViewTypeRemoveFinished;
     finished_->showResult(manager_->succeedRemoveCount, manager_->succeedRemoveSize, interrupted,
-                          failures);
+                          failures, manager_->lastRemoveType);
     pages_->setCurrentWidget(finished_);
     if (setListEnabled) setListEnabled(true);
 }

@@ -28,7 +28,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     title->setStyleSheet(styles::title());
     layout->addWidget(title);
     summary_ = new QLabel(
-        locFormat("%@ files selected", {countText(static_cast<long long>(rows_.size()))}), this);
+        locFormat("%@ selected", {quantity(static_cast<long long>(rows_.size()), "file", "files")}),
+        this);
     summary_->setStyleSheet(styles::subtitle());
     layout->addWidget(summary_);
 
@@ -51,6 +52,14 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     list_->setColumnWidth(0, 180);
     layout->addWidget(list_, 1);
 
+    // The question is asked here, beside the list it is about, so the Trash or a folder takes
+    // one step; only deleting for good, which cannot be undone, asks once more.
+    question_ = new QLabel(this);
+    question_->setObjectName(QStringLiteral("confirmQuestion"));
+    question_->setWordWrap(true);
+    question_->setStyleSheet(QStringLiteral("color: #24303f; font-size: 14px; font-weight: 600;"));
+    layout->addWidget(question_);
+
     auto* bottom = new QHBoxLayout;
     method_ = new QComboBox(this);
     method_->setObjectName(QStringLiteral("removeMethod"));
@@ -72,6 +81,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     layout->addLayout(bottom);
 
     connect(method_, &QComboBox::activated, this, &LargeFilesConfirmWindowController::methodChosen);
+    connect(method_, &QComboBox::currentIndexChanged, this, [this] { refreshQuestion(); });
+    refreshQuestion();
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(removeNow_, &QPushButton::clicked, this,
             &LargeFilesConfirmWindowController::removeNowClicked);
@@ -92,6 +103,13 @@ void LargeFilesConfirmWindowController::methodChosen(int index) {
     folder_ = picked.front();
     method_->setItemText(folderItem, locFormat("Remove to %@", {displayPath(folder_)}));
     lastIndex_ = folderItem;
+    refreshQuestion();
+}
+
+void LargeFilesConfirmWindowController::refreshQuestion() {
+    const auto type = currentType();
+    question_->setText(type ? confirmationFor(*type)
+                            : loc("Choose the folder to move the files to."));
 }
 
 std::optional<duplicates::RemoveType> LargeFilesConfirmWindowController::currentType() const {
@@ -125,16 +143,19 @@ void LargeFilesConfirmWindowController::removeNowClicked() {
         type = currentType();
         if (!type) return;
     }
-    const bool forever = type->kind == duplicates::RemoveType::Kind::forever;
+    if (type->kind != duplicates::RemoveType::Kind::forever) {
+        accept();
+        if (onRemove) onRemove(*type);
+        return;
+    }
     askQuestion(
-        this, confirmationFor(*type), loc("Cancel"),
-        forever ? loc("Delete Permanently") : loc("Remove Now"),
+        this, confirmationFor(*type), loc("Cancel"), loc("Delete Permanently"),
         [this, chosen = *type](bool yes) {
             if (!yes) return;
             accept();
             if (onRemove) onRemove(chosen);
         },
-        forever ? loc("Files deleted permanently cannot be restored from the Trash.") : QString());
+        loc("Files deleted permanently cannot be restored from the Trash."));
 }
 
 }  // namespace orvane::app

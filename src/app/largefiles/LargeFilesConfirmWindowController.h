@@ -37,6 +37,8 @@ public:
     const std::vector<largefiles::LargeFileInfo>& rows() const { return rows_; }
     QComboBox* methodMenu() const { return method_; }
     QPushButton* removeNowButton() const { return removeNow_; }
+    // The confirmation question for the chosen method, shown above the buttons.
+    QLabel* questionLabel() const { return question_; }
     QTreeWidget* list() const { return list_; }
     // The method the menu stands on now; nothing while "Remove to the Folder..." has no folder.
     std::optional<duplicates::RemoveType> currentType() const;
@@ -46,12 +48,14 @@ public:
 private:
     void methodChosen(int index);
     void removeNowClicked();
+    void refreshQuestion();
 
     std::vector<largefiles::LargeFileInfo> rows_;
     QComboBox* method_ = nullptr;
     QPushButton* removeNow_ = nullptr;
     QTreeWidget* list_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* question_ = nullptr;
     std::string folder_;
     int lastIndex_ = trashItem;
 };

@@ -18,22 +18,19 @@ namespace orvane::app {
 using namespace orvane::largefiles;
 
 const std::vector<LargeFilesCategory>& categoriesOf(LeftLargeDataListStyle style) {
-    static const std::vector<LargeFilesCategory> bySize = {
-        {"All files", allLargeFiles},
-        {"Over 5GB", above5G},
-        {"1 GB to 5GB", oneGBToFiveGB},
-        {"500 MB  to 1 GB", fiveHundredMBToOneGB},
-        {"10 MB to 500 MB", tenMBToFiveHundredMB},
+    // The titles are the groups' own, so the screens and the command line agree.
+    auto list = [](std::initializer_list<std::size_t> groups) {
+        std::vector<LargeFilesCategory> out;
+        for (std::size_t g : groups) out.push_back({groupTitle(g), g});
+        return out;
     };
-    static const std::vector<LargeFilesCategory> byTime = {
-        {"All files", allLargeFiles},         {"1 Year Ago", largeFilesTypeYear},
-        {"1 Month Ago", largeFilesTypeMonth}, {"1 Week Ago", largeFilesTypeWeek},
-        {"Last Week", largeFilesTypeDay},     {"Today", largeFilesTypeToday},
-    };
-    static const std::vector<LargeFilesCategory> byType = {
-        {"All files", allLargeFiles}, {"Documents", documentGroup}, {"Pictures", pictureGroup},
-        {"Audio", audioGroup},        {"Video", videoGroup},        {"Other", otherGroup},
-    };
+    static const std::vector<LargeFilesCategory> bySize =
+        list({allLargeFiles, above5G, oneGBToFiveGB, fiveHundredMBToOneGB, tenMBToFiveHundredMB});
+    static const std::vector<LargeFilesCategory> byTime =
+        list({allLargeFiles, largeFilesTypeYear, largeFilesTypeMonth, largeFilesTypeWeek,
+              largeFilesTypeDay, largeFilesTypeToday});
+    static const std::vector<LargeFilesCategory> byType =
+        list({allLargeFiles, documentGroup, pictureGroup, audioGroup, videoGroup, otherGroup});
     switch (style) {
         case LeftLargeDataListStyle::bySize: return bySize;
         case LeftLargeDataListStyle::byTime: return byTime;

@@ -99,12 +99,18 @@ LargeFilesResultViewController::LargeFilesResultViewController(
     fileView_->setUniformRowHeights(true);
     fileView_->setAlternatingRowColors(true);
     fileView_->setModel(files_);
-    fileView_->header()->setSectionResizeMode(LargeFilesTableModel::pathColumn,
-                                              QHeaderView::Stretch);
-    fileView_->header()->setStretchLastSection(false);
-    fileView_->setColumnWidth(LargeFilesTableModel::nameColumn, 220);
-    fileView_->setColumnWidth(LargeFilesTableModel::dateColumn, 130);
-    fileView_->setColumnWidth(LargeFilesTableModel::sizeColumn, 90);
+    // Name and path share what the date and size leave, so every column stays on screen at the
+    // window's smallest size; long paths lose their middle, as in the duplicate list, and keep
+    // the folder they start from and the file they end in.
+    fileView_->setTextElideMode(Qt::ElideMiddle);
+    fileView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView* columns = fileView_->header();
+    columns->setStretchLastSection(false);
+    columns->setMinimumSectionSize(60);
+    columns->setSectionResizeMode(LargeFilesTableModel::nameColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(LargeFilesTableModel::pathColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(LargeFilesTableModel::dateColumn, QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(LargeFilesTableModel::sizeColumn, QHeaderView::ResizeToContents);
     rightLayout->addWidget(fileView_, 1);
     empty_ = new QLabel(loc("No large files in this category."), right);
     empty_->setAlignment(Qt::AlignCenter);
@@ -209,8 +215,11 @@ void LargeFilesResultViewController::updateSelection() {
     std::uint64_t size = 0;
     for (const auto& info : selected) size += info->size();
     selection_->setText(
-        locFormat("Selected: %@ files, %@",
-                  {countText(static_cast<long long>(selected.size())), sizeText(size)}));
+        selected.empty()
+            ? loc("No files selected")
+            : locFormat("Selected: %@, %@",
+                        {quantity(static_cast<long long>(selected.size()), "file", "files"),
+                         sizeText(size)}));
     remove_->setEnabled(!selected.empty());
     for (auto* model : categories_) model->refresh();
 }

@@ -44,6 +44,7 @@ public:
     QListView* categoryView() const { return categoryView_; }
     QTreeView* fileView() const { return fileView_; }
     QPushButton* removeButton() const { return remove_; }
+    QPushButton* selectAllButton() const { return selectAll_; }
     QPushButton* listButton(LeftLargeDataListStyle style) const;
     QPushButton* nameSortButton() const { return nameSort_; }
     QPushButton* sizeSortButton() const { return sizeSort_; }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
+#include "app/common/RemovalText.h"
 #include "app/common/ScanningViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
@@ -152,6 +153,10 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     auto* finishedLayout = new QVBoxLayout(finished);
     finishedLayout->setContentsMargins(40, 30, 40, 24);
     finishedLayout->addStretch(1);
+    finishedIcon_ = new QLabel(finished);
+    finishedIcon_->setObjectName(QStringLiteral("finishedIcon"));
+    finishedIcon_->setAlignment(Qt::AlignCenter);
+    finishedLayout->addWidget(finishedIcon_);
     finishedTitle_ = label(loc("Removed Successfully"), styles::title(), finished);
     finishedLayout->addWidget(finishedTitle_);
     finishedSummary_ =
@@ -170,8 +175,17 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     auto* back = new QPushButton(loc("Back to Results"), finished);
     back->setObjectName(QStringLiteral("backToResults"));
     back->setStyleSheet(styles::primaryButton());
+    auto* newScan = new QPushButton(loc("New Scan"), finished);
+    newScan->setObjectName(QStringLiteral("newScanButton"));
+    newScan->setStyleSheet(styles::secondaryButton());
+    auto* finishedButtons = new QHBoxLayout;
+    finishedButtons->addStretch(1);
+    finishedButtons->addWidget(newScan);
+    finishedButtons->addWidget(back);
+    finishedButtons->addStretch(1);
     finishedLayout->addSpacing(8);
-    finishedLayout->addWidget(back, 0, Qt::AlignHCenter);
+    finishedLayout->addLayout(finishedButtons);
+    connect(newScan, &QPushButton::clicked, this, &LargeFilesViewController::startScan);
     finishedLayout->addStretch(1);
     connect(back, &QPushButton::clicked, this, [this] {
         result_->reload();
@@ -251,7 +265,8 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
         removeTotal_ = count;
         manager_->delegate = observer_;
         removeProgress_->setValue(0);
-        removeLabel_->setText(locFormat("%@ of %@ files", {countText(0), countText(count)}));
+        removeLabel_->setText(
+            locFormat("%@ of %@", {countText(0), quantity(count, "file", "files")}));
         showPage(Page::removing);
         manager_->removeDuplicateFiles(std::move(type));
     };
@@ -267,7 +282,8 @@ void LargeFilesViewController::removalDidStart() {
 
 void LargeFilesViewController::removalProgress(double value, long long count) {
     removeProgress_->setValue(static_cast<int>(value * 1000));
-    removeLabel_->setText(locFormat("%@ of %@ files", {countText(count), countText(removeTotal_)}));
+    removeLabel_->setText(
+        locFormat("%@ of %@", {countText(count), quantity(removeTotal_, "file", "files")}));
 }
 
 void LargeFilesViewController::removalDidFinish() {
@@ -278,8 +294,7 @@ void LargeFilesViewController::removalDidFinish() {
                             : failed && !removed ? loc("Nothing could be removed")
                                                  : loc("Removed Successfully"));
     finishedSummary_->setText(
-        locFormat("%@ files removed, %@ freed",
-                  {countText(removed), sizeText(manager_->removesucceedSize.load())}));
+        removedSummary(removed, manager_->removesucceedSize.load(), manager_->lastRemoveType));
     failures_->clear();
     for (const auto& info : removing_) {
         if (info->deleted || !info->removeError) continue;
@@ -291,6 +306,9 @@ void LargeFilesViewController::removalDidFinish() {
     }
     failuresTitle_->setVisible(failures_->topLevelItemCount() > 0);
     failures_->setVisible(failures_->topLevelItemCount() > 0);
+    finishedIcon_->setPixmap(
+        appIcon(QStringLiteral("done"))
+            .pixmap(72, 72, stopped || (failed && !removed) ? QIcon::Disabled : QIcon::Normal));
     showPage(Page::finished);
 }
 

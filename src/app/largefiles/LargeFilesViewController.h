@@ -51,6 +51,7 @@ public:
     LargeFilesResultViewController* resultView() const { return result_; }
     QPushButton* scanButton() const { return scanButton_; }
     QLabel* finishedSummary() const { return finishedSummary_; }
+    QLabel* finishedIcon() const { return finishedIcon_; }
     QTreeWidget* failureList() const { return failures_; }
     QProgressBar* removeProgress() const { return removeProgress_; }
 
@@ -79,6 +80,7 @@ private:
     LargeFilesResultViewController* result_ = nullptr;
     QProgressBar* removeProgress_ = nullptr;
     QLabel* removeLabel_ = nullptr;
+    QLabel* finishedIcon_ = nullptr;
     QLabel* finishedTitle_ = nullptr;
     QLabel* finishedSummary_ = nullptr;
     QTreeWidget* failures_ = nullptr;

@@ -1,6 +1,7 @@
 #include "app/preferences/PreferenceViewController.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -72,6 +74,14 @@ PreferenceViewController::PreferenceViewController(Services services, QWidget* p
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     resize(560, 420);
+
+    // Escape and Ctrl+W close the window, as they do any other settings window.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     loadFromDisk();
     refreshControls();
@@ -157,8 +167,12 @@ QWidget* PreferenceViewController::buildBoundRows(BoundControls& upper, BoundCon
 void PreferenceViewController::wireBound(BoundControls& c, bool similar) {
     connect(c.enable, &QCheckBox::toggled, this,
             [this, &c, similar](bool on) { onBoundSwitch(c, similar, on); });
+    // Typing only trims; the figure is judged and saved once the edit is finished (Return, or
+    // the focus leaving the field), so "800" is never refused at "80" on its way there.
     connect(c.size, &QLineEdit::textChanged, this,
-            [this, &c, similar](const QString& text) { onSizeEdited(c, similar, text); });
+            [this, &c](const QString& text) { onSizeTyped(c, text); });
+    connect(c.size, &QLineEdit::editingFinished, this,
+            [this, &c, similar] { commitSize(c, similar); });
     connect(c.unit, &QComboBox::currentTextChanged, this,
             [this, &c, similar](const QString& unit) { onUnitChanged(c, similar, unit); });
 }
@@ -369,26 +383,53 @@ void PreferenceViewController::onKindToggled(QCheckBox* box, const char* key, bo
     save();
 }
 
-void PreferenceViewController::onSizeEdited(BoundControls& c, bool similar, const QString& text) {
+void PreferenceViewController::onSizeTyped(BoundControls& c, const QString& text) {
     if (loading_) return;
-    const std::string stored = dataDict_.stringValue(c.sizeKey).value_or("");
-    if (text.toStdString() == stored) return;
     const std::string limited = SettingsValidator::limitSizeText(text.toStdString());
-    if (limited != text.toStdString()) {
-        loading_ = true;
-        c.size->setText(QString::fromStdString(limited));
-        loading_ = false;
-    }
+    if (limited == text.toStdString()) return;
+    loading_ = true;
+    c.size->setText(QString::fromStdString(limited));
+    loading_ = false;
+}
+
+bool PreferenceViewController::commitSize(BoundControls& c, bool similar) {
+    if (loading_) return true;
+    const std::string stored = dataDict_.stringValue(c.sizeKey).value_or("");
+    const std::string typed = SettingsValidator::limitSizeText(c.size->text().toStdString());
+    if (typed == stored) return true;
     const Dictionary before = dataDict_;
-    dataDict_.set(c.sizeKey, PlistValue(limited));
-    if (!boundsAccepted(similar)) {
+    dataDict_.set(c.sizeKey, PlistValue(typed));
+    const auto verdict = SettingsValidator::checkBounds(
+        dataDict_, similar ? settings::BoundPair::similarImage : settings::BoundPair::duplicate);
+    if (!verdict) {
         dataDict_ = before;
+        // Put the saved figure back before the sheet takes the focus, so the focus leaving the
+        // field finds nothing left to judge.
         loading_ = true;
         c.size->setText(QString::fromStdString(stored));
         loading_ = false;
+        showSheet(QString::fromStdString(verdict.message));
+        return false;
+    }
+    return save();
+}
+
+bool PreferenceViewController::commitPendingSizes() {
+    bool ok = true;
+    for (auto [controls, similar] : {std::pair{&max_, false}, std::pair{&min_, false},
+                                     std::pair{&similarMax_, true}, std::pair{&similarMin_, true}})
+        if (controls->size && !commitSize(*controls, similar)) ok = false;
+    return ok;
+}
+
+void PreferenceViewController::closeEvent(QCloseEvent* event) {
+    // A figure still being typed is judged like any other finished edit; a refused one keeps the
+    // window open so the user sees why.
+    if (!commitPendingSizes()) {
+        event->ignore();
         return;
     }
-    save();
+    QWidget::closeEvent(event);
 }
 
 void PreferenceViewController::onBoundSwitch(BoundControls& c, bool similar, bool on) {

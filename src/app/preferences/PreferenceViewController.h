@@ -53,6 +53,9 @@ Q_SIGNALS:
     // Emitted after every successful save.
     void settingsSaved();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     struct BoundControls {
         QCheckBox* enable = nullptr;
@@ -75,7 +78,11 @@ private:
 
     void onBoolToggled(const char* key, bool value);
     void onKindToggled(QCheckBox* box, const char* key, bool checked);
-    void onSizeEdited(BoundControls& controls, bool similar, const QString& text);
+    void onSizeTyped(BoundControls& controls, const QString& text);
+    // Judges and saves a finished size edit; false when it was refused (the field then shows
+    // the saved figure again).
+    bool commitSize(BoundControls& controls, bool similar);
+    bool commitPendingSizes();
     void onBoundSwitch(BoundControls& controls, bool similar, bool on);
     void onUnitChanged(BoundControls& controls, bool similar, const QString& unit);
     void onThreshold(int value);

@@ -15,23 +15,29 @@ namespace {
 constexpr int kUnfoldedWidth = 210;
 constexpr int kFoldedWidth = 64;
 constexpr int kSelectedRole = Qt::UserRole + 1;
+const QColor kFocusRing(0x2f, 0x7c, 0xf6);
 
 // Draws the chosen module's rounded highlight; the list's own selection is off because the
-// selection may only move once the module on show agreed to be left.
+// selection may only move once the module on show agreed to be left. The row the keyboard is on
+// gets a ring while the list has the focus, so arrow keys show where Enter will go.
 class ModuleRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        if (index.data(kSelectedRole).toBool()) {
+        const bool chosen = index.data(kSelectedRole).toBool();
+        const bool keyboard = option.state.testFlag(QStyle::State_HasFocus);
+        if (chosen || keyboard) {
             painter->save();
             painter->setRenderHint(QPainter::Antialiasing);
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(QColor(0xd4, 0xe3, 0xf6));
-            painter->drawRoundedRect(QRectF(option.rect).adjusted(1, 1, -1, -1), 8, 8);
+            painter->setPen(keyboard ? QPen(kFocusRing, 2) : QPen(Qt::NoPen));
+            painter->setBrush(chosen ? QBrush(QColor(0xd4, 0xe3, 0xf6)) : QBrush(Qt::NoBrush));
+            painter->drawRoundedRect(QRectF(option.rect).adjusted(1.5, 1.5, -1.5, -1.5), 8, 8);
             painter->restore();
         }
-        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
     }
 };
 }  // namespace
@@ -112,6 +118,11 @@ void LeftListViewController::reloadData() {
         if (!enabled_) row->setFlags(row->flags() & ~Qt::ItemIsEnabled);
         list_->addItem(row);
     }
+    // The keyboard starts from the module on show: rebuilding the rows must not send it back to
+    // the top, or Down then Enter from Duplicate Files would open the first module.
+    if (currentSelectedIndex >= 0 && currentSelectedIndex < list_->count())
+        list_->selectionModel()->setCurrentIndex(list_->model()->index(currentSelectedIndex, 0),
+                                                 QItemSelectionModel::NoUpdate);
 }
 
 void LeftListViewController::setFolded(bool folded) {

@@ -1,5 +1,7 @@
 #include "core/duplicates/DuplicateSelection.h"
 
+#include <sys/stat.h>
+
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -8,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "core/duplicates/PathOrder.h"
 #include "core/settings/UserDefaults.h"
 #include "kit/Paths.h"
 
@@ -114,9 +117,41 @@ void DuplicateSelection::refreshGroup(DuplicateFiles& group) {
 }
 
 void DuplicateSelection::autoSelect(const std::vector<DuplicateFilesPtr>& groups) {
+    selectKeeping(groups, KeepRule::first);
+}
+
+std::size_t DuplicateSelection::keptIndex(const DuplicateFiles& group, KeepRule rule) {
+    if (rule == KeepRule::first || group.count() < 2) return 0;
+    // Read once per member: the comparison must not see a time change halfway through.
+    struct Age {
+        bool present = false;
+        std::int64_t sec = 0, nsec = 0;
+    };
+    std::vector<Age> ages(group.count());
+    for (std::size_t i = 0; i < group.count(); ++i) {
+        struct stat st {};
+        if (::lstat(group.infos()[i]->path().c_str(), &st) == 0)
+            ages[i] = {true, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    }
+    auto better = [&](std::size_t a, std::size_t b) {
+        if (ages[a].present != ages[b].present) return ages[a].present;
+        const auto ta = std::pair(ages[a].sec, ages[a].nsec),
+                   tb = std::pair(ages[b].sec, ages[b].nsec);
+        if (ta != tb) return rule == KeepRule::oldest ? ta < tb : ta > tb;
+        return pathLess(group.infos()[a]->path(), group.infos()[b]->path());
+    };
+    std::size_t kept = 0;
+    for (std::size_t i = 1; i < group.count(); ++i)
+        if (better(i, kept)) kept = i;
+    return kept;
+}
+
+void DuplicateSelection::selectKeeping(const std::vector<DuplicateFilesPtr>& groups,
+                                       KeepRule rule) {
     for (const auto& g : groups) {
-        if (!g) continue;
-        for (std::size_t i = 0; i < g->count(); ++i) g->_infos[i]->selected = i != 0;
+        if (!g || g->count() == 0) continue;
+        const std::size_t kept = keptIndex(*g, rule);
+        for (std::size_t i = 0; i < g->count(); ++i) g->_infos[i]->selected = i != kept;
         refreshGroup(*g);
     }
 }

@@ -19,6 +19,13 @@ enum class GroupSortOrder {
     quantity,  // "Sort by Quantity": number of copies, most first
 };
 
+// Which copy of each group selection leaves in place.
+enum class KeepRule {
+    first,   // "Auto select": the first member, the smallest path
+    oldest,  // "Select New": the copy modified longest ago, so the newer copies go
+    newest,  // "Select Old": the copy modified last, so the older copies go
+};
+
 struct SelectionTotals {
     std::uint64_t count = 0;  // selected files
     std::uint64_t size = 0;   // their bytes
@@ -44,6 +51,12 @@ public:
 
     // Keeps each group's first member (the smallest path) and selects every other copy.
     static void autoSelect(const std::vector<DuplicateFilesPtr>& groups);
+    // Keeps one copy of each group by `rule` and selects every other. Ages are the modification
+    // times on disk now, ties go to the smaller path, and a copy that is gone is never the one
+    // kept.
+    static void selectKeeping(const std::vector<DuplicateFilesPtr>& groups, KeepRule rule);
+    // The member `rule` keeps; the group must not be empty.
+    static std::size_t keptIndex(const DuplicateFiles& group, KeepRule rule);
     static void deselectAll(const std::vector<DuplicateFilesPtr>& groups);
 
     // The group check box: on selects every member, off clears every member.

@@ -49,4 +49,14 @@ const char* groupName(std::size_t index) {
     return index < kLargeFileGroupCount ? names[index] : "";
 }
 
+const char* groupTitle(std::size_t index) {
+    static const char* const titles[kLargeFileGroupCount] = {
+        "All files",       "Over 5GB",   "1 GB to 5GB", "500 MB  to 1 GB",
+        "10 MB to 500 MB", "1 Year Ago", "1 Month Ago", "1 Week Ago",
+        "Last Week",       "Today",      "Documents",   "Pictures",
+        "Audio",           "Video",      "Other",       "",
+    };
+    return index < kLargeFileGroupCount ? titles[index] : "";
+}
+
 }  // namespace orvane::largefiles

@@ -44,7 +44,10 @@ LargeFileGroup sizeGroupIndex(std::uint64_t size);
 std::int64_t secondsSinceMidnightUTC(double now);
 // Group 5..9 for a file last modified at `mtime` (whole seconds), seen at `now`.
 LargeFileGroup ageGroupIndex(double now, std::int64_t mtime);
-// Stable English name of a group, used by the command line's output.
+// Stable identifier of a group ("above5G"), for scripts reading the command line's JSON.
 const char* groupName(std::size_t index);
+// The group's title as the screens and the command line show it ("Over 5GB"): a localisation
+// key, so it reads as the catalog words it.
+const char* groupTitle(std::size_t index);
 
 }  // namespace orvane::largefiles

@@ -62,19 +62,20 @@ std::string SettingsValidator::limitSizeText(std::string_view text) {
 
 Verdict SettingsValidator::checkSizeText(std::string_view text) {
     if (text.size() <= kMaxSizeCharacters && allDigits(text)) return Verdict::accept();
-    return Verdict::refuse(kit::localized("Please enter a whole number of at most three digits."));
+    return Verdict::refuse(kit::localized(
+        "The size must be a whole number of at most three digits. Please enter again."));
 }
 
 Verdict SettingsValidator::checkUnit(std::string_view unit) {
     if (unit == "KB" || unit == "MB" || unit == "GB") return Verdict::accept();
-    return Verdict::refuse(kit::localized("The unit must be KB, MB or GB."));
+    return Verdict::refuse(kit::localized("The unit must be KB, MB or GB. Please enter again."));
 }
 
 Verdict SettingsValidator::checkThreshold(std::string_view text) {
     const auto value = allDigits(text) ? PerferenceInfo::parseInteger(text) : std::nullopt;
     if (value && *value >= kMinThreshold && *value <= kMaxThreshold) return Verdict::accept();
-    return Verdict::refuse(
-        kit::localized("The similarity threshold must be a whole number from 20 to 100."));
+    return Verdict::refuse(kit::localized(
+        "The similarity threshold must be a whole number from 20 to 100. Please enter again."));
 }
 
 Verdict SettingsValidator::checkBounds(const Dictionary& data, BoundPair pair) {
@@ -108,15 +109,19 @@ Verdict SettingsValidator::applyText(Dictionary& data, std::string_view key,
                                      const std::vector<std::string>& values) {
     const SettingKind kind = kindOf(key);
     if (kind == SettingKind::unknown)
-        return Verdict::refuse(kit::formatLocalized("Unknown setting %@.", {key}));
+        return Verdict::refuse(
+            kit::formatLocalized("Unknown setting %@. Please enter again.", {key}));
     if (kind != SettingKind::pathList && values.size() != 1)
-        return Verdict::refuse(kit::formatLocalized("%@ takes exactly one value.", {key}));
+        return Verdict::refuse(
+            kit::formatLocalized("%@ takes exactly one value. Please enter again.", {key}));
 
     Dictionary candidate = data;
     switch (kind) {
         case SettingKind::boolean: {
             const auto b = parseBool(values[0]);
-            if (!b) return Verdict::refuse(kit::localized("Please use true or false."));
+            if (!b)
+                return Verdict::refuse(
+                    kit::localized("A switch is true or false. Please enter again."));
             candidate.set(key, *b);
             break;
         }

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "app/common/DefaultsStore.h"
@@ -104,6 +106,17 @@ TEST_F(PathSelectTest, AFolderIsListedOnceByExactText) {
     EXPECT_EQ(multi.folderPaths(), (std::vector<std::string>{a, b}));
     multi.addPaths({a + "/"});
     EXPECT_EQ(multi.folderPaths(), (std::vector<std::string>{a, b, a + "/"}));
+
+    // Choosing a folder that is already there shows where it is.
+    EXPECT_EQ(multi.highlightedPath(), a) << "the drop of a listed folder marked its tile";
+    multi.addPaths({b});
+    EXPECT_EQ(multi.folderPaths(), (std::vector<std::string>{a, b, a + "/"}));
+    EXPECT_EQ(multi.highlightedPath(), b);
+    EXPECT_TRUE(multi.tiles()[1]->property("highlighted").toBool());
+    EXPECT_FALSE(multi.tiles()[0]->property("highlighted").toBool());
+    EXPECT_TRUE(
+        waitUntil([&] { return !multi.tiles()[1]->property("highlighted").toBool(); }, 4000))
+        << "the mark fades by itself";
     EXPECT_TRUE(multi.scanButton()->isEnabled());
     EXPECT_EQ(multi.tiles().size(), 4);
 
@@ -142,12 +155,15 @@ TEST_F(PathSelectTest, SingleTargetListAndTheRememberedFolder) {
         EXPECT_EQ(single.dropDown()->currentText(), QString::fromStdString(a));
         EXPECT_EQ(DefaultsStore::string("LastSelectPath"), a);
 
-        // A path already offered changes nothing.
+        // A path already offered is not added again; it becomes the choice instead of nothing
+        // visible happening, and the remembered folder stays.
         single.pickEntry(0);
         single.chooser = [&](QWidget*, bool) { return std::vector<std::string>{pictures}; };
         single.chooseFolder();
-        EXPECT_EQ(single.selectPath, home.home());
+        EXPECT_EQ(single.selectPath, pictures);
+        EXPECT_EQ(single.dropDown()->currentText(), "Photos Library");
         EXPECT_EQ(single.pathItems.size(), 3u);
+        EXPECT_EQ(DefaultsStore::string("LastSelectPath"), a);
 
         single.chooser = [&](QWidget*, bool) { return std::vector<std::string>{b}; };
         single.chooseFolder();
@@ -171,6 +187,43 @@ TEST_F(PathSelectTest, AMissingFolderCannotBeScanned) {
     ::rmdir(tree.path("data/c").c_str());
     single.pickEntry(2);
     EXPECT_FALSE(single.scanButton()->isEnabled());
+}
+
+TEST_F(PathSelectTest, TheGridFillsItsWidthFromTheFirstLayout) {
+    SinglePathSelectViewController single("Title", "Subtitle");
+    single.resize(900, 560);
+    single.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&single));
+    single.chooser = [&](QWidget*, bool) { return std::vector<std::string>{a}; };
+    single.switchToMultiple();
+    MultPathsSelectViewController* multi = single.multiView();
+    QApplication::processEvents();
+    // Two folders and the add tile side by side: one row, no scroll bar, nothing cut off.
+    EXPECT_GE(multi->columnCount(), 3);
+    const QList<QWidget*> tiles = multi->tiles();
+    ASSERT_EQ(tiles.size(), 3);
+    EXPECT_EQ(tiles[0]->y(), tiles[2]->y()) << "the add tile is on the first row";
+    auto* area = multi->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+    const QRect addTile(tiles[2]->mapTo(area->viewport(), QPoint(0, 0)), tiles[2]->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(addTile)) << "the add tile is whole";
+
+    // A wider window takes more columns at once, and the tiles follow.
+    std::vector<std::string> more;
+    for (const char* name : {"m1", "m2", "m3", "m4", "m5"})
+        more.push_back(tree.dir(std::string("more/") + name));
+    multi->addPaths(more);
+    const int before = multi->columnCount();
+    QApplication::processEvents();
+    EXPECT_GT(multi->tiles()[6]->y(), multi->tiles()[0]->y())
+        << "eight tiles do not fit one row at 900";
+    single.resize(1400, 560);
+    QApplication::processEvents();
+    EXPECT_GT(multi->columnCount(), before);
+    const QList<QWidget*> wide = multi->tiles();
+    ASSERT_EQ(wide.size(), 8);
+    EXPECT_EQ(wide[std::min<int>(multi->columnCount(), 8) - 1]->y(), wide[0]->y());
 }
 
 TEST_F(PathSelectTest, SeveralTargetsComeBackAsPathsInGridOrder) {

@@ -77,6 +77,8 @@ TEST_F(ScanningViewTest, TheRealClockTicksEveryTenthOfASecond) {
 TEST_F(ScanningViewTest, FoundCountIsCappedAtAMillion) {
     EXPECT_EQ(ScanningViewController::foundItemsText(1'250'000), "999999+ Items");
     EXPECT_EQ(ScanningViewController::foundItemsText(1'000'000), "999999+ Items");
+    EXPECT_EQ(ScanningViewController::foundItemsText(1), "1 Item");
+    EXPECT_EQ(ScanningViewController::foundItemsText(0), "0 Items");
     EXPECT_TRUE(ScanningViewController::foundItemsText(999'999).startsWith("999"));
     EXPECT_FALSE(ScanningViewController::foundItemsText(999'999).contains("+"));
     ScanningViewController view(ModuleType::duplicateFiles);
@@ -86,7 +88,7 @@ TEST_F(ScanningViewTest, FoundCountIsCappedAtAMillion) {
 
 TEST_F(ScanningViewTest, EachModuleHasItsTitleAndCounters) {
     ScanningViewController dup(ModuleType::duplicateFiles);
-    EXPECT_EQ(dup.titleLabel()->text(), "Searching for Duplicate");
+    EXPECT_EQ(dup.titleLabel()->text(), "Searching for Duplicates");
     EXPECT_EQ(dup.counterLabel(0)->text(), "0.0MB");
     dup.setKindSizes(1'500'000, 2'000'000'000, 0);
     EXPECT_EQ(dup.counterLabel(0)->text(), "1.5 MB");
@@ -99,6 +101,8 @@ TEST_F(ScanningViewTest, EachModuleHasItsTitleAndCounters) {
     EXPECT_EQ(large.titleLabel()->text(), "Scanning Large Files");
     large.setScannedCount(12);
     EXPECT_EQ(large.counterLabel(0)->text(), "12 Large Files Scanned");
+    large.setScannedCount(1);
+    EXPECT_EQ(large.counterLabel(0)->text(), "1 Large File Scanned");
 
     ScanningViewController photos(ModuleType::similarPhotos);
     EXPECT_EQ(photos.counterLabel(1)->text(), "0 similar images found");

@@ -73,8 +73,9 @@ TEST_F(LargeFilesScreens, CategoryListsCarryTheirTitlesCountsAndSizes) {
             out.push_back(model->index(r).data().toString().section('\n', 0, 0).toStdString());
         return out;
     };
-    EXPECT_EQ(titles(), (std::vector<std::string>{"All files", "Over 5GB", "1 GB to 5GB",
-                                                  "500 MB  to 1 GB", "10 MB to 500 MB"}));
+    // Spaced evenly as a person reads them.
+    EXPECT_EQ(titles(), (std::vector<std::string>{"All files", "Over 5 GB", "1 GB to 5 GB",
+                                                  "500 MB to 1 GB", "10 MB to 500 MB"}));
     auto* sizes = result.categoryModel();
     EXPECT_EQ(sizes->index(0).data(LargeFilesCategoryModel::countRole).toLongLong(), 3);
     EXPECT_EQ(sizes->index(1).data(LargeFilesCategoryModel::sizeRole).toULongLong(),
@@ -114,7 +115,7 @@ TEST_F(LargeFilesScreens, CheckingInOneListChecksTheFileEverywhereAndCountsItOnc
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_TRUE(result.removeButton()->isEnabled());
-    EXPECT_TRUE(result.selectionLabel()->text().contains(QStringLiteral("1 files")))
+    EXPECT_TRUE(result.selectionLabel()->text().startsWith(QStringLiteral("Selected: 1 file, ")))
         << result.selectionLabel()->text().toStdString();
     EXPECT_EQ(manager.selectedFiles().size(), 1u);
 }
@@ -179,19 +180,28 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     ASSERT_TRUE(window.currentType());
     EXPECT_EQ(*window.currentType(), duplicates::RemoveType::folder("/media/backup"));
 
+    // The window itself asks, above its buttons: the Trash or a folder takes one step.
+    EXPECT_EQ(window.questionLabel()->text(),
+              QStringLiteral("Are you sure to move the selected files to /media/backup?"));
+    menu->setCurrentIndex(0);
+    EXPECT_EQ(window.questionLabel()->text(),
+              QStringLiteral("Are you sure to discard the selected files to the Trash?"));
     std::optional<duplicates::RemoveType> chosen;
     window.onRemove = [&](duplicates::RemoveType type) { chosen = type; };
     window.removeNowButton()->click();
-    QMessageBox* box = orvane::testing::waitForMessageBox();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text(),
-              QStringLiteral("Are you sure to move the selected files to /media/backup?"));
-    ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Cancel")));
-    EXPECT_FALSE(chosen);
+    QApplication::processEvents();
+    EXPECT_EQ(orvane::testing::openMessageBox(), nullptr) << "no second question for the Trash";
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, duplicates::RemoveType::trash());
+    chosen.reset();
+    window.show();
 
+    // Deleting for good cannot be undone: that alone asks once more.
     menu->setCurrentIndex(2);
+    EXPECT_EQ(window.questionLabel()->text(),
+              QStringLiteral("Are you sure to permanently delete the selected files?"));
     window.removeNowButton()->click();
-    box = orvane::testing::waitForMessageBox();
+    QMessageBox* box = orvane::testing::waitForMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text(),
               QStringLiteral("Are you sure to permanently delete the selected files?"));
@@ -231,15 +241,16 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
         return confirm && confirm->isVisible();
     }));
     EXPECT_EQ(confirm->rows().size(), 2u);
-    confirm->removeNowButton()->click();
-    ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Remove Now")));
+    confirm->removeNowButton()->click();  // one step: the window was the question
     ASSERT_TRUE(orvane::testing::waitUntil(
         [&] { return screen.page() == LargeFilesViewController::Page::finished; }, 20'000));
+    EXPECT_FALSE(screen.finishedIcon()->pixmap().isNull()) << "the finished page shows its icon";
 
     EXPECT_FALSE(tree.exists("home/Movies/film.mkv"));
     EXPECT_TRUE(tree.exists("trash/film.mkv"));
     EXPECT_TRUE(tree.exists("home/Downloads/image.iso"));
-    EXPECT_TRUE(screen.finishedSummary()->text().startsWith(QStringLiteral("1 files removed")))
+    EXPECT_TRUE(
+        screen.finishedSummary()->text().startsWith(QStringLiteral("1 file moved to the Trash (")))
         << screen.finishedSummary()->text().toStdString();
     ASSERT_EQ(screen.failureList()->topLevelItemCount(), 1);
     EXPECT_TRUE(
@@ -249,6 +260,7 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
 
     screen.findChild<QPushButton*>(QStringLiteral("backToResults"))->click();
     EXPECT_EQ(screen.page(), LargeFilesViewController::Page::results);
+
     std::vector<std::string> left = shown(*result->fileModel());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"Downloads/gone.zip", "Downloads/image.iso"}))
@@ -259,6 +271,25 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
             EXPECT_EQ(result->fileModel()->index(r, 0).data(Qt::ToolTipRole).toString(),
                       QStringLiteral("file path does not exist."));
         }
+    // From the finished page a new scan starts at once, as in Duplicates, and finds what is
+    // left on disk.
+    result->selectAllButton()->click();
+    result->removeButton()->click();
+    ASSERT_TRUE(orvane::testing::waitUntil([&] {
+        confirm = nullptr;
+        for (auto* w : screen.findChildren<LargeFilesConfirmWindowController*>())
+            if (w->isVisible()) confirm = w;
+        return confirm != nullptr;
+    }));
+    confirm->removeNowButton()->click();
+    ASSERT_TRUE(orvane::testing::waitUntil(
+        [&] { return screen.page() == LargeFilesViewController::Page::finished; }, 20'000));
+    auto* newScan = screen.findChild<QPushButton*>(QStringLiteral("newScanButton"));
+    ASSERT_NE(newScan, nullptr);
+    newScan->click();
+    ASSERT_TRUE(orvane::testing::waitUntil(
+        [&] { return screen.page() == LargeFilesViewController::Page::results; }, 20'000));
+    EXPECT_EQ(result->fileModel()->rowCount(), 0) << "everything large went to the Trash";
 }
 
 TEST_F(LargeFilesScreens, StoppingTheScanShowsWhatWasFound) {

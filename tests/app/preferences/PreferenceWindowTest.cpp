@@ -50,6 +50,14 @@ protected:
         return c;
     }
     PerferenceInfo stored() const { return PerferenceInfo(plist); }
+    // Replaces the field's text by typing, then presses Return, as a person enters a figure.
+    void type(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+    }
     QMessageBox* openSheet(PreferenceViewController& w) {
         for (auto* box : w.findChildren<QMessageBox*>("preferenceSheet"))
             if (box->isVisible()) return box;
@@ -58,6 +66,11 @@ protected:
     void closeSheets(PreferenceViewController& w) {
         for (auto* box : w.findChildren<QMessageBox*>("preferenceSheet")) box->done(0);
         QApplication::processEvents();
+        // The window comes back to the front, as it does when a sheet closes on a desktop.
+        if (w.isVisible()) {
+            QApplication::setActiveWindow(&w);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        }
     }
 
     orvane::testing::TempTree tree;
@@ -92,23 +105,24 @@ TEST_F(PreferenceWindow, OpensOnTheDefaultsAndWritesEveryChangeAtOnce) {
 
 TEST_F(PreferenceWindow, SizeFieldsKeepThreeCharactersAndRefuseAMaximumBelowTheMinimum) {
     auto w = make();
+    w->show();
     auto* maxText = child<QLineEdit>(*w, "maxFileSize");
     auto* minText = child<QLineEdit>(*w, "minFileSize");
-    maxText->setText("1234");
+    type(maxText, "1234");
     EXPECT_EQ(maxText->text(), "123");
     EXPECT_EQ(stored().localMaxFileSize, "123");
 
     child<QCheckBox>(*w, "minSelect")->click();
     child<QCheckBox>(*w, "maxSelect")->click();
-    minText->setText("500");
+    type(minText, "500");
     EXPECT_FALSE(stored().minSize.has_value()) << "500 MB above the 123 MB maximum is refused";
     EXPECT_EQ(minText->text(), "");
     closeSheets(*w);
-    minText->setText("50");
+    type(minText, "50");
     EXPECT_EQ(stored().minSize, 50'000'000);
 
     // 12 MB is below 50 MB: refused, the field and the file keep the previous maximum.
-    maxText->setText("12");
+    type(maxText, "12");
     QApplication::processEvents();
     EXPECT_EQ(w->lastSheetText().toStdString(),
               "Maximum value must be greater than or equal to minimum value. Please enter again.");
@@ -123,11 +137,88 @@ TEST_F(PreferenceWindow, SizeFieldsKeepThreeCharactersAndRefuseAMaximumBelowTheM
 
     // The photo pair follows the same rule independently.
     child<QCheckBox>(*w, "similarImageMinSelect")->click();
-    child<QLineEdit>(*w, "similarImageMinFileSize")->setText("9");
+    type(child<QLineEdit>(*w, "similarImageMinFileSize"), "9");
     child<QCheckBox>(*w, "similarImageMaxSelect")->click();
     child<QComboBox>(*w, "similarImageMaxSizeType")->setCurrentText("KB");
-    child<QLineEdit>(*w, "similarImageMaxFileSize")->setText("5");
+    type(child<QLineEdit>(*w, "similarImageMaxFileSize"), "5");
     EXPECT_FALSE(stored().similarImageMaxSize.has_value()) << "5 KB below 9 MB is refused";
+}
+
+TEST_F(PreferenceWindow, ASizeIsJudgedWhenTheEditIsFinishedNotOnEveryKey) {
+    auto w = make();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    auto* maxText = child<QLineEdit>(*w, "maxFileSize");
+    auto* minText = child<QLineEdit>(*w, "minFileSize");
+    child<QCheckBox>(*w, "minSelect")->click();
+    child<QCheckBox>(*w, "maxSelect")->click();
+    type(maxText, "500");
+    ASSERT_EQ(stored().maxSize, 500'000'000);
+
+    // Typing 800 passes through 8 and 80, which fit under 500: nothing is saved or refused
+    // until the edit ends, and then 800 itself is refused.
+    minText->setFocus();
+    minText->selectAll();
+    QTest::keyClicks(minText, "800");
+    EXPECT_EQ(openSheet(*w), nullptr) << "no refusal while typing";
+    EXPECT_FALSE(stored().minSize.has_value()) << "nothing saved while typing";
+    EXPECT_EQ(minText->text(), "800");
+    QTest::keyClick(minText, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_NE(openSheet(*w), nullptr);
+    EXPECT_EQ(w->lastSheetText().toStdString(),
+              "Maximum value must be greater than or equal to minimum value. Please enter again.");
+    EXPECT_FALSE(stored().minSize.has_value())
+        << "the refused figure is not saved, nor any part of it";
+    EXPECT_EQ(minText->text(), "");
+    closeSheets(*w);
+
+    // Focus leaving the field finishes the edit too.
+    minText->setFocus();
+    QTest::keyClicks(minText, "80");
+    EXPECT_FALSE(stored().minSize.has_value());
+    maxText->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(stored().minSize, 80'000'000);
+    EXPECT_EQ(openSheet(*w), nullptr);
+}
+
+TEST_F(PreferenceWindow, EscapeAndCtrlWCloseTheWindowAndKeepWhatWasTyped) {
+    const std::pair<QKeySequence, const char*> closers[] = {
+        {QKeySequence(Qt::Key_Escape), "42"}, {QKeySequence(QKeySequence::Close), "43"}};
+    for (const auto& [keys, figure] : closers) {
+        auto w = make();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        auto* maxText = child<QLineEdit>(*w, "maxFileSize");
+        maxText->setFocus();
+        maxText->selectAll();
+        QTest::keyClicks(maxText, figure);
+        QTest::keySequence(maxText, keys);
+        QApplication::processEvents();
+        EXPECT_FALSE(w->isVisible()) << keys.toString().toStdString();
+        EXPECT_EQ(stored().localMaxFileSize, figure)
+            << "a figure still being typed is saved as the window closes";
+    }
+
+    // A refused figure keeps the window open, with the reason.
+    auto w = make();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    child<QCheckBox>(*w, "minSelect")->click();
+    type(child<QLineEdit>(*w, "minFileSize"), "100");
+    auto* maxText = child<QLineEdit>(*w, "maxFileSize");
+    maxText->setFocus();
+    maxText->selectAll();
+    QTest::keyClicks(maxText, "5");
+    QTest::keyClick(maxText, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_NE(openSheet(*w), nullptr);
+    EXPECT_EQ(stored().localMaxFileSize, "43");
 }
 
 TEST_F(PreferenceWindow, AtLeastOneFileKindStaysTicked) {

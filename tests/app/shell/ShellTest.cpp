@@ -2,12 +2,15 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QThread>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
+#include "app/shell/Appearance.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainThread.h"
 #include "app/shell/MainViewController.h"
@@ -131,6 +134,47 @@ TEST_F(ShellTest, ClickWaitsBeforeAskingThenSwitchesAndKeepsScreens) {
     EXPECT_EQ(main->screenFor(ModuleType::largeFiles) != nullptr, true);
 }
 
+TEST_F(ShellTest, TheKeyboardStartsFromTheModuleOnShowAndShowsWhereItIs) {
+    MainWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    MainViewController* main = window.mainView();
+    QListWidget* list = main->leftList()->listWidget();
+    main->leftList()->clickIndex(2);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
+
+    list->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+    EXPECT_EQ(list->currentRow(), 2) << "the keyboard is on the module on show";
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 3);
+
+    // A ring in the focus colour marks the row the keyboard is on, and only that row.
+    auto ringPixels = [&](int row) {
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect rect = list->visualItemRect(list->item(row));
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (std::abs(c.red() - 0x2f) < 24 && std::abs(c.green() - 0x7c) < 24 &&
+                    std::abs(c.blue() - 0xf6) < 24)
+                    ++count;
+            }
+        return count;
+    };
+    EXPECT_GT(ringPixels(3), 40);
+    EXPECT_EQ(ringPixels(2), 0);
+    EXPECT_EQ(ringPixels(0), 0);
+
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType != ModuleType::duplicateFiles; }));
+    EXPECT_EQ(main->currentViewType, ModuleType::largeFiles)
+        << "Down then Enter opens the module below";
+    EXPECT_EQ(list->currentRow(), 3);
+}
+
 TEST_F(ShellTest, ANoFromTheModuleOnShowChangesNothing) {
     AskingScreen* asking = nullptr;
     overrideModuleScreen(ModuleType::cleanJunk,
@@ -242,4 +286,28 @@ TEST_F(ShellTest, ASecondLaunchWakesTheFirstInsteadOfStarting) {
 
     SingleInstance nobody(key + "-none");
     EXPECT_FALSE(nobody.notifyRunningInstance(200));
+}
+
+TEST(Appearance, ScrollBarHandleIsDarkerThanItsTrack) {
+    guiApp();
+    applyAppearance();
+    for (Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        QScrollBar bar(orientation);
+        bar.setRange(0, 100);
+        bar.setPageStep(25);
+        bar.setValue(0);
+        const bool vertical = orientation == Qt::Vertical;
+        bar.resize(vertical ? QSize(14, 300) : QSize(300, 14));
+        bar.show();
+        const QImage image = bar.grab().toImage();
+        // The handle sits at the start (value 0) and covers a fifth of the length; the far end
+        // is bare track.
+        const QPoint inHandle = vertical ? QPoint(7, 30) : QPoint(30, 7);
+        const QPoint onTrack = vertical ? QPoint(7, 270) : QPoint(270, 7);
+        const QColor handle = image.pixelColor(inHandle);
+        const QColor track = image.pixelColor(onTrack);
+        EXPECT_LT(handle.lightness() + 30, track.lightness())
+            << (vertical ? "vertical" : "horizontal") << ": handle " << handle.name().toStdString()
+            << " on track " << track.name().toStdString();
+    }
 }

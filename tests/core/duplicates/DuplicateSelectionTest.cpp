@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Groups.h"
 #include "core/duplicates/DuplicateSelection.h"
 #include "core/settings/UserDefaults.h"
@@ -124,4 +126,43 @@ TEST(DuplicateSelection, CheckingEveryCopyIsConfirmedOncePerUserAndCanBeUndone) 
     S::setGroupChecked(*g, true);
     EXPECT_FALSE(S::needsCompleteConfirmation(*g, defaults));
     EXPECT_EQ(g->selectState, SelectState::on);
+}
+
+TEST(DuplicateSelection, SelectNewKeepsTheOldestCopyAndSelectOldTheNewest) {
+    TempTree t;
+    // The originals in Pictures are older than the backup copies, whose paths sort first.
+    auto g = groupOf(t, {"Documents/Backup/a.jpg", "Documents/Backup/b/a.jpg", "Pictures/a.jpg"},
+                     "the same picture");
+    t.setMtime("Pictures/a.jpg", 1'500'000'000);
+    t.setMtime("Documents/Backup/a.jpg", 1'700'000'000);
+    t.setMtime("Documents/Backup/b/a.jpg", 1'600'000'000);
+    auto selected = [&] {
+        std::vector<bool> out;
+        for (const auto& f : g->infos()) out.push_back(f->selected);
+        return out;
+    };
+
+    S::selectKeeping({g}, KeepRule::oldest);  // "Select New"
+    EXPECT_EQ(selected(), (std::vector<bool>{true, true, false})) << "the original stays";
+    EXPECT_EQ(g->selectState, SelectState::mixed);
+    S::selectKeeping({g}, KeepRule::newest);  // "Select Old"
+    EXPECT_EQ(selected(), (std::vector<bool>{false, true, true}));
+    S::selectKeeping({g}, KeepRule::first);  // "Auto select": the smallest path
+    EXPECT_EQ(selected(), (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(g->uiSelectedSize, 2 * std::string("the same picture").size());
+
+    // Equal times go to the smaller path, whichever way the rule looks.
+    t.setMtime("Pictures/a.jpg", 1'600'000'000);
+    S::selectKeeping({g}, KeepRule::oldest);
+    EXPECT_EQ(S::keptIndex(*g, KeepRule::oldest), 1u)
+        << "b/a.jpg ties with Pictures and sorts first";
+    t.setMtime("Documents/Backup/a.jpg", 1'600'000'000);
+    EXPECT_EQ(S::keptIndex(*g, KeepRule::newest), 0u);
+
+    // A copy that is gone is never the one kept, however old it was.
+    t.setMtime("Documents/Backup/a.jpg", 1'000'000'000);
+    std::filesystem::remove(t.path("Documents/Backup/a.jpg"));
+    EXPECT_EQ(S::keptIndex(*g, KeepRule::oldest), 1u);
+    S::selectKeeping({g}, KeepRule::oldest);
+    EXPECT_EQ(selected(), (std::vector<bool>{true, false, true}));
 }

@@ -77,9 +77,24 @@ TEST_F(SettingsCli, RefusedValuesExitWithTwoAndChangeNothing) {
     r = run("set threshold 10");
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("20 to 100"), std::string::npos);
-    EXPECT_EQ(run("set maxFileSize 1234").code, 2);
-    EXPECT_EQ(run("set hiddenFile perhaps").code, 2);
-    EXPECT_EQ(run("set noSuchSetting 1").code, 2);
+    // Every refusal ends as the window's does, once, and changes nothing.
+    for (const char* args : {"set maxFileSize 50", "set threshold 10", "set maxFileSize 1234",
+                             "set hiddenFile perhaps", "set noSuchSetting 1", "set maxSizeType TB",
+                             "set maxFileSize 1 2", "set video false", "add-path music /x"}) {
+        if (std::string(args) == "set video false") {
+            for (const char* k : {"audio", "photo", "file", "other"})
+                ASSERT_EQ(run(std::string("set ") + k + " false").code, 0);
+        }
+        r = run(args);
+        EXPECT_EQ(r.code, 2) << args;
+        const std::string again = "Please enter again.\n";
+        ASSERT_GE(r.err.size(), again.size()) << args;
+        EXPECT_EQ(r.err.substr(r.err.size() - again.size()), again) << args << ": " << r.err;
+        EXPECT_EQ(r.err.find("Please enter again."), r.err.rfind("Please enter again.")) << r.err;
+    }
+    EXPECT_EQ(run("set video true").code, 0);
+    for (const char* k : {"audio", "photo", "file", "other"})
+        ASSERT_EQ(run(std::string("set ") + k + " true").code, 0);
     EXPECT_EQ(tree.read(plistPath().substr(tree.root().size() + 1)), before);
 }
 

@@ -47,7 +47,7 @@ std::optional<std::string> trashInfoPath(const std::string& infoFile) {
     std::ifstream in(infoFile, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.rfind("Path=", 0) != 0) continue;
+        if (!line.starts_with("Path=")) continue;
         GString_ unescaped(g_uri_unescape_string(line.c_str() + 5, nullptr));
         if (!unescaped) return std::nullopt;
         return std::string(unescaped.get());

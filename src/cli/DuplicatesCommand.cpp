@@ -22,6 +22,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
+#include "cli/RemoveMode.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
 #include "core/duplicates/PathOrder.h"
@@ -31,14 +32,13 @@
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
 #include "kit/SizeFormat.h"
-#include "platform/linux/SysfsDiskInventory.h"
 
 namespace orvane::cli {
 
 namespace {
 
-using duplicates::DuplicateFilesPtr;
 using duplicates::ScanManager;
+using files::DuplicateFilesPtr;
 
 volatile sig_atomic_t gInterrupted = 0;
 void onInterrupt(int) { gInterrupted = 1; }
@@ -82,17 +82,8 @@ std::optional<std::int64_t> parseSize(std::string text) {
     return static_cast<std::int64_t>(value * scale + 0.5);
 }
 
-std::string absolutePath(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(path, ec);
-    if (ec) p = path;
-    std::string out = p.lexically_normal().string();
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
-}
-
 // Collects what the driver reports; the progress line reads it from the main thread.
-class Observer final : public duplicates::ScanManagerProtocol {
+class Observer final : public files::ScanManagerProtocol {
 public:
     void scanFinished() override {
         finished = true;
@@ -183,7 +174,7 @@ int run(const Options& o) {
         std::fprintf(stderr, "orvane duplicates: %s\n", message.c_str());
         return kExitUsage;
     };
-    std::optional<duplicates::RemoveType> removeType;
+    std::optional<files::RemoveType> removeType;
     if (!o.remove.empty()) {
         std::string error;
         if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
@@ -197,7 +188,7 @@ int run(const Options& o) {
 
     std::vector<std::string> roots;
     for (const auto& raw : o.paths) {
-        const std::string path = absolutePath(raw);
+        const std::string path = kit::absolutePath(raw);
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0)
             return fail("cannot read '" + raw + "': " + std::strerror(errno));
@@ -227,7 +218,7 @@ int run(const Options& o) {
     }
 
     ScanManager::Environment environment;
-    environment.diskInventory = std::make_shared<platform::SysfsDiskInventory>();
+    environment.diskInventory = platform::makeDiskInventory();
     environment.settingsPath = o.settingsPath;
     auto manager = ScanManager::create(std::move(environment));
     const auto kept = manager->cleanRoots(roots);

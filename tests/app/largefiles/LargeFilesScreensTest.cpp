@@ -177,10 +177,10 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     Q_EMIT menu->activated(1);
     EXPECT_EQ(menu->itemText(1), QStringLiteral("Remove to /media/backup"));
     ASSERT_TRUE(window.currentType());
-    EXPECT_EQ(*window.currentType(), duplicates::RemoveType::folder("/media/backup"));
+    EXPECT_EQ(*window.currentType(), files::RemoveType::folder("/media/backup"));
 
-    std::optional<duplicates::RemoveType> chosen;
-    window.onRemove = [&](duplicates::RemoveType type) { chosen = type; };
+    std::optional<files::RemoveType> chosen;
+    window.onRemove = [&](files::RemoveType type) { chosen = type; };
     window.removeNowButton()->click();
     QMessageBox* box = orvane::testing::waitForMessageBox();
     ASSERT_TRUE(box);
@@ -197,7 +197,7 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
               QStringLiteral("Are you sure to permanently delete the selected files?"));
     ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Delete Permanently")));
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(*chosen, duplicates::RemoveType::forever());
+    EXPECT_EQ(*chosen, files::RemoveType::forever());
 }
 
 TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/duplicates/AssembleOperation.h"
-#include "core/duplicates/FileInfo.h"
 #include "core/duplicates/PathOrder.h"
+#include "core/files/FileInfo.h"
 #include "support/TempTree.h"
 
 using namespace orvane::duplicates;

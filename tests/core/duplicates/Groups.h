@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/SharedFileNames.h"
 #include "support/TempTree.h"
 
 namespace orvane::duplicates::testing {

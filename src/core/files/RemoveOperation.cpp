@@ -1,4 +1,4 @@
-#include "core/duplicates/RemoveOperation.h"
+#include "core/files/RemoveOperation.h"
 
 #include <sys/stat.h>
 
@@ -9,7 +9,7 @@
 #include "kit/OperationQueue.h"
 #include "platform/Volume.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 RemoveOperation::RemoveOperation(DuplicateFilesPtr group,
                                  std::shared_ptr<const RemoveRunContext> context)
@@ -119,4 +119,4 @@ void RemoveOperation::main() {
     std::erase_if(files->_infos, [](const std::shared_ptr<FileInfo>& f) { return f->deleted; });
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

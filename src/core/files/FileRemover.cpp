@@ -1,4 +1,4 @@
-#include "core/duplicates/FileRemover.h"
+#include "core/files/FileRemover.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +18,7 @@
 #include "platform/Trash.h"
 #include "platform/Volume.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 namespace {
 
@@ -70,7 +70,7 @@ struct ParentRef {
 
 bool openParent(const std::string& path, ParentRef& ref) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    trimmed.resize(kit::withoutTrailingSlashes(trimmed).size());
     ref.name = kit::directoryName(trimmed);
     ref.fd = ::open(kit::parentPath(trimmed).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     return ref.fd >= 0;
@@ -307,7 +307,7 @@ std::string FileRemover::existingAncestor(const std::string& path) {
 std::string FileRemover::renamePath(const std::string& folder, const std::string& path,
                                     std::chrono::system_clock::time_point now) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    trimmed.resize(kit::withoutTrailingSlashes(trimmed).size());
     const std::string name = kit::directoryName(trimmed);
     std::string candidate = kit::joinPath(folder, name);
     if (!exists(candidate)) return candidate;
@@ -330,4 +330,4 @@ std::string FileRemover::renamePath(const std::string& folder, const std::string
     }
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

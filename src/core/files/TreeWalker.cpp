@@ -1,4 +1,4 @@
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/TreeWalker.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,7 +15,9 @@
 #include <thread>
 #include <utility>
 
-namespace orvane::duplicates {
+#include "kit/Paths.h"
+
+namespace orvane::files {
 
 namespace {
 
@@ -57,7 +59,7 @@ EntryType typeFromMode(std::uint32_t mode) {
 }
 
 std::string normalisedRoot(std::string root) {
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    root.resize(kit::withoutTrailingSlashes(root).size());
     return root;
 }
 
@@ -255,4 +257,4 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
     for (auto& t : helpers) t.join();
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

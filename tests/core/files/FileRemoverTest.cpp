@@ -10,12 +10,12 @@
 #include <fstream>
 
 #include "GlibHome.h"
-#include "core/duplicates/FileRemover.h"
+#include "core/files/FileRemover.h"
 #include "platform/linux/GioTrash.h"
 #include "platform/mac/FolderTrash.h"
 #include "support/TempTree.h"
 
-using namespace orvane::duplicates;
+using namespace orvane::files;
 using orvane::testing::TempTree;
 
 namespace {

@@ -10,7 +10,7 @@ namespace orvane::platform {
 class Trash;
 }
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // What the scan saw of a file. Removal compares it with the file on disk right before touching
 // it, so a file replaced, rewritten or turned into a link since the scan is left alone. Unknown
@@ -81,4 +81,4 @@ private:
     Clock clock_;
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

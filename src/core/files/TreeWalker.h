@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 enum class EntryType : std::uint8_t { unknown, file, directory, symlink, other };
 
@@ -81,4 +81,4 @@ private:
     std::atomic<std::uint64_t> unreadable_{0};
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

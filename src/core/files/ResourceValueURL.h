@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // The values a scan fetches once per item, so later stages (kind, hidden flag, volume, removal's
 // same-file re-check) never ask the file system again. Each value may be unknown; the record is
@@ -107,4 +107,4 @@ public:
     static std::optional<bool> isLocal(std::uint32_t index);
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

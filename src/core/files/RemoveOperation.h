@@ -6,16 +6,16 @@
 #include <optional>
 #include <string>
 
-#include "core/duplicates/DuplicateFiles.h"
-#include "core/duplicates/FileRemover.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/DuplicateFiles.h"
+#include "core/files/FileRemover.h"
+#include "core/files/RemoveType.h"
 #include "kit/Operation.h"
 
 namespace orvane::kit {
 class OperationQueue;
 }
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // What every group of one removal run shares: the mode, the flags the driver and the screen
 // read and write, and the hooks back to the driver. The pointers belong to the driver, which
@@ -64,4 +64,4 @@ private:
     std::shared_ptr<const RemoveRunContext> context_;
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,15 @@ std::string absolutePath(const std::string& path) {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::absolute(path, ec);
     if (ec) p = path;
+    // "link/.." means the folder above the link's target, as the kernel resolves it, not the
+    // folder the text names: whatever would be scanned and removed is what the kernel means.
+    for (const auto& part : p)
+        if (part == "..") {
+            std::unique_ptr<char, decltype(&std::free)> real(::realpath(p.c_str(), nullptr),
+                                                             &std::free);
+            if (real) return real.get();
+            break;
+        }
     std::string out = p.lexically_normal().string();
     while (out.size() > 1 && out.back() == '/') out.pop_back();
     return out;

@@ -234,7 +234,7 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
                     return kExitUsage;
                 }
                 // The scan compares roots as text: make them absolute like the program's own.
-                if (root.front() != '/') {
+                if (root.front() != '/' || root.find("..") != std::string::npos) {
                     char* real = ::realpath(root.c_str(), nullptr);
                     if (real) {
                         root = real;

@@ -16,6 +16,7 @@
 #include "core/duplicates/IgnoresPathExtention.h"
 #include "core/duplicates/TreeWalker.h"
 #include "core/duplicates/UrlHelpers.h"
+#include "core/files/ExclusionSet.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/DispatchQueue.h"
 #include "kit/Log.h"
@@ -482,15 +483,19 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
             whiteList.insert(withoutTrailingSlash(entry));
     const platform::Layout& layout = environment_.layout;
 
+    // Exclusions by identity as well as by spelling: see files::ExclusionSet.
+    const files::ExclusionSet excluded(preference ? preference->whiteListPath
+                                                  : std::vector<std::string>{});
     std::vector<std::string> roots;
     for (const auto& root : cleanRoots(paths)) {
-        if (whitePathIgnore(root)) continue;
+        if (whitePathIgnore(root) || excluded.excludesPathOrAncestor(root)) continue;
         roots.push_back(withoutTrailingSlash(root));
     }
     // Under a root inside a framework every item is; such a root yields nothing.
     std::erase_if(roots, [](const std::string& r) { return isInsideFramework(r); });
 
-    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, false});
+    // Folders are stat'ed only when some exclusion needs their identity.
+    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, !excluded.empty()});
     std::vector<PerThread> threads(walker.threadCount());
     walker_ = &walker;
 
@@ -503,6 +508,8 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
             if (isDirectory && isPseudoFileSystemPath(e.path)) return WalkAction::skipDescendants;
             if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
                 return WalkAction::skipDescendants;
+            if (e.statOk && excluded.excludes(e.device, e.inode))
+                return isDirectory ? WalkAction::skipDescendants : WalkAction::proceed;
             const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
                                                  ? WalkAction::skipDescendants
                                                  : WalkAction::proceed;
@@ -532,6 +539,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                 values.setTotalFileSize(isApplication ? size : e.size);
                 values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
                 values.setFileIdentifier(e.device, e.inode);
+                values.setTimes(e.mtimeNs, e.ctimeNs);
                 PerThread& mine = threads[e.thread];
                 if (e.device != mine.lastDevice) {
                     mine.lastDevice = e.device;

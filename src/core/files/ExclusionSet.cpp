@@ -12,8 +12,9 @@ namespace orvane::files {
 ExclusionSet::ExclusionSet(const std::vector<std::string>& entries) {
     for (const std::string& entry : entries) {
         struct stat st {};
-        // Following links: an exclusion written as a link protects what it leads to.
-        if (!entry.empty() && ::stat(entry.c_str(), &st) == 0)
+        // Following links: an exclusion written as a link protects what it leads to. Files are
+        // matched by their path as listed; a folder by what it is, however it is reached.
+        if (!entry.empty() && ::stat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             ids_.emplace(static_cast<std::uint64_t>(st.st_dev),
                          static_cast<std::uint64_t>(st.st_ino));
     }

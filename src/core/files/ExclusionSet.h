@@ -8,8 +8,8 @@
 
 namespace orvane::files {
 
-// The folders and files a user excluded from a scan, known by what they are on disk (device and
-// inode) rather than by how they were spelled: a root reached through a link, a bind mount or
+// The folders a user excluded from a scan, known by what they are on disk (device and inode)
+// rather than by how they were spelled: a root reached through a link, a bind mount or
 // "a/../b" cannot get around an exclusion written with the real path, nor the reverse.
 // Entries that do not exist protect nothing, so nothing created later in their place is hidden.
 class ExclusionSet {

@@ -231,7 +231,13 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
                     return kExitUsage;
                 }
                 // The scan compares roots as text: make them absolute like the program's own.
-                if (root.front() != '/') root = kit::absolutePath(root);
+                if (root.front() != '/' || root.find("..") != std::string::npos) {
+                    char* real = ::realpath(root.c_str(), nullptr);
+                    if (real) {
+                        root = real;
+                        std::free(real);
+                    }
+                }
             }
 
             LargeFilesManager manager;

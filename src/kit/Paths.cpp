@@ -70,6 +70,17 @@ std::string absolutePath(std::string_view path) {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
     if (ec) p = std::filesystem::path(path);
+    // "link/.." is the folder above the link's target, as the kernel resolves it, not the folder
+    // the text names: whatever is scanned and removed must be what the kernel means.
+    for (const auto& part : p)
+        if (part == "..") {
+            if (char* real = ::realpath(p.c_str(), nullptr)) {
+                std::string out(real);
+                std::free(real);
+                return out;
+            }
+            break;
+        }
     return std::string(withoutTrailingSlashes(p.lexically_normal().string()));
 }
 

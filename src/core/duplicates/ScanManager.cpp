@@ -28,6 +28,7 @@
 #include <unordered_set>
 
 #include "core/duplicates/AssembleOperation.h"
+#include "core/files/ExclusionSet.h"
 #include "core/files/FileType.h"
 #include "core/files/TreeWalker.h"
 #include "core/files/UrlHelpers.h"
@@ -444,15 +445,19 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
             whiteList.emplace(kit::withoutTrailingSlashes(entry));
     const platform::Layout& layout = environment_.layout;
 
+    // Exclusions by identity as well as by spelling: see files::ExclusionSet.
+    const files::ExclusionSet excluded(preference ? preference->whiteListPath
+                                                  : std::vector<std::string>{});
     std::vector<std::string> roots;
     for (const auto& root : rules.cleanRoots(paths)) {
-        if (rules.whitePathIgnore(root)) continue;
+        if (rules.whitePathIgnore(root) || excluded.excludesPathOrAncestor(root)) continue;
         roots.emplace_back(kit::withoutTrailingSlashes(root));
     }
     // Under a root inside a framework every item is; such a root yields nothing.
     std::erase_if(roots, [](const std::string& r) { return ScanRules::isInsideFramework(r); });
 
-    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, false});
+    // Folders are stat'ed only when some exclusion needs their identity.
+    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, !excluded.empty()});
     std::vector<PerThread> threads(walker.threadCount());
     walker_ = &walker;
 
@@ -466,6 +471,8 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                 return WalkAction::skipDescendants;
             if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
                 return WalkAction::skipDescendants;
+            if (e.statOk && excluded.excludes(e.device, e.inode))
+                return isDirectory ? WalkAction::skipDescendants : WalkAction::proceed;
             const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
                                                  ? WalkAction::skipDescendants
                                                  : WalkAction::proceed;
@@ -495,6 +502,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                 values.setTotalFileSize(isApplication ? size : e.size);
                 values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
                 values.setFileIdentifier(e.device, e.inode);
+                values.setTimes(e.mtimeNs, e.ctimeNs);
                 PerThread& mine = threads[e.thread];
                 if (e.device != mine.lastDevice) {
                     mine.lastDevice = e.device;

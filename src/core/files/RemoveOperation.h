@@ -38,6 +38,10 @@ struct RemoveRunContext {
         askForceRemove;
     // Counts a failed item (the driver's failedRemoveCount).
     std::function<void(const FileInfo&)> onFailure;
+    // The members of a group are copies of one another (duplicates): a selected one is deleted
+    // or trashed only while an unselected one still holds the same bytes. Large-file lists are
+    // not copies.
+    bool membersAreCopies = true;
 };
 
 // Removes the selected members of one group, one after another, and takes the removed ones out
@@ -59,7 +63,7 @@ protected:
 private:
     // False when the file has to wait: it is passed over, neither removed nor failed.
     bool roomFor(const FileInfo& file);
-    RemovalResult removeOne(const FileInfo& file);
+    RemovalResult removeOne(const FileInfo& file, const std::vector<KeptCopy>& kept);
 
     std::shared_ptr<const RemoveRunContext> context_;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/files/ExclusionSet.h"
 #include "core/files/RemoveOperation.h"
 #include "core/files/ScanRules.h"
 #include "core/files/TreeWalker.h"
@@ -195,8 +196,13 @@ std::uint32_t LargeFilesManager::volumeIndexFor(std::uint64_t device, const std:
 std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& roots) {
     // The shared ignore test, read against the large-file view of the settings.
     const files::ScanRules rules({}, scanSetupObj ? largeFileRules(*scanSetupObj) : nullptr);
-    const auto kept = deleteSonPath(rules.cleanRoots(roots));
-    TreeWalker walker;
+    const files::ExclusionSet excluded(scanSetupObj ? scanSetupObj->largeFileWhiteListPath
+                                                    : std::vector<std::string>{});
+    auto kept = deleteSonPath(rules.cleanRoots(roots));
+    std::erase_if(kept,
+                  [&](const std::string& root) { return excluded.excludesPathOrAncestor(root); });
+    // Folders are stat'ed only when some exclusion needs their identity.
+    TreeWalker walker(TreeWalker::Options{0, !excluded.empty()});
 
     const auto visit = [&](const WalkEntry& entry) -> WalkAction {
         if (stopScanLargeFileFig.load(std::memory_order_relaxed))
@@ -207,9 +213,12 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
             // Hidden folders hold program state, not the user's files; white-listed ones are
             // the user's own wish.
             if (entry.hidden || whitePathIgnore(entry.path)) return WalkAction::skipDescendants;
+            if (entry.statOk && excluded.excludes(entry.device, entry.inode))
+                return WalkAction::skipDescendants;
             return WalkAction::proceed;
         }
         if (!entry.statOk) return WalkAction::proceed;  // vanished under us
+        if (excluded.excludes(entry.device, entry.inode)) return WalkAction::proceed;
         // A regular file's own size is what stat would say; only links need a second look.
         if (entry.type == EntryType::file) {
             if (entry.size < kLargeFileThreshold) return WalkAction::proceed;
@@ -231,6 +240,7 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
         values.setFlag(ResourceValues::isHiddenKey, entry.hidden);
         values.setTotalFileSize(entry.size);
         values.setFileIdentifier(entry.device, entry.inode);
+        values.setTimes(entry.mtimeNs, entry.ctimeNs);
         // A link is weighed as nothing by the ignore test; the listing threshold below still
         // uses the target's size.
         const std::uint64_t ignoreSize = isLink ? 0 : entry.size;
@@ -437,6 +447,7 @@ void LargeFilesManager::runRemoval(files::RemoveType type) {
     context->forceRemove = &forceRemove;
     context->removeQueue = &removeQueue;
     context->askForceRemove = askForceRemove;
+    context->membersAreCopies = false;
     context->onFailure = [this, &report](const files::FileInfo&) {
         errorRemoveCount.fetch_add(1);
         report();

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -22,25 +23,25 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
+#include "cli/RemoveMode.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
-#include "core/duplicates/IgnoresPathExtention.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanManager.h"
+#include "core/files/IgnoresPathExtention.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/JsonText.h"
 #include "kit/MainQueue.h"
 #include "kit/Paths.h"
 #include "kit/Plural.h"
 #include "kit/SizeFormat.h"
-#include "platform/linux/SysfsDiskInventory.h"
 
 namespace orvane::cli {
 
 namespace {
 
-using duplicates::DuplicateFilesPtr;
 using duplicates::ScanManager;
+using files::DuplicateFilesPtr;
 
 volatile sig_atomic_t gInterrupted = 0;
 void onInterrupt(int) { gInterrupted = 1; }
@@ -90,17 +91,8 @@ duplicates::KeepRule keepRule(const std::string& rule) {
     return duplicates::KeepRule::first;
 }
 
-std::string absolutePath(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(path, ec);
-    if (ec) p = path;
-    std::string out = p.lexically_normal().string();
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
-}
-
 // Collects what the driver reports; the progress line reads it from the main thread.
-class Observer final : public duplicates::ScanManagerProtocol {
+class Observer final : public files::ScanManagerProtocol {
 public:
     void scanFinished() override {
         finished = true;
@@ -193,7 +185,7 @@ int run(const Options& o) {
         std::fprintf(stderr, "orvane duplicates: %s\n", message.c_str());
         return kExitUsage;
     };
-    std::optional<duplicates::RemoveType> removeType;
+    std::optional<files::RemoveType> removeType;
     if (!o.remove.empty()) {
         std::string error;
         if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
@@ -207,7 +199,7 @@ int run(const Options& o) {
 
     std::vector<std::string> roots;
     for (const auto& raw : o.paths) {
-        const std::string path = absolutePath(raw);
+        const std::string path = kit::absolutePath(raw);
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0)
             return fail("cannot read '" + raw + "': " + std::strerror(errno));
@@ -237,7 +229,7 @@ int run(const Options& o) {
     }
 
     ScanManager::Environment environment;
-    environment.diskInventory = std::make_shared<platform::SysfsDiskInventory>();
+    environment.diskInventory = platform::makeDiskInventory();
     environment.settingsPath = o.settingsPath;
     auto manager = ScanManager::create(std::move(environment));
     const auto kept = manager->cleanRoots(roots);

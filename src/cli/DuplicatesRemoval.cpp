@@ -22,13 +22,13 @@ namespace orvane::cli {
 
 namespace {
 
-using duplicates::RemoveType;
+using files::RemoveType;
 
 volatile sig_atomic_t gStop = 0;
 void onStop(int) { gStop = 1; }
 
 // Waits for the end of a removal run, whichever way it ends.
-class RemovalObserver final : public duplicates::ScanManagerProtocol {
+class RemovalObserver final : public files::ScanManagerProtocol {
 public:
     void removeFinished() override { finish({}); }
     void cleanProgress(double value, std::int64_t) override { progress = value; }
@@ -69,29 +69,10 @@ private:
 
 }  // namespace
 
-std::optional<RemoveType> parseRemoveMode(const std::string& text, std::string& error) {
-    if (text == "trash") return RemoveType::trash();
-    if (text == "delete") return RemoveType::forever();
-    if (text.rfind("move=", 0) == 0 && text.size() > 5) {
-        std::error_code ec;
-        std::string folder =
-            std::filesystem::absolute(text.substr(5), ec).lexically_normal().string();
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-        struct stat st {};
-        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            error = "--remove: '" + text.substr(5) + "' is not a folder";
-            return std::nullopt;
-        }
-        return RemoveType::folder(folder);
-    }
-    error = "--remove: '" + text + "' is not a removal mode (trash, delete or move=FOLDER)";
-    return std::nullopt;
-}
-
 int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
                        duplicates::KeepRule keep, const RemoveType& type, bool dryRun,
                        RunEvents* events) {
-    std::vector<duplicates::DuplicateFilesPtr> groups = manager->totalFiles;
+    std::vector<files::DuplicateFilesPtr> groups = manager->totalFiles;
     duplicates::DuplicateSelection::selectKeeping(groups, keep);
 
     // The records outlive the run (removed files leave their groups), so each line can be

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,9 +15,10 @@
 
 #include "cli/Commands.h"
 #include "cli/RemovalReport.h"
+#include "cli/RemoveMode.h"
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFileGroups.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
@@ -42,19 +44,22 @@ extern "C" void onInterrupt(int) {
 }
 
 // A one-line progress report on a terminal's standard error, redrawn in place.
-class TerminalProgress final : public duplicates::ScanManagerProtocol {
+class TerminalProgress final : public files::ScanManagerProtocol {
 public:
     explicit TerminalProgress(bool enabled) : enabled_(enabled) {}
     void scaningPath(const std::string& path) override { path_ = kit::displayPath(path); }
-    void scanProgress(double value) override {
+    void scanFound(std::int64_t count) override {
         if (!enabled_) return;
         std::string shown = path_.size() > 60 ? "..." + path_.substr(path_.size() - 57) : path_;
-        std::fprintf(stderr, "\r\033[K%.0f large files found  %s", value, shown.c_str());
+        std::fprintf(stderr, "\r\033[K%lld large files found  %s", static_cast<long long>(count),
+                     shown.c_str());
         std::fflush(stderr);
     }
     void scanFinished() override {
         if (enabled_) std::fputs("\r\033[K", stderr);
+        if (onFinished) onFinished();
     }
+    std::function<void()> onFinished;
     void cleanProgress(double value, std::int64_t count) override {
         if (enabled_)
             std::fprintf(stderr, "\r\033[K%lld files handled (%.0f%%)",
@@ -112,17 +117,9 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-std::optional<duplicates::RemoveType> parseRemoveType(const std::string& text) {
-    if (text == "trash") return duplicates::RemoveType::trash();
-    if (text == "delete") return duplicates::RemoveType::forever();
-    if (text.rfind("move=", 0) == 0 && text.size() > 5)
-        return duplicates::RemoveType::folder(text.substr(5));
-    return std::nullopt;
-}
-
 // Selects every file of the chosen groups and removes them the chosen way, one line per file.
 int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
-                 const duplicates::RemoveType& type, bool dryRun, kit::MainLoop& loop,
+                 const files::RemoveType& type, bool dryRun, kit::MainLoop& loop,
                  RunEvents& events) {
     for (unsigned g : groups)
         for (const auto& info : manager.allFiles[g]->infos()) info->selected = true;
@@ -139,7 +136,7 @@ int removeChosen(LargeFilesManager& manager, const std::set<unsigned>& groups,
     std::string refusal;
     std::atomic<bool> finished{false};
     manager.removeRefused = [&](const std::string& message) { refusal = message; };
-    struct Done final : duplicates::ScanManagerProtocol {
+    struct Done final : files::ScanManagerProtocol {
         std::atomic<bool>* flag;
         void removeFinished() override { flag->store(true); }
     };
@@ -195,12 +192,12 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
 
     cmd->callback([&action, opts] {
         action = [opts]() -> int {
-            std::optional<duplicates::RemoveType> request;
+            std::optional<files::RemoveType> request;
             if (!opts->remove.empty()) {
-                request = parseRemoveType(opts->remove);
+                std::string error;
+                request = parseRemoveMode(opts->remove, error);
                 if (!request) {
-                    std::fprintf(stderr,
-                                 "orvane large-files: --remove takes trash, delete or move=DIR\n");
+                    std::fprintf(stderr, "orvane large-files: %s\n", error.c_str());
                     return kExitUsage;
                 }
             }
@@ -213,7 +210,7 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
                     return kExitUsage;
                 }
                 // The scan compares roots as text: make them absolute like the program's own.
-                if (root.front() != '/') {
+                if (root.front() != '/' || root.find("..") != std::string::npos) {
                     char* real = ::realpath(root.c_str(), nullptr);
                     if (real) {
                         root = real;
@@ -233,13 +230,13 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             RunEvents events(analytics::module::bigfile);
             events.scanStarted({""});
             std::atomic<bool> done{false};
-            std::thread scanner([&] {
-                manager.scanLargeFile();
+            progress->onFinished = [&] {
                 done.store(true);
                 loop.wake();
-            });
+            };
+            manager.startScanning();
             loop.runUntil([&] { return done.load(); });
-            scanner.join();
+            manager.waitUntilScanFinished();
             loop.drain();
             const bool interrupted = gInterrupted.load();
             if (manager.scanSetupObj && manager.scanSetupObj->unreadable)

@@ -10,7 +10,7 @@ namespace orvane::cli {
 
 namespace {
 
-using duplicates::RemoveType;
+using files::RemoveType;
 
 const char* verb(const RemoveType& type, bool dryRun) {
     switch (type.kind) {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/duplicates/FileInfo.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/FileInfo.h"
+#include "core/files/RemoveType.h"
 
 namespace orvane::cli {
 
@@ -12,14 +12,14 @@ namespace orvane::cli {
 // one summary line.
 class RemovalReport {
 public:
-    using Files = std::vector<std::shared_ptr<duplicates::FileInfo>>;
+    using Files = std::vector<std::shared_ptr<files::FileInfo>>;
 
     // A dry run: "would trash PATH" lines and "Would move 2 files (24 MB) to the Trash; nothing
     // was touched."
-    static void printPlan(const duplicates::RemoveType& type, const Files& files);
+    static void printPlan(const files::RemoveType& type, const Files& files);
     // After the run, from each file's own outcome: removed, failed with its reason, or left in
     // place. Returns the number that failed.
-    static std::size_t printOutcome(const duplicates::RemoveType& type, const Files& files);
+    static std::size_t printOutcome(const files::RemoveType& type, const Files& files);
 };
 
 }  // namespace orvane::cli

@@ -207,14 +207,6 @@ std::optional<std::string_view> listKey(const std::string& name) {
     return std::nullopt;
 }
 
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    std::string out = std::filesystem::absolute(path, ec).lexically_normal().string();
-    if (ec) out = path;
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
-}
-
 int editList(const std::string& list, const std::vector<std::string>& paths, bool add) {
     const auto key = listKey(list);
     if (!key)
@@ -223,7 +215,7 @@ int editList(const std::string& list, const std::vector<std::string>& paths, boo
     PerferenceInfo info;
     Dictionary data = info.unreadable ? info.dic : info.dataDict;
     std::vector<std::string> wanted;
-    for (const std::string& p : paths) wanted.push_back(absolute(p));
+    for (const std::string& p : paths) wanted.push_back(kit::absolutePath(p));
     std::vector<std::string> changed;
     if (add) {
         changed = settings::SettingsValidator::addPaths(data, *key, wanted);

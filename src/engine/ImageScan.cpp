@@ -13,7 +13,7 @@
 #include <optional>
 #include <thread>
 
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/TreeWalker.h"
 #include "engine/EngineLog.h"
 #include "engine/HashCache.h"
 #include "engine/ImageSignature.h"
@@ -162,7 +162,7 @@ int ImageScan::run(const std::atomic<bool>& stop) {
     progress(0, 0, 0, "", true);
 
     // 1. Walk.
-    duplicates::TreeWalker walker;
+    files::TreeWalker walker;
     std::vector<std::vector<Candidate>> found(walker.threadCount());
     const auto excluded = [&](std::string_view path) {
         return std::any_of(whiteList.begin(), whiteList.end(),
@@ -170,29 +170,28 @@ int ImageScan::run(const std::atomic<bool>& stop) {
     };
     walker.walk(
         roots,
-        [&](const duplicates::WalkEntry& e) {
-            if (e.hidden && !request_.hiddenFiles) return duplicates::WalkAction::skipDescendants;
-            if (e.type == duplicates::EntryType::directory)
-                return excluded(e.path) ? duplicates::WalkAction::skipDescendants
-                                        : duplicates::WalkAction::proceed;
-            if (e.type != duplicates::EntryType::file || !e.statOk)
-                return duplicates::WalkAction::proceed;
+        [&](const files::WalkEntry& e) {
+            if (e.hidden && !request_.hiddenFiles) return files::WalkAction::skipDescendants;
+            if (e.type == files::EntryType::directory)
+                return excluded(e.path) ? files::WalkAction::skipDescendants
+                                        : files::WalkAction::proceed;
+            if (e.type != files::EntryType::file || !e.statOk) return files::WalkAction::proceed;
             const auto dot = e.name.rfind('.');
-            if (dot == std::string_view::npos || dot == 0) return duplicates::WalkAction::proceed;
+            if (dot == std::string_view::npos || dot == 0) return files::WalkAction::proceed;
             const std::string ext = lower(e.name.substr(dot));
             if (std::find(extensions.begin(), extensions.end(), ext) == extensions.end())
-                return duplicates::WalkAction::proceed;
+                return files::WalkAction::proceed;
             if (request_.maxFileSize && e.size > request_.maxFileSize)
-                return duplicates::WalkAction::proceed;
+                return files::WalkAction::proceed;
             if (request_.minFileSize && e.size < request_.minFileSize)
-                return duplicates::WalkAction::proceed;
-            if (excluded(e.path)) return duplicates::WalkAction::proceed;
+                return files::WalkAction::proceed;
+            if (excluded(e.path)) return files::WalkAction::proceed;
             Candidate c;
             c.path = std::string(e.path);
             c.key = {e.device, e.inode, e.size,
                      static_cast<std::int64_t>(e.modificationTime * 1e9 + 0.5)};
             found[e.thread].push_back(std::move(c));
-            return duplicates::WalkAction::proceed;
+            return files::WalkAction::proceed;
         },
         &stop);
     std::vector<Candidate> images;

@@ -42,7 +42,7 @@ std::string picturesDirectory() {
         std::string value = line.substr(key.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+        if (value.starts_with("$HOME")) value = home + value.substr(5);
         if (!value.empty() && value.front() == '/' && value != home) return value;
     }
     return home + "/Pictures";
@@ -61,8 +61,36 @@ std::optional<std::string> getVolumeName() {
     return std::nullopt;
 }
 
-std::string directoryName(std::string_view path) {
+std::string_view withoutTrailingSlashes(std::string_view path) {
     while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path;
+}
+
+std::string absolutePath(std::string_view path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+    if (ec) p = std::filesystem::path(path);
+    // "link/.." is the folder above the link's target, as the kernel resolves it, not the folder
+    // the text names: whatever is scanned and removed must be what the kernel means.
+    for (const auto& part : p)
+        if (part == "..") {
+            if (char* real = ::realpath(p.c_str(), nullptr)) {
+                std::string out(real);
+                std::free(real);
+                return out;
+            }
+            break;
+        }
+    return std::string(withoutTrailingSlashes(p.lexically_normal().string()));
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string directoryName(std::string_view path) {
+    path = withoutTrailingSlashes(path);
     if (path == "/") return "/";
     auto slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -88,7 +116,7 @@ std::string fileNameDeletepathExtension(std::string_view path) {
 }
 
 std::string parentPath(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    path = withoutTrailingSlashes(path);
     auto slash = path.rfind('/');
     if (slash == std::string_view::npos) return ".";
     if (slash == 0) return "/";

@@ -30,6 +30,13 @@ std::string_view pathExtension(std::string_view path);
 std::string parentPath(std::string_view path);
 // Lexical join that never doubles a slash.
 std::string joinPath(std::string_view dir, std::string_view name);
+// The path without its trailing slashes ("/a/b//" → "/a/b"); "/" stays "/", "" stays "".
+std::string_view withoutTrailingSlashes(std::string_view path);
+// The path made absolute against the working folder and normalised as text (no link is
+// resolved, so the user's spelling of a linked folder survives), without trailing slashes.
+std::string absolutePath(std::string_view path);
+// True when the path names a folder, following links as stat does.
+bool isFolder(const std::string& path);
 
 // $XDG_CONFIG_HOME/<bundle id> (default ~/.config/<bundle id>). Created on demand.
 std::string applicationSupportDirectory(std::string_view bundleId = mainAppBundleID);

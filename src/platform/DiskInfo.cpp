@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "kit/Paths.h"
+#include "platform/linux/SysfsDiskInventory.h"
 
 namespace orvane::platform {
 
@@ -28,5 +29,9 @@ DiskInfo DiskInfo::fromCharacteristics(std::map<std::string, std::string> charac
 }
 
 std::string DiskInventory::customHomeDirectory() { return kit::customHomeDirectory(); }
+
+std::shared_ptr<const DiskInventory> makeDiskInventory() {
+    return std::make_shared<SysfsDiskInventory>();
+}
 
 }  // namespace orvane::platform

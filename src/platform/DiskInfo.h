@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,8 @@ public:
     // The user's home folder; the photo and large-file finders take their start from here.
     static std::string customHomeDirectory();
 };
+
+// The running system's disk inventory (sysfs on Linux).
+std::shared_ptr<const DiskInventory> makeDiskInventory();
 
 }  // namespace orvane::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Outcome.h"
@@ -15,5 +16,8 @@ public:
     // Opens the item with the application the user chose for its kind.
     virtual Outcome open(const std::string& path) = 0;
 };
+
+// The running desktop's file manager (freedesktop on Linux).
+std::unique_ptr<FileBrowser> makeFileBrowser();
 
 }  // namespace orvane::platform

@@ -45,15 +45,15 @@ std::string userDir(const std::string& configHome, const std::string& home, std:
         std::string value = line.substr(prefix.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
-        while (value.size() > 1 && value.back() == '/') value.pop_back();
+        if (value.starts_with("$HOME")) value = home + value.substr(5);
+        value.resize(kit::withoutTrailingSlashes(value).size());
         if (!value.empty() && value.front() == '/' && value != home) return value;
     }
     return fallback;
 }
 
 std::string withoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    path.resize(kit::withoutTrailingSlashes(path).size());
     return path == "/" ? std::string() : path;
 }
 
@@ -85,13 +85,15 @@ constexpr std::string_view kPackageExtensions[] = {
 }  // namespace
 
 bool isPathInside(std::string_view path, std::string_view folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    folder = kit::withoutTrailingSlashes(folder);
+    path = kit::withoutTrailingSlashes(path);
     if (folder.empty()) return false;
     if (folder == "/") return !path.empty() && path.front() == '/';
     if (path.size() < folder.size() || path.substr(0, folder.size()) != folder) return false;
     return path.size() == folder.size() || path[folder.size()] == '/';
 }
+
+Layout Layout::current() { return linuxLayout(); }
 
 Layout Layout::linuxLayout(std::string root) {
     Layout layout;
@@ -231,7 +233,7 @@ bool Layout::isProtected(std::string_view path) const {
 
 bool Layout::isApplicationBundle(std::string_view folder) const {
     if (kind != Kind::macOS) return false;
-    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+    folder = kit::withoutTrailingSlashes(folder);
     if (lowercase(kit::pathExtension(folder)) != "app") return false;
     struct stat st {};
     const std::string plist = std::string(folder) + "/Contents/Info.plist";
@@ -240,7 +242,7 @@ bool Layout::isApplicationBundle(std::string_view folder) const {
 
 bool Layout::isPackage(std::string_view folder) const {
     if (kind != Kind::macOS) return false;
-    while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+    folder = kit::withoutTrailingSlashes(folder);
     const std::string extension = lowercase(kit::pathExtension(folder));
     if (extension.empty()) return false;
     return std::find(std::begin(kPackageExtensions), std::end(kPackageExtensions), extension) !=

@@ -106,6 +106,8 @@ struct Layout {
     // helper, which refuses anything outside them.
     std::vector<std::string> protectedLocations;
 
+    // The layout of the system the program runs on: the one place that decides it.
+    static Layout current();
     // The running system's freedesktop layout, from HOME and the XDG variables (an unset or
     // relative variable takes its default). `root` prefixes the system folders, for tests.
     static Layout linuxLayout(std::string root = "");

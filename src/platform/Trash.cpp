@@ -39,15 +39,6 @@ bool canReadTrash(const Layout& layout) { return canReadTrashFolder(layout.trash
 
 namespace {
 
-bool isFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -98,10 +89,10 @@ std::vector<std::string> trashContentFolders(const Layout& layout,
                                              const std::string& mountInfoPath) {
     std::vector<std::string> folders;
     if (layout.kind == Layout::Kind::macOS) {
-        if (isFolder(layout.trash)) folders.push_back(layout.trash);
+        if (kit::isFolder(layout.trash)) folders.push_back(layout.trash);
         return folders;
     }
-    if (isFolder(layout.trash + "/files")) folders.push_back(layout.trash + "/files");
+    if (kit::isFolder(layout.trash + "/files")) folders.push_back(layout.trash + "/files");
     const std::string uid = std::to_string(::getuid());
     for (const MountEntry& mount : readMountInfo(mountInfoPath)) {
         // A stat on a dead network mount can hang; their Trash is the server's business.
@@ -109,7 +100,7 @@ std::vector<std::string> trashContentFolders(const Layout& layout,
         const std::string top = mount.mountPoint == "/" ? std::string() : mount.mountPoint;
         for (const std::string& candidate :
              {top + "/.Trash-" + uid + "/files", top + "/.Trash/" + uid + "/files"}) {
-            if (isFolder(candidate) &&
+            if (kit::isFolder(candidate) &&
                 std::find(folders.begin(), folders.end(), candidate) == folders.end())
                 folders.push_back(candidate);
         }
@@ -129,7 +120,7 @@ Outcome removeFromTrash(const std::string& contentFolder, const std::string& nam
         return Outcome::failure(kit::formatLocalized("“%@” could not be removed from the Trash: %@",
                                                      {kit::displayPath(name), ec.message()}));
     }
-    if (endsWith(contentFolder, "/files")) {
+    if (contentFolder.ends_with("/files")) {
         const std::string trashRoot = kit::parentPath(contentFolder);
         ::unlink((trashRoot + "/info/" + name + ".trashinfo").c_str());
         forgetCachedSize(trashRoot, name);

@@ -63,8 +63,7 @@ std::string unescapeHex(std::string_view text) {
 
 bool isPrefixPath(const std::string& mountPoint, const std::string& path) {
     if (mountPoint == "/") return !path.empty() && path.front() == '/';
-    if (path.size() < mountPoint.size() || path.compare(0, mountPoint.size(), mountPoint) != 0)
-        return false;
+    if (!path.starts_with(mountPoint)) return false;
     return path.size() == mountPoint.size() || path[mountPoint.size()] == '/';
 }
 

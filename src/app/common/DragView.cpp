@@ -11,6 +11,7 @@
 #include "app/common/Text.h"
 #include "app/shell/Icons.h"
 #include "kit/Log.h"
+#include "kit/Paths.h"
 
 namespace orvane::app {
 
@@ -38,11 +39,8 @@ std::vector<std::string> DragView::acceptedPaths(const QList<QUrl>& urls) {
         std::string path = pathBytes(url.toLocalFile());
         if (path.empty()) continue;
         // An application bundle is a folder too, but scanning inside one is never wanted.
-        std::string trimmed = path;
-        while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-        if (trimmed.size() >= 4 && trimmed.compare(trimmed.size() - 4, 4, ".app") == 0) continue;
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+        if (kit::withoutTrailingSlashes(path).ends_with(".app")) continue;
+        if (!kit::isFolder(path)) continue;
         out.push_back(std::move(path));
     }
     return out;

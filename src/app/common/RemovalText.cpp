@@ -6,15 +6,15 @@
 namespace orvane::app {
 
 QString removedSummary(long long count, std::uint64_t bytes,
-                       const std::optional<duplicates::RemoveType>& type) {
+                       const std::optional<files::RemoveType>& type) {
     const QString files = quantity(count, "file", "files");
     if (!type) return locFormat("%@ removed (%@)", {files, sizeText(bytes)});
     switch (type->kind) {
-        case duplicates::RemoveType::Kind::trash:
+        case files::RemoveType::Kind::trash:
             return locFormat("%@ moved to the Trash (%@)", {files, sizeText(bytes)});
-        case duplicates::RemoveType::Kind::forever:
+        case files::RemoveType::Kind::forever:
             return locFormat("%@ deleted for good, %@ freed", {files, sizeText(bytes)});
-        case duplicates::RemoveType::Kind::folder:
+        case files::RemoveType::Kind::folder:
             return locFormat("%@ moved to %@ (%@)",
                              {files, displayPath(kit::directoryName(type->path)), sizeText(bytes)});
     }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/duplicates/RemoveType.h"
+#include "core/files/RemoveType.h"
 
 namespace orvane::app {
 
@@ -13,6 +13,6 @@ namespace orvane::app {
 // "3 files deleted for good, 522 KB freed", "3 files moved to Backup (522 KB)". Only deleting
 // frees the space at once; the Trash and a folder still hold it.
 QString removedSummary(long long count, std::uint64_t bytes,
-                       const std::optional<duplicates::RemoveType>& type);
+                       const std::optional<files::RemoveType>& type);
 
 }  // namespace orvane::app

@@ -24,10 +24,7 @@ namespace {
 
 constexpr const char* kLastSelectPath = "LastSelectPath";
 
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool isDirectory(const std::string& path) { return !path.empty() && kit::isFolder(path); }
 
 }  // namespace
 

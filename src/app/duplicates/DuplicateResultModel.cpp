@@ -13,13 +13,13 @@
 namespace orvane::app {
 
 using duplicates::DuplicateSelection;
-using duplicates::SelectState;
+using files::SelectState;
 
 DuplicateResultModel::DuplicateResultModel(QObject* parent) : QAbstractItemModel(parent) {
     rowStart_.push_back(0);
 }
 
-void DuplicateResultModel::setGroups(std::vector<duplicates::DuplicateFilesPtr> groups) {
+void DuplicateResultModel::setGroups(std::vector<files::DuplicateFilesPtr> groups) {
     beginResetModel();
     groups_ = std::move(groups);
     rebuildRows();
@@ -55,7 +55,7 @@ int DuplicateResultModel::rowOfGroup(int group) const {
     return rowStart_[group];
 }
 
-duplicates::FileInfo* DuplicateResultModel::fileAt(int row) const {
+files::FileInfo* DuplicateResultModel::fileAt(int row) const {
     auto [group, member] = locate(row);
     if (group < 0 || member < 0) return nullptr;
     const auto& infos = groups_[group]->infos();
@@ -98,7 +98,7 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     auto [g, member] = locate(index.row());
     if (g < 0) return {};
-    const duplicates::DuplicateFiles& group = *groups_[g];
+    const files::DuplicateFiles& group = *groups_[g];
     switch (role) {
         case groupIndexRole: return g;
         case fileIndexRole: return member;
@@ -136,7 +136,7 @@ QVariant DuplicateResultModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (member >= static_cast<int>(group.count())) return {};
-    const duplicates::FileInfo& file = *group.infos()[member];
+    const files::FileInfo& file = *group.infos()[member];
     switch (role) {
         case Qt::DisplayRole:
             if (index.column() == nameColumn) return displayPath(file.resourceValue.name());
@@ -164,7 +164,7 @@ bool DuplicateResultModel::setData(const QModelIndex& index, const QVariant& val
         return false;
     auto [g, member] = locate(index.row());
     if (g < 0) return false;
-    duplicates::DuplicateFiles& group = *groups_[g];
+    files::DuplicateFiles& group = *groups_[g];
     const auto before = DuplicateSelection::capture(group);
     if (member < 0) {
         // A click on a mixed box checks the whole group, as file browsers do.

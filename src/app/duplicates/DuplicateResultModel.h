@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
 #include "core/duplicates/DuplicateSelection.h"
+#include "core/files/DuplicateFiles.h"
 
 namespace orvane::app {
 
@@ -22,8 +22,8 @@ public:
     explicit DuplicateResultModel(QObject* parent = nullptr);
 
     // Replaces the groups on show (already in their display order).
-    void setGroups(std::vector<duplicates::DuplicateFilesPtr> groups);
-    const std::vector<duplicates::DuplicateFilesPtr>& groups() const { return groups_; }
+    void setGroups(std::vector<files::DuplicateFilesPtr> groups);
+    const std::vector<files::DuplicateFilesPtr>& groups() const { return groups_; }
     // Redraws every check box and size after a selection change made elsewhere.
     void refreshChecks();
     // Redraws one group's rows.
@@ -32,7 +32,7 @@ public:
     // Group and member of a row; member -1 for a group's header row.
     std::pair<int, int> locate(int row) const;
     int rowOfGroup(int group) const;
-    duplicates::FileInfo* fileAt(int row) const;
+    files::FileInfo* fileAt(int row) const;
 
     // Asked before a check leaves every copy of a group selected; the callee applies or undoes.
     // Set by the screen; without it such checks simply apply.
@@ -54,7 +54,7 @@ public:
 private:
     void rebuildRows();
 
-    std::vector<duplicates::DuplicateFilesPtr> groups_;
+    std::vector<files::DuplicateFilesPtr> groups_;
     // First row of each group; one extra entry holds the total row count.
     std::vector<int> rowStart_;
 };

@@ -23,7 +23,7 @@ namespace orvane::app {
 
 using duplicates::DuplicateSelection;
 using duplicates::GroupSortOrder;
-using duplicates::RemoveType;
+using files::RemoveType;
 
 namespace {
 
@@ -212,7 +212,7 @@ void DuplicateResultView::showCategory(int category) {
     category_ = category;
     auto groups = categoriesData_[category].groups;
     // A group left with a single copy after a removal holds no duplicate any more.
-    std::erase_if(groups, [](const duplicates::DuplicateFilesPtr& g) { return g->count() < 2; });
+    std::erase_if(groups, [](const files::DuplicateFilesPtr& g) { return g->count() < 2; });
     DuplicateSelection::sort(groups, order_);
     model_->setGroups(std::move(groups));
     tableStack_->setCurrentWidget(model_->groups().empty() ? static_cast<QWidget*>(emptyCategory_)
@@ -287,7 +287,7 @@ void DuplicateResultView::showPreviewForRow(int row) {
 
 void DuplicateResultView::confirmEveryCopy(int group,
                                            const duplicates::GroupSelectionSnapshot& before) {
-    duplicates::DuplicateFilesPtr target = model_->groups()[group];
+    files::DuplicateFilesPtr target = model_->groups()[group];
     settings::UserDefaults defaults(settings::UserDefaults::defaultPath());
     if (!DuplicateSelection::needsCompleteConfirmation(*target, defaults)) return;
     askQuestion(this, loc("Are you sure you want to select all files in this group?"),

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/common/FolderChooser.h"
-#include "core/duplicates/DuplicateFiles.h"
 #include "core/duplicates/DuplicateSelection.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/DuplicateFiles.h"
+#include "core/files/RemoveType.h"
 
 class QLabel;
 class QListWidget;
@@ -34,7 +34,7 @@ class DuplicateResultView : public QWidget {
 public:
     enum CategoryIndex { all, video, audio, picture, document, other, categoryCount };
     struct Category {
-        std::vector<duplicates::DuplicateFilesPtr> groups;
+        std::vector<files::DuplicateFilesPtr> groups;
         std::uint64_t totalSize = 0;
     };
 
@@ -51,13 +51,12 @@ public:
     duplicates::SelectionTotals totals() const;
 
     // Asks the confirmation of `type`, then hands the groups to removeRequested.
-    void requestRemove(const duplicates::RemoveType& type);
+    void requestRemove(const files::RemoveType& type);
     // "Remove to the Folder...": picks the folder, then asks as above.
     void requestRemoveToChosenFolder();
 
     // After the user confirmed: every group of every category (removal skips unchecked ones).
-    std::function<void(std::vector<duplicates::DuplicateFilesPtr>, duplicates::RemoveType)>
-        removeRequested;
+    std::function<void(std::vector<files::DuplicateFilesPtr>, files::RemoveType)> removeRequested;
     // The folder used last, offered as "Remove to <name>".
     std::optional<std::string> lastFolder;
     FolderChooser chooser = chooseFoldersWithDialog;

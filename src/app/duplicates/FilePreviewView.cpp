@@ -16,10 +16,10 @@
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/shell/MainThread.h"
-#include "core/duplicates/FileType.h"
+#include "core/files/FileType.h"
 #include "kit/DateFormat.h"
 #include "kit/Paths.h"
-#include "platform/linux/DesktopFileBrowser.h"
+#include "platform/FileBrowser.h"
 
 namespace orvane::app {
 
@@ -94,7 +94,7 @@ void FilePreviewView::showFile(const std::string& path, std::uint64_t size) {
     image_->setPixmap(QFileIconProvider()
                           .icon(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))))
                           .pixmap(96, 96));
-    if (duplicates::fileTypeOfPath(path) == duplicates::FileType::picture) loadThumbnail();
+    if (files::fileTypeOfPath(path) == files::FileType::picture) loadThumbnail();
 }
 
 void FilePreviewView::loadThumbnail() {
@@ -124,8 +124,8 @@ namespace {
 void runBrowser(QWidget* parent, const std::string& path, bool revealIt) {
     QPointer<QWidget> owner(parent);
     std::thread([owner, path, revealIt] {
-        platform::DesktopFileBrowser browser;
-        const platform::Outcome outcome = revealIt ? browser.reveal(path) : browser.open(path);
+        const auto browser = platform::makeFileBrowser();
+        const platform::Outcome outcome = revealIt ? browser->reveal(path) : browser->open(path);
         if (outcome.ok() || !owner) return;
         onMainThread(owner.data(), [owner, revealIt, error = outcome.error] {
             if (!owner) return;

@@ -71,7 +71,7 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
 
 void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize,
                                     bool interrupted, const std::vector<Failure>& failures,
-                                    const std::optional<duplicates::RemoveType>& type) {
+                                    const std::optional<files::RemoveType>& type) {
     icon_->setPixmap(appIcon(QStringLiteral("done"))
                          .pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
     title_->setText(interrupted ? loc("Remove interrupted") : loc("Removed Successfully"));

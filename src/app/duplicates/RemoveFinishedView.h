@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/duplicates/RemoveType.h"
+#include "core/files/RemoveType.h"
 
 class QLabel;
 class QPushButton;
@@ -29,7 +29,7 @@ public:
     // `type` is how the files went (the Trash, deleted, a folder), which the summary says.
     void showResult(long long removedCount, std::uint64_t removedSize, bool interrupted,
                     const std::vector<Failure>& failures,
-                    const std::optional<duplicates::RemoveType>& type = std::nullopt);
+                    const std::optional<files::RemoveType>& type = std::nullopt);
 
     QLabel* titleLabel() const { return title_; }
     QLabel* detailLabel() const { return detail_; }

@@ -29,7 +29,7 @@ using duplicates::ScanManager;
 // Receives the manager's reports on its threads and hands them to the screen on the GUI thread.
 // Frequent reports (the path being read, progress) are coalesced: only the latest value is
 // delivered, so a scan of a million small files cannot flood the event loop.
-class ScanFileResultViewController::Observer : public duplicates::ScanManagerProtocol {
+class ScanFileResultViewController::Observer : public files::ScanManagerProtocol {
 public:
     explicit Observer(ScanFileResultViewController* screen) : screen_(screen) {}
 
@@ -166,9 +166,7 @@ QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString
 
 ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanManager> manager,
                                                            QWidget* parent)
-    : QWidget(parent),
-      manager_(std::move(manager)),
-      counterReadPending_(std::make_shared<std::atomic<bool>>(false)) {
+    : QWidget(parent), manager_(std::move(manager)) {
     setObjectName(QStringLiteral("scanFileResult"));
     observer_ = std::make_shared<Observer>(this);
     manager_->delegate = observer_;
@@ -194,8 +192,8 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
     connect(result_->backButton(), &QPushButton::clicked, this, [this] {
         if (backBlock) backBlock();
     });
-    result_->removeRequested = [this](std::vector<duplicates::DuplicateFilesPtr> groups,
-                                      duplicates::RemoveType type) {
+    result_->removeRequested = [this](std::vector<files::DuplicateFilesPtr> groups,
+                                      files::RemoveType type) {
         // The groups are the manager's: from here until the run ends only the removal touches
         // them, so the lists stop showing them now.
         displayType_ = DisplayViewType::displayViewTypeRemoving;
@@ -258,34 +256,15 @@ void ScanFileResultViewController::startScan() {
 }
 
 void ScanFileResultViewController::pollCounters() {
-    // The totals are written on the append queue while the scan runs; reading them there keeps
-    // reader and writers in line.
-    if (counterReadPending_->exchange(true)) return;
-    std::weak_ptr<ScanManager> weak = manager_;
-    QPointer<ScanFileResultViewController> self(this);
-    auto pending = counterReadPending_;
-    manager_->appendQueue.addOperation([weak, self, pending] {
-        auto m = weak.lock();
-        if (!m) {
-            *pending = false;
-            return;
-        }
-        const std::uint64_t documents = m->documentFilesSize;
-        const std::uint64_t media = m->pictureFilesSize + m->videoFilesSize;
-        const std::uint64_t others = m->audioFilesSize + m->otherFilesSize;
-        const long long count = m->totalFilesCount;
-        const std::uint64_t size = m->totalFilesSize;
-        if (!self) {
-            *pending = false;
-            return;
-        }
-        onMainThread(self.data(), [self, pending, documents, media, others, count, size] {
-            *pending = false;
-            if (!self || self->displayType_ != DisplayViewType::displayViewTypeScanning) return;
-            self->scanning_->setKindSizes(documents, media, others);
-            self->scanning_->setDuplicatesFound(count, size);
-        });
-    });
+    if (displayType_ != DisplayViewType::displayViewTypeScanning) return;
+    const files::ScanTotals totals = manager_->scanTotals();
+    const auto kind = [&totals](files::FileType type) {
+        return totals.sizeByKind[static_cast<std::size_t>(type)];
+    };
+    scanning_->setKindSizes(kind(files::FileType::document),
+                            kind(files::FileType::picture) + kind(files::FileType::video),
+                            kind(files::FileType::audio) + kind(files::FileType::other));
+    scanning_->setDuplicatesFound(totals.count, totals.size);
 }
 
 void ScanFileResultViewController::onScanProgress(double value, const std::string& path) {
@@ -324,7 +303,7 @@ void ScanFileResultViewController::showResults() {
     categories[DuplicateResultView::picture] = {m.pictureFiles, m.pictureFilesSize};
     categories[DuplicateResultView::document] = {m.documentFiles, m.documentFilesSize};
     categories[DuplicateResultView::other] = {m.otherFiles, m.otherFilesSize};
-    if (m.lastRemoveType && m.lastRemoveType->kind == duplicates::RemoveType::Kind::folder)
+    if (m.lastRemoveType && m.lastRemoveType->kind == files::RemoveType::Kind::folder)
         result_->lastFolder = m.lastRemoveType->path;
     result_->setCategories(std::move(categories));
     pages_->setCurrentWidget(hasResults() ? static_cast<QWidget*>(result_) : empty_);
@@ -400,14 +379,7 @@ void ScanFileResultViewController::onConfirmForceRemove(const std::string& volum
 
 void ScanFileResultViewController::stopWork() {
     counterTimer_.stop();
-    if (manager_->scaning) {
-        manager_->stopScanning();
-        manager_->waitUntilScanFinished();
-    }
-    manager_->removeStop = true;
-    manager_->removeQueue.setSuspended(false);
-    // Each file checks the stop flag, so this ends after the file in hand.
-    manager_->removeQueue.waitUntilAllOperationsAreFinished();
+    manager_->stopAndWait();
 }
 
 }  // namespace orvane::app

@@ -91,7 +91,6 @@ private:
     RemoveFinishedView* finished_ = nullptr;
     RemovingProgressWindowController* sheet_ = nullptr;
     QTimer counterTimer_;
-    std::shared_ptr<std::atomic<bool>> counterReadPending_;
     bool scanRunning_ = false;
 };
 

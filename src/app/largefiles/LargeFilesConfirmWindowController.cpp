@@ -112,24 +112,24 @@ void LargeFilesConfirmWindowController::refreshQuestion() {
                             : loc("Choose the folder to move the files to."));
 }
 
-std::optional<duplicates::RemoveType> LargeFilesConfirmWindowController::currentType() const {
+std::optional<files::RemoveType> LargeFilesConfirmWindowController::currentType() const {
     switch (method_->currentIndex()) {
-        case trashItem: return duplicates::RemoveType::trash();
-        case foreverItem: return duplicates::RemoveType::forever();
+        case trashItem: return files::RemoveType::trash();
+        case foreverItem: return files::RemoveType::forever();
         case folderItem:
             if (folder_.empty()) return std::nullopt;
-            return duplicates::RemoveType::folder(folder_);
+            return files::RemoveType::folder(folder_);
     }
     return std::nullopt;
 }
 
-QString LargeFilesConfirmWindowController::confirmationFor(const duplicates::RemoveType& type) {
+QString LargeFilesConfirmWindowController::confirmationFor(const files::RemoveType& type) {
     switch (type.kind) {
-        case duplicates::RemoveType::Kind::trash:
+        case files::RemoveType::Kind::trash:
             return loc("Are you sure to discard the selected files to the Trash?");
-        case duplicates::RemoveType::Kind::forever:
+        case files::RemoveType::Kind::forever:
             return loc("Are you sure to permanently delete the selected files?");
-        case duplicates::RemoveType::Kind::folder:
+        case files::RemoveType::Kind::folder:
             return locFormat("Are you sure to move the selected files to %@?",
                              {displayPath(type.path)});
     }
@@ -143,7 +143,7 @@ void LargeFilesConfirmWindowController::removeNowClicked() {
         type = currentType();
         if (!type) return;
     }
-    if (type->kind != duplicates::RemoveType::Kind::forever) {
+    if (type->kind != files::RemoveType::Kind::forever) {
         accept();
         if (onRemove) onRemove(*type);
         return;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/common/FolderChooser.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/RemoveType.h"
 #include "core/largefiles/LargeFileInfo.h"
 
 class QComboBox;
@@ -32,7 +32,7 @@ public:
     // How the folder is picked; tests put in their own.
     FolderChooser folderChooser = chooseFoldersWithDialog;
     // Receives the chosen method once the user confirmed the question.
-    std::function<void(duplicates::RemoveType)> onRemove;
+    std::function<void(files::RemoveType)> onRemove;
 
     const std::vector<largefiles::LargeFileInfo>& rows() const { return rows_; }
     QComboBox* methodMenu() const { return method_; }
@@ -41,9 +41,9 @@ public:
     QLabel* questionLabel() const { return question_; }
     QTreeWidget* list() const { return list_; }
     // The method the menu stands on now; nothing while "Remove to the Folder..." has no folder.
-    std::optional<duplicates::RemoveType> currentType() const;
+    std::optional<files::RemoveType> currentType() const;
     // The question asked before removal for a method.
-    static QString confirmationFor(const duplicates::RemoveType& type);
+    static QString confirmationFor(const files::RemoveType& type);
 
 private:
     void methodChosen(int index);

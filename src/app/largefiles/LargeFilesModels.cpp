@@ -42,7 +42,7 @@ const std::vector<LargeFilesCategory>& categoriesOf(LeftLargeDataListStyle style
 LargeFilesCategoryModel::LargeFilesCategoryModel(LeftLargeDataListStyle style, QObject* parent)
     : QAbstractListModel(parent), style_(style) {}
 
-void LargeFilesCategoryModel::setGroups(std::vector<duplicates::DuplicateFilesPtr> groups) {
+void LargeFilesCategoryModel::setGroups(std::vector<files::DuplicateFilesPtr> groups) {
     beginResetModel();
     groups_ = std::move(groups);
     endResetModel();
@@ -80,7 +80,7 @@ QVariant LargeFilesCategoryModel::data(const QModelIndex& index, int role) const
 }
 
 namespace {
-std::size_t nameLength(const duplicates::FileInfo& info) {
+std::size_t nameLength(const files::FileInfo& info) {
     // Characters, not bytes: a name in Cyrillic is as long as it looks.
     return static_cast<std::size_t>(QString::fromUtf8(kit::directoryName(info.path())).size());
 }
@@ -139,7 +139,7 @@ int LargeFilesTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : columnCount_;
 }
 
-QIcon LargeFilesTableModel::iconFor(const duplicates::FileInfo& info) const {
+QIcon LargeFilesTableModel::iconFor(const files::FileInfo& info) const {
     // One icon per extension, asked once: drawing a long list then touches no file.
     const QString ext = QString::fromUtf8(std::string(kit::pathExtension(info.path()))).toLower();
     auto it = icons_.find(ext);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
+#include "core/files/DuplicateFiles.h"
 
 namespace orvane::app {
 
@@ -31,7 +31,7 @@ public:
     enum Role { groupRole = Qt::UserRole + 1, countRole, sizeRole };
 
     explicit LargeFilesCategoryModel(LeftLargeDataListStyle style, QObject* parent = nullptr);
-    void setGroups(std::vector<duplicates::DuplicateFilesPtr> groups);
+    void setGroups(std::vector<files::DuplicateFilesPtr> groups);
     void refresh();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -40,12 +40,12 @@ public:
 
 private:
     LeftLargeDataListStyle style_;
-    std::vector<duplicates::DuplicateFilesPtr> groups_;
+    std::vector<files::DuplicateFilesPtr> groups_;
 };
 
 enum class SortType { defaultSort, nameUp, nameDown, sizeUp, sizeDown, timeNew, timeOld };
 
-using FileList = std::vector<std::shared_ptr<duplicates::FileInfo>>;
+using FileList = std::vector<std::shared_ptr<files::FileInfo>>;
 // Stable: files of equal name length keep their order. Names are compared by how many
 // characters they have, not alphabetically.
 void sortFilesOfName(FileList& files, bool isUpSort);
@@ -79,7 +79,7 @@ Q_SIGNALS:
     void selectionChanged();
 
 private:
-    QIcon iconFor(const duplicates::FileInfo& info) const;
+    QIcon iconFor(const files::FileInfo& info) const;
 
     FileList files_;
     SortType sortType_ = SortType::defaultSort;

@@ -18,7 +18,7 @@
 #include "app/largefiles/LargeFilesResultViewController.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFileInfo.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "kit/Paths.h"
@@ -26,18 +26,18 @@
 namespace orvane::app {
 
 // Moves the driver's reports onto the GUI thread, and drops them once the screen is gone.
-class LargeFilesObserver final : public duplicates::ScanManagerProtocol {
+class LargeFilesObserver final : public files::ScanManagerProtocol {
 public:
     explicit LargeFilesObserver(LargeFilesViewController* screen) : screen_(screen) {}
 
     void scaningPath(const std::string& path) override {
         post([path](LargeFilesViewController& s) { s.scanning_->scaningPath(path); });
     }
-    void scanProgress(double value) override {
-        post([value](LargeFilesViewController& s) {
+    void scanFound(std::int64_t count) override {
+        post([count](LargeFilesViewController& s) {
             // A thousand files fill the ring; the count itself goes under the title.
-            s.scanning_->setScannedCount(static_cast<long long>(value));
-            s.scanning_->scanProgress(std::min(1.0, value / 1000.0));
+            s.scanning_->setScannedCount(static_cast<long long>(count));
+            s.scanning_->scanProgress(std::min(1.0, static_cast<double>(count) / 1000.0));
         });
     }
     void scanFinished() override {
@@ -211,17 +211,9 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
 }
 
 LargeFilesViewController::~LargeFilesViewController() {
-    manager_->stopScan();
-    manager_->removeStop.store(true);
-    joinScanThread();
-    manager_->removeQueue.setSuspended(false);
-    manager_->waitUntilRemovalFinished();
+    manager_->stopAndWait();
     manager_->removeRefused = nullptr;
     manager_->askForceRemove = nullptr;
-}
-
-void LargeFilesViewController::joinScanThread() {
-    if (scanThread_.joinable()) scanThread_.join();
 }
 
 void LargeFilesViewController::showPage(Page page) {
@@ -233,19 +225,18 @@ void LargeFilesViewController::showPage(Page page) {
 
 void LargeFilesViewController::startScan() {
     if (page_ == Page::scanning || page_ == Page::removing) return;
-    joinScanThread();
     scanCancelled_ = false;
     manager_->folderList = {kit::customHomeDirectory()};
     manager_->delegate = observer_;
     scanning_->startScanning();
     showPage(Page::scanning);
-    scanThread_ = std::thread([manager = manager_] { manager->scanLargeFile(); });
+    manager_->startScanning();
 }
 
 void LargeFilesViewController::scanDidFinish() {
     // A stopped scan still ends with the driver's own report; one is enough.
     if (page_ != Page::scanning) return;
-    joinScanThread();
+    manager_->waitUntilScanFinished();
     scanning_->scanFinished();
     result_->reload();
     showPage(Page::results);
@@ -259,7 +250,7 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
     for (const auto& info : files) rows.push_back(largefiles::LargeFileInfo::from(*info));
     auto* window = new LargeFilesConfirmWindowController(std::move(rows), this);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->onRemove = [this, files](duplicates::RemoveType type) {
+    window->onRemove = [this, files](files::RemoveType type) {
         const auto count = static_cast<long long>(files.size());
         removing_ = files;
         removeTotal_ = count;
@@ -323,10 +314,6 @@ void LargeFilesViewController::backToHome(std::function<void(bool)> completion) 
 
 bool LargeFilesViewController::isShouldCloseWindow() { return page_ != Page::removing; }
 
-void LargeFilesViewController::applicationWillTerminate() {
-    manager_->stopScan();
-    manager_->removeStop.store(true);
-    joinScanThread();
-}
+void LargeFilesViewController::applicationWillTerminate() { manager_->stopAndWait(); }
 
 }  // namespace orvane::app

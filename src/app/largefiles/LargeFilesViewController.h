@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/shell/ModuleBaseViewController.h"
-#include "core/duplicates/FileInfo.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/FileInfo.h"
+#include "core/files/RemoveType.h"
 
 class QLabel;
 class QProgressBar;
@@ -67,11 +67,9 @@ private:
     void removalProgress(double value, long long count);
     void removalDidFinish();
     void removalRefused(const QString& message);
-    void joinScanThread();
 
     largefiles::LargeFilesManager* manager_;
     std::shared_ptr<LargeFilesObserver> observer_;
-    std::thread scanThread_;
     Page page_ = Page::start;
     bool scanCancelled_ = false;
     QStackedWidget* stack_ = nullptr;
@@ -87,7 +85,7 @@ private:
     QLabel* failuresTitle_ = nullptr;
     long long removeTotal_ = 0;
     // The files of the running (or last) removal, for its report.
-    std::vector<std::shared_ptr<duplicates::FileInfo>> removing_;
+    std::vector<std::shared_ptr<files::FileInfo>> removing_;
 };
 
 }  // namespace orvane::app

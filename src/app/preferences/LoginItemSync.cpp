@@ -18,7 +18,7 @@ std::string loginItemProgram() {
 }
 
 std::string setLaunchAtLogin(bool enable) {
-    auto item = platform::makeLoginItem(platform::Layout::linuxLayout(), loginItemProgram());
+    auto item = platform::makeLoginItem(platform::Layout::current(), loginItemProgram());
     const platform::Outcome outcome = item->setEnabled(enable);
     if (!outcome)
         ORVANE_LOG("login item " + std::string(enable ? "on" : "off") + ": " + outcome.error);

@@ -26,7 +26,7 @@
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/ScreenshotSteps.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/RemoveType.h"
 
 namespace orvane::app {
 
@@ -165,10 +165,9 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.save(view->removeMenu(), QStringLiteral("16-duplicates-remove-menu"));
     view->removeMenu()->hide();
 
-    view->requestRemove(duplicates::RemoveType::trash());
+    view->requestRemove(files::RemoveType::trash());
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-trash"));
-    view->requestRemove(
-        duplicates::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
+    view->requestRemove(files::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-folder"));
 
     RemovingProgressWindowController sheet(&window);
@@ -182,7 +181,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     // One selected copy disappears before its turn, so the finished view has a failure to list.
     QFile::remove(root + "/Downloads/report (1).pdf");
     QFile::remove(root + "/Documents/Old/report copy.pdf");
-    view->requestRemove(duplicates::RemoveType::forever());
+    view->requestRemove(files::RemoveType::forever());
     clickMessageButton(out, QStringLiteral("Delete"));
     waitFor([&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
             20000);

@@ -18,7 +18,7 @@ bool StartupChecks::isSpaceInsufficient(std::uint64_t freeBytes) {
     return freeBytes / 1000 / 1000 < 200;
 }
 
-std::string StartupChecks::trashFolder() { return platform::Layout::linuxLayout().trash; }
+std::string StartupChecks::trashFolder() { return platform::Layout::current().trash; }
 
 bool StartupChecks::isTrashReadable(const std::string& path) {
     return platform::canReadTrashFolder(path);

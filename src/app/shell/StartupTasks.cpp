@@ -49,7 +49,7 @@ void StartupTasks::run(QWidget* window) {
     // The entry starts the installed program (else this very one) with --background; it lives
     // as long as the window.
     static std::unique_ptr<platform::LoginItem> loginItem =
-        platform::makeLoginItem(platform::Layout::linuxLayout(), loginItemProgram());
+        platform::makeLoginItem(platform::Layout::current(), loginItemProgram());
     if (loginItem) applyLoginItem(window, *loginItem, preference->autoStartup, updated);
 }
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
 #include <tuple>
 
 #include "core/duplicates/Md5File.h"
@@ -272,8 +273,14 @@ void AssembleOperation::main() {
                 });
                 auto group = std::make_shared<DuplicateFiles>();
                 group->_infos.reserve(members.size());
-                for (std::size_t i : members)
-                    group->append(std::make_shared<FileInfo>(data[i], bytes));
+                // Hard links are one file under several names: their bytes count once, as
+                // removing a name frees nothing while another remains.
+                std::set<std::pair<std::uint64_t, std::uint64_t>> counted;
+                for (std::size_t i : members) {
+                    group->_infos.push_back(std::make_shared<FileInfo>(data[i], bytes));
+                    const auto id = data[i].resourceValues.fileResourceIdentifier();
+                    if (!id || counted.insert(*id).second) group->totalSize += bytes;
+                }
                 if (assembleBlock) assembleBlock(std::move(group));
             }
         }

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
 #include "core/duplicates/Md5File.h"
-#include "core/duplicates/ResourceValueURL.h"
+#include "core/duplicates/SharedFileNames.h"
 #include "kit/Operation.h"
 
 namespace orvane::duplicates {

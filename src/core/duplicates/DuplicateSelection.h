@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/SharedFileNames.h"
 
 namespace orvane::settings {
 class UserDefaults;

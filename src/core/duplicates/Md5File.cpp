@@ -1,12 +1,12 @@
 #include "core/duplicates/Md5File.h"
 
 #include <fcntl.h>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <xxhash.h>
-
-#include <openssl/evp.h>
 
 #include <cerrno>
 #include <cstring>
@@ -45,6 +45,9 @@ struct ThreadBuffers {
     ~ThreadBuffers() {
         EVP_MD_CTX_free(ctx);
         EVP_MD_CTX_free(sha);
+        // OpenSSL keeps per-thread state of its own that only this call releases; a hashing
+        // thread that ends without it leaks it.
+        OPENSSL_thread_stop();
     }
 };
 

@@ -1,5 +1,21 @@
 #include "core/duplicates/ScanManager.h"
 
+// How a duplicate scan runs, stage by stage:
+//
+//  1. Enumerate (filterSameSize): the roots are cleaned by the shared ScanRules, then walked in
+//     parallel by the TreeWalker; system folders, bundles, kernel views, white-listed paths and
+//     files the settings leave out are skipped, and each kept file is recorded compactly.
+//  2. Size groups: kept files are grouped by exact size; a size met once cannot have a copy and
+//     only counts towards progress.
+//  3. Sample fingerprint (AssembleOperation): the first, middle and last 4 KiB tell most files of
+//     one size apart before anything is read whole; hard links to one file are read once.
+//  4. Digest: small groups are read whole and compared in memory, larger files are digested
+//     with MD5 in 1 MiB chunks. Groups on solid-state disks run several at once; on rotating
+//     disks, groups already in the page cache run on every core and the rest go to the one
+//     reader of that disk.
+//  5. Groups by kind (append): each confirmed group joins the all-files list and the list of its
+//     kind (video, audio, picture, document, other), on appendQueue, with the totals.
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,10 +28,10 @@
 #include <unordered_set>
 
 #include "core/duplicates/AssembleOperation.h"
-#include "core/duplicates/FileType.h"
-#include "core/duplicates/IgnoresPathExtention.h"
-#include "core/duplicates/TreeWalker.h"
-#include "core/duplicates/UrlHelpers.h"
+#include "core/files/ExclusionSet.h"
+#include "core/files/FileType.h"
+#include "core/files/TreeWalker.h"
+#include "core/files/UrlHelpers.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/DispatchQueue.h"
 #include "kit/Log.h"
@@ -29,29 +45,6 @@ namespace {
 double now() {
     using namespace std::chrono;
     return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() &&
-           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-std::string withoutTrailingSlash(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-// Kernel views, not files: walking "/" must not wander through them.
-constexpr std::string_view kPseudoFileSystems[] = {"/proc", "/sys", "/dev", "/run"};
-
-bool isPseudoFileSystemPath(std::string_view path) {
-    for (auto p : kPseudoFileSystems)
-        if (path == p || (startsWith(path, p) && path[p.size()] == '/')) return true;
-    return false;
 }
 
 // A kept file while the walk runs: its path lives in the recording thread's arena, so a
@@ -160,6 +153,36 @@ void ScanManager::resetScan() {
                        &videoFilesSize, &otherFilesSize})
         *size = 0;
     scanningProgress = 0;
+    publishTotals();
+}
+
+void ScanManager::publishTotals() {
+    files::ScanTotals totals;
+    totals.count = totalFilesCount;
+    totals.size = totalFilesSize;
+    totals.sizeByKind[static_cast<std::size_t>(FileType::video)] = videoFilesSize;
+    totals.sizeByKind[static_cast<std::size_t>(FileType::audio)] = audioFilesSize;
+    totals.sizeByKind[static_cast<std::size_t>(FileType::picture)] = pictureFilesSize;
+    totals.sizeByKind[static_cast<std::size_t>(FileType::document)] = documentFilesSize;
+    totals.sizeByKind[static_cast<std::size_t>(FileType::other)] = otherFilesSize;
+    std::lock_guard lock(totalsMutex_);
+    totals_ = totals;
+}
+
+files::ScanTotals ScanManager::scanTotals() const {
+    std::lock_guard lock(totalsMutex_);
+    return totals_;
+}
+
+void ScanManager::stopAndWait() {
+    if (scaning) {
+        stopScanning();
+        waitUntilScanFinished();
+    }
+    removeStop = true;
+    removeQueue.setSuspended(false);
+    // Each file checks the stop flag, so this ends after the file in hand.
+    removeQueue.waitUntilAllOperationsAreFinished();
 }
 
 void ScanManager::scanDuplicateFile() {
@@ -338,7 +361,7 @@ void ScanManager::append(const DuplicateFilesPtr& group) {
     totalFiles.push_back(group);
     totalFilesCount += count;
     totalFilesSize += group->totalSize;
-    if (group->infos().empty()) return;
+    if (group->infos().empty()) return publishTotals();
     switch (group->infos().front()->fileType()) {
         case FileType::video:
             videoFiles.push_back(group), videoFilesCount += count,
@@ -361,6 +384,7 @@ void ScanManager::append(const DuplicateFilesPtr& group) {
                 otherFilesSize += group->totalSize;
             break;
     }
+    publishTotals();
 }
 
 void ScanManager::setScanPathsDiskType() {
@@ -378,87 +402,25 @@ void ScanManager::setScanPathsDiskType() {
     }
 }
 
+ScanRules ScanManager::scanRules() const {
+    return ScanRules(environment_.homeDirectory, scanPreference());
+}
+
 std::vector<std::string> ScanManager::cleanRoots(const std::vector<std::string>& roots) const {
-    const std::string& home = environment_.homeDirectory;
-    std::vector<std::string> kept;
-    for (const auto& root : roots) {
-        bool keep;
-        if (root == "/") keep = true;
-        else if (startsWith(root, "/System")) keep = false;
-        else if (startsWith(root, "/Applications")) keep = false;
-        else if (startsWith(root, "/Library")) keep = false;
-        else if (startsWith(root, "/Users")) keep = startsWith(root, home) || root == "/Users";
-        else keep = !isPseudoFileSystemPath(withoutTrailingSlash(root));
-        if (keep) kept.push_back(root);
-    }
-    return kept;
+    return scanRules().cleanRoots(roots);
 }
 
 bool ScanManager::isInsideFramework(std::string_view url) {
-    std::size_t start = 0;
-    while (start <= url.size()) {
-        std::size_t end = url.find('/', start);
-        if (end == std::string_view::npos) end = url.size();
-        if (endsWith(url.substr(start, end - start), ".framework")) return true;
-        start = end + 1;
-    }
-    return false;
+    return ScanRules::isInsideFramework(url);
 }
 
 bool ScanManager::whitePathIgnore(const std::string& url) const {
-    const auto preference = scanPreference();
-    if (!preference) return false;
-    const std::string path = withoutTrailingSlash(url);
-    for (const auto& entry : preference->whiteListPath)
-        if (withoutTrailingSlash(entry) == path) return true;
-    for (const auto& raw : preference->whiteListPath) {
-        const std::string entry = withoutTrailingSlash(raw);
-        const std::string prefix = entry == "/" ? "/" : entry + "/";
-        if (!startsWith(path, prefix) || path.size() == prefix.size()) continue;
-        // The root must be something found by walking the entry: every folder between them a
-        // real folder (a walk does not pass through links), the root itself existing.
-        struct stat st {};
-        if (::stat(entry.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-        bool reachable = true;
-        for (std::size_t slash = path.find('/', prefix.size());
-             reachable && slash != std::string::npos; slash = path.find('/', slash + 1)) {
-            const std::string between = path.substr(0, slash);
-            reachable = ::lstat(between.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (reachable && ::lstat(path.c_str(), &st) == 0) return true;
-    }
-    return false;
+    return scanRules().whitePathIgnore(url);
 }
 
 bool ScanManager::ignoreFile(std::string_view url, std::int64_t size,
                              const ResourceValues& values) const {
-    const auto preference = scanPreference();
-    if (!preference) return false;
-    const auto& p = *preference;
-    for (const auto& entry : p.whiteListPath)
-        if (withoutTrailingSlash(entry) == url) return true;
-    switch (fileTypeOfPath(url)) {
-        case FileType::video:
-            if (!p.omitVideo) return true;
-            break;
-        case FileType::audio:
-            if (!p.omitAudio) return true;
-            break;
-        case FileType::picture:
-            if (!p.omitPicture) return true;
-            break;
-        case FileType::document:
-            if (!p.omitDocument) return true;
-            break;
-        case FileType::other:
-            if (!p.omitOther) return true;
-            break;
-    }
-    if (size == 0 && p.omitZeroByte) return true;
-    if (p.enableMaxSize && p.maxSize && size > *p.maxSize) return true;
-    if (p.enableMinSize && p.minSize && size < *p.minSize) return true;
-    if (values.isHidden().value_or(false) && p.omitHidden) return true;
-    return false;
+    return scanRules().ignoreFile(url, size, values);
 }
 
 std::optional<std::uint32_t> ScanManager::volumeIndexOf(std::uint64_t device,
@@ -475,22 +437,27 @@ std::optional<std::uint32_t> ScanManager::volumeIndexOf(std::uint64_t device,
 }
 
 SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
-    const auto preference = scanPreference();
+    const ScanRules rules = scanRules();
+    const auto& preference = rules.preference();
     std::unordered_set<std::string> whiteList;
     if (preference)
         for (const auto& entry : preference->whiteListPath)
-            whiteList.insert(withoutTrailingSlash(entry));
+            whiteList.emplace(kit::withoutTrailingSlashes(entry));
     const platform::Layout& layout = environment_.layout;
 
+    // Exclusions by identity as well as by spelling: see files::ExclusionSet.
+    const files::ExclusionSet excluded(preference ? preference->whiteListPath
+                                                  : std::vector<std::string>{});
     std::vector<std::string> roots;
-    for (const auto& root : cleanRoots(paths)) {
-        if (whitePathIgnore(root)) continue;
-        roots.push_back(withoutTrailingSlash(root));
+    for (const auto& root : rules.cleanRoots(paths)) {
+        if (rules.whitePathIgnore(root) || excluded.excludesPathOrAncestor(root)) continue;
+        roots.emplace_back(kit::withoutTrailingSlashes(root));
     }
     // Under a root inside a framework every item is; such a root yields nothing.
-    std::erase_if(roots, [](const std::string& r) { return isInsideFramework(r); });
+    std::erase_if(roots, [](const std::string& r) { return ScanRules::isInsideFramework(r); });
 
-    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, false});
+    // Folders are stat'ed only when some exclusion needs their identity.
+    TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, !excluded.empty()});
     std::vector<PerThread> threads(walker.threadCount());
     walker_ = &walker;
 
@@ -499,14 +466,17 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         [&](const WalkEntry& e) -> WalkAction {
             const bool isDirectory = e.type == EntryType::directory;
             if (!isDirectory && !e.statOk) return WalkAction::proceed;  // vanished or unreadable
-            if (endsWith(e.name, ".framework")) return WalkAction::skipDescendants;
-            if (isDirectory && isPseudoFileSystemPath(e.path)) return WalkAction::skipDescendants;
+            if (e.name.ends_with(".framework")) return WalkAction::skipDescendants;
+            if (isDirectory && ScanRules::isPseudoFileSystemPath(e.path))
+                return WalkAction::skipDescendants;
             if (isDirectory && !whiteList.empty() && whiteList.count(std::string(e.path)))
                 return WalkAction::skipDescendants;
+            if (e.statOk && excluded.excludes(e.device, e.inode))
+                return isDirectory ? WalkAction::skipDescendants : WalkAction::proceed;
             const WalkAction pastDirectory = (isDirectory && layout.isPackage(e.path))
                                                  ? WalkAction::skipDescendants
                                                  : WalkAction::proceed;
-            if (IgnoresPathExtention::contains(kit::pathExtension(e.name))) return pastDirectory;
+            if (ScanRules::ignoresExtension(kit::pathExtension(e.name))) return pastDirectory;
             if (!isDirectory && !TreeWalker::isReadable(e)) return WalkAction::proceed;
 
             const bool isApplication = isDirectory && layout.isApplicationBundle(e.path);
@@ -532,6 +502,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                 values.setTotalFileSize(isApplication ? size : e.size);
                 values.setFlag(ResourceValues::isWritableKey, TreeWalker::isWritable(e));
                 values.setFileIdentifier(e.device, e.inode);
+                values.setTimes(e.mtimeNs, e.ctimeNs);
                 PerThread& mine = threads[e.thread];
                 if (e.device != mine.lastDevice) {
                     mine.lastDevice = e.device;
@@ -539,7 +510,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                 }
                 if (mine.lastVolume) values.setVolume(*mine.lastVolume);
             }
-            if (!ignoreFile(e.path, static_cast<std::int64_t>(size), values)) {
+            if (!rules.ignoreFile(e.path, static_cast<std::int64_t>(size), values)) {
                 PerThread& mine = threads[e.thread];
                 mine.kept.push_back(KeptFile{size, mine.arena.store(e.path),
                                              static_cast<std::uint32_t>(e.path.size()), values});

@@ -13,10 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
-#include "core/duplicates/RemoveType.h"
-#include "core/duplicates/ResourceValueURL.h"
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/duplicates/SharedFileNames.h"
+#include "core/files/ScanDriver.h"
+#include "core/files/ScanRules.h"
 #include "kit/DispatchQueue.h"
 #include "kit/OperationQueue.h"
 #include "platform/DiskInfo.h"
@@ -61,12 +60,12 @@ struct SizeGroups {
 //
 // Results belong to the driver and are written only on appendQueue during a scan; read them
 // after scanFinished().
-class ScanManager : public std::enable_shared_from_this<ScanManager> {
+class ScanManager : public std::enable_shared_from_this<ScanManager>, public files::ScanDriver {
 public:
     // What the driver needs from its surroundings; tests hand in temporary places.
     struct Environment {
         std::shared_ptr<const platform::DiskInventory> diskInventory;  // null: all rotating
-        platform::Layout layout = platform::Layout::linuxLayout();
+        platform::Layout layout = platform::Layout::current();
         std::string settingsPath;   // "" → PerferenceInfo::defaultPath()
         std::string homeDirectory;  // "" → kit::customHomeDirectory()
         // Volume holding a path; defaults to platform::volumeOf.
@@ -128,13 +127,16 @@ public:
     // ---- scanning ----
     // Starts a scan of folderList and returns at once; the observer hears the rest.
     void scanDuplicateFile();
+    void startScanning() override { scanDuplicateFile(); }
     // What the scanning screen does on a confirmed stop: flag, cancel waiting work, tell the
     // observer. The scan still ends with scanFinished().
-    void stopScanning();
+    void stopScanning() override;
     // Empties the result lists and zeroes the totals and progress; folderList and flags stay.
     void resetScan();
     void setScanPathsDiskType();
     SizeGroups filterSameSize(const std::vector<std::string>& paths);
+    // The ignore and root rules with this driver's home and current settings snapshot.
+    files::ScanRules scanRules() const;
     bool ignoreFile(std::string_view url, std::int64_t size, const ResourceValues& values) const;
     bool whitePathIgnore(const std::string& url) const;
     static bool isInsideFramework(std::string_view url);
@@ -144,7 +146,14 @@ public:
     std::uint64_t enumeratedItems() const;
     // Blocks until the running scan (if any) has sent scanFinished(). For the command line and
     // tests; a screen waits for the observer call instead.
-    void waitUntilScanFinished();
+    void waitUntilScanFinished() override;
+    // Stops the scan, then the removal after the file in hand, and waits for both.
+    void stopAndWait() override;
+    // Written with the result lists (on appendQueue, or by the removal); readable anywhere.
+    files::ScanTotals scanTotals() const override;
+    // Copies the counters into the snapshot scanTotals() returns; called by whoever just
+    // changed them, on the thread that owns them.
+    void publishTotals();
 
     // ---- removal (see ScanManagerRemove.cpp) ----
     void removeDuplicateFiles(std::vector<DuplicateFilesPtr> groups, RemoveType type);
@@ -170,6 +179,8 @@ private:
     std::mutex volumesMutex_;
     std::map<std::uint64_t, std::optional<std::uint32_t>> volumesByDevice_;
     std::atomic<TreeWalker*> walker_{nullptr};
+    mutable std::mutex totalsMutex_;
+    files::ScanTotals totals_;
     std::mutex finishMutex_;
     std::condition_variable finished_;
     bool bodyRunning_ = false;

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/duplicates/FileRemover.h"
-#include "core/duplicates/RemoveOperation.h"
 #include "core/duplicates/ScanManager.h"
+#include "core/files/FileRemover.h"
+#include "core/files/RemoveOperation.h"
 #include "kit/DispatchQueue.h"
 #include "kit/Localization.h"
 #include "kit/Log.h"
@@ -48,6 +48,7 @@ void subtractFromTotals(ScanManager& m, std::uint64_t size, FileType kind) {
         case FileType::document: sub(m.documentFilesCount, m.documentFilesSize); break;
         case FileType::other: sub(m.otherFilesCount, m.otherFilesSize); break;
     }
+    m.publishTotals();
 }
 
 struct RunResources {

@@ -1,14 +1,14 @@
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/PreferenceObservers.h"
-#include "platform/linux/SysfsDiskInventory.h"
+#include "platform/DiskInfo.h"
 
 namespace orvane::duplicates {
 
 const std::shared_ptr<ScanManager>& ScanManager::shared() {
     static const std::shared_ptr<ScanManager> instance = [] {
         Environment environment;
-        environment.diskInventory = std::make_shared<platform::SysfsDiskInventory>();
+        environment.diskInventory = platform::makeDiskInventory();
         auto manager = create(std::move(environment));
         // A scan keeps the snapshot it started with; a save during it applies to the next one
         // (which takes a fresh snapshot anyway).

@@ -2,16 +2,16 @@
 
 #include <cstdint>
 
-#include "core/duplicates/FileInfo.h"
+#include "core/files/FileInfo.h"
 #include "core/largefiles/FileHelper.h"
 
 namespace orvane::largefiles {
 
 // One large file in the result groups: the shared file record plus the times one stat gave,
 // so the lists can show and sort dates without going back to the disk.
-class FileTimeInfo : public duplicates::FileInfo {
+class FileTimeInfo : public files::FileInfo {
 public:
-    FileTimeInfo(duplicates::ResourceValueURL value, const FileTimeData& data)
+    FileTimeInfo(files::ResourceValueURL value, const FileTimeData& data)
         : FileInfo(std::move(value), data.size),
           stSize(data.size),
           timeAtimespec(data.timeAtimespec),
@@ -33,7 +33,7 @@ public:
 
 // The large-file groups hold nothing but FileTimeInfo records (addInArry makes every one), so
 // the lists can read the times from the shared base pointer.
-inline const FileTimeInfo& timeInfo(const duplicates::FileInfo& info) {
+inline const FileTimeInfo& timeInfo(const files::FileInfo& info) {
     return static_cast<const FileTimeInfo&>(info);
 }
 

@@ -7,7 +7,7 @@
 
 namespace orvane::largefiles {
 
-LargeFileInfo LargeFileInfo::from(const duplicates::FileInfo& info) {
+LargeFileInfo LargeFileInfo::from(const files::FileInfo& info) {
     return LargeFileInfo{kit::directoryName(info.path()), info.path(),
                          kit::transformedFileSize(info.size()),
                          kit::dateStr(static_cast<double>(timeInfo(info).creationTime()))};

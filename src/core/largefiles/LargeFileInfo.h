@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/duplicates/FileInfo.h"
+#include "core/files/FileInfo.h"
 
 namespace orvane::largefiles {
 
@@ -14,7 +14,7 @@ struct LargeFileInfo {
     std::string size;
     std::string date;
 
-    static LargeFileInfo from(const duplicates::FileInfo& info);
+    static LargeFileInfo from(const files::FileInfo& info);
 };
 
 }  // namespace orvane::largefiles

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "core/duplicates/IgnoresPathExtention.h"
-#include "core/duplicates/RemoveOperation.h"
-#include "core/duplicates/ScanManager.h"
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/ExclusionSet.h"
+#include "core/files/RemoveOperation.h"
+#include "core/files/ScanRules.h"
+#include "core/files/TreeWalker.h"
 #include "core/largefiles/RootList.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/Localization.h"
@@ -23,28 +23,19 @@
 
 namespace orvane::largefiles {
 
-using duplicates::DuplicateFiles;
-using duplicates::EntryType;
-using duplicates::ResourceValues;
-using duplicates::ResourceValueURL;
-using duplicates::TreeWalker;
-using duplicates::WalkAction;
-using duplicates::WalkEntry;
+using files::DuplicateFiles;
+using files::EntryType;
+using files::ResourceValues;
+using files::ResourceValueURL;
+using files::TreeWalker;
+using files::WalkAction;
+using files::WalkEntry;
 
 namespace {
 
 double systemNow() {
     using namespace std::chrono;
     return duration<double>(system_clock::now().time_since_epoch()).count();
-}
-
-bool endsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
-std::string_view withoutTrailingSlash(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    return path;
 }
 
 constexpr double kProgressInterval = 1.0 / 60.0;
@@ -75,15 +66,48 @@ LargeFilesManager::LargeFilesManager()
     : removeQueue("com.orvane.largefiles.remove", 1),
       clock(systemNow),
       preferenceLoader([] { return std::make_shared<const settings::PerferenceInfo>(); }),
-      trashFactory([] { return platform::makeTrash(platform::Layout::linuxLayout()); }),
-      freeSpaceReader(duplicates::systemFreeSpaceReader()) {
+      trashFactory([] { return platform::makeTrash(platform::Layout::current()); }),
+      freeSpaceReader(files::systemFreeSpaceReader()) {
     resetGroups();
 }
 
-LargeFilesManager::~LargeFilesManager() {
+LargeFilesManager::~LargeFilesManager() { stopAndWait(); }
+
+void LargeFilesManager::startScanning() {
+    waitUntilScanFinished();
+    // Cleared here rather than on the scan thread, so a stop pressed at once is never undone by
+    // a late start.
+    stopScanLargeFileFig.store(false);
+    scanThread_ = std::thread([this] { runScan(); });
+}
+
+void LargeFilesManager::waitUntilScanFinished() {
+    if (scanThread_.joinable()) scanThread_.join();
+}
+
+void LargeFilesManager::stopAndWait() {
+    stopScan();
     removeStop.store(true);
+    waitUntilScanFinished();
     removeQueue.setSuspended(false);
-    removeSetupQueue_.drain();
+    waitUntilRemovalFinished();
+}
+
+files::ScanTotals LargeFilesManager::scanTotals() const {
+    std::lock_guard lock(fileMutex_);
+    files::ScanTotals totals;
+    if (allFiles.size() <= otherGroup) return totals;
+    totals.count = static_cast<std::int64_t>(allFiles[allLargeFiles]->count());
+    totals.size = allFiles[allLargeFiles]->totalSize;
+    const auto kind = [&totals](files::FileType type) -> std::uint64_t& {
+        return totals.sizeByKind[static_cast<std::size_t>(type)];
+    };
+    kind(files::FileType::document) = allFiles[documentGroup]->totalSize;
+    kind(files::FileType::picture) = allFiles[pictureGroup]->totalSize;
+    kind(files::FileType::audio) = allFiles[audioGroup]->totalSize;
+    kind(files::FileType::video) = allFiles[videoGroup]->totalSize;
+    kind(files::FileType::other) = allFiles[otherGroup]->totalSize;
+    return totals;
 }
 
 void LargeFilesManager::waitUntilRemovalFinished() { removeSetupQueue_.drain(); }
@@ -114,6 +138,10 @@ std::size_t LargeFilesManager::largeFileCount() const {
 
 void LargeFilesManager::scanLargeFile() {
     stopScanLargeFileFig.store(false);
+    runScan();
+}
+
+void LargeFilesManager::runScan() {
     scanLargeFileTimeStart = clock();
     if (auto observer = delegate.lock()) observer->startScan();
     resetGroups();
@@ -128,25 +156,18 @@ void LargeFilesManager::scanLargeFile() {
 }
 
 std::vector<std::string> LargeFilesManager::scanRoots(const std::vector<std::string>& roots) const {
-    return deleteSonPath(duplicates::ScanManager::create({})->cleanRoots(roots));
+    return deleteSonPath(files::ScanRules().cleanRoots(roots));
 }
 
 bool LargeFilesManager::isInsideFramework(std::string_view path) {
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos) end = path.size();
-        if (endsWith(path.substr(start, end - start), ".framework")) return true;
-        start = end + 1;
-    }
-    return false;
+    return files::ScanRules::isInsideFramework(path);
 }
 
 bool LargeFilesManager::whitePathIgnore(std::string_view path) const {
     if (!scanSetupObj) return false;
-    const std::string_view target = withoutTrailingSlash(path);
+    const std::string_view target = kit::withoutTrailingSlashes(path);
     for (const auto& entry : scanSetupObj->largeFileWhiteListPath) {
-        const std::string_view listed = withoutTrailingSlash(entry);
+        const std::string_view listed = kit::withoutTrailingSlashes(entry);
         if (listed.empty()) continue;
         if (target == listed) return true;
         // Below an entry counts only while the entry is still there: a white-listed folder the
@@ -166,39 +187,45 @@ std::uint32_t LargeFilesManager::volumeIndexFor(std::uint64_t device, const std:
     // Called under fileMutex_; hits are few, so one mount-table read per device is cheap.
     if (auto it = volumes_.find(device); it != volumes_.end()) return it->second;
     const auto volume = platform::volumeOf(path);
-    const std::uint32_t index = duplicates::VolumeRegistry::intern(
+    const std::uint32_t index = files::VolumeRegistry::intern(
         volume ? volume->mountPoint : std::string("/"), volume ? volume->isLocal : true);
     volumes_.emplace(device, index);
     return index;
 }
 
 std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& roots) {
-    // The duplicate driver owns the ignore test; a private instance of it carries the
-    // large-file view of the settings, so neither scan disturbs the other's snapshot.
-    const auto rules = duplicates::ScanManager::create({});
-    if (scanSetupObj) rules->setScanPreference(largeFileRules(*scanSetupObj));
-    const auto kept = deleteSonPath(rules->cleanRoots(roots));
-    TreeWalker walker;
+    // The shared ignore test, read against the large-file view of the settings.
+    const files::ScanRules rules({}, scanSetupObj ? largeFileRules(*scanSetupObj) : nullptr);
+    const files::ExclusionSet excluded(scanSetupObj ? scanSetupObj->largeFileWhiteListPath
+                                                    : std::vector<std::string>{});
+    auto kept = deleteSonPath(rules.cleanRoots(roots));
+    std::erase_if(kept,
+                  [&](const std::string& root) { return excluded.excludesPathOrAncestor(root); });
+    // Folders are stat'ed only when some exclusion needs their identity.
+    TreeWalker walker(TreeWalker::Options{0, !excluded.empty()});
 
     const auto visit = [&](const WalkEntry& entry) -> WalkAction {
         if (stopScanLargeFileFig.load(std::memory_order_relaxed))
             return WalkAction::skipDescendants;
         reportProgress(entry.path, false);
-        if (endsWith(entry.name, ".framework")) return WalkAction::skipDescendants;
+        if (entry.name.ends_with(".framework")) return WalkAction::skipDescendants;
         if (entry.type == EntryType::directory) {
             // Hidden folders hold program state, not the user's files; white-listed ones are
             // the user's own wish.
             if (entry.hidden || whitePathIgnore(entry.path)) return WalkAction::skipDescendants;
+            if (entry.statOk && excluded.excludes(entry.device, entry.inode))
+                return WalkAction::skipDescendants;
             return WalkAction::proceed;
         }
         if (!entry.statOk) return WalkAction::proceed;  // vanished under us
+        if (excluded.excludes(entry.device, entry.inode)) return WalkAction::proceed;
         // A regular file's own size is what stat would say; only links need a second look.
         if (entry.type == EntryType::file) {
             if (entry.size < kLargeFileThreshold) return WalkAction::proceed;
         } else if (entry.type != EntryType::symlink) {
             return WalkAction::proceed;  // devices, pipes, sockets
         }
-        if (duplicates::IgnoresPathExtention::contains(kit::pathExtension(entry.name)))
+        if (files::ScanRules::ignoresExtension(kit::pathExtension(entry.name)))
             return WalkAction::proceed;
         if (!TreeWalker::isReadable(entry)) return WalkAction::proceed;
 
@@ -213,10 +240,11 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
         values.setFlag(ResourceValues::isHiddenKey, entry.hidden);
         values.setTotalFileSize(entry.size);
         values.setFileIdentifier(entry.device, entry.inode);
+        values.setTimes(entry.mtimeNs, entry.ctimeNs);
         // A link is weighed as nothing by the ignore test; the listing threshold below still
         // uses the target's size.
         const std::uint64_t ignoreSize = isLink ? 0 : entry.size;
-        if (rules->ignoreFile(item.url, static_cast<std::int64_t>(ignoreSize), values))
+        if (rules.ignoreFile(item.url, static_cast<std::int64_t>(ignoreSize), values))
             return WalkAction::proceed;
 
         const auto data = FileHelper::fileTimeData(item.url);
@@ -248,11 +276,11 @@ void LargeFilesManager::addInArry(const FileTimeData& fileTimeData,
         auto info = std::make_shared<FileTimeInfo>(std::move(resourceValuesURL), fileTimeData);
         std::size_t kindGroup = otherGroup;
         switch (info->fileType()) {
-            case duplicates::FileType::document: kindGroup = documentGroup; break;
-            case duplicates::FileType::picture: kindGroup = pictureGroup; break;
-            case duplicates::FileType::audio: kindGroup = audioGroup; break;
-            case duplicates::FileType::video: kindGroup = videoGroup; break;
-            case duplicates::FileType::other: kindGroup = otherGroup; break;
+            case files::FileType::document: kindGroup = documentGroup; break;
+            case files::FileType::picture: kindGroup = pictureGroup; break;
+            case files::FileType::audio: kindGroup = audioGroup; break;
+            case files::FileType::video: kindGroup = videoGroup; break;
+            case files::FileType::other: kindGroup = otherGroup; break;
         }
         allFiles[kindGroup]->append(info);
         allFiles[sizeGroupIndex(fileTimeData.size)]->append(info);
@@ -275,11 +303,11 @@ void LargeFilesManager::reportProgress(std::string_view path, bool force) {
     }
     auto observer = delegate;
     if (observer.expired()) return;
-    const double count = static_cast<double>(largeFileCount());
+    const auto count = static_cast<std::int64_t>(largeFileCount());
     kit::MainQueue::post([observer, shown = std::string(path), count] {
         if (auto strong = observer.lock()) {
             if (!shown.empty()) strong->scaningPath(shown);
-            strong->scanProgress(count);
+            strong->scanFound(count);
         }
     });
 }
@@ -288,10 +316,10 @@ void LargeFilesManager::reportProgress(std::string_view path, bool force) {
 
 namespace orvane::largefiles {
 
-std::vector<std::shared_ptr<duplicates::FileInfo>> LargeFilesManager::selectedFiles() const {
+std::vector<std::shared_ptr<files::FileInfo>> LargeFilesManager::selectedFiles() const {
     std::lock_guard lock(fileMutex_);
-    std::vector<std::shared_ptr<duplicates::FileInfo>> out;
-    std::unordered_set<const duplicates::FileInfo*> seen;
+    std::vector<std::shared_ptr<files::FileInfo>> out;
+    std::unordered_set<const files::FileInfo*> seen;
     // Every record is in the all-files group, but walk all groups so that nothing selected
     // through another list can be missed.
     for (const auto& group : allFiles)
@@ -315,7 +343,7 @@ void LargeFilesManager::pruneRemovedFiles() {
     }
 }
 
-void LargeFilesManager::removeDuplicateFiles(duplicates::RemoveType type) {
+void LargeFilesManager::removeDuplicateFiles(files::RemoveType type) {
     removeStop.store(false);
     removesucceedCount.store(0);
     removesucceedSize.store(0);
@@ -334,16 +362,15 @@ void LargeFilesManager::refuseRemoval(const std::string& message) {
     });
 }
 
-void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
-    using Kind = duplicates::RemoveType::Kind;
+void LargeFilesManager::runRemoval(files::RemoveType type) {
+    using Kind = files::RemoveType::Kind;
     startTime = clock();
     if (scanSetupObj && scanSetupObj->unreadable) {
         refuseRemoval(scanSetupObj->removalRefusal());
         return;
     }
     if (type.kind == Kind::folder) {
-        struct stat st {};
-        if (type.path.empty() || ::stat(type.path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        if (type.path.empty() || !kit::isFolder(type.path)) {
             refuseRemoval(
                 kit::localized("The folder does not exist. Please choose another one. It "
                                "may be moved, renamed or deleted."));
@@ -363,14 +390,14 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
 
     std::unique_ptr<platform::Trash> trash;
     if (type.kind == Kind::trash && trashFactory) trash = trashFactory();
-    duplicates::FileRemover remover(trash.get(), freeSpaceReader);
+    files::FileRemover remover(trash.get(), freeSpaceReader);
 
     if (type.kind == Kind::folder) {
         // Files already on the destination's file system are renamed, not copied: only the
         // others need room there.
         std::uint64_t needed = 0;
         for (const auto& info : files)
-            if (duplicates::FileRemover::needsCopy(info->path(), type.path)) needed += info->size();
+            if (files::FileRemover::needsCopy(info->path(), type.path)) needed += info->size();
         const std::uint64_t free = remover.freeSpace(type.path).value_or(0);
         ORVANE_LOG("system free size = " + std::to_string(free) +
                    ", selected file size = " + std::to_string(needed));
@@ -388,7 +415,7 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
     // Links are listed for what they point at, but removing one frees nothing and the file it
     // names may be something the user never meant to touch: neither is removed.
     auto work = std::make_shared<DuplicateFiles>();
-    std::vector<std::shared_ptr<duplicates::FileInfo>> links;
+    std::vector<std::shared_ptr<files::FileInfo>> links;
     for (const auto& info : files) {
         if (info->resourceValue.resourceValues.isAliasFile().value_or(false)) links.push_back(info);
         else work->_infos.push_back(info);
@@ -403,15 +430,15 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
             observer->cleanProgress(static_cast<double>(done) / total, done);
     };
     for (const auto& link : links) {
-        link->removeError = duplicates::RemoveError{
-            duplicates::kRemoveErrorChanged,
+        link->removeError = files::RemoveError{
+            files::kRemoveErrorChanged,
             kit::localized("This is a link to a file elsewhere; removing it would free no space.")};
         errorRemoveCount.fetch_add(1);
         report();
     }
 
     std::atomic<bool> freeSizeNotEnought{false}, forceRemove{false};
-    auto context = std::make_shared<duplicates::RemoveRunContext>();
+    auto context = std::make_shared<files::RemoveRunContext>();
     context->remover = &remover;
     context->type = type;
     context->folder = type.kind == Kind::folder ? type.path : std::string();
@@ -420,13 +447,14 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
     context->forceRemove = &forceRemove;
     context->removeQueue = &removeQueue;
     context->askForceRemove = askForceRemove;
-    context->onFailure = [this, &report](const duplicates::FileInfo&) {
+    context->membersAreCopies = false;
+    context->onFailure = [this, &report](const files::FileInfo&) {
         errorRemoveCount.fetch_add(1);
         report();
     };
-    auto operation = std::make_shared<duplicates::RemoveOperation>(work, context);
-    operation->removeBlock = [this, &report](const std::shared_ptr<duplicates::FileInfo>& info,
-                                             duplicates::FileType) {
+    auto operation = std::make_shared<files::RemoveOperation>(work, context);
+    operation->removeBlock = [this, &report](const std::shared_ptr<files::FileInfo>& info,
+                                             files::FileType) {
         info->selected = false;
         removesucceedCount.fetch_add(1);
         removesucceedSize.fetch_add(info->size());
@@ -438,7 +466,7 @@ void LargeFilesManager::runRemoval(duplicates::RemoveType type) {
     }
     for (const auto& info : files) {
         // Said plainly: the file itself is gone, whatever the group operation calls it.
-        if (info->removeError && info->removeError->code == duplicates::kRemoveErrorMissing)
+        if (info->removeError && info->removeError->code == files::kRemoveErrorMissing)
             info->removeError->description = kit::localized("file path does not exist.");
     }
     if (removeStop.load()) {

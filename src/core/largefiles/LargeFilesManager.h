@@ -8,14 +8,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
-#include "core/duplicates/FileRemover.h"
-#include "core/duplicates/RemoveType.h"
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/files/DuplicateFiles.h"
+#include "core/files/FileRemover.h"
+#include "core/files/RemoveType.h"
+#include "core/files/ScanDriver.h"
+#include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/FileHelper.h"
 #include "core/largefiles/FileTimeInfo.h"
 #include "core/largefiles/LargeFileGroups.h"
@@ -35,10 +37,10 @@ namespace orvane::largefiles {
 // at once into the sixteen ready-made groups, so the screens only display. One instance serves
 // the application (shared()); tests and the command line may make their own.
 //
-// The scan runs synchronously on the thread that calls scanLargeFile(); the directory walk
-// itself fans out over the walker's threads, and filing is serialised by a lock so the groups
-// have one writer at a time.
-class LargeFilesManager {
+// startScanning() runs the scan on the driver's own thread (scanLargeFile() runs it on the
+// caller's); the directory walk itself fans out over the walker's threads, and filing is
+// serialised by a lock so the groups have one writer at a time.
+class LargeFilesManager : public files::ScanDriver {
 public:
     static LargeFilesManager& shared();
 
@@ -51,12 +53,12 @@ public:
     std::vector<std::string> folderList;
     kit::OperationQueue removeQueue;
     // The sixteen groups, by LargeFileGroup index; replaced at every scan start.
-    std::vector<duplicates::DuplicateFilesPtr> allFiles;
+    std::vector<files::DuplicateFilesPtr> allFiles;
     // The groups that held a selected file when the last removal started.
-    std::vector<duplicates::DuplicateFilesPtr> selectedRemoveFiles;
+    std::vector<files::DuplicateFilesPtr> selectedRemoveFiles;
     // Settings as they were when the current scan started.
     std::shared_ptr<const settings::PerferenceInfo> scanSetupObj;
-    std::weak_ptr<duplicates::ScanManagerProtocol> delegate;
+    std::weak_ptr<files::ScanManagerProtocol> delegate;
 
     std::atomic<std::int64_t> removesucceedCount{0};
     std::atomic<std::uint64_t> removesucceedSize{0};
@@ -77,6 +79,14 @@ public:
     // Asks a running scan to end at its next item; the hits so far stay in allFiles.
     void stopScan() { stopScanLargeFileFig.store(true); }
 
+    // The driver contract: the same scan on the driver's own thread. Call these from one
+    // thread (the main one).
+    void startScanning() override;
+    void stopScanning() override { stopScan(); }
+    void waitUntilScanFinished() override;
+    void stopAndWait() override;
+    files::ScanTotals scanTotals() const override;
+
     // The walk proper over the given roots; returns the number of files in the all-files group.
     std::size_t filterSameSize(const std::vector<std::string>& roots);
 
@@ -91,8 +101,7 @@ public:
 
     // Files one hit into its kind, size and age groups and the all-files group; a file already
     // filed (two roots reaching it) is left alone.
-    void addInArry(const FileTimeData& fileTimeData,
-                   duplicates::ResourceValueURL resourceValuesURL);
+    void addInArry(const FileTimeData& fileTimeData, files::ResourceValueURL resourceValuesURL);
 
     std::size_t largeFileCount() const;
 
@@ -103,13 +112,13 @@ public:
     // and, on the main thread, removeFinished(); by then removed files have left every group.
     // A run refused before any file is touched (missing folder, not enough space) calls
     // removeRefused on the main thread instead.
-    void removeDuplicateFiles(duplicates::RemoveType type);
+    void removeDuplicateFiles(files::RemoveType type);
     // Asks a running removal to stop after the current file.
     std::atomic<bool> removeStop{false};
-    std::optional<duplicates::RemoveType> lastRemoveType;
+    std::optional<files::RemoveType> lastRemoveType;
 
     // The distinct selected, not yet removed files, in the order of the all-files group.
-    std::vector<std::shared_ptr<duplicates::FileInfo>> selectedFiles() const;
+    std::vector<std::shared_ptr<files::FileInfo>> selectedFiles() const;
     // Drops removed files from every group and their sizes from the totals. Main thread.
     void pruneRemovedFiles();
 
@@ -122,17 +131,19 @@ public:
     void waitUntilRemovalFinished();
     // Collaborators of removal, replaceable so tests can use a folder Trash or play a full disk.
     std::function<std::unique_ptr<platform::Trash>()> trashFactory;
-    duplicates::FreeSpaceReader freeSpaceReader;
+    files::FreeSpaceReader freeSpaceReader;
 
 private:
+    void runScan();
     void resetGroups();
     void sortGroups();
-    void runRemoval(duplicates::RemoveType type);
+    void runRemoval(files::RemoveType type);
     void refuseRemoval(const std::string& message);
     void reportProgress(std::string_view path, bool force);
     std::uint32_t volumeIndexFor(std::uint64_t device, const std::string& path);
 
     kit::DispatchQueue removeSetupQueue_{"com.orvane.largefiles.removeRun"};
+    std::thread scanThread_;
     mutable std::mutex fileMutex_;
     std::unordered_set<std::string> filedPaths_;
     std::unordered_map<std::uint64_t, std::uint32_t> volumes_;

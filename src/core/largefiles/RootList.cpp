@@ -5,12 +5,6 @@
 
 namespace orvane::largefiles {
 
-namespace {
-bool startsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, prefix.size()) == prefix;
-}
-}  // namespace
-
 std::vector<std::string> deleteSonPath(std::vector<std::string> listPath) {
     if (listPath.size() < 2) return listPath;
     std::stable_sort(listPath.begin(), listPath.end());
@@ -19,7 +13,7 @@ std::vector<std::string> deleteSonPath(std::vector<std::string> listPath) {
         // "/" + "/" never prefixes anything, so "/" and a folder below it are both walked; the
         // filing step makes sure a file reached twice is listed once.
         const bool nested = std::any_of(kept.begin(), kept.end(), [&](const std::string& parent) {
-            return startsWith(path, parent + "/");
+            return path.starts_with(parent + "/");
         });
         const bool repeated = !kept.empty() && kept.back() == path;
         if (!nested && !repeated) kept.push_back(std::move(path));

@@ -38,14 +38,6 @@ std::string fileUri(const std::string& absolutePath) {
     return uri ? std::string(uri.get()) : std::string();
 }
 
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    auto result = std::filesystem::absolute(path, ec).lexically_normal().string();
-    if (ec) return path;
-    while (result.size() > 1 && result.back() == '/') result.pop_back();
-    return result;
-}
-
 std::string launchDefault(const std::string& uri) {
     GError* error = nullptr;
     if (g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) return {};
@@ -83,7 +75,7 @@ std::string DesktopFileBrowser::showItemsOverBus(const std::string& uri) const {
 }
 
 Outcome DesktopFileBrowser::reveal(const std::string& path) {
-    const std::string full = absolute(path);
+    const std::string full = kit::absolutePath(path);
     const std::string name = kit::displayPath(kit::directoryName(full));
     struct stat st {};
     if (::lstat(full.c_str(), &st) != 0) {
@@ -102,7 +94,7 @@ Outcome DesktopFileBrowser::reveal(const std::string& path) {
 }
 
 Outcome DesktopFileBrowser::open(const std::string& path) {
-    const std::string full = absolute(path);
+    const std::string full = kit::absolutePath(path);
     const std::string name = kit::displayPath(kit::directoryName(full));
     struct stat st {};
     if (::stat(full.c_str(), &st) != 0) {

@@ -27,21 +27,17 @@ std::optional<std::string> readTrimmed(const fs::path& file) {
     return text.substr(first, last - first + 1);
 }
 
-bool startsWith(const std::string& text, std::string_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // Block devices that are not physical disks of their own.
 bool isVirtualName(const std::string& name) {
     for (std::string_view prefix : {"loop", "ram", "zram", "md", "dm-", "nbd"})
-        if (startsWith(name, prefix)) return true;
+        if (name.starts_with(prefix)) return true;
     return false;
 }
 
 bool heldByRaid(const fs::path& blockDir) {
     std::error_code ec;
     for (const auto& holder : fs::directory_iterator(blockDir / "holders", ec))
-        if (startsWith(holder.path().filename().string(), "md")) return true;
+        if (holder.path().filename().string().starts_with("md")) return true;
     return false;
 }
 

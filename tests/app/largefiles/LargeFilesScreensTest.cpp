@@ -178,7 +178,7 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     Q_EMIT menu->activated(1);
     EXPECT_EQ(menu->itemText(1), QStringLiteral("Remove to /media/backup"));
     ASSERT_TRUE(window.currentType());
-    EXPECT_EQ(*window.currentType(), duplicates::RemoveType::folder("/media/backup"));
+    EXPECT_EQ(*window.currentType(), files::RemoveType::folder("/media/backup"));
 
     // The window itself asks, above its buttons: the Trash or a folder takes one step.
     EXPECT_EQ(window.questionLabel()->text(),
@@ -186,13 +186,13 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     menu->setCurrentIndex(0);
     EXPECT_EQ(window.questionLabel()->text(),
               QStringLiteral("Are you sure to discard the selected files to the Trash?"));
-    std::optional<duplicates::RemoveType> chosen;
-    window.onRemove = [&](duplicates::RemoveType type) { chosen = type; };
+    std::optional<files::RemoveType> chosen;
+    window.onRemove = [&](files::RemoveType type) { chosen = type; };
     window.removeNowButton()->click();
     QApplication::processEvents();
     EXPECT_EQ(orvane::testing::openMessageBox(), nullptr) << "no second question for the Trash";
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(*chosen, duplicates::RemoveType::trash());
+    EXPECT_EQ(*chosen, files::RemoveType::trash());
     chosen.reset();
     window.show();
 
@@ -207,7 +207,7 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
               QStringLiteral("Are you sure to permanently delete the selected files?"));
     ASSERT_TRUE(orvane::testing::answerMessageBox(QStringLiteral("Delete Permanently")));
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(*chosen, duplicates::RemoveType::forever());
+    EXPECT_EQ(*chosen, files::RemoveType::forever());
 }
 
 TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,8 +9,8 @@
 #include <vector>
 
 #include "core/duplicates/AssembleOperation.h"
-#include "core/duplicates/FileInfo.h"
 #include "core/duplicates/PathOrder.h"
+#include "core/files/FileInfo.h"
 #include "support/TempTree.h"
 
 using namespace orvane::duplicates;
@@ -35,9 +36,12 @@ std::vector<std::vector<std::string>> run(std::vector<std::string> paths, std::i
     op->assembleBlock = [&](DuplicateFilesPtr g) {
         std::vector<std::string> members;
         std::uint64_t total = 0;
+        std::set<ino_t> inodes;
         for (auto& info : g->infos()) {
             members.push_back(info->path());
-            total += info->size();
+            struct stat st {};
+            ::lstat(info->path().c_str(), &st);
+            if (inodes.insert(st.st_ino).second) total += info->size();  // hard links once
             EXPECT_FALSE(info->selected);
             EXPECT_FALSE(info->deleted);
         }

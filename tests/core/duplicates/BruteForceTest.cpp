@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "core/duplicates/FileType.h"
-#include "core/duplicates/IgnoresPathExtention.h"
 #include "core/duplicates/ScanManager.h"
+#include "core/files/FileType.h"
+#include "core/files/IgnoresPathExtention.h"
 #include "core/settings/PerferenceInfo.h"
 #include "support/TempTree.h"
 

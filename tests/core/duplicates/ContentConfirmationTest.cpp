@@ -118,3 +118,21 @@ TEST(ContentConfirmation, AStopEndsTheDigestOfAHugeFileWithinAFewChunks) {
     EXPECT_FALSE(ContentReader::digest(a, size, [&] { return ++chunks > 3; }));
     EXPECT_EQ(chunks, 4);
 }
+
+TEST(ContentConfirmation, HardLinksAreOneFileInTheGroupTotal) {
+    TempTree t;
+    const auto a = t.fileOfSize("a", 70000, 'h');
+    const auto b = t.hardlink("a", "b");
+    const auto c = t.fileOfSize("c", 70000, 'h');
+    std::vector<ResourceValueURL> data{item(a), item(b), item(c)};
+    auto op = std::make_shared<AssembleOperation>(std::move(data), 70000);
+    std::uint64_t total = 0;
+    std::size_t members = 0;
+    op->assembleBlock = [&](DuplicateFilesPtr g) {
+        total = g->totalSize;
+        members = g->count();
+    };
+    op->start();
+    EXPECT_EQ(members, 3u);
+    EXPECT_EQ(total, 140000u) << "two files on disk, whatever the number of names";
+}

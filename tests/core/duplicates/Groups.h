@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/duplicates/DuplicateFiles.h"
+#include "core/duplicates/SharedFileNames.h"
 #include "support/TempTree.h"
 
 namespace orvane::duplicates::testing {
@@ -19,6 +19,8 @@ inline std::shared_ptr<FileInfo> scanned(const std::string& path) {
     url.url = path;
     url.resourceValues.setFileIdentifier(static_cast<std::uint64_t>(st.st_dev),
                                          static_cast<std::uint64_t>(st.st_ino));
+    url.resourceValues.setTimes(st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+                                st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec);
     url.resourceValues.setFlag(ResourceValues::isDirectoryKey, S_ISDIR(st.st_mode));
     url.resourceValues.setTotalFileSize(static_cast<std::uint64_t>(st.st_size));
     return std::make_shared<FileInfo>(std::move(url), static_cast<std::uint64_t>(st.st_size));

@@ -9,7 +9,7 @@
 
 #include "Groups.h"
 #include "core/duplicates/DuplicateSelection.h"
-#include "core/duplicates/RemoveOperation.h"
+#include "core/files/RemoveOperation.h"
 #include "kit/OperationQueue.h"
 #include "platform/linux/GioTrash.h"
 

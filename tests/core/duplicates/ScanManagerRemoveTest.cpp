@@ -8,9 +8,10 @@
 
 #include "Groups.h"
 #include "core/duplicates/DuplicateSelection.h"
-#include "core/duplicates/FileRemover.h"
 #include "core/duplicates/ScanManager.h"
+#include "core/files/FileRemover.h"
 #include "platform/Volume.h"
+#include "support/RecordingObserver.h"
 
 using namespace orvane::duplicates;
 using namespace orvane::duplicates::testing;
@@ -18,60 +19,7 @@ using orvane::testing::TempTree;
 
 namespace {
 
-class Recorder final : public ScanManagerProtocol {
-public:
-    void startRemove() override { note("start"); }
-    void stopRemove() override { note("stop"); }
-    void removeFinished() override { note("finished"), end(); }
-    void removeRefused(const std::string& message) override {
-        {
-            std::lock_guard lock(mutex);
-            refusal = message;
-        }
-        note("refused");
-        end();
-    }
-    void cleanProgress(double value, std::int64_t count) override {
-        std::lock_guard lock(mutex);
-        progress.emplace_back(value, count);
-    }
-    void confirmForceRemove(const std::string&, std::function<void(bool)> answer) override {
-        answer(false);
-    }
-
-    void wait() {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(20), [this] { return ended; }));
-    }
-    std::vector<std::string> calls() {
-        std::lock_guard lock(mutex);
-        return events;
-    }
-
-    std::function<void()> onStart;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool ended = false;
-    std::vector<std::string> events;
-    std::vector<std::pair<double, std::int64_t>> progress;
-    std::string refusal;
-
-private:
-    void note(const char* what) {
-        std::function<void()> hook;
-        {
-            std::lock_guard lock(mutex);
-            events.push_back(what);
-            if (std::string(what) == "start") hook = onStart;
-        }
-        if (hook) hook();
-    }
-    void end() {
-        std::lock_guard lock(mutex);
-        ended = true;
-        done.notify_all();
-    }
-};
+using orvane::testing::RecordingObserver;
 
 // A driver holding the given groups as scan results, counted as a scan would count them.
 std::shared_ptr<ScanManager> managerWith(const std::vector<DuplicateFilesPtr>& groups,
@@ -94,8 +42,8 @@ std::shared_ptr<ScanManager> managerWith(const std::vector<DuplicateFilesPtr>& g
     return m;
 }
 
-std::shared_ptr<Recorder> watch(ScanManager& m) {
-    auto r = std::make_shared<Recorder>();
+std::shared_ptr<RecordingObserver> watch(ScanManager& m) {
+    auto r = std::make_shared<RecordingObserver>();
     m.delegate = r;
     return r;
 }
@@ -114,9 +62,9 @@ TEST(ScanManagerRemove, RemovesCheckedGroupsAndKeepsTheTotalsTrue) {
     auto m = managerWith({photos, notes, untouched});
     auto rec = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
-    rec->wait();
+    ASSERT_TRUE(rec->waitForRemovalEnd());
 
-    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "finished"}));
+    EXPECT_EQ(rec->removeCalls(), (std::vector<std::string>{"start", "finished"}));
     EXPECT_FALSE(t.exists("b/p.jpg") || t.exists("c/p.jpg") || t.exists("b/n.dat"));
     EXPECT_TRUE(t.exists("a/p.jpg") && t.exists("a/n.dat") && t.exists("b/u.dat"));
     EXPECT_EQ(m->succeedRemoveCount, 3);
@@ -132,9 +80,9 @@ TEST(ScanManagerRemove, RemovesCheckedGroupsAndKeepsTheTotalsTrue) {
     // Groups that lost copies stay listed, with what is left.
     EXPECT_EQ(m->totalFiles.size(), 3u);
     EXPECT_EQ(photos->count(), 1u);
-    ASSERT_EQ(rec->progress.size(), 3u);
-    EXPECT_DOUBLE_EQ(rec->progress.back().first, 1.0);
-    EXPECT_EQ(rec->progress.back().second, 3);
+    ASSERT_EQ(rec->cleanProgressValues().size(), 3u);
+    EXPECT_DOUBLE_EQ(rec->cleanProgressValues().back().first, 1.0);
+    EXPECT_EQ(rec->cleanProgressValues().back().second, 3);
 }
 
 TEST(ScanManagerRemove, MissingDestinationFolderRefusesEverything) {
@@ -144,9 +92,9 @@ TEST(ScanManagerRemove, MissingDestinationFolderRefusesEverything) {
     auto m = managerWith({g});
     auto rec = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::folder(t.path("no/such/folder")));
-    rec->wait();
-    EXPECT_EQ(rec->calls(), std::vector<std::string>{"refused"});
-    EXPECT_EQ(rec->refusal,
+    ASSERT_TRUE(rec->waitForRemovalEnd());
+    EXPECT_EQ(rec->removeCalls(), std::vector<std::string>{"refused"});
+    EXPECT_EQ(rec->refusal(),
               "The folder does not exist. Please choose another one. It may be moved, renamed or "
               "deleted.");
     EXPECT_TRUE(t.exists("b/x"));
@@ -173,9 +121,9 @@ TEST(ScanManagerRemove, NotEnoughRoomForTheCopiesRefusesBeforeTouchingAnything) 
     auto m = managerWith({g}, env);
     auto rec = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::folder(dest));
-    rec->wait();
-    EXPECT_EQ(rec->calls(), std::vector<std::string>{"refused"});
-    EXPECT_EQ(rec->refusal,
+    ASSERT_TRUE(rec->waitForRemovalEnd());
+    EXPECT_EQ(rec->removeCalls(), std::vector<std::string>{"refused"});
+    EXPECT_EQ(rec->refusal(),
               "There is insufficient space on disk Backup. Please choose to permanently delete "
               "these files or you can free up 3 KB space on disk Backup before removing duplicate "
               "files.");
@@ -201,8 +149,8 @@ TEST(ScanManagerRemove, TrashOnTheSameVolumeNeedsNoRoom) {
     auto m = managerWith({g}, env);
     auto rec = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::trash());
-    rec->wait();
-    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "finished"}));
+    ASSERT_TRUE(rec->waitForRemovalEnd());
+    EXPECT_EQ(rec->removeCalls(), (std::vector<std::string>{"start", "finished"}));
     EXPECT_TRUE(std::filesystem::exists(layout.trash + "/d.txt"));
     EXPECT_FALSE(t.exists("home/b/d.txt"));
 }
@@ -215,17 +163,17 @@ TEST(ScanManagerRemove, StopLeavesTheRestAndSaysSo) {
     auto m = managerWith({g1, g2});
     auto rec = watch(*m);
     std::weak_ptr<ScanManager> weak = m;
-    rec->onStart = [weak] {
+    rec->onStartRemove = [weak] {
         if (auto s = weak.lock()) s->removeStop = true;
     };
     m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
-    rec->wait();
-    EXPECT_EQ(rec->calls(), (std::vector<std::string>{"start", "stop", "finished"}));
+    ASSERT_TRUE(rec->waitForRemovalEnd());
+    EXPECT_EQ(rec->removeCalls(), (std::vector<std::string>{"start", "stop", "finished"}));
     EXPECT_TRUE(t.exists("b/1") && t.exists("b/2"));
     EXPECT_EQ(m->succeedRemoveCount, 0);
     // The next run starts clean: the stop of the last one does not carry over.
     auto rec2 = watch(*m);
     m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
-    rec2->wait();
+    ASSERT_TRUE(rec2->waitForRemovalEnd());
     EXPECT_FALSE(t.exists("b/1") || t.exists("b/2"));
 }

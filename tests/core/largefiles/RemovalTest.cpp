@@ -6,29 +6,22 @@
 #include <atomic>
 #include <thread>
 
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/MainQueue.h"
 #include "platform/mac/FolderTrash.h"
+#include "support/RecordingObserver.h"
 #include "support/TempTree.h"
 
 namespace orvane::largefiles {
 namespace {
 
-using duplicates::RemoveType;
+using files::RemoveType;
 using testing::ScopedHome;
 using testing::TempTree;
 
-class RemovalObserver : public duplicates::ScanManagerProtocol {
-public:
-    void startRemove() override { ++starts; }
-    void cleanProgress(double, std::int64_t count) override { lastCount = static_cast<int>(count); }
-    void removeFinished() override { finished = true; }
-    std::atomic<int> starts{0};
-    std::atomic<int> lastCount{0};
-    std::atomic<bool> finished{false};
-};
+using testing::RecordingObserver;
 
 class LargeFileRemoval : public ::testing::Test {
 protected:
@@ -46,7 +39,7 @@ protected:
         manager.folderList = {tree.path("data")};
         manager.scanLargeFile();
     }
-    std::shared_ptr<duplicates::FileInfo> find(std::size_t group, const std::string& rel) {
+    std::shared_ptr<files::FileInfo> find(std::size_t group, const std::string& rel) {
         for (const auto& info : manager.allFiles[group]->infos())
             if (info->path() == tree.path("data/" + rel)) return info;
         return nullptr;
@@ -54,7 +47,7 @@ protected:
     // Runs a removal and waits for its end (or its refusal) on this test's main loop.
     void remove(RemoveType type) {
         manager.removeDuplicateFiles(type);
-        loop.runUntil([&] { return observer->finished.load() || !refusal.empty(); },
+        loop.runUntil([&] { return observer->removalEnded() || !refusal.empty(); },
                       std::chrono::seconds(60));
         manager.waitUntilRemovalFinished();
         loop.drain();
@@ -64,7 +57,7 @@ protected:
     TempTree tree;
     ScopedHome home;
     std::shared_ptr<settings::PerferenceInfo> prefs;
-    std::shared_ptr<RemovalObserver> observer = std::make_shared<RemovalObserver>();
+    std::shared_ptr<RecordingObserver> observer = std::make_shared<RecordingObserver>();
     LargeFilesManager manager;
     std::string refusal;
 };
@@ -86,7 +79,7 @@ TEST_F(LargeFileRemoval, FileChosenInTwoListsIsRemovedOnceAndLeavesEveryList) {
 
     remove(RemoveType::trash());
     EXPECT_TRUE(refusal.empty()) << refusal;
-    EXPECT_EQ(observer->starts, 1);
+    EXPECT_EQ(observer->removeStarts, 1);
     EXPECT_EQ(manager.removesucceedCount, 1);
     EXPECT_EQ(manager.removesucceedSize, 5'000'000'000u);
     EXPECT_EQ(manager.errorRemoveCount, 0);
@@ -177,9 +170,9 @@ TEST_F(LargeFileRemoval, NotEnoughRoomAtTheDestinationTouchesNothing) {
     const std::string other = shm;
     tree.sparseFile("data/big2.iso", 20'000'000);
     scan();
-    ASSERT_TRUE(duplicates::FileRemover::needsCopy(tree.path("data/big2.iso"), other));
+    ASSERT_TRUE(files::FileRemover::needsCopy(tree.path("data/big2.iso"), other));
     manager.allFiles[allLargeFiles]->infos().front()->selected = true;
-    observer->finished = false;
+    observer->resetRemovalEnded();
     remove(RemoveType::folder(other));
     EXPECT_NE(refusal.find("insufficient space"), std::string::npos) << refusal;
     EXPECT_TRUE(tree.exists("data/big2.iso"));
@@ -194,7 +187,7 @@ TEST_F(LargeFileRemoval, UnselectedFilesAreNeverTouched) {
     remove(RemoveType::forever());
     EXPECT_FALSE(tree.exists("data/one.bin"));
     EXPECT_TRUE(tree.exists("data/two.bin"));
-    EXPECT_EQ(observer->lastCount, 1);
+    EXPECT_EQ(observer->lastCleanCount, 1);
 }
 
 }  // namespace

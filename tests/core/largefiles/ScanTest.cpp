@@ -8,10 +8,11 @@
 #include <mutex>
 #include <thread>
 
-#include "core/duplicates/ScanManagerProtocol.h"
+#include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/MainQueue.h"
+#include "support/RecordingObserver.h"
 #include "support/TempTree.h"
 
 namespace orvane::largefiles {
@@ -22,27 +23,7 @@ using testing::TempTree;
 
 constexpr double kMidnight = 1796515200;  // 2026-12-06 00:00:00 UTC
 
-class RecordingObserver : public duplicates::ScanManagerProtocol {
-public:
-    void startScan() override {
-        ++starts;
-        if (onStart) onStart();
-    }
-    void scanFinished() override { ++finishes; }
-    void scaningPath(const std::string& path) override {
-        std::lock_guard lock(mutex);
-        paths.push_back(path);
-    }
-    void scanProgress(double value) override {
-        std::lock_guard lock(mutex);
-        progress.push_back(value);
-    }
-    std::atomic<int> starts{0}, finishes{0};
-    std::function<void()> onStart;
-    std::mutex mutex;
-    std::vector<std::string> paths;
-    std::vector<double> progress;
-};
+using testing::RecordingObserver;
 
 class LargeFileScan : public ::testing::Test {
 protected:
@@ -264,25 +245,26 @@ TEST_F(LargeFileScan, ObserverSeesStartThrottledProgressAndEnd) {
     loop.runUntil([&] { return done.load(); }, std::chrono::seconds(60));
     worker.join();
     loop.drain();
-    EXPECT_EQ(observer->starts, 1);
-    EXPECT_EQ(observer->finishes, 1);
-    ASSERT_FALSE(observer->progress.empty());
-    EXPECT_EQ(observer->progress.back(), 40.0) << "the last report carries the final count";
-    EXPECT_TRUE(std::is_sorted(observer->progress.begin(), observer->progress.end()));
-    EXPECT_LT(observer->progress.size(), 40u) << "reports are throttled, not one per file";
+    EXPECT_EQ(observer->scanStarts, 1);
+    EXPECT_EQ(observer->scanFinishes, 1);
+    const auto found = observer->found();
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.back(), 40) << "the last report carries the final count";
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+    EXPECT_LT(found.size(), 40u) << "reports are throttled, not one per file";
 }
 
 TEST_F(LargeFileScan, StopEndsTheWalkAndKeepsWhatWasFound) {
     tree.sparseFile("a.bin", 20'000'000);
     auto observer = std::make_shared<RecordingObserver>();
-    observer->onStart = [&] { manager.stopScan(); };
+    observer->onStartScan = [&] { manager.stopScan(); };
     manager.delegate = observer;
     scan();
-    EXPECT_EQ(observer->finishes, 1);
+    EXPECT_EQ(observer->scanFinishes, 1);
     EXPECT_TRUE(group(allLargeFiles).empty());
     EXPECT_TRUE(manager.stopScanLargeFileFig.load());
 
-    observer->onStart = nullptr;
+    observer->onStartScan = nullptr;
     scan();
     EXPECT_FALSE(manager.stopScanLargeFileFig.load()) << "a new scan clears the stop flag";
     EXPECT_EQ(group(allLargeFiles), Names{"a.bin"});

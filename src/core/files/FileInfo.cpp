@@ -1,8 +1,8 @@
-#include "core/duplicates/FileInfo.h"
+#include "core/files/FileInfo.h"
 
 #include <sys/stat.h>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 FileInfo::FileInfo(ResourceValueURL value) : resourceValue(std::move(value)) {}
 
@@ -30,4 +30,4 @@ FileType FileInfo::fileType() const {
     return type;
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,10 +1,10 @@
-#include "core/duplicates/IgnoresPathExtention.h"
+#include "core/files/IgnoresPathExtention.h"
 
 #include <algorithm>
 
-#include "core/duplicates/FileType.h"
+#include "core/files/FileType.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 bool IgnoresPathExtention::contains(std::string_view extension) {
     std::array<char, 16> lower{};
@@ -14,4 +14,4 @@ bool IgnoresPathExtention::contains(std::string_view extension) {
     return std::find(allCases.begin(), allCases.end(), key) != allCases.end();
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

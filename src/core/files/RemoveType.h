@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // Where removed duplicates go: into the Trash (undoable, offered first), deleted for good, or
 // moved into a folder the user picked.
@@ -22,4 +22,4 @@ struct RemoveType {
     bool operator==(const RemoveType&) const = default;
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

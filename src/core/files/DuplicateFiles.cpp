@@ -1,10 +1,10 @@
-#include "core/duplicates/DuplicateFiles.h"
+#include "core/files/DuplicateFiles.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 void DuplicateFiles::append(std::shared_ptr<FileInfo> info) {
     totalSize += info->size();
     _infos.push_back(std::move(info));
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,4 +1,4 @@
-#include "core/duplicates/FileType.h"
+#include "core/files/FileType.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "kit/Paths.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 namespace {
 
@@ -53,4 +53,4 @@ FileType fileTypeOfPath(std::string_view path) {
     return fileTypeForExtension(kit::pathExtension(path));
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,4 +1,4 @@
-#include "core/duplicates/UrlHelpers.h"
+#include "core/files/UrlHelpers.h"
 
 #include <fcntl.h>
 
@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/TreeWalker.h"
 #include "kit/Log.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 std::optional<struct stat> attributes(const std::string& path) {
     struct stat st {};
@@ -58,4 +58,4 @@ bool linksToSameInode(const std::string& path, const std::string& other) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

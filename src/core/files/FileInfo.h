@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "core/duplicates/FileType.h"
-#include "core/duplicates/ResourceValueURL.h"
+#include "core/files/FileType.h"
+#include "core/files/ResourceValueURL.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // Why removing or moving a file failed, kept on the file for the result screen.
 struct RemoveError {
@@ -47,4 +47,4 @@ private:
     mutable std::atomic<std::uint8_t> fileType_{kUnknownType};
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/duplicates/FileType.h"
-#include "core/duplicates/IgnoresPathExtention.h"
+#include "core/files/FileType.h"
+#include "core/files/IgnoresPathExtention.h"
 
-using namespace orvane::duplicates;
+using namespace orvane::files;
 
 TEST(FileType, ClassifiesByLowerCasedExtension) {
     EXPECT_EQ(fileTypeOfPath("/x/MOVIE.MOV"), FileType::video);

@@ -6,16 +6,16 @@
 #include <optional>
 #include <string>
 
-#include "core/duplicates/DuplicateFiles.h"
-#include "core/duplicates/FileRemover.h"
-#include "core/duplicates/RemoveType.h"
+#include "core/files/DuplicateFiles.h"
+#include "core/files/FileRemover.h"
+#include "core/files/RemoveType.h"
 #include "kit/Operation.h"
 
 namespace orvane::kit {
 class OperationQueue;
 }
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // What every group of one removal run shares: the mode, the flags the driver and the screen
 // read and write, and the hooks back to the driver. The pointers belong to the driver, which
@@ -38,6 +38,10 @@ struct RemoveRunContext {
         askForceRemove;
     // Counts a failed item (the driver's failedRemoveCount).
     std::function<void(const FileInfo&)> onFailure;
+    // The members of a group are copies of one another (duplicates): a selected one is deleted
+    // or trashed only while an unselected one still holds the same bytes. Large-file lists are
+    // not copies.
+    bool membersAreCopies = true;
 };
 
 // Removes the selected members of one group, one after another, and takes the removed ones out
@@ -59,9 +63,9 @@ protected:
 private:
     // False when the file has to wait: it is passed over, neither removed nor failed.
     bool roomFor(const FileInfo& file);
-    RemovalResult removeOne(const FileInfo& file);
+    RemovalResult removeOne(const FileInfo& file, const std::vector<KeptCopy>& kept);
 
     std::shared_ptr<const RemoveRunContext> context_;
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

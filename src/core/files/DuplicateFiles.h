@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/duplicates/FileInfo.h"
+#include "core/files/FileInfo.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // Check state of a whole group as the result list shows it.
 enum class SelectState : std::uint8_t { off, on, mixed };
@@ -33,4 +33,4 @@ public:
 
 using DuplicateFilesPtr = std::shared_ptr<DuplicateFiles>;
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/TreeWalker.h"
 #include "support/TempTree.h"
 
-using namespace orvane::duplicates;
+using namespace orvane::files;
 using orvane::testing::TempTree;
 
 namespace {

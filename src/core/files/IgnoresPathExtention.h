@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // Extensions of files the duplicate finder never records: code, configuration and library
 // files whose copies belong to the programs that hold them.
@@ -16,4 +16,4 @@ struct IgnoresPathExtention {
     static bool contains(std::string_view extension);
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,4 +1,4 @@
-#include "core/duplicates/RemoveOperation.h"
+#include "core/files/RemoveOperation.h"
 
 #include <sys/stat.h>
 
@@ -9,7 +9,7 @@
 #include "kit/OperationQueue.h"
 #include "platform/Volume.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 RemoveOperation::RemoveOperation(DuplicateFilesPtr group,
                                  std::shared_ptr<const RemoveRunContext> context)
@@ -21,6 +21,10 @@ ScannedIdentity RemoveOperation::identityOf(const FileInfo& file) {
     if (auto ident = values.fileResourceIdentifier()) {
         id.device = ident->first;
         id.inode = ident->second;
+    }
+    if (auto times = values.times()) {
+        id.mtimeNs = times->first;
+        id.ctimeNs = times->second;
     }
     id.size = file.size();
     id.isDirectory = values.isDirectory().value_or(false);
@@ -56,12 +60,14 @@ bool RemoveOperation::roomFor(const FileInfo& file) {
     return false;
 }
 
-RemovalResult RemoveOperation::removeOne(const FileInfo& file) {
+RemovalResult RemoveOperation::removeOne(const FileInfo& file, const std::vector<KeptCopy>& kept) {
     const RemoveRunContext& ctx = *context_;
     const ScannedIdentity id = identityOf(file);
     if (ctx.type.kind == RemoveType::Kind::forever || ctx.forceRemove->load())
-        return ctx.remover->deleteForever(file.path(), id);
-    if (ctx.type.kind == RemoveType::Kind::trash) return ctx.remover->moveToTrash(file.path(), id);
+        return ctx.remover->deleteForever(file.path(), id, kept);
+    if (ctx.type.kind == RemoveType::Kind::trash)
+        return ctx.remover->moveToTrash(file.path(), id, kept);
+    // Moving loses nothing: the moved file is the copy, wherever it goes.
     return ctx.remover->moveToFolder(file.path(), id, folder);
 }
 
@@ -69,16 +75,14 @@ void RemoveOperation::main() {
     const RemoveRunContext& ctx = *context_;
     if (isCancelled() || ctx.removeStop->load()) return;
 
-    // The user kept a copy in this group; if every kept copy has vanished or changed since the
-    // scan, removing the others would lose the content. Moving them away loses nothing.
-    bool keepsSome = false, keptSurvives = false;
-    for (const auto& file : files->infos()) {
-        if (file->selected) continue;
-        keepsSome = true;
-        if (!FileRemover::checkStillScanned(file->path(), identityOf(*file))) keptSurvives = true;
-    }
-    const bool guardLastCopy =
-        keepsSome && !keptSurvives && ctx.type.kind != RemoveType::Kind::folder;
+    // The copies the user keeps. Each selected copy goes only while one of them still is what
+    // the scan saw, is another file, and has the same bytes; the remover checks that right
+    // before each removal, since hours may pass between the scan and this moment.
+    std::vector<KeptCopy> kept;
+    if (ctx.membersAreCopies)
+        for (const auto& file : files->infos())
+            if (!file->selected && !file->deleted)
+                kept.push_back({file->path(), identityOf(*file)});
 
     for (const std::shared_ptr<FileInfo>& file : files->infos()) {
         if (ctx.removeStop->load()) break;
@@ -93,17 +97,10 @@ void RemoveOperation::main() {
             continue;
         }
         if (!file->selected) continue;
-        if (guardLastCopy) {
-            file->removeError = RemoveError{
-                kRemoveErrorLastCopy,
-                kit::localized("Left in place: the copy you chose to keep no longer exists.")};
-            if (ctx.onFailure) ctx.onFailure(*file);
-            continue;
-        }
         const bool moving = ctx.type.kind != RemoveType::Kind::forever && !ctx.forceRemove->load();
         if (moving && !roomFor(*file)) continue;
 
-        const RemovalResult result = removeOne(*file);
+        const RemovalResult result = removeOne(*file, kept);
         if (!result.ok) {
             file->removeError = RemoveError{result.code, result.error};
             if (ctx.onFailure) ctx.onFailure(*file);
@@ -119,4 +116,4 @@ void RemoveOperation::main() {
     std::erase_if(files->_infos, [](const std::shared_ptr<FileInfo>& f) { return f->deleted; });
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

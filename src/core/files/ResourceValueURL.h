@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // The values a scan fetches once per item, so later stages (kind, hidden flag, volume, removal's
 // same-file re-check) never ask the file system again. Each value may be unknown; the record is
@@ -25,6 +25,7 @@ public:
         isHiddenKey = 1 << 6,
         volumeKey = 1 << 7,          // volume URL and volume-is-local come together
         fileIdentifierKey = 1 << 8,  // device and inode
+        timesKey = 1 << 9,           // modification and change time
     };
 
     std::optional<bool> isDirectory() const { return flag(isDirectoryKey); }
@@ -64,6 +65,17 @@ public:
         device_ = device;
         inode_ = inode;
     }
+    // Modification and change time in nanoseconds since 1970: a file edited in place since the
+    // scan keeps its inode and size but not these.
+    void setTimes(std::int64_t mtimeNs, std::int64_t ctimeNs) {
+        known_ |= timesKey;
+        mtimeNs_ = mtimeNs;
+        ctimeNs_ = ctimeNs;
+    }
+    std::optional<std::pair<std::int64_t, std::int64_t>> times() const {
+        if (!(known_ & timesKey)) return std::nullopt;
+        return std::pair(mtimeNs_, ctimeNs_);
+    }
     std::optional<std::uint32_t> volumeIndex() const {
         return (known_ & volumeKey) ? std::optional(volume_) : std::nullopt;
     }
@@ -79,6 +91,8 @@ private:
     std::uint64_t totalFileSize_ = 0;
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
+    std::int64_t mtimeNs_ = 0;
+    std::int64_t ctimeNs_ = 0;
     std::uint32_t volume_ = 0;
     std::uint16_t known_ = 0;
     std::uint16_t values_ = 0;
@@ -107,4 +121,4 @@ public:
     static std::optional<bool> isLocal(std::uint32_t index);
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -1,10 +1,12 @@
-#include "core/duplicates/ResourceValueURL.h"
+#include "core/files/ResourceValueURL.h"
 
 #include <deque>
 #include <mutex>
 #include <unordered_map>
 
-namespace orvane::duplicates {
+#include "kit/Paths.h"
+
+namespace orvane::files {
 
 namespace {
 
@@ -50,8 +52,7 @@ std::size_t ResourceValues::hash() const {
 }
 
 std::string_view ResourceValueURL::name() const {
-    std::string_view path = url;
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    const std::string_view path = kit::withoutTrailingSlashes(url);
     const auto slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
@@ -86,4 +87,4 @@ std::optional<bool> VolumeRegistry::isLocal(std::uint32_t index) {
     return r.entries[index].isLocal;
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

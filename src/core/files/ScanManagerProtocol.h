@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
-// What the duplicate and large-file drivers tell the screen watching them. Calls arrive on
+// What every module's driver tells the screen watching it. Calls arrive on
 // background threads unless stated; observers move them to the main thread for drawing. Every
 // method has an empty default so an observer implements only what it shows.
 class ScanManagerProtocol {
@@ -19,8 +19,10 @@ public:
     virtual void scanFinished() {}
     // The file about to be read for comparison.
     virtual void scaningPath(const std::string& /*path*/) {}
-    // Fraction of candidate groups finished, 0..1.
+    // Fraction of the scan done, 0..1 (see ScanDriver.h).
     virtual void scanProgress(double /*value*/) {}
+    // How many items a scan that cannot know its whole has found so far.
+    virtual void scanFound(std::int64_t /*count*/) {}
 
     virtual void startRemove() {}
     virtual void stopRemove() {}
@@ -37,4 +39,4 @@ public:
     }
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

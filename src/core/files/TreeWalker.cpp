@@ -1,4 +1,4 @@
-#include "core/duplicates/TreeWalker.h"
+#include "core/files/TreeWalker.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,7 +15,9 @@
 #include <thread>
 #include <utility>
 
-namespace orvane::duplicates {
+#include "kit/Paths.h"
+
+namespace orvane::files {
 
 namespace {
 
@@ -57,7 +59,7 @@ EntryType typeFromMode(std::uint32_t mode) {
 }
 
 std::string normalisedRoot(std::string root) {
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    root.resize(kit::withoutTrailingSlashes(root).size());
     return root;
 }
 
@@ -186,8 +188,8 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
                 if (e.type != EntryType::directory || statDirectories_) {
                     struct statx sx {};
                     const unsigned mask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_UID |
-                                          STATX_GID | STATX_MTIME | STATX_INO | STATX_SIZE |
-                                          STATX_BLOCKS;
+                                          STATX_GID | STATX_MTIME | STATX_CTIME | STATX_INO |
+                                          STATX_SIZE | STATX_BLOCKS;
                     if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) == 0) {
                         e.statOk = true;
                         e.mode = sx.stx_mode;
@@ -200,6 +202,8 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
                         e.linkCount = sx.stx_nlink;
                         e.modificationTime =
                             static_cast<double>(sx.stx_mtime.tv_sec) + sx.stx_mtime.tv_nsec / 1e9;
+                        e.mtimeNs = sx.stx_mtime.tv_sec * 1'000'000'000LL + sx.stx_mtime.tv_nsec;
+                        e.ctimeNs = sx.stx_ctime.tv_sec * 1'000'000'000LL + sx.stx_ctime.tv_nsec;
                         // The entry type can be stale if the name was replaced since the
                         // directory was read; the inode we just looked at is the truth.
                         e.type = typeFromMode(sx.stx_mode);
@@ -255,4 +259,4 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
     for (auto& t : helpers) t.join();
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

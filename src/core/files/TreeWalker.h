@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 enum class EntryType : std::uint8_t { unknown, file, directory, symlink, other };
 
@@ -26,6 +26,8 @@ struct WalkEntry {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     double modificationTime = 0;  // seconds since 1970
+    std::int64_t mtimeNs = 0;     // modification and change time, nanoseconds since 1970:
+    std::int64_t ctimeNs = 0;     // what removal compares to see an edit since the scan
     std::uint32_t mode = 0;
     std::uint32_t uid = 0;
     std::uint32_t gid = 0;
@@ -81,4 +83,4 @@ private:
     std::atomic<std::uint64_t> unreadable_{0};
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

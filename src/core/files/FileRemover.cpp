@@ -1,4 +1,4 @@
-#include "core/duplicates/FileRemover.h"
+#include "core/files/FileRemover.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,13 +12,16 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/files/CrossDiskMove.h"
+#include "core/files/RemovalGuard.h"
+#include "core/files/RemovalJournal.h"
 #include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
 #include "platform/Trash.h"
 #include "platform/Volume.h"
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 namespace {
 
@@ -58,23 +61,7 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// A folder descriptor for the parent of `path`, and the last component, so that the check and
-// the removal both name the item relative to the same open folder.
-struct ParentRef {
-    int fd = -1;
-    std::string name;
-    ~ParentRef() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-bool openParent(const std::string& path, ParentRef& ref) {
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-    ref.name = kit::directoryName(trimmed);
-    ref.fd = ::open(kit::parentPath(trimmed).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return ref.fd >= 0;
-}
+std::int64_t nanoseconds(const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; }
 
 std::optional<RemovalResult> compare(const std::string& path, const struct stat& st,
                                      const ScannedIdentity& scanned) {
@@ -82,13 +69,31 @@ std::optional<RemovalResult> compare(const std::string& path, const struct stat&
         return changed(path, kit::localized("it has been replaced by a link since the scan."));
     if (scanned.isDirectory != S_ISDIR(st.st_mode))
         return changed(path, kit::localized("it has been replaced since the scan."));
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+        return failure(kRemoveErrorNotRegular,
+                       files::RemovalGuard::describe(files::GuardRefusal::notRegular, path));
     if ((scanned.device && *scanned.device != static_cast<std::uint64_t>(st.st_dev)) ||
         (scanned.inode && *scanned.inode != static_cast<std::uint64_t>(st.st_ino)))
         return changed(path, kit::localized("it has been replaced since the scan."));
     if (!scanned.isDirectory && scanned.size &&
         *scanned.size != static_cast<std::uint64_t>(st.st_size))
         return changed(path, kit::localized("its size has changed since the scan."));
+    if ((scanned.mtimeNs && *scanned.mtimeNs != nanoseconds(st.st_mtim)) ||
+        (scanned.ctimeNs && *scanned.ctimeNs != nanoseconds(st.st_ctim)))
+        return changed(path, kit::localized("it has been changed since the scan."));
     return std::nullopt;
+}
+
+// The walk's refusal as this remover's result.
+RemovalResult refusedBy(const files::GuardResult& g, const std::string& path) {
+    switch (g.refusal) {
+        case files::GuardRefusal::missing: return missing();
+        case files::GuardRefusal::linkOnPath: return failure(kRemoveErrorChanged, g.reason);
+        case files::GuardRefusal::notRegular: return failure(kRemoveErrorNotRegular, g.reason);
+        case files::GuardRefusal::error:
+            return errnoFailure(kit::localized("checked"), path, g.error);
+        default: return failure(kRemoveErrorChanged, g.reason);
+    }
 }
 
 // Empties and removes the folder `name` inside `parentFd`. Every entry is opened relative to
@@ -121,44 +126,6 @@ int removeTreeAt(int parentFd, const std::string& name) {
     return ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
-// Copies one regular file byte for byte into a new file that must not exist yet, keeping its
-// mode and times, and flushes it before reporting success.
-int copyRegularFile(int srcFd, const struct stat& st, const std::string& destination) {
-    const int out =
-        ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
-    if (out < 0) return errno;
-    int error = 0;
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(srcFd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = errno;
-            break;
-        }
-        if (n == 0) break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w =
-                ::write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) {
-                error = errno;
-                break;
-            }
-            done += w;
-        }
-        if (error) break;
-    }
-    if (!error) {
-        const timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
-        if (::fsync(out) != 0) error = errno;
-    }
-    if (::close(out) != 0 && !error) error = errno;
-    if (error) ::unlink(destination.c_str());
-    return error;
-}
-
 std::string twoDigits(int v, int width = 2) {
     std::string s = std::to_string(v);
     while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
@@ -172,38 +139,80 @@ FreeSpaceReader systemFreeSpaceReader() {
 }
 
 FileRemover::FileRemover(platform::Trash* trash, FreeSpaceReader freeSpace, Clock clock)
-    : trash_(trash), freeSpace_(std::move(freeSpace)), clock_(std::move(clock)) {}
+    : journal_(std::make_unique<files::RemovalJournal>()),
+      trash_(trash),
+      freeSpace_(std::move(freeSpace)),
+      clock_(std::move(clock)) {}
+
+FileRemover::~FileRemover() = default;
+
+std::optional<RemovalResult> FileRemover::checkKept(const std::string& path,
+                                                    const files::GuardedItem& item,
+                                                    const std::vector<KeptCopy>& kept) const {
+    if (kept.empty()) return std::nullopt;
+    using files::GuardRefusal;
+    GuardRefusal why = GuardRefusal::keptMissing;
+    for (const KeptCopy& copy : kept) {
+        files::GuardResult k = files::RemovalGuard::open(copy.path);
+        if (!k || compare(copy.path, k.item->st, copy.scanned)) continue;
+        if (k.item->st.st_dev == item.st.st_dev && k.item->st.st_ino == item.st.st_ino) {
+            why = GuardRefusal::keptSameFile;
+            continue;
+        }
+        files::UniqueFd a = files::RemovalGuard::openForReading(item);
+        files::UniqueFd b = files::RemovalGuard::openForReading(*k.item);
+        if (a.ok() && b.ok() &&
+            files::sameBytes(a.get(), b.get(), static_cast<std::uint64_t>(item.st.st_size)))
+            return std::nullopt;
+        if (why != GuardRefusal::keptSameFile) why = GuardRefusal::keptDiffers;
+    }
+    return failure(kRemoveErrorLastCopy, files::RemovalGuard::describe(why, path));
+}
+
+std::optional<RemovalResult> FileRemover::writeDown(std::string_view action,
+                                                    const std::string& path,
+                                                    const files::GuardedItem& item,
+                                                    const std::string& destination) const {
+    std::string error;
+    if (journal_->record(action, path, static_cast<std::uint64_t>(item.st.st_size), item.st.st_mode,
+                         destination, &error))
+        return std::nullopt;
+    ORVANE_LOG(error);
+    return failure(kRemoveErrorJournal,
+                   kit::formatLocalized("“%@” was left in place: %@",
+                                        {kit::displayPath(kit::directoryName(path)), error}));
+}
 
 std::optional<RemovalResult> FileRemover::checkStillScanned(const std::string& path,
                                                             const ScannedIdentity& scanned) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return missing();
-        return errnoFailure(kit::localized("checked"), path, errno);
-    }
-    return compare(path, st, scanned);
+    const files::GuardResult g = files::RemovalGuard::open(path);
+    if (!g) return refusedBy(g, path);
+    return compare(path, g.item->st, scanned);
 }
 
-RemovalResult FileRemover::deleteForever(const std::string& path,
-                                         const ScannedIdentity& scanned) const {
-    ParentRef parent;
-    if (!openParent(path, parent))
-        return errno == ENOENT ? missing() : errnoFailure(kit::localized("deleted"), path, errno);
-    struct stat st {};
-    if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? missing() : errnoFailure(kit::localized("deleted"), path, errno);
-    if (auto refused = compare(path, st, scanned)) return *refused;
-    const int e = S_ISDIR(st.st_mode)
-                      ? removeTreeAt(parent.fd, parent.name)
-                      : (::unlinkat(parent.fd, parent.name.c_str(), 0) == 0 ? 0 : errno);
+RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedIdentity& scanned,
+                                         const std::vector<KeptCopy>& kept) const {
+    const files::GuardResult g = files::RemovalGuard::open(path);
+    if (!g) return refusedBy(g, path);
+    const files::GuardedItem& item = *g.item;
+    if (auto refused = compare(path, item.st, scanned)) return *refused;
+    if (auto refused = checkKept(path, item, kept)) return *refused;
+    if (auto refused = writeDown("delete", path, item, {})) return *refused;
+    const int e = S_ISDIR(item.st.st_mode)
+                      ? removeTreeAt(item.parent.get(), item.name)
+                      : (::unlinkat(item.parent.get(), item.name.c_str(), 0) == 0 ? 0 : errno);
     if (e) return errnoFailure(kit::localized("deleted"), path, e);
     return success();
 }
 
-RemovalResult FileRemover::moveToTrash(const std::string& path,
-                                       const ScannedIdentity& scanned) const {
-    if (auto refused = checkStillScanned(path, scanned)) return *refused;
+RemovalResult FileRemover::moveToTrash(const std::string& path, const ScannedIdentity& scanned,
+                                       const std::vector<KeptCopy>& kept) const {
+    const files::GuardResult g = files::RemovalGuard::open(path);
+    if (!g) return refusedBy(g, path);
+    if (auto refused = compare(path, g.item->st, scanned)) return *refused;
+    if (auto refused = checkKept(path, *g.item, kept)) return *refused;
     if (!trash_) return failure(kRemoveErrorTrash, kit::localized("The Trash is not available."));
+    if (auto refused = writeDown("trash", path, *g.item, "Trash")) return *refused;
     platform::TrashResult r = trash_->trashItem(path);
     if (!r.ok)
         return failure(kRemoveErrorTrash,
@@ -214,39 +223,42 @@ RemovalResult FileRemover::moveToTrash(const std::string& path,
 
 RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedIdentity& scanned,
                                         const std::string& folder) const {
-    ParentRef parent;
-    if (!openParent(path, parent))
-        return errno == ENOENT ? missing() : errnoFailure(kit::localized("moved"), path, errno);
-    struct stat st {};
-    if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? missing() : errnoFailure(kit::localized("moved"), path, errno);
+    const files::GuardResult g = files::RemovalGuard::open(path);
+    if (!g) return refusedBy(g, path);
+    const files::GuardedItem& item = *g.item;
+    const struct stat& st = item.st;
     if (auto refused = compare(path, st, scanned)) return *refused;
-    // Already in the chosen folder: it is where the user wants it, under its own name.
+    // Already in the chosen folder: nothing moves and nothing is freed.
     struct stat folderSt {};
     struct stat parentSt {};
-    if (::stat(folder.c_str(), &folderSt) == 0 && ::fstat(parent.fd, &parentSt) == 0 &&
+    if (::stat(folder.c_str(), &folderSt) == 0 && ::fstat(item.parent.get(), &parentSt) == 0 &&
         folderSt.st_dev == parentSt.st_dev && folderSt.st_ino == parentSt.st_ino)
-        return success(path);
+        return failure(kRemoveErrorInPlace,
+                       kit::formatLocalized("“%@” was left in place: it already is in that folder.",
+                                            {kit::displayPath(kit::directoryName(path))}));
 
     // A name taken between choosing it and moving there is never overwritten: the move refuses
     // and the next free name is tried.
     for (int attempt = 0; attempt < 50; ++attempt) {
         const std::string target = renamePath(folder, path, clock_());
-        if (::renameat2(parent.fd, parent.name.c_str(), AT_FDCWD, target.c_str(),
+        if (auto refused = writeDown("move", path, item, target)) return *refused;
+        if (::renameat2(item.parent.get(), item.name.c_str(), AT_FDCWD, target.c_str(),
                         RENAME_NOREPLACE) == 0)
             return success(target);
         const int e = errno;
         if (e == EEXIST) continue;
         if (e == EINVAL) {
-            // A file system without no-replace renames: the name was free a moment ago.
-            if (exists(target)) continue;
-            if (::renameat(parent.fd, parent.name.c_str(), AT_FDCWD, target.c_str()) == 0)
+            // A file system without no-replace renames: a hard link refuses a taken name too.
+            if (::linkat(item.parent.get(), item.name.c_str(), AT_FDCWD, target.c_str(), 0) == 0) {
+                ::unlinkat(item.parent.get(), item.name.c_str(), 0);
                 return success(target);
+            }
+            if (errno == EEXIST) continue;
             return errnoFailure(kit::localized("moved"), path, errno);
         }
         if (e != EXDEV) return errnoFailure(kit::localized("moved"), path, e);
 
-        // Another file system: copy, flush, and only then remove the original.
+        // Another file system.
         if (S_ISDIR(st.st_mode)) {
             std::error_code ec;
             std::filesystem::copy(path, target,
@@ -258,28 +270,18 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
                 std::filesystem::remove_all(target, ignored);
                 return errnoFailure(kit::localized("moved"), path, ec.value());
             }
-            const int r = removeTreeAt(parent.fd, parent.name);
+            const int r = removeTreeAt(item.parent.get(), item.name);
             if (r) return errnoFailure(kit::localized("removed after copying"), path, r);
             return success(target);
         }
-        const int src = ::openat(parent.fd, parent.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (src < 0) return errnoFailure(kit::localized("moved"), path, errno);
-        struct stat opened {};
-        if (::fstat(src, &opened) != 0 || opened.st_ino != st.st_ino ||
-            opened.st_dev != st.st_dev) {
-            ::close(src);
-            return changed(path, kit::localized("it has been replaced since the scan."));
+        const files::MoveResult moved = files::CrossDiskMove::move(path, item, folder, [&](int n) {
+            return n == 0 ? target : renamePath(folder, path, clock_());
+        });
+        if (!moved.ok) {
+            if (moved.error == EAGAIN) return failure(kRemoveErrorChanged, moved.reason);
+            return failure(moved.error ? moved.error : EIO, moved.reason);
         }
-        const int copyError = copyRegularFile(src, opened, target);
-        ::close(src);
-        if (copyError == EEXIST) continue;
-        if (copyError) return errnoFailure(kit::localized("moved"), path, copyError);
-        if (::unlinkat(parent.fd, parent.name.c_str(), 0) != 0) {
-            const int u = errno;
-            ORVANE_LOG("copied but could not remove the original: " + path);
-            return errnoFailure(kit::localized("removed after copying"), path, u);
-        }
-        return success(target);
+        return success(moved.finalPath);
     }
     return failure(EEXIST, kit::formatLocalized("No free name for “%@” in the destination folder.",
                                                 {kit::displayPath(kit::directoryName(path))}));
@@ -307,7 +309,7 @@ std::string FileRemover::existingAncestor(const std::string& path) {
 std::string FileRemover::renamePath(const std::string& folder, const std::string& path,
                                     std::chrono::system_clock::time_point now) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    trimmed.resize(kit::withoutTrailingSlashes(trimmed).size());
     const std::string name = kit::directoryName(trimmed);
     std::string candidate = kit::joinPath(folder, name);
     if (!exists(candidate)) return candidate;
@@ -330,4 +332,4 @@ std::string FileRemover::renamePath(const std::string& folder, const std::string
     }
 }
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -3,14 +3,21 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+namespace orvane::files {
+class RemovalJournal;
+struct GuardedItem;
+}  // namespace orvane::files
 
 namespace orvane::platform {
 class Trash;
 }
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // What the scan saw of a file. Removal compares it with the file on disk right before touching
 // it, so a file replaced, rewritten or turned into a link since the scan is left alone. Unknown
@@ -19,14 +26,27 @@ struct ScannedIdentity {
     std::optional<std::uint64_t> device;
     std::optional<std::uint64_t> inode;
     std::optional<std::uint64_t> size;  // compared for files only; a folder's size is its tree's
+    // Nanoseconds since 1970. An edit in place keeps inode and size but never these.
+    std::optional<std::int64_t> mtimeNs;
+    std::optional<std::int64_t> ctimeNs;
     bool isDirectory = false;
 };
 
+// A copy of the item meant to stay. A duplicate is removed only while one of these still is what
+// the scan saw, is another file on disk, and holds the same bytes, compared right before.
+struct KeptCopy {
+    std::string path;
+    ScannedIdentity scanned;
+};
+
 // Error codes recorded on a file that could not be removed; anything else is an errno value.
-inline constexpr int kRemoveErrorMissing = 1;    // gone since the scan
-inline constexpr int kRemoveErrorChanged = -2;   // another file, or rewritten, since the scan
-inline constexpr int kRemoveErrorTrash = -3;     // the Trash refused it
-inline constexpr int kRemoveErrorLastCopy = -4;  // the copies meant to stay are gone
+inline constexpr int kRemoveErrorMissing = 1;      // gone since the scan
+inline constexpr int kRemoveErrorChanged = -2;     // another file, or rewritten, since the scan
+inline constexpr int kRemoveErrorTrash = -3;       // the Trash refused it
+inline constexpr int kRemoveErrorLastCopy = -4;    // the copies meant to stay are gone
+inline constexpr int kRemoveErrorNotRegular = -5;  // a pipe, socket, device or link
+inline constexpr int kRemoveErrorJournal = -6;     // what would go could not be written down
+inline constexpr int kRemoveErrorInPlace = -7;     // already in the chosen folder
 
 struct RemovalResult {
     bool ok = false;
@@ -55,9 +75,14 @@ public:
     static std::optional<RemovalResult> checkStillScanned(const std::string& path,
                                                           const ScannedIdentity& scanned);
 
+    // Each of the three reaches the item from / without following a link, refuses anything but
+    // a regular file (or the folder that was scanned) still as the scan saw it, checks `kept`
+    // when given, and writes the removal journal's line before acting.
     // Permanent deletion. A folder is emptied without ever following a link inside it.
-    RemovalResult deleteForever(const std::string& path, const ScannedIdentity& scanned) const;
-    RemovalResult moveToTrash(const std::string& path, const ScannedIdentity& scanned) const;
+    RemovalResult deleteForever(const std::string& path, const ScannedIdentity& scanned,
+                                const std::vector<KeptCopy>& kept = {}) const;
+    RemovalResult moveToTrash(const std::string& path, const ScannedIdentity& scanned,
+                              const std::vector<KeptCopy>& kept = {}) const;
     // Moves into `folder` under a free name (renamePath), never replacing anything there. Across
     // volumes the item is copied, flushed, and only then removed from where it was.
     RemovalResult moveToFolder(const std::string& path, const ScannedIdentity& scanned,
@@ -75,10 +100,20 @@ public:
     static std::string renamePath(const std::string& folder, const std::string& path,
                                   std::chrono::system_clock::time_point now);
 
+    ~FileRemover();
+    const files::RemovalJournal& journal() const { return *journal_; }
+
 private:
+    std::optional<RemovalResult> checkKept(const std::string& path, const files::GuardedItem& item,
+                                           const std::vector<KeptCopy>& kept) const;
+    std::optional<RemovalResult> writeDown(std::string_view action, const std::string& path,
+                                           const files::GuardedItem& item,
+                                           const std::string& destination) const;
+
+    std::unique_ptr<files::RemovalJournal> journal_;
     platform::Trash* trash_;
     FreeSpaceReader freeSpace_;
     Clock clock_;
 };
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // Small questions about a path that the duplicate, large-file and app screens share.
 
@@ -22,4 +22,4 @@ std::uint64_t applicationSize(const std::string& path);
 // True when both names lead to the same file on disk (hard links).
 bool linksToSameInode(const std::string& path, const std::string& other);
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace orvane::duplicates {
+namespace orvane::files {
 
 // The five kinds the result screens sort files into, by extension alone.
 enum class FileType : std::uint8_t { video, audio, picture, document, other };
@@ -45,4 +45,4 @@ FileType fileTypeOfPath(std::string_view path);
 // extension a table or ignore list holds, which callers treat as "in no table".
 bool lowercaseExtension(std::string_view extension, std::array<char, 16>& out, std::size_t& length);
 
-}  // namespace orvane::duplicates
+}  // namespace orvane::files

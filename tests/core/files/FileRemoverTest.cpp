@@ -10,12 +10,12 @@
 #include <fstream>
 
 #include "GlibHome.h"
-#include "core/duplicates/FileRemover.h"
+#include "core/files/FileRemover.h"
 #include "platform/linux/GioTrash.h"
 #include "platform/mac/FolderTrash.h"
 #include "support/TempTree.h"
 
-using namespace orvane::duplicates;
+using namespace orvane::files;
 using orvane::testing::TempTree;
 
 namespace {
@@ -163,13 +163,14 @@ TEST(FileRemover, MoveToFolderNeverReplacesAndStampsSecondNames) {
     EXPECT_EQ(r.destination, dest + "/README 2024-05-01 10:02:03:456");
 }
 
-TEST(FileRemover, AFileAlreadyInTheChosenFolderStaysAsItIs) {
+TEST(FileRemover, AFileAlreadyInTheChosenFolderStaysAndIsNotReportedAsMoved) {
     TempTree t;
     const std::string f = t.file("pick/a.txt", "a");
     FileRemover remover(nullptr);
     const RemovalResult r = remover.moveToFolder(f, identityOf(f), t.path("pick/"));
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.destination, f);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.code, kRemoveErrorInPlace);
+    EXPECT_NE(r.error.find("already is in that folder"), std::string::npos) << r.error;
     EXPECT_EQ(t.read("pick/a.txt"), "a");
 }
 

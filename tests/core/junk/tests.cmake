@@ -1,0 +1,1 @@
+orvane_test(core_junk LIBS orvane_junk)

@@ -83,6 +83,14 @@ bool FilterItem::checkFilterWithFilePath(const std::string& path, const RuleEnvi
                 else if (rel == "smaller") result = age < static_cast<double>(days) * kSecondsPerDay;
             }
         }
+    } else if (col == "kind") {
+        // What the item is, without following a link: "file", "folder" or "link". Lets a rule
+        // say "never a folder" where a name alone could be either.
+        if (rel == "is") {
+            const auto st = files::statEntry(path);
+            const std::string kind = !st ? "" : st->isSymlink ? "link" : st->isDirectory ? "folder" : st->isRegular ? "file" : "other";
+            result = kind == value.value_or("");
+        }
     } else if (col == "app") {
         // Code signatures are a macOS notion; nothing here can validate one, so "is signed" is
         // never true on this system.

@@ -249,6 +249,8 @@ std::vector<std::string> FilterParse::resolveBasePaths(const ActionPathItem& pat
         else if (name == "UserLogs") base = layout.logs;
         else if (name == "UserContainers") base = layout.containers;
         else if (name == "UserTrash") base = layout.trash;
+        // The system's root, so that rules for system folders run against a test tree too.
+        else if (name == "Root") base = layout.root.empty() ? std::string("/") : layout.root;
         if (base.empty()) return {};
         const std::string sub = pathItem.value1.value_or("");
         if (sub.empty()) return {base};
@@ -340,6 +342,7 @@ std::vector<ResultItemPtr> FilterParse::enumerateFilePath(const ActionItemPtr& a
                 if (!evaluate(scanFilters, candidate) || !evaluate(resultFilters, candidate)) continue;
                 auto hit = std::make_shared<ResultItem>(candidate, *env_);
                 hit->id = action->actionId.value_or("");
+                hit->cleanType = action->cleanType;
                 hits.push_back(hit);
                 report(hit);
             }

@@ -223,7 +223,7 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::freedesktopEntries(const std
             std::string identifier = kit::fileNameDeletepathExtension(name);
             bool gone = !programExists(program);
             // A flatpak is started through the flatpak command, which outlives the application.
-            if (!gone && kit::directoryName(program) == "flatpak") {
+            if (kit::directoryName(program) == "flatpak") {
                 auto run = std::find(words.begin(), words.end(), "run");
                 for (auto it = run == words.end() ? run : run + 1; it != words.end(); ++it) {
                     if (it->starts_with("-")) continue;

@@ -40,6 +40,9 @@ std::shared_ptr<const RegexCache::Compiled> RegexCache::lookup(const std::string
     auto entry = std::make_shared<Compiled>();
     entry->pattern = std::move(compiled);
     std::lock_guard guard(lock_);
+    // A rule document holds a few dozen patterns; a table this large means hostile input, and
+    // the patterns beyond it are compiled for their one use instead of being kept for ever.
+    if (table_.size() >= kMaxEntries) return entry;
     return table_.emplace(text, std::move(entry)).first->second;
 }
 

@@ -22,6 +22,7 @@ public:
     bool compiles(const std::string& pattern);
 
     std::size_t size() const;
+    static constexpr std::size_t kMaxEntries = 4096;
 
 private:
     struct Compiled;

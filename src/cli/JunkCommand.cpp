@@ -31,8 +31,10 @@ extern "C" void onJunkInterrupt(int) { gJunkInterrupted.store(true); }
 
 const std::map<std::string, CleanJunkType>& kindNames() {
     static const std::map<std::string, CleanJunkType> names = {
-        {"system", CleanJunkType::systemJunk}, {"app", CleanJunkType::appJunk},
-        {"trash", CleanJunkType::trash},       {"package", CleanJunkType::package},
+        {"system", CleanJunkType::systemJunk},
+        {"app", CleanJunkType::appJunk},
+        {"trash", CleanJunkType::trash},
+        {"package", CleanJunkType::package},
         {"internet", CleanJunkType::internetJunk}};
     return names;
 }
@@ -46,7 +48,8 @@ std::string kindName(std::uint32_t junkType) {
 class TerminalProgress final : public TrashScanManagerDelegate {
 public:
     explicit TerminalProgress(bool enabled) : enabled_(enabled) {}
-    void scanTrashFetchData(const CleanBaseModelPtr& model, const CleanBaseItemPtr& item, double progress) override {
+    void scanTrashFetchData(const CleanBaseModelPtr& model, const CleanBaseItemPtr& item,
+                            double progress) override {
         ++items_;
         bytes_ += static_cast<std::uint64_t>(item->size());
         draw(model->name(), progress);
@@ -61,7 +64,8 @@ private:
         if (!enabled_) return;
         if (!kind.empty()) kind_ = kind;
         std::fprintf(stderr, "\r\033[K%3.0f%%  %s  %llu items, %s", progress * 100, kind_.c_str(),
-                     static_cast<unsigned long long>(items_.load()), kit::transformedFileSize(bytes_.load()).c_str());
+                     static_cast<unsigned long long>(items_.load()),
+                     kit::transformedFileSize(bytes_.load()).c_str());
         std::fflush(stderr);
     }
     bool enabled_;
@@ -87,8 +91,10 @@ void printText(const std::vector<JunkCategoryPtr>& categories, std::uint64_t tot
         std::printf("%s: %zu items, %s\n", category->name.c_str(), category->fileCount(),
                     kit::transformedFileSize(static_cast<std::uint64_t>(category->size())).c_str());
         for (const auto& group : category->subcategories()) {
-            std::printf("  %s%s: %zu items, %s\n", group->name.c_str(), group->isRecommended ? " (recommended)" : "",
-                        group->fileCount(), kit::transformedFileSize(static_cast<std::uint64_t>(group->allSize())).c_str());
+            std::printf(
+                "  %s%s: %zu items, %s\n", group->name.c_str(),
+                group->isRecommended ? " (recommended)" : "", group->fileCount(),
+                kit::transformedFileSize(static_cast<std::uint64_t>(group->allSize())).c_str());
             for (const auto& item : group->files()) {
                 std::printf("    %12lld  ", static_cast<long long>(item->size()));
                 printPath(item->url);
@@ -99,27 +105,29 @@ void printText(const std::vector<JunkCategoryPtr>& categories, std::uint64_t tot
     std::printf("Total: %s\n", kit::transformedFileSize(total).c_str());
 }
 
-void printJson(const std::vector<JunkCategoryPtr>& categories, std::uint64_t total, bool interrupted,
-               const std::string& ruleError) {
+void printJson(const std::vector<JunkCategoryPtr>& categories, std::uint64_t total,
+               bool interrupted, const std::string& ruleError) {
     std::string out = "{\"categories\":[";
     bool firstCategory = true;
     for (const auto& category : categories) {
         if (!firstCategory) out += ',';
         firstCategory = false;
         out += "{\"kind\":" + kit::jsonString(kindName(category->model->junkType)) +
-               ",\"name\":" + kit::jsonString(category->name) + ",\"size\":" + std::to_string(category->size()) +
-               ",\"groups\":[";
+               ",\"name\":" + kit::jsonString(category->name) +
+               ",\"size\":" + std::to_string(category->size()) + ",\"groups\":[";
         bool firstGroup = true;
         for (const auto& group : category->subcategories()) {
             if (!firstGroup) out += ',';
             firstGroup = false;
-            out += "{\"name\":" + kit::jsonString(group->name) + ",\"size\":" + std::to_string(group->allSize()) +
+            out += "{\"name\":" + kit::jsonString(group->name) +
+                   ",\"size\":" + std::to_string(group->allSize()) +
                    ",\"recommended\":" + (group->isRecommended ? "true" : "false") + ",\"items\":[";
             bool firstItem = true;
             for (const auto& item : group->files()) {
                 if (!firstItem) out += ',';
                 firstItem = false;
-                out += "{\"path\":" + kit::jsonString(item->url) + ",\"size\":" + std::to_string(item->size()) + '}';
+                out += "{\"path\":" + kit::jsonString(item->url) +
+                       ",\"size\":" + std::to_string(item->size()) + '}';
             }
             out += "]}";
         }
@@ -141,12 +149,16 @@ void addJunkCommand(CLI::App& app, Action& action) {
         std::string kinds;
     };
     auto opts = std::make_shared<Options>();
-    auto* cmd = app.add_subcommand("junk", "List system junk, application caches and logs, the Trash, installer "
-                                           "packages and browser caches (nothing is removed)");
-    cmd->add_flag("--json", opts->json, "Print one JSON object with every category, group and item");
+    auto* cmd =
+        app.add_subcommand("junk",
+                           "List system junk, application caches and logs, the Trash, installer "
+                           "packages and browser caches (nothing is removed)");
+    cmd->add_flag("--json", opts->json,
+                  "Print one JSON object with every category, group and item");
     cmd->add_flag("-q,--quiet", opts->quiet, "No progress line on standard error");
-    cmd->add_option("--kinds", opts->kinds, "Comma-separated kinds to scan: system,app,trash,package,internet "
-                                            "(default: all)");
+    cmd->add_option("--kinds", opts->kinds,
+                    "Comma-separated kinds to scan: system,app,trash,package,internet "
+                    "(default: all)");
     cmd->callback([opts, &action] {
         action = [opts]() -> int {
             std::uint32_t kinds = 0;
@@ -158,7 +170,9 @@ void addJunkCommand(CLI::App& app, Action& action) {
                 while (std::getline(in, word, ',')) {
                     auto it = kindNames().find(word);
                     if (it == kindNames().end()) {
-                        std::fprintf(stderr, "orvane junk: unknown kind \"%s\" (system, app, trash, package, internet)\n",
+                        std::fprintf(stderr,
+                                     "orvane junk: unknown kind \"%s\" (system, app, trash, "
+                                     "package, internet)\n",
                                      word.c_str());
                         return kExitUsage;
                     }
@@ -168,7 +182,8 @@ void addJunkCommand(CLI::App& app, Action& action) {
 
             CleanManager manager;
             manager.scanKinds = kinds;
-            auto progress = std::make_shared<TerminalProgress>(!opts->quiet && isatty(STDERR_FILENO));
+            auto progress =
+                std::make_shared<TerminalProgress>(!opts->quiet && isatty(STDERR_FILENO));
             manager.scanDelegate = progress;
 
             gJunkInterrupted = false;
@@ -191,7 +206,9 @@ void addJunkCommand(CLI::App& app, Action& action) {
             std::uint64_t total = 0;
             for (const auto& c : categories) total += static_cast<std::uint64_t>(c->size());
             if (!manager.ruleError().empty())
-                std::fprintf(stderr, "orvane junk: the junk rules could not be used (%s); only the built-in places were scanned\n",
+                std::fprintf(stderr,
+                             "orvane junk: the junk rules could not be used (%s); only the "
+                             "built-in places were scanned\n",
                              manager.ruleError().c_str());
             if (opts->json) printJson(categories, total, interrupted, manager.ruleError());
             else printText(categories, total);

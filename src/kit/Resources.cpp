@@ -29,7 +29,8 @@ std::string executableFolder() {
 
 std::optional<std::string> resourceFile(std::string_view relative) {
     std::vector<std::string> folders;
-    if (const char* dir = std::getenv("ORVANE_RESOURCE_DIR"); dir && *dir == '/') folders.emplace_back(dir);
+    if (const char* dir = std::getenv("ORVANE_RESOURCE_DIR"); dir && *dir == '/')
+        folders.emplace_back(dir);
     if (const std::string exe = executableFolder(); !exe.empty()) {
         folders.push_back(exe + "/../share/orvane");
         folders.push_back(exe + "/resources");

@@ -106,6 +106,7 @@ bool clickMessageButton(ScreenshotWriter& out, const QString& text) {
 }  // namespace
 
 void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
+void runJunkScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
@@ -194,6 +195,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.saveAndCloseMessage(QStringLiteral("21-duplicates-back-question"));
 
     runLargeFilesScreenshots(out, window);
+    runJunkScreenshots(out, window);
 }
 
 }  // namespace orvane::app

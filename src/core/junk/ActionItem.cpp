@@ -24,7 +24,8 @@ bool ActionItem::checkAppVersion(const RuleEnvironment& env) const {
     const auto bundle = env.bundleAt(*appPath);
     if (!bundle) return true;
     if (appVersion && bundle->shortVersion) {
-        if (!RegexCache::shared().find(*appVersion, *bundle->shortVersion).value_or(false)) return false;
+        if (!RegexCache::shared().find(*appVersion, *bundle->shortVersion).value_or(false))
+            return false;
     }
     if (buildVersion && bundle->version) {
         return RegexCache::shared().find(*buildVersion, *bundle->version).value_or(false);

@@ -24,7 +24,8 @@ std::string AppBundle::appName() const {
     if (displayName && !displayName->empty()) return *displayName;
     if (name && !name->empty()) return *name;
     std::string file = kit::directoryName(path);
-    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".app") == 0) file.resize(file.size() - 4);
+    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".app") == 0)
+        file.resize(file.size() - 4);
     return file;
 }
 

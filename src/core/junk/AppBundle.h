@@ -15,10 +15,10 @@ namespace orvane::junk {
 struct AppBundle {
     std::string path;
     std::optional<std::string> bundleIdentifier;
-    std::optional<std::string> displayName;       // CFBundleDisplayName
-    std::optional<std::string> name;              // CFBundleName
-    std::optional<std::string> shortVersion;      // CFBundleShortVersionString
-    std::optional<std::string> version;           // CFBundleVersion
+    std::optional<std::string> displayName;   // CFBundleDisplayName
+    std::optional<std::string> name;          // CFBundleName
+    std::optional<std::string> shortVersion;  // CFBundleShortVersionString
+    std::optional<std::string> version;       // CFBundleVersion
 
     static std::optional<AppBundle> open(const platform::Layout& layout, const std::string& path);
 

@@ -6,17 +6,21 @@
 
 namespace orvane::junk {
 
-SandboxType getAppSandboxType(const RuleEnvironment& env, const std::string& bundleId, const std::string&) {
+SandboxType getAppSandboxType(const RuleEnvironment& env, const std::string& bundleId,
+                              const std::string&) {
     const auto& layout = env.layout;
     if (bundleId.empty()) return SandboxType::none;
-    if (!layout.containers.empty() && files::existsFollowingLinks(kit::joinPath(layout.containers, bundleId)))
+    if (!layout.containers.empty() &&
+        files::existsFollowingLinks(kit::joinPath(layout.containers, bundleId)))
         return SandboxType::yes;
-    if (!layout.caches.empty() && files::existsFollowingLinks(kit::joinPath(layout.caches, bundleId)))
+    if (!layout.caches.empty() &&
+        files::existsFollowingLinks(kit::joinPath(layout.caches, bundleId)))
         return SandboxType::notSandboxed;
     return SandboxType::none;
 }
 
-AutoAppAdapter::AutoAppAdapter(InstallBundleIds installed, std::shared_ptr<const RuleEnvironment> env)
+AutoAppAdapter::AutoAppAdapter(InstallBundleIds installed,
+                               std::shared_ptr<const RuleEnvironment> env)
     : installBundleDict(std::move(installed)), env_(std::move(env)) {}
 
 std::vector<ActionItemPtr> AutoAppAdapter::createActionItemsForInstalledApps() const {
@@ -28,7 +32,8 @@ std::vector<ActionItemPtr> AutoAppAdapter::createActionItemsForInstalledApps() c
         action->bundleId = bundleId;
         action->appPath = appPath;
         const auto bundle = env_->bundleAt(appPath);
-        action->appstoreBundleId = bundle && bundle->bundleIdentifier ? bundle->bundleIdentifier : std::optional(bundleId);
+        action->appstoreBundleId =
+            bundle && bundle->bundleIdentifier ? bundle->bundleIdentifier : std::optional(bundleId);
         action->sandboxType = getAppSandboxType(*env_, bundleId, appPath);
         out.push_back(action);
     }

@@ -12,7 +12,8 @@ class RuleEnvironment;
 
 // Whether an application keeps its data in a sandbox container, keeps plain caches, or neither
 // leaves a trace the cleaner knows.
-SandboxType getAppSandboxType(const RuleEnvironment& env, const std::string& bundleId, const std::string& appPath);
+SandboxType getAppSandboxType(const RuleEnvironment& env, const std::string& bundleId,
+                              const std::string& appPath);
 
 // Turns every installed application into an action that finds its caches, so that applications
 // no rule names still have their caches offered.

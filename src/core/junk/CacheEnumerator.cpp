@@ -19,7 +19,8 @@ std::string lettersOnly(const std::string& text) {
 }
 
 bool containsAny(const std::string& text, std::initializer_list<std::string_view> words) {
-    return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return text.find(w) != std::string::npos; });
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::string_view w) { return text.find(w) != std::string::npos; });
 }
 
 // The application folder a container cache path lies in ("<containers>/<id>/<sub>").
@@ -31,9 +32,11 @@ std::string containerId(const std::string& path, const std::string& containers) 
 
 }  // namespace
 
-CacheEnumerator::CacheEnumerator(std::shared_ptr<const RuleEnvironment> env) : env_(std::move(env)) {}
+CacheEnumerator::CacheEnumerator(std::shared_ptr<const RuleEnvironment> env)
+    : env_(std::move(env)) {}
 
-ActionItemPtr CacheEnumerator::createCacheActionItem(const std::string& path, const std::string& scanFilters,
+ActionItemPtr CacheEnumerator::createCacheActionItem(const std::string& path,
+                                                     const std::string& scanFilters,
                                                      const std::string& type) {
     auto action = std::make_shared<ActionItem>();
     action->type = ActionType::file;
@@ -62,7 +65,8 @@ void CacheEnumerator::initializeData(const FilterDictionary& filters) {
         for (auto& p : paths) {
             const std::string name = kit::directoryName(p);
             if (name.find('.') == std::string::npos) continue;
-            if (strict ? containsAny(name, {"Images", "Videos", "File", "Extension"}) : containsAny(name, {"Extension"}))
+            if (strict ? containsAny(name, {"Images", "Videos", "File", "Extension"})
+                       : containsAny(name, {"Extension"}))
                 continue;
             out.push_back(std::move(p));
         }
@@ -71,7 +75,8 @@ void CacheEnumerator::initializeData(const FilterDictionary& filters) {
     std::lock_guard guard(lock_);
     libCacheArray = keep(listWith("73", layout.caches, "abs"), true);
     const std::string containerPattern =
-        layout.containers.empty() ? std::string() : layout.containers + "/(.+)/" + layout.containerCachesSubpath;
+        layout.containers.empty() ? std::string()
+                                  : layout.containers + "/(.+)/" + layout.containerCachesSubpath;
     containerCacheArray = keep(listWith("74", containerPattern, "abs"), true);
     tempCacheArray = keep(listWith("75", "SystemTempDir", "special"), false);
 }
@@ -85,12 +90,14 @@ std::string CacheEnumerator::getAppName(const std::string& bundleId) const {
 bool CacheEnumerator::libraryMatch(const std::string& folder, const std::string& bundleId,
                                    const std::string& appName) const {
     const std::string name = kit::directoryName(folder);
-    if (!bundleId.empty() && lowercased(name).find(lowercased(bundleId)) != std::string::npos) return true;
+    if (!bundleId.empty() && lowercased(name).find(lowercased(bundleId)) != std::string::npos)
+        return true;
     const std::string letters = lettersOnly(appName);
     return !letters.empty() && lettersOnly(name) == letters;
 }
 
-std::vector<std::string> CacheEnumerator::getLibraryCacheByBundleId(const std::string& bundleId, const std::string& appName) {
+std::vector<std::string> CacheEnumerator::getLibraryCacheByBundleId(const std::string& bundleId,
+                                                                    const std::string& appName) {
     std::lock_guard guard(lock_);
     std::vector<std::string> found;
     // Pruned like the other lists, so a cache given to its application is never offered again
@@ -108,7 +115,8 @@ std::vector<std::string> CacheEnumerator::getContainerCacheByBundleId(const std:
     std::vector<std::string> found;
     const std::string wanted = lowercased(bundleId);
     std::erase_if(containerCacheArray, [&](const std::string& folder) {
-        if (wanted.empty() || lowercased(containerId(folder, env_->layout.containers)) != wanted) return false;
+        if (wanted.empty() || lowercased(containerId(folder, env_->layout.containers)) != wanted)
+            return false;
         found.push_back(folder);
         return true;
     });
@@ -120,7 +128,9 @@ std::vector<std::string> CacheEnumerator::getTempCacheByBundleId(const std::stri
     std::vector<std::string> found;
     const std::string wanted = lowercased(bundleId);
     std::erase_if(tempCacheArray, [&](const std::string& folder) {
-        if (wanted.empty() || lowercased(kit::directoryName(folder)).find(wanted) == std::string::npos) return false;
+        if (wanted.empty() ||
+            lowercased(kit::directoryName(folder)).find(wanted) == std::string::npos)
+            return false;
         found.push_back(folder);
         return true;
     });
@@ -131,9 +141,12 @@ std::vector<std::string> CacheEnumerator::getCacheWithActionItem(const ActionIte
     const std::string bundleId = action.bundleId.value_or("");
     const std::string appName = getAppName(bundleId);
     std::vector<std::string> out;
-    auto add = [&](std::vector<std::string> more) { out.insert(out.end(), more.begin(), more.end()); };
+    auto add = [&](std::vector<std::string> more) {
+        out.insert(out.end(), more.begin(), more.end());
+    };
     std::vector<std::string> ids{bundleId};
-    if (action.appstoreBundleId && *action.appstoreBundleId != bundleId) ids.push_back(*action.appstoreBundleId);
+    if (action.appstoreBundleId && *action.appstoreBundleId != bundleId)
+        ids.push_back(*action.appstoreBundleId);
     for (const auto& id : ids) add(getLibraryCacheByBundleId(id, appName));
     for (const auto& id : ids) {
         add(getContainerCacheByBundleId(id));
@@ -148,11 +161,18 @@ int CacheEnumerator::estimateCacheCount(const ActionItem& action) const {
     const std::string wanted = lowercased(bundleId);
     std::lock_guard guard(lock_);
     int count = 0;
-    for (const auto& folder : libCacheArray) count += libraryMatch(folder, bundleId, appName) ? 1 : 0;
+    for (const auto& folder : libCacheArray)
+        count += libraryMatch(folder, bundleId, appName) ? 1 : 0;
     for (const auto& folder : containerCacheArray)
-        count += !wanted.empty() && lowercased(containerId(folder, env_->layout.containers)) == wanted ? 1 : 0;
+        count +=
+            !wanted.empty() && lowercased(containerId(folder, env_->layout.containers)) == wanted
+                ? 1
+                : 0;
     for (const auto& folder : tempCacheArray)
-        count += !wanted.empty() && lowercased(kit::directoryName(folder)).find(wanted) != std::string::npos ? 1 : 0;
+        count += !wanted.empty() &&
+                         lowercased(kit::directoryName(folder)).find(wanted) != std::string::npos
+                     ? 1
+                     : 0;
     return count;
 }
 

@@ -30,19 +30,22 @@ public:
     // cache folder; a missing one leaves its list empty.
     void initializeData(const FilterDictionary& filters);
 
-    static ActionItemPtr createCacheActionItem(const std::string& path, const std::string& scanFilters,
+    static ActionItemPtr createCacheActionItem(const std::string& path,
+                                               const std::string& scanFilters,
                                                const std::string& type);
 
     std::vector<std::string> getCacheWithActionItem(const ActionItem& action);
     int estimateCacheCount(const ActionItem& action) const;
 
-    std::vector<std::string> getLibraryCacheByBundleId(const std::string& bundleId, const std::string& appName);
+    std::vector<std::string> getLibraryCacheByBundleId(const std::string& bundleId,
+                                                       const std::string& appName);
     std::vector<std::string> getContainerCacheByBundleId(const std::string& bundleId);
     std::vector<std::string> getTempCacheByBundleId(const std::string& bundleId);
     std::string getAppName(const std::string& bundleId) const;
 
 private:
-    bool libraryMatch(const std::string& folder, const std::string& bundleId, const std::string& appName) const;
+    bool libraryMatch(const std::string& folder, const std::string& bundleId,
+                      const std::string& appName) const;
     std::shared_ptr<const RuleEnvironment> env_;
     mutable std::mutex lock_;
 };

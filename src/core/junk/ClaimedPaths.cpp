@@ -8,12 +8,14 @@ bool ClaimedPaths::claim(const std::string& raw) {
     std::lock_guard guard(lock_);
     if (paths_.contains(path)) return false;
     // A folder above it?
-    for (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0; slash = path.rfind('/', slash - 1)) {
+    for (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = path.rfind('/', slash - 1)) {
         if (paths_.contains(path.substr(0, slash))) return false;
     }
     // Something inside it?
     const std::string prefix = path + "/";
-    if (auto it = paths_.lower_bound(prefix); it != paths_.end() && it->starts_with(prefix)) return false;
+    if (auto it = paths_.lower_bound(prefix); it != paths_.end() && it->starts_with(prefix))
+        return false;
     paths_.insert(path);
     return true;
 }

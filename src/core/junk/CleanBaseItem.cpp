@@ -1,8 +1,8 @@
 #include "core/junk/CleanBaseItem.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <fcntl.h>
 
 #include "core/junk/JunkFiles.h"
 #include "kit/Log.h"
@@ -12,7 +12,8 @@ namespace orvane::junk {
 ScannedIdentity ScannedIdentity::of(const std::string& path) {
     ScannedIdentity id;
     struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &sx) != 0) return id;
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &sx) != 0)
+        return id;
     id.known = true;
     id.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     id.inode = sx.stx_ino;

@@ -77,29 +77,34 @@ private:
 
 class CleanSystemJunkItem final : public CleanBaseItem {
 public:
-    explicit CleanSystemJunkItem(std::string path) : CleanBaseItem(CleanItemKind::systemJunk, std::move(path)) {}
+    explicit CleanSystemJunkItem(std::string path)
+        : CleanBaseItem(CleanItemKind::systemJunk, std::move(path)) {}
     std::optional<std::string> languageIdentifier;
     std::optional<std::string> languageDisplayName;
 };
 
 class CleanAppCacheItem final : public CleanBaseItem {
 public:
-    explicit CleanAppCacheItem(std::string path) : CleanBaseItem(CleanItemKind::appCache, std::move(path)) {}
+    explicit CleanAppCacheItem(std::string path)
+        : CleanBaseItem(CleanItemKind::appCache, std::move(path)) {}
 };
 
 class CleanTrashItem final : public CleanBaseItem {
 public:
-    explicit CleanTrashItem(std::string path) : CleanBaseItem(CleanItemKind::trash, std::move(path)) {}
+    explicit CleanTrashItem(std::string path)
+        : CleanBaseItem(CleanItemKind::trash, std::move(path)) {}
 };
 
 class CleanPackageItem final : public CleanBaseItem {
 public:
-    explicit CleanPackageItem(std::string path) : CleanBaseItem(CleanItemKind::package, std::move(path)) {}
+    explicit CleanPackageItem(std::string path)
+        : CleanBaseItem(CleanItemKind::package, std::move(path)) {}
 };
 
 class CleanInternetJunkItem final : public CleanBaseItem {
 public:
-    explicit CleanInternetJunkItem(std::string path) : CleanBaseItem(CleanItemKind::internetJunk, std::move(path)) {}
+    explicit CleanInternetJunkItem(std::string path)
+        : CleanBaseItem(CleanItemKind::internetJunk, std::move(path)) {}
 };
 
 using CleanBaseItemPtr = std::shared_ptr<CleanBaseItem>;

@@ -5,7 +5,8 @@
 namespace orvane::junk {
 
 bool CleanBaseModel::containsPath(const std::string& path) const {
-    return std::any_of(allItems.begin(), allItems.end(), [&](const CleanBaseItemPtr& i) { return i->url == path; });
+    return std::any_of(allItems.begin(), allItems.end(),
+                       [&](const CleanBaseItemPtr& i) { return i->url == path; });
 }
 
 std::int64_t CleanBaseModel::totalSize() const {
@@ -16,11 +17,11 @@ std::int64_t CleanBaseModel::totalSize() const {
 
 std::string CleanBaseModel::name() const {
     switch (static_cast<CleanJunkType>(junkType)) {
-    case CleanJunkType::systemJunk: return "System Junk";
-    case CleanJunkType::appJunk: return "Application Junk";
-    case CleanJunkType::trash: return "Trash";
-    case CleanJunkType::package: return "Installation Packages";
-    case CleanJunkType::internetJunk: return "Internet Junk";
+        case CleanJunkType::systemJunk: return "System Junk";
+        case CleanJunkType::appJunk: return "Application Junk";
+        case CleanJunkType::trash: return "Trash";
+        case CleanJunkType::package: return "Installation Packages";
+        case CleanJunkType::internetJunk: return "Internet Junk";
     }
     return "Junk";
 }

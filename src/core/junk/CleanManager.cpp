@@ -11,9 +11,16 @@ namespace orvane::junk {
 
 JunkSetup JunkSetup::current() {
     JunkSetup setup;
-    setup.environment = [] { return std::make_shared<RuleEnvironment>(platform::Layout::linuxLayout()); };
+    setup.environment = [] {
+        return std::make_shared<RuleEnvironment>(platform::Layout::linuxLayout());
+    };
     setup.ruleDocument = [](const platform::Layout& layout) { return ruleDocumentPath(layout); };
     return setup;
+}
+
+CleanManager& CleanManager::shared() {
+    static CleanManager manager;
+    return manager;
 }
 
 CleanManager::CleanManager(JunkSetup setup)
@@ -35,17 +42,21 @@ CleanManager::~CleanManager() {
 
 std::vector<CleanBaseModelPtr> CleanManager::getModels() const {
     if (onlyTest) return {cleanTrashModel, cleanPackageModel};
-    return {cleanSystemJunkModel, cleanAppCacheModel, cleanTrashModel, cleanPackageModel, cleanNetModel};
+    return {cleanSystemJunkModel, cleanAppCacheModel, cleanTrashModel, cleanPackageModel,
+            cleanNetModel};
 }
 
 void CleanManager::reloadDatas() {
-    for (const auto& model : {CleanBaseModelPtr(cleanSystemJunkModel), CleanBaseModelPtr(cleanAppCacheModel),
-                              CleanBaseModelPtr(cleanTrashModel), CleanBaseModelPtr(cleanPackageModel),
-                              CleanBaseModelPtr(cleanNetModel)})
+    for (const auto& model :
+         {CleanBaseModelPtr(cleanSystemJunkModel), CleanBaseModelPtr(cleanAppCacheModel),
+          CleanBaseModelPtr(cleanTrashModel), CleanBaseModelPtr(cleanPackageModel),
+          CleanBaseModelPtr(cleanNetModel)})
         model->resetData();
 }
 
-std::string CleanManager::ruleError() const { return cleanPreference ? cleanPreference->ruleError : std::string(); }
+std::string CleanManager::ruleError() const {
+    return cleanPreference ? cleanPreference->ruleError : std::string();
+}
 
 void CleanManager::beforeScan() {
     reloadDatas();
@@ -63,7 +74,8 @@ void CleanManager::beforeScan() {
     cleanTrashModel->trashFolderList = platform::trashContentFolders(layout, setup_.mountInfoPath);
     cleanPackageModel->packageFolderList = {layout.downloads};
 
-    const InstallBundleIds installed = setup_.installed ? setup_.installed() : scanInstalledBundles(layout);
+    const InstallBundleIds installed =
+        setup_.installed ? setup_.installed() : scanInstalledBundles(layout);
     cleanAppCacheModel->supportAppList.clear();
     for (const auto& [bundleId, path] : installed) {
         auto item = std::make_shared<CleanAppCacheItem>(path);
@@ -85,7 +97,8 @@ long CleanManager::estimateScanCount(const std::shared_ptr<CleanPreference>& pre
     }
     for (const auto& category : preference->categories)
         for (const auto& sub : category->subItems)
-            for (const auto& action : sub->actionItems) total += static_cast<long>(action->pathItems.size());
+            for (const auto& action : sub->actionItems)
+                total += static_cast<long>(action->pathItems.size());
     for (const auto& folder : cleanPackageModel->packageFolderList)
         if (auto names = files::listDirectory(folder)) total += static_cast<long>(names->size());
     for (const auto& folder : cleanTrashModel->trashFolderList)
@@ -96,13 +109,13 @@ long CleanManager::estimateScanCount(const std::shared_ptr<CleanPreference>& pre
 
 void CleanManager::scanAcition() {
     if (!env_) beforeScan();
-    stopRequested_ = false;
     if (auto d = delegate()) d->startScanTrash();
 
-    const InstallBundleProvider provider = setup_.installed ? setup_.installed : [layout = env_->layout] {
-        return scanInstalledBundles(layout);
-    };
-    auto preference = std::make_shared<CleanPreference>(env_, setup_.ruleDocument(env_->layout), provider);
+    const InstallBundleProvider provider =
+        setup_.installed ? setup_.installed
+                         : [layout = env_->layout] { return scanInstalledBundles(layout); };
+    auto preference =
+        std::make_shared<CleanPreference>(env_, setup_.ruleDocument(env_->layout), provider);
     cleanPreference = preference;
     scanState = ScanState::scanning;
 
@@ -110,9 +123,10 @@ void CleanManager::scanAcition() {
     // the desktop or in downloads.
     std::set<std::string> installedIds;
     {
-        InstallBundleIds everywhere = setup_.installed
-                                          ? setup_.installed()
-                                          : scanInstalledBundles(env_->layout, {env_->layout.desktop, env_->layout.downloads});
+        InstallBundleIds everywhere =
+            setup_.installed ? setup_.installed()
+                             : scanInstalledBundles(env_->layout,
+                                                    {env_->layout.desktop, env_->layout.downloads});
         for (const auto& [id, path] : everywhere) installedIds.insert(id);
         UnusedArtifactDetector detector(*env_);
         preference->unusedLoginArtifacts = detector.collectUnusedLoginItemArtifacts(installedIds);
@@ -130,11 +144,14 @@ void CleanManager::scanAcition() {
         auto op = std::make_shared<ScanOperation>(model, preference, claimed_, installedIds);
         op->allScanCounts = total;
         op->setCallbacks(
-            [this, model, total](ScanStageType stage, const CleanBaseItemPtr& item, const std::string& message, long count) {
-                const double progress = raiseProgress(ScanOperation::overallProgress(stage, count, total));
+            [this, model, total](ScanStageType stage, const CleanBaseItemPtr& item,
+                                 const std::string& message, long count) {
+                const double progress =
+                    raiseProgress(ScanOperation::overallProgress(stage, count, total));
                 auto d = delegate();
                 if (item) {
-                    totalJunkSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->size()));
+                    totalJunkSize +=
+                        static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->size()));
                     if (d) d->scanTrashFetchData(model, item, progress);
                 } else {
                     ORVANE_LOG(">>>>>path:" + message);
@@ -181,18 +198,17 @@ void CleanManager::scanAcition() {
 
 double CleanManager::raiseProgress(double value) {
     double previous = scanProgress.load();
-    while (value > previous && !scanProgress.compare_exchange_weak(previous, value)) {
-    }
+    while (value > previous && !scanProgress.compare_exchange_weak(previous, value)) {}
     return std::max(previous, value);
 }
 
 double CleanManager::bandEndFor(std::uint32_t junkType) {
     switch (static_cast<CleanJunkType>(junkType)) {
-    case CleanJunkType::systemJunk: return 0.4;
-    case CleanJunkType::appJunk: return 0.6;
-    case CleanJunkType::trash: return 0.7;
-    case CleanJunkType::package: return 0.8;
-    case CleanJunkType::internetJunk: return 1.0;
+        case CleanJunkType::systemJunk: return 0.4;
+        case CleanJunkType::appJunk: return 0.6;
+        case CleanJunkType::trash: return 0.7;
+        case CleanJunkType::package: return 0.8;
+        case CleanJunkType::internetJunk: return 1.0;
     }
     return 1.0;
 }
@@ -224,7 +240,8 @@ void CleanManager::startScan() {
 }
 
 void CleanManager::waitUntilScanFinished() {
-    if (scanThread_.joinable() && scanThread_.get_id() != std::this_thread::get_id()) scanThread_.join();
+    if (scanThread_.joinable() && scanThread_.get_id() != std::this_thread::get_id())
+        scanThread_.join();
 }
 
 }  // namespace orvane::junk

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/junk/ClaimedPaths.h"
 #include "core/junk/CleanBaseModel.h"
 #include "core/junk/CleanPreference.h"
-#include "core/junk/ClaimedPaths.h"
 #include "core/junk/InstalledApps.h"
 #include "core/junk/ScanOperation.h"
 #include "core/junk/TrashScanManagerDelegate.h"
@@ -38,6 +38,8 @@ struct JunkSetup {
 class CleanManager {
 public:
     explicit CleanManager(JunkSetup setup = JunkSetup::current());
+    // The program's one junk driver, on the running system's layout.
+    static CleanManager& shared();
     ~CleanManager();
     CleanManager(const CleanManager&) = delete;
     CleanManager& operator=(const CleanManager&) = delete;

@@ -6,7 +6,8 @@
 
 namespace orvane::junk {
 
-CleanPreference::CleanPreference(std::shared_ptr<const RuleEnvironment> env, std::optional<std::string> ruleDocument,
+CleanPreference::CleanPreference(std::shared_ptr<const RuleEnvironment> env,
+                                 std::optional<std::string> ruleDocument,
                                  const InstallBundleProvider& installed)
     : installBundleDic(installed ? installed() : InstallBundleIds{}), env_(std::move(env)) {
     cacheEnumerator = std::make_shared<CacheEnumerator>(env_);
@@ -23,14 +24,16 @@ void CleanPreference::initializeXMLRules(const std::optional<std::string>& ruleD
     XMLParse parser(installBundleDic, *env_);
     parser.delegate = this;
     if (!parser.parseXML(*ruleDocument)) {
-        ruleError = parser.errorDescription().empty() ? "the rule document cannot be read: " + *ruleDocument
-                                                      : parser.errorDescription();
+        ruleError = parser.errorDescription().empty()
+                        ? "the rule document cannot be read: " + *ruleDocument
+                        : parser.errorDescription();
         return;
     }
     if (!filterParser) ruleError = parser.errorDescription();
 }
 
-void CleanPreference::parseComplete(std::vector<CategoryItemPtr> parsedCategories, FilterDictionary parsedFilters) {
+void CleanPreference::parseComplete(std::vector<CategoryItemPtr> parsedCategories,
+                                    FilterDictionary parsedFilters) {
     categories = std::move(parsedCategories);
     filters = std::move(parsedFilters);
     filterParser = std::make_shared<FilterParse>(filters, env_);
@@ -78,8 +81,9 @@ std::vector<ResultItemPtr> CleanPreference::getThirdPartyAppLogs() {
 }
 
 std::optional<std::string> ruleDocumentPath(const platform::Layout& layout) {
-    return kit::resourceFile(layout.kind == platform::Layout::Kind::macOS ? "junk/mac/garbageConfig.xml"
-                                                                          : "junk/linux/garbageConfig.xml");
+    return kit::resourceFile(layout.kind == platform::Layout::Kind::macOS
+                                 ? "junk/mac/garbageConfig.xml"
+                                 : "junk/linux/garbageConfig.xml");
 }
 
 }  // namespace orvane::junk

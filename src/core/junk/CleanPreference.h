@@ -26,7 +26,8 @@ class RuleEnvironment;
 class CleanPreference final : public XMLParseDelegate {
 public:
     // `ruleDocument`: the document to read (nothing: no rules, the built-in lists only).
-    CleanPreference(std::shared_ptr<const RuleEnvironment> env, std::optional<std::string> ruleDocument,
+    CleanPreference(std::shared_ptr<const RuleEnvironment> env,
+                    std::optional<std::string> ruleDocument,
                     const InstallBundleProvider& installed);
 
     std::vector<CategoryItemPtr> categories;

@@ -19,7 +19,8 @@ bool stringRelation(const std::optional<std::string>& subject, const std::string
     *known = true;
     if (relation == "is") return subject && *subject == value;
     if (relation == "contains") return subject && subject->find(value) != std::string::npos;
-    if (relation == "match") return subject && RegexCache::shared().find(value, *subject).value_or(false);
+    if (relation == "match")
+        return subject && RegexCache::shared().find(value, *subject).value_or(false);
     if (relation == "begin with") return subject && subject->starts_with(value);
     if (relation == "end with") return subject && subject->ends_with(value);
     *known = false;
@@ -49,7 +50,8 @@ bool FilterItem::check(const std::string& path, const RuleEnvironment& env) cons
     return checkFilterWithFilePath(path, env);
 }
 
-bool FilterItem::checkFilterWithFilePath(const std::string& path, const RuleEnvironment& env) const {
+bool FilterItem::checkFilterWithFilePath(const std::string& path,
+                                         const RuleEnvironment& env) const {
     if (!column) return true;
     const std::string& col = *column;
     const std::string rel = relation.value_or("");
@@ -80,7 +82,8 @@ bool FilterItem::checkFilterWithFilePath(const std::string& path, const RuleEnvi
             const double age = env.now() - stamp;
             if (age > 0) {
                 if (rel == "greater") result = age > static_cast<double>(days) * kSecondsPerDay;
-                else if (rel == "smaller") result = age < static_cast<double>(days) * kSecondsPerDay;
+                else if (rel == "smaller")
+                    result = age < static_cast<double>(days) * kSecondsPerDay;
             }
         }
     } else if (col == "kind") {
@@ -88,7 +91,11 @@ bool FilterItem::checkFilterWithFilePath(const std::string& path, const RuleEnvi
         // say "never a folder" where a name alone could be either.
         if (rel == "is") {
             const auto st = files::statEntry(path);
-            const std::string kind = !st ? "" : st->isSymlink ? "link" : st->isDirectory ? "folder" : st->isRegular ? "file" : "other";
+            const std::string kind = !st               ? ""
+                                     : st->isSymlink   ? "link"
+                                     : st->isDirectory ? "folder"
+                                     : st->isRegular   ? "file"
+                                                       : "other";
             result = kind == value.value_or("");
         }
     } else if (col == "app") {

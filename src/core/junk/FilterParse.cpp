@@ -81,7 +81,8 @@ std::size_t FilterParse::filterCacheSize() const {
 
 // --- expressions ---------------------------------------------------------------------------
 
-void FilterParse::parseFilters(const std::string& expression, std::vector<FilterItemPtr>& into, int logicLevel) {
+void FilterParse::parseFilters(const std::string& expression, std::vector<FilterItemPtr>& into,
+                               int logicLevel) {
     if (filterDict.empty()) return;
     const std::string normalised(trimmed(expression));
     if (normalised.empty()) return;
@@ -101,10 +102,12 @@ void FilterParse::parseFilters(const std::string& expression, std::vector<Filter
     for (const auto& head : parsed) into.push_back(copyChain(head));
 }
 
-std::vector<FilterItemPtr> FilterParse::parseFiltersInternal(const std::string& expression, int logicLevel) const {
+std::vector<FilterItemPtr> FilterParse::parseFiltersInternal(const std::string& expression,
+                                                             int logicLevel) const {
     std::vector<FilterItemPtr> heads;
     auto append = [&](std::vector<FilterItemPtr> more) {
-        heads.insert(heads.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        heads.insert(heads.end(), std::make_move_iterator(more.begin()),
+                     std::make_move_iterator(more.end()));
     };
     // Each round takes the first parenthesised group; what follows it is the next round, so a
     // long run of groups costs a loop, not a deep recursion.
@@ -128,18 +131,21 @@ std::vector<FilterItemPtr> FilterParse::parseFiltersInternal(const std::string& 
             }
         }
         if (end == std::string::npos) {
-            // Unbalanced: the whole text is one simple expression (whose pieces then name no filter).
+            // Unbalanced: the whole text is one simple expression (whose pieces then name no
+            // filter).
             append(parseSimpleExpression(rest, logicLevel));
             break;
         }
-        append(parseSimpleExpression(std::string_view(rest).substr(start + 1, end - start - 1), logicLevel + 1));
+        append(parseSimpleExpression(std::string_view(rest).substr(start + 1, end - start - 1),
+                                     logicLevel + 1));
         append(parseSimpleExpression(std::string_view(rest).substr(0, start), logicLevel));
         rest = std::string(trimmed(std::string_view(rest).substr(end + 1)));
     }
     return heads;
 }
 
-std::vector<FilterItemPtr> FilterParse::parseSimpleExpression(std::string_view expression, int logicLevel) const {
+std::vector<FilterItemPtr> FilterParse::parseSimpleExpression(std::string_view expression,
+                                                              int logicLevel) const {
     expression = trimmed(expression);
     if (expression.empty()) return {};
     const char separator = expression.find('+') != std::string_view::npos ? '+' : '|';
@@ -147,7 +153,8 @@ std::vector<FilterItemPtr> FilterParse::parseSimpleExpression(std::string_view e
     std::size_t start = 0;
     while (start <= expression.size()) {
         const auto cut = expression.find(separator, start);
-        const std::string piece(trimmed(expression.substr(start, cut == std::string_view::npos ? std::string_view::npos : cut - start)));
+        const std::string piece(trimmed(expression.substr(
+            start, cut == std::string_view::npos ? std::string_view::npos : cut - start)));
         if (!piece.empty()) {
             if (auto it = filterDict.find(piece); it != filterDict.end()) {
                 FilterItemPtr copy = it->second->copy();
@@ -195,7 +202,8 @@ bool FilterParse::evaluate(const std::vector<FilterItemPtr>& heads, const std::s
 
 // --- places ----------------------------------------------------------------------------------
 
-std::optional<std::vector<std::string>> FilterParse::pathArrayWithRegex(const std::string& path) const {
+std::optional<std::vector<std::string>> FilterParse::pathArrayWithRegex(
+    const std::string& path) const {
     const auto open = path.find('(');
     if (open == std::string::npos) return std::nullopt;
     std::size_t close = std::string::npos;
@@ -233,7 +241,8 @@ std::optional<std::vector<std::string>> FilterParse::pathArrayWithRegex(const st
 
 std::vector<std::string> FilterParse::resolveBasePaths(const ActionPathItem& pathItem) const {
     auto expand = [&](const std::string& value) -> std::vector<std::string> {
-        if (isPathPattern(value)) return pathArrayWithRegex(value).value_or(std::vector<std::string>{});
+        if (isPathPattern(value))
+            return pathArrayWithRegex(value).value_or(std::vector<std::string>{});
         return {env_->expandTilde(value)};
     };
     if (pathItem.type && *pathItem.type == "special") {
@@ -255,14 +264,16 @@ std::vector<std::string> FilterParse::resolveBasePaths(const ActionPathItem& pat
         const std::string sub = pathItem.value1.value_or("");
         if (sub.empty()) return {base};
         const std::string joined = kit::joinPath(base, sub);
-        if (isPathPattern(joined)) return pathArrayWithRegex(joined).value_or(std::vector<std::string>{});
+        if (isPathPattern(joined))
+            return pathArrayWithRegex(joined).value_or(std::vector<std::string>{});
         return {joined};
     }
     if (!pathItem.value) return {};
     return expand(*pathItem.value);
 }
 
-std::vector<std::string> FilterParse::loopListFilePath(int level, const std::string& path, bool scanPackage) const {
+std::vector<std::string> FilterParse::loopListFilePath(int level, const std::string& path,
+                                                       bool scanPackage) const {
     if (level < 1) return {path};
     std::vector<std::string> out;
     auto names = files::listDirectory(path);
@@ -276,10 +287,12 @@ std::vector<std::string> FilterParse::loopListFilePath(int level, const std::str
         if (st->isDirectory) {
             if (scanPackage) {
                 const std::string ext = lowercased(kit::pathExtension(name));
-                if (ext != "xcarchive" && ext != "simruntime" && env_->isFilePackage(full)) continue;
+                if (ext != "xcarchive" && ext != "simruntime" && env_->isFilePackage(full))
+                    continue;
             }
             auto below = loopListFilePath(level - 1, full, scanPackage);
-            out.insert(out.end(), std::make_move_iterator(below.begin()), std::make_move_iterator(below.end()));
+            out.insert(out.end(), std::make_move_iterator(below.begin()),
+                       std::make_move_iterator(below.end()));
         } else {
             out.push_back(full);
         }
@@ -301,10 +314,12 @@ bool FilterParse::isEmptyDirectory(const std::string& path, bool hiddenCountsAsE
     const auto names = files::listDirectory(path);
     if (!names || names->empty()) return true;
     if (!hiddenCountsAsEmpty) return false;
-    return std::all_of(names->begin(), names->end(), [](const std::string& n) { return n.front() == '.'; });
+    return std::all_of(names->begin(), names->end(),
+                       [](const std::string& n) { return n.front() == '.'; });
 }
 
-bool FilterParse::baseFilter(const std::string& path, const ActionPathItem& pathItem, const ActionItem& action) const {
+bool FilterParse::baseFilter(const std::string& path, const ActionPathItem& pathItem,
+                             const ActionItem& action) const {
     if (isOwnAppFile(path)) return false;
     if (!action.cleanHiddenFile && files::isHiddenName(path)) return false;
     if (pathItem.filename &&
@@ -325,7 +340,8 @@ std::vector<ResultItemPtr> FilterParse::enumerateFilePath(const ActionItemPtr& a
     actionItem = action;
 
     std::vector<FilterItemPtr> resultFilters;
-    if (action->atomItem && action->atomItem->resultFilters) parseFilters(*action->atomItem->resultFilters, resultFilters, 0);
+    if (action->atomItem && action->atomItem->resultFilters)
+        parseFilters(*action->atomItem->resultFilters, resultFilters, 0);
 
     std::vector<ResultItemPtr> hits;
     for (const auto& pathItem : action->pathItems) {
@@ -335,11 +351,13 @@ std::vector<ResultItemPtr> FilterParse::enumerateFilePath(const ActionItemPtr& a
         for (const std::string& base : resolveBasePaths(*pathItem)) {
             if (!files::existsFollowingLinks(base)) continue;
             const std::vector<std::string> candidates =
-                pathItem->level < 1 ? std::vector<std::string>{base} : loopListFilePath(pathItem->level, base, true);
+                pathItem->level < 1 ? std::vector<std::string>{base}
+                                    : loopListFilePath(pathItem->level, base, true);
             for (const std::string& candidate : candidates) {
                 if (cancelled()) return hits;
                 if (!baseFilter(candidate, *pathItem, *action)) continue;
-                if (!evaluate(scanFilters, candidate) || !evaluate(resultFilters, candidate)) continue;
+                if (!evaluate(scanFilters, candidate) || !evaluate(resultFilters, candidate))
+                    continue;
                 auto hit = std::make_shared<ResultItem>(candidate, *env_);
                 hit->id = action->actionId.value_or("");
                 hit->cleanType = action->cleanType;
@@ -367,11 +385,13 @@ std::vector<std::string> FilterParse::preferredLanguageIdentifiers() const {
     return out;
 }
 
-std::vector<std::string> FilterParse::resolveScanPaths(const ActionPathItem& pathItem, bool skipPackages) const {
+std::vector<std::string> FilterParse::resolveScanPaths(const ActionPathItem& pathItem,
+                                                       bool skipPackages) const {
     std::vector<std::string> out;
     for (const std::string& base : resolveBasePaths(pathItem)) {
         if (!files::existsFollowingLinks(base)) continue;
-        auto found = pathItem.level < 1 ? std::vector<std::string>{base} : loopListFilePath(pathItem.level, base, skipPackages);
+        auto found = pathItem.level < 1 ? std::vector<std::string>{base}
+                                        : loopListFilePath(pathItem.level, base, skipPackages);
         out.insert(out.end(), found.begin(), found.end());
     }
     return out;
@@ -386,10 +406,12 @@ std::vector<std::string> FilterParse::collectLanguageTargetApps(const ActionItem
             if (cancelled()) return apps;
             if (!env_->layout.isApplicationBundle(path)) continue;
             if (isOwnAppFile(path)) continue;
-            if (pathItem->filename &&
-                !RegexCache::shared().find(*pathItem->filename, kit::directoryName(path)).value_or(false))
+            if (pathItem->filename && !RegexCache::shared()
+                                           .find(*pathItem->filename, kit::directoryName(path))
+                                           .value_or(false))
                 continue;
-            if (!action.cleanEmptyFolder && isEmptyDirectory(path, action.cleanHiddenFile)) continue;
+            if (!action.cleanEmptyFolder && isEmptyDirectory(path, action.cleanHiddenFile))
+                continue;
             if (!evaluate(scanFilters, path)) continue;
             if (std::find(apps.begin(), apps.end(), path) == apps.end()) apps.push_back(path);
         }
@@ -413,16 +435,19 @@ std::vector<std::string> FilterParse::collectLanguageDirectories(const std::stri
     lprojIn(contents + "/Resources");
     if (auto frameworks = files::listDirectory(contents + "/Frameworks")) {
         std::sort(frameworks->begin(), frameworks->end());
-        for (const auto& fw : *frameworks) lprojIn(contents + "/Frameworks/" + fw + "/Versions/Current/Resources");
+        for (const auto& fw : *frameworks)
+            lprojIn(contents + "/Frameworks/" + fw + "/Versions/Current/Resources");
     }
     if (auto plugins = files::listDirectory(contents + "/PlugIns")) {
         std::sort(plugins->begin(), plugins->end());
-        for (const auto& plugin : *plugins) lprojIn(contents + "/PlugIns/" + plugin + "/Contents/Resources");
+        for (const auto& plugin : *plugins)
+            lprojIn(contents + "/PlugIns/" + plugin + "/Contents/Resources");
     }
     return out;
 }
 
-std::string FilterParse::appDisplayName(const std::optional<std::string>&, const std::string& appPath) const {
+std::string FilterParse::appDisplayName(const std::optional<std::string>&,
+                                        const std::string& appPath) const {
     if (auto bundle = env_->bundleAt(appPath)) return bundle->appName();
     std::string name = kit::directoryName(appPath);
     if (name.ends_with(".app")) name.resize(name.size() - 4);
@@ -434,7 +459,8 @@ std::vector<ResultItemPtr> FilterParse::enumerateLanguageFiles(const ActionItemP
     actionItem = action;
     const auto kept = preferredLanguageIdentifiers();
     std::vector<FilterItemPtr> resultFilters;
-    if (action->atomItem && action->atomItem->resultFilters) parseFilters(*action->atomItem->resultFilters, resultFilters, 0);
+    if (action->atomItem && action->atomItem->resultFilters)
+        parseFilters(*action->atomItem->resultFilters, resultFilters, 0);
 
     const icu::Locale display(env_->localeLanguage.empty() ? "en" : env_->localeLanguage.c_str());
     std::vector<ResultItemPtr> hits;

@@ -47,7 +47,8 @@ public:
     bool cancelled() const;
 
     // Appends the heads of `expression` to `into`.
-    void parseFilters(const std::string& expression, std::vector<FilterItemPtr>& into, int logicLevel);
+    void parseFilters(const std::string& expression, std::vector<FilterItemPtr>& into,
+                      int logicLevel);
     // Whether `path` passes a parsed expression (an empty one passes).
     bool evaluate(const std::vector<FilterItemPtr>& heads, const std::string& path) const;
 
@@ -57,16 +58,19 @@ public:
     // The entries below `path` down to `level`: level 1 is the folder's entries, level 2 its
     // files and the entries of its sub-folders, and so on; folders appear only at the deepest
     // level. Links are entries, never descended.
-    std::vector<std::string> loopListFilePath(int level, const std::string& path, bool scanPackage) const;
+    std::vector<std::string> loopListFilePath(int level, const std::string& path,
+                                              bool scanPackage) const;
     // "folder/(pattern)rest": every entry of the folder whose name the pattern matches, with the
     // rest appended. Nothing when the pattern does not compile.
     std::optional<std::vector<std::string>> pathArrayWithRegex(const std::string& path) const;
     // The places a path item names, before any walking.
     std::vector<std::string> resolveBasePaths(const ActionPathItem& pathItem) const;
-    std::vector<std::string> resolveScanPaths(const ActionPathItem& pathItem, bool skipPackages) const;
+    std::vector<std::string> resolveScanPaths(const ActionPathItem& pathItem,
+                                              bool skipPackages) const;
 
     // The pre-test every candidate passes before the expressions.
-    bool baseFilter(const std::string& path, const ActionPathItem& pathItem, const ActionItem& action) const;
+    bool baseFilter(const std::string& path, const ActionPathItem& pathItem,
+                    const ActionItem& action) const;
     bool isOwnAppFile(const std::string& path) const;
     bool isEmptyDirectory(const std::string& path, bool hiddenCountsAsEmpty) const;
 
@@ -74,7 +78,8 @@ public:
     std::vector<std::string> preferredLanguageIdentifiers() const;
     std::vector<std::string> collectLanguageTargetApps(const ActionItem& action);
     std::vector<std::string> collectLanguageDirectories(const std::string& appPath) const;
-    std::string appDisplayName(const std::optional<std::string>& bundleId, const std::string& appPath) const;
+    std::string appDisplayName(const std::optional<std::string>& bundleId,
+                               const std::string& appPath) const;
 
     std::size_t filterCacheSize() const;
     const RuleEnvironment& environment() const { return *env_; }
@@ -83,8 +88,10 @@ public:
     ActionItemPtr actionItem;
 
 private:
-    std::vector<FilterItemPtr> parseFiltersInternal(const std::string& expression, int logicLevel) const;
-    std::vector<FilterItemPtr> parseSimpleExpression(std::string_view expression, int logicLevel) const;
+    std::vector<FilterItemPtr> parseFiltersInternal(const std::string& expression,
+                                                    int logicLevel) const;
+    std::vector<FilterItemPtr> parseSimpleExpression(std::string_view expression,
+                                                     int logicLevel) const;
     bool chainValue(const FilterItemPtr& head, const std::string& path) const;
     void report(const ResultItemPtr& item);
 

@@ -14,7 +14,8 @@ namespace orvane::junk {
 
 namespace {
 
-void addBundlesIn(const platform::Layout& layout, const std::string& folder, InstallBundleIds& out) {
+void addBundlesIn(const platform::Layout& layout, const std::string& folder,
+                  InstallBundleIds& out) {
     auto names = files::listDirectory(folder);
     if (!names) return;
     std::sort(names->begin(), names->end());
@@ -43,7 +44,8 @@ std::string desktopEntryIdentifier(const std::string& path) {
         }
         if (!inMain) continue;
         if (text.starts_with("X-Flatpak=")) flatpak = std::string(trimmed(text.substr(10)));
-        else if (text.starts_with("X-SnapInstanceName=")) snap = std::string(trimmed(text.substr(19)));
+        else if (text.starts_with("X-SnapInstanceName="))
+            snap = std::string(trimmed(text.substr(19)));
     }
     if (!flatpak.empty()) return flatpak;
     if (!snap.empty()) return snap;
@@ -66,9 +68,12 @@ void addDesktopEntriesIn(const std::string& folder, InstallBundleIds& out) {
 
 }  // namespace
 
-InstallBundleIds scanInstalledBundles(const platform::Layout& layout) { return scanInstalledBundles(layout, {}); }
+InstallBundleIds scanInstalledBundles(const platform::Layout& layout) {
+    return scanInstalledBundles(layout, {});
+}
 
-InstallBundleIds scanInstalledBundles(const platform::Layout& layout, const std::vector<std::string>& extraFolders) {
+InstallBundleIds scanInstalledBundles(const platform::Layout& layout,
+                                      const std::vector<std::string>& extraFolders) {
     InstallBundleIds out;
     if (layout.kind == platform::Layout::Kind::macOS) {
         for (const auto& root : layout.applicationRoots) addBundlesIn(layout, root, out);

@@ -2,8 +2,8 @@
 
 #include <functional>
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace orvane::platform {
 struct Layout;
@@ -23,7 +23,8 @@ using InstallBundleProvider = std::function<InstallBundleIds()>;
 InstallBundleIds scanInstalledBundles(const platform::Layout& layout);
 // The same with extra folders searched for bundles (macOS only; the desktop and downloads
 // folders, where people leave applications they did not install).
-InstallBundleIds scanInstalledBundles(const platform::Layout& layout, const std::vector<std::string>& extraFolders);
+InstallBundleIds scanInstalledBundles(const platform::Layout& layout,
+                                      const std::vector<std::string>& extraFolders);
 
 }  // namespace orvane::junk
 

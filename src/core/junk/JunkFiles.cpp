@@ -13,7 +13,9 @@ namespace orvane::junk::files {
 
 namespace {
 
-double seconds(const struct statx_timestamp& t) { return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9; }
+double seconds(const struct statx_timestamp& t) {
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
 
 struct DirCloser {
     void operator()(DIR* d) const {
@@ -25,7 +27,8 @@ struct DirCloser {
 
 std::optional<EntryStat> statEntry(const std::string& path) {
     struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
+                &sx) != 0)
         return std::nullopt;
     EntryStat st;
     st.isDirectory = S_ISDIR(sx.stx_mode);

@@ -4,7 +4,8 @@
 
 namespace orvane::junk {
 
-JunkSubcategory::JunkSubcategory(std::string n, CleanBaseModelPtr m) : name(std::move(n)), model(std::move(m)) {}
+JunkSubcategory::JunkSubcategory(std::string n, CleanBaseModelPtr m)
+    : name(std::move(n)), model(std::move(m)) {}
 
 void JunkSubcategory::addFile(const CleanBaseItemPtr& item) {
     std::unique_lock lock(rwq_);
@@ -79,7 +80,8 @@ void JunkSubcategory::setItemState(bool selected) {
     for (const auto& sub : subcategories()) sub->setItemState(selected);
 }
 
-JunkCategory::JunkCategory(CleanBaseModelPtr m) : model(std::move(m)), name(model ? model->name() : std::string()) {}
+JunkCategory::JunkCategory(CleanBaseModelPtr m)
+    : model(std::move(m)), name(model ? model->name() : std::string()) {}
 
 JunkSubcategoryPtr JunkCategory::addItem(const CleanBaseItemPtr& item) {
     const std::string heading = item->groupName.empty() ? std::string("Other") : item->groupName;
@@ -115,9 +117,9 @@ CheckState JunkCategory::state() const {
     for (const auto& sub : subcategories()) {
         if (sub->fileCount() == 0) continue;
         switch (sub->state()) {
-        case CheckState::on: anyOn = true; break;
-        case CheckState::off: anyOff = true; break;
-        case CheckState::mixed: return CheckState::mixed;
+            case CheckState::on: anyOn = true; break;
+            case CheckState::off: anyOff = true; break;
+            case CheckState::mixed: return CheckState::mixed;
         }
     }
     if (anyOn && anyOff) return CheckState::mixed;

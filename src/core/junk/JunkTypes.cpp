@@ -10,14 +10,26 @@ constexpr std::array<std::string_view, 7> kSystemNames{
     "System Caches",     "System Logs",        "Xcode Junks",     "Language Files",
     "iOS Device Backup", "Unused Login Items", "Non-System Files"};
 constexpr std::array<std::string_view, 8> kInternetNames{
-    "Mail Attachments", "Safari", "Chrome", "Firefox", "Opera", "Edge", "Download Logs",
-    "Non-Network Files"};
-constexpr std::array<std::string_view, 9> kXcodeNames{
-    "Caches",          "iOS Device Logs",    "Derived Data", "Archives",       "iOS Device Support",
-    "Mac Device Support", "Simulator Runtimes", "Other",    "Non-Xcode Files"};
-constexpr std::array<std::string_view, 9> kXcodeRaw{
-    "cache",          "iOSDeviceLogs",    "derivedData", "archives",      "iOSDeviceSupport",
-    "macDeviceSupport", "simulatorRuntime", "other",     "nonXcodeFiles"};
+    "Mail Attachments", "Safari",           "Chrome", "Firefox", "Opera", "Edge",
+    "Download Logs",    "Non-Network Files"};
+constexpr std::array<std::string_view, 9> kXcodeNames{"Caches",
+                                                      "iOS Device Logs",
+                                                      "Derived Data",
+                                                      "Archives",
+                                                      "iOS Device Support",
+                                                      "Mac Device Support",
+                                                      "Simulator Runtimes",
+                                                      "Other",
+                                                      "Non-Xcode Files"};
+constexpr std::array<std::string_view, 9> kXcodeRaw{"cache",
+                                                    "iOSDeviceLogs",
+                                                    "derivedData",
+                                                    "archives",
+                                                    "iOSDeviceSupport",
+                                                    "macDeviceSupport",
+                                                    "simulatorRuntime",
+                                                    "other",
+                                                    "nonXcodeFiles"};
 
 template <class E, std::size_t N>
 std::optional<E> lookup(const std::array<std::string_view, N>& names, std::string_view title) {
@@ -33,9 +45,15 @@ std::optional<CleanModelItemType> cleanModelItemTypeFromRaw(int raw) {
     return static_cast<CleanModelItemType>(raw);
 }
 
-std::string_view displayName(SystemJunkType type) { return kSystemNames[static_cast<std::size_t>(type)]; }
-std::string_view displayName(InternetJunkType type) { return kInternetNames[static_cast<std::size_t>(type)]; }
-std::string_view displayName(XcodeJunkType type) { return kXcodeNames[static_cast<std::size_t>(type)]; }
+std::string_view displayName(SystemJunkType type) {
+    return kSystemNames[static_cast<std::size_t>(type)];
+}
+std::string_view displayName(InternetJunkType type) {
+    return kInternetNames[static_cast<std::size_t>(type)];
+}
+std::string_view displayName(XcodeJunkType type) {
+    return kXcodeNames[static_cast<std::size_t>(type)];
+}
 
 std::optional<SystemJunkType> systemJunkTypeNamed(std::string_view title) {
     return lookup<SystemJunkType>(kSystemNames, title);

@@ -50,8 +50,8 @@ std::optional<bool> RegexCache::find(const std::string& pattern, std::string_vie
     const auto compiled = lookup(pattern);
     if (!compiled) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString input =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(subject.data(), static_cast<int32_t>(subject.size())));
+    const icu::UnicodeString input = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(subject.data(), static_cast<int32_t>(subject.size())));
     std::unique_ptr<icu::RegexMatcher> matcher(compiled->pattern->matcher(input, status));
     if (U_FAILURE(status) || !matcher) return std::nullopt;
     matcher->setTimeLimit(kMatchTimeLimit, status);

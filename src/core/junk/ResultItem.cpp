@@ -9,7 +9,8 @@ namespace {
 
 // A device backup is a folder of packages that is itself the thing to measure.
 bool isDeviceBackup(const std::string& path) {
-    return path.find("/mobilesync/backup/") != std::string::npos || path.ends_with("/mobilesync/backup");
+    return path.find("/mobilesync/backup/") != std::string::npos ||
+           path.ends_with("/mobilesync/backup");
 }
 
 std::int64_t measure(const std::string& path, const RuleEnvironment& env) {
@@ -17,8 +18,9 @@ std::int64_t measure(const std::string& path, const RuleEnvironment& env) {
     if (!st) return 0;
     if (st->isDirectory) {
         const bool intoPackages = isDeviceBackup(path);
-        return files::treeSize(path, /*skipHidden=*/true,
-                               [&](const std::string& folder) { return intoPackages || !env.isFilePackage(folder); });
+        return files::treeSize(path, /*skipHidden=*/true, [&](const std::string& folder) {
+            return intoPackages || !env.isFilePackage(folder);
+        });
     }
     if (st->isRegular) return st->size > 0 ? st->size : st->allocated;
     return 0;
@@ -30,6 +32,7 @@ ResultItem::ResultItem(std::string p, const RuleEnvironment& env) : path(std::mo
     fileSize = measure(path, env);
 }
 
-ResultItem::ResultItem(std::string p, std::int64_t knownSize) : path(std::move(p)), fileSize(knownSize) {}
+ResultItem::ResultItem(std::string p, std::int64_t knownSize)
+    : path(std::move(p)), fileSize(knownSize) {}
 
 }  // namespace orvane::junk

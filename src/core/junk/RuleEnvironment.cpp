@@ -42,14 +42,16 @@ std::vector<std::string> languagesFromEnvironment() {
 RuleEnvironment::RuleEnvironment(platform::Layout layoutIn)
     : layout(std::move(layoutIn)),
       now([] {
-          return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+          return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+              .count();
       }),
       preferredLanguages(languagesFromEnvironment()),
       ownBundleId(kit::mainAppBundleID),
       ownDisplayName(kit::mainAppName) {
     if (!preferredLanguages.empty()) {
         localeLanguage = preferredLanguages.front();
-        if (auto cut = localeLanguage.find_first_of("_-"); cut != std::string::npos) localeLanguage.resize(cut);
+        if (auto cut = localeLanguage.find_first_of("_-"); cut != std::string::npos)
+            localeLanguage.resize(cut);
     }
 }
 
@@ -70,7 +72,8 @@ std::string standardizePath(const std::string& path) {
     std::size_t start = 0;
     while (start <= path.size()) {
         auto slash = path.find('/', start);
-        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        std::string part =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (part == "..") {
             if (!parts.empty() && parts.back() != "..") parts.pop_back();
             else if (!absolute) parts.push_back(part);

@@ -32,7 +32,9 @@ public:
     // "~" in rule paths is the home folder.
     std::string expandTilde(const std::string& text) const;
     bool isFilePackage(const std::string& path) const { return layout.isPackage(path); }
-    std::optional<AppBundle> bundleAt(const std::string& path) const { return AppBundle::open(layout, path); }
+    std::optional<AppBundle> bundleAt(const std::string& path) const {
+        return AppBundle::open(layout, path);
+    }
 };
 
 // Removes "." and ".." components and repeated or trailing slashes, lexically.

@@ -15,7 +15,8 @@ namespace {
 
 // The rule groups of application junk that the scan runs; the others of that category are
 // kept for cleaning-only purposes and are never scanned.
-const std::set<std::string> kScannedAppGroups = {"20011", "20012", "20013", "200110", "20014", "20016", "20017", "20018"};
+const std::set<std::string> kScannedAppGroups = {"20011", "20012", "20013", "200110",
+                                                 "20014", "20016", "20017", "20018"};
 // The rule group of developer tools' junk within system junk.
 constexpr std::string_view kDeveloperGroup = "1003";
 
@@ -23,7 +24,9 @@ constexpr std::string_view kDeveloperGroup = "1003";
 
 ScanOperation::ScanOperation(CleanBaseModelPtr m, std::shared_ptr<CleanPreference> preference,
                              std::shared_ptr<ClaimedPaths> claimed, std::set<std::string> installed)
-    : model(std::move(m)), prefererence(std::move(preference)), installedBundleIds(std::move(installed)),
+    : model(std::move(m)),
+      prefererence(std::move(preference)),
+      installedBundleIds(std::move(installed)),
       claimed_(std::move(claimed)) {}
 
 void ScanOperation::setCallbacks(ScanInfoBlock info, std::function<void()> pauseBlock,
@@ -97,15 +100,18 @@ bool ScanOperation::pausePoint() {
 }
 
 double ScanOperation::overallProgress(ScanStageType stage, long scannedCount, long allScanCounts) {
-    const double f = allScanCounts > 0 ? std::min(1.0, static_cast<double>(scannedCount) / static_cast<double>(allScanCounts)) : 1.0;
+    const double f =
+        allScanCounts > 0
+            ? std::min(1.0, static_cast<double>(scannedCount) / static_cast<double>(allScanCounts))
+            : 1.0;
     switch (stage) {
-    case ScanStageType::scanStageSystemCaches:
-    case ScanStageType::scanStageSystemLogs:
-    case ScanStageType::scanStageXcodeCaches: return 0.4 * f;
-    case ScanStageType::scanStageApp: return 0.4 + 0.2 * f;
-    case ScanStageType::scanStagetrash: return 0.6 + 0.1 * f;
-    case ScanStageType::scanStagePackage: return 0.7 + 0.1 * f;
-    case ScanStageType::scanStageInternetJunks: return 0.8 + 0.2 * f;
+        case ScanStageType::scanStageSystemCaches:
+        case ScanStageType::scanStageSystemLogs:
+        case ScanStageType::scanStageXcodeCaches: return 0.4 * f;
+        case ScanStageType::scanStageApp: return 0.4 + 0.2 * f;
+        case ScanStageType::scanStagetrash: return 0.6 + 0.1 * f;
+        case ScanStageType::scanStagePackage: return 0.7 + 0.1 * f;
+        case ScanStageType::scanStageInternetJunks: return 0.8 + 0.2 * f;
     }
     return f;
 }
@@ -148,17 +154,19 @@ void ScanOperation::main() {
         return;
     }
     switch (static_cast<CleanJunkType>(model->junkType)) {
-    case CleanJunkType::systemJunk:
-        if (auto category = prefererence->category("1")) scanWithXMLRules(category, ScanStageType::scanStageSystemCaches);
-        else scanSystemJunkLegacy();
-        scanLoginArtifacts();
-        break;
-    case CleanJunkType::appJunk: scanAppJunk(); break;
-    case CleanJunkType::trash: scanTrashJunk(); break;
-    case CleanJunkType::package: scanPackageJunk(); break;
-    case CleanJunkType::internetJunk:
-        if (auto category = prefererence->category("3")) scanWithXMLRules(category, ScanStageType::scanStageInternetJunks);
-        break;
+        case CleanJunkType::systemJunk:
+            if (auto category = prefererence->category("1"))
+                scanWithXMLRules(category, ScanStageType::scanStageSystemCaches);
+            else scanSystemJunkLegacy();
+            scanLoginArtifacts();
+            break;
+        case CleanJunkType::appJunk: scanAppJunk(); break;
+        case CleanJunkType::trash: scanTrashJunk(); break;
+        case CleanJunkType::package: scanPackageJunk(); break;
+        case CleanJunkType::internetJunk:
+            if (auto category = prefererence->category("3"))
+                scanWithXMLRules(category, ScanStageType::scanStageInternetJunks);
+            break;
     }
     setCallbacks({}, {}, {}, {});
     if (filterParser) filterParser->setShouldCancel(nullptr);
@@ -167,22 +175,24 @@ void ScanOperation::main() {
 CleanBaseItemPtr ScanOperation::createCleanItem(const ResultItemPtr& hit) const {
     CleanBaseItemPtr item;
     switch (static_cast<CleanJunkType>(model->junkType)) {
-    case CleanJunkType::systemJunk: {
-        auto system = std::make_shared<CleanSystemJunkItem>(hit->path);
-        system->isSelected = true;
-        system->appPath = hit->relatedAppPath.value_or("");
-        system->languageIdentifier = hit->languageIdentifier;
-        system->languageDisplayName = hit->languageDisplayName;
-        item = system;
-        break;
-    }
-    case CleanJunkType::appJunk:
-        item = std::make_shared<CleanAppCacheItem>(hit->path);
-        item->isSelected = true;
-        break;
-    case CleanJunkType::trash: item = std::make_shared<CleanTrashItem>(hit->path); break;
-    case CleanJunkType::package: item = std::make_shared<CleanPackageItem>(hit->path); break;
-    case CleanJunkType::internetJunk: item = std::make_shared<CleanInternetJunkItem>(hit->path); break;
+        case CleanJunkType::systemJunk: {
+            auto system = std::make_shared<CleanSystemJunkItem>(hit->path);
+            system->isSelected = true;
+            system->appPath = hit->relatedAppPath.value_or("");
+            system->languageIdentifier = hit->languageIdentifier;
+            system->languageDisplayName = hit->languageDisplayName;
+            item = system;
+            break;
+        }
+        case CleanJunkType::appJunk:
+            item = std::make_shared<CleanAppCacheItem>(hit->path);
+            item->isSelected = true;
+            break;
+        case CleanJunkType::trash: item = std::make_shared<CleanTrashItem>(hit->path); break;
+        case CleanJunkType::package: item = std::make_shared<CleanPackageItem>(hit->path); break;
+        case CleanJunkType::internetJunk:
+            item = std::make_shared<CleanInternetJunkItem>(hit->path);
+            break;
     }
     if (!item) return nullptr;
     item->id = hit->id;
@@ -201,7 +211,8 @@ long ScanOperation::scanWithXMLRules(const CategoryItemPtr& category, ScanStageT
         if (!pausePoint()) return hits;
         const std::string subId = sub->subCategoryId.value_or("");
         ScanStageType stage = scanStage;
-        if (scanStage == ScanStageType::scanStageApp && !kScannedAppGroups.contains(subId)) continue;
+        if (scanStage == ScanStageType::scanStageApp && !kScannedAppGroups.contains(subId))
+            continue;
         if (scanStage == ScanStageType::scanStageSystemCaches && subId == kDeveloperGroup)
             stage = ScanStageType::scanStageXcodeCaches;
         if (scanStage == ScanStageType::scanStageInternetJunks)
@@ -219,33 +230,37 @@ long ScanOperation::scanWithXMLRules(const CategoryItemPtr& category, ScanStageT
                 auto item = createCleanItem(hit);
                 if (!item) continue;
                 switch (stage) {
-                case ScanStageType::scanStageSystemCaches:
-                case ScanStageType::scanStageSystemLogs: {
-                    const std::string title = sub->title ? *sub->title : action->title.value_or("");
-                    if (auto type = systemJunkTypeNamed(title)) item->systemJunkType = type;
-                    item->isSelected = sub->recommend;
-                    item->groupName = title;
-                    if (auto* system = dynamic_cast<CleanSystemJunkItem*>(item.get()); system && system->languageIdentifier) {
-                        item->systemJunkType = SystemJunkType::languageFiles;
-                        item->groupName = system->languageDisplayName.value_or("Unknown Language");
+                    case ScanStageType::scanStageSystemCaches:
+                    case ScanStageType::scanStageSystemLogs: {
+                        const std::string title =
+                            sub->title ? *sub->title : action->title.value_or("");
+                        if (auto type = systemJunkTypeNamed(title)) item->systemJunkType = type;
+                        item->isSelected = sub->recommend;
+                        item->groupName = title;
+                        if (auto* system = dynamic_cast<CleanSystemJunkItem*>(item.get());
+                            system && system->languageIdentifier) {
+                            item->systemJunkType = SystemJunkType::languageFiles;
+                            item->groupName =
+                                system->languageDisplayName.value_or("Unknown Language");
+                        }
+                        break;
                     }
-                    break;
-                }
-                case ScanStageType::scanStageXcodeCaches:
-                    item->itemType = CleanModelItemType::xcodeFile;
-                    item->systemJunkType = SystemJunkType::xcodeJunk;
-                    item->xcodeJunkType = xcodeJunkTypeNamed(action->title.value_or(""));
-                    item->isSelected = action->recommend;
-                    item->groupName = action->title.value_or(sub->title.value_or("Other"));
-                    break;
-                case ScanStageType::scanStageInternetJunks:
-                    item->netJunkType = internetJunkTypeNamed(sub->title.value_or(""));
-                    item->isSelected = sub->recommend;
-                    item->groupName = sub->title.value_or("");
-                    break;
-                default:
-                    item->groupName = !item->appName.empty() ? item->appName : sub->title.value_or("");
-                    break;
+                    case ScanStageType::scanStageXcodeCaches:
+                        item->itemType = CleanModelItemType::xcodeFile;
+                        item->systemJunkType = SystemJunkType::xcodeJunk;
+                        item->xcodeJunkType = xcodeJunkTypeNamed(action->title.value_or(""));
+                        item->isSelected = action->recommend;
+                        item->groupName = action->title.value_or(sub->title.value_or("Other"));
+                        break;
+                    case ScanStageType::scanStageInternetJunks:
+                        item->netJunkType = internetJunkTypeNamed(sub->title.value_or(""));
+                        item->isSelected = sub->recommend;
+                        item->groupName = sub->title.value_or("");
+                        break;
+                    default:
+                        item->groupName =
+                            !item->appName.empty() ? item->appName : sub->title.value_or("");
+                        break;
                 }
                 if (item->groupName.empty()) item->groupName = sub->title.value_or("Other");
                 item->recommended = item->isSelected;
@@ -259,7 +274,8 @@ long ScanOperation::scanWithXMLRules(const CategoryItemPtr& category, ScanStageT
 void ScanOperation::scanSystemJunkLegacy() {
     auto* system = dynamic_cast<CleanSystemJunkModel*>(model.get());
     if (!system) return;
-    auto scanFolders = [&](const std::vector<std::string>& folders, ScanStageType stage, SystemJunkType type) {
+    auto scanFolders = [&](const std::vector<std::string>& folders, ScanStageType stage,
+                           SystemJunkType type) {
         for (const std::string& folder : folders) {
             if (!pausePoint()) return false;
             auto names = files::listDirectory(folder);
@@ -278,15 +294,18 @@ void ScanOperation::scanSystemJunkLegacy() {
         }
         return true;
     };
-    if (scanFolders(system->garbageFolderList, ScanStageType::scanStageSystemCaches, SystemJunkType::systemCache))
-        scanFolders(system->logFolderList, ScanStageType::scanStageSystemLogs, SystemJunkType::systemLogs);
+    if (scanFolders(system->garbageFolderList, ScanStageType::scanStageSystemCaches,
+                    SystemJunkType::systemCache))
+        scanFolders(system->logFolderList, ScanStageType::scanStageSystemLogs,
+                    SystemJunkType::systemLogs);
 }
 
 void ScanOperation::scanLoginArtifacts() {
     if (isCancelled() || !isRunning) return;
     if (prefererence->unusedLoginArtifacts.empty()) {
         UnusedArtifactDetector detector(*prefererence->environment());
-        prefererence->unusedLoginArtifacts = detector.collectUnusedLoginItemArtifacts(installedBundleIds);
+        prefererence->unusedLoginArtifacts =
+            detector.collectUnusedLoginItemArtifacts(installedBundleIds);
     }
     for (const auto& artifact : prefererence->unusedLoginArtifacts) {
         if (!pausePoint()) return;
@@ -304,7 +323,8 @@ void ScanOperation::scanLoginArtifacts() {
 }
 
 void ScanOperation::scanAppJunk() {
-    if (auto category = prefererence->category("2")) scanWithXMLRules(category, ScanStageType::scanStageApp);
+    if (auto category = prefererence->category("2"))
+        scanWithXMLRules(category, ScanStageType::scanStageApp);
     if (!pausePoint()) return;
     auto addHits = [&](const std::vector<ResultItemPtr>& hits, int junkType) {
         for (const auto& hit : hits) {
@@ -320,7 +340,8 @@ void ScanOperation::scanAppJunk() {
             item->isSelected = true;
             item->recommended = true;
             item->isAppRelated = true;
-            item->itemType = junkType == 1 ? CleanModelItemType::logFile : CleanModelItemType::cacheFile;
+            item->itemType =
+                junkType == 1 ? CleanModelItemType::logFile : CleanModelItemType::cacheFile;
             item->groupName = item->appName;
             addItem(item, ScanStageType::scanStageApp);
         }
@@ -362,7 +383,8 @@ void ScanOperation::scanPackageJunk() {
         for (const std::string& name : *names) {
             if (!pausePoint()) return;
             const std::string ext = lowercased(kit::pathExtension(name));
-            if (ext.empty() || std::find(extensions.begin(), extensions.end(), ext) == extensions.end()) {
+            if (ext.empty() ||
+                std::find(extensions.begin(), extensions.end(), ext) == extensions.end()) {
                 ORVANE_LOG("非安装包格式: ." + ext);
                 continue;
             }

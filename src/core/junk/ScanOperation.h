@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
+#include "core/junk/ClaimedPaths.h"
 #include "core/junk/CleanBaseModel.h"
 #include "core/junk/CleanPreference.h"
-#include "core/junk/ClaimedPaths.h"
 #include "kit/Operation.h"
 
 namespace orvane::junk {
@@ -33,8 +33,8 @@ public:
     CategoryItemPtr categoryItem;
     std::set<std::string> installedBundleIds;
 
-    void setCallbacks(ScanInfoBlock info, std::function<void()> pause, std::function<void()> suspend,
-                      std::function<void()> cancelled);
+    void setCallbacks(ScanInfoBlock info, std::function<void()> pause,
+                      std::function<void()> suspend, std::function<void()> cancelled);
     // Stops the scan at its next pause point; the cancel callback runs once.
     void cancelScan();
     void pause();

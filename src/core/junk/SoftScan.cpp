@@ -15,7 +15,8 @@ SoftScan::SoftScan(std::shared_ptr<CacheEnumerator> enumerator, std::shared_ptr<
     : cacheEnumerator(std::move(enumerator)), filterParse(std::move(parse)) {}
 
 std::int64_t SoftScan::calculateDirectorySize(const std::string& path) const {
-    return files::treeSize(path, /*skipHidden=*/false, {}, [this] { return filterParse && filterParse->cancelled(); });
+    return files::treeSize(path, /*skipHidden=*/false, {},
+                           [this] { return filterParse && filterParse->cancelled(); });
 }
 
 std::optional<std::string> SoftScan::getAppName(const ActionItem& action) const {
@@ -27,12 +28,14 @@ std::optional<std::string> SoftScan::getAppName(const ActionItem& action) const 
     return name;
 }
 
-std::pair<std::optional<std::string>, std::optional<std::string>> SoftScan::extractAppInfoFromPath(const std::string& path) const {
+std::pair<std::optional<std::string>, std::optional<std::string>> SoftScan::extractAppInfoFromPath(
+    const std::string& path) const {
     const auto& installed = cacheEnumerator->installBundleDict;
     std::size_t start = 0;
     while (start < path.size()) {
         auto slash = path.find('/', start);
-        const std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string part =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty() && part.front() != '.' && part.find('.') != std::string::npos) {
             if (auto it = installed.find(part); it != installed.end())
                 return {part, installedAppName(filterParse->environment().layout, it->second)};
@@ -61,15 +64,19 @@ std::vector<ResultItemPtr> SoftScan::scanLeftAppCache() {
     std::vector<ResultItemPtr> out;
     std::int64_t total = 0;
     std::vector<std::string> folders;
-    folders.insert(folders.end(), cacheEnumerator->libCacheArray.begin(), cacheEnumerator->libCacheArray.end());
-    folders.insert(folders.end(), cacheEnumerator->containerCacheArray.begin(), cacheEnumerator->containerCacheArray.end());
-    folders.insert(folders.end(), cacheEnumerator->tempCacheArray.begin(), cacheEnumerator->tempCacheArray.end());
+    folders.insert(folders.end(), cacheEnumerator->libCacheArray.begin(),
+                   cacheEnumerator->libCacheArray.end());
+    folders.insert(folders.end(), cacheEnumerator->containerCacheArray.begin(),
+                   cacheEnumerator->containerCacheArray.end());
+    folders.insert(folders.end(), cacheEnumerator->tempCacheArray.begin(),
+                   cacheEnumerator->tempCacheArray.end());
     for (const std::string& folder : folders) {
         if (filterParse->cancelled()) break;
         if (!files::statEntry(folder)) continue;
         // Data that only looks like a cache: an IDE's indexes, a music library's store, the
         // store uploader's packages.
-        if (folder.find("IntelliJIdea") != std::string::npos || folder.find("音乐") != std::string::npos ||
+        if (folder.find("IntelliJIdea") != std::string::npos ||
+            folder.find("音乐") != std::string::npos ||
             folder.find("com.apple.amp.itmstransporter") != std::string::npos)
             continue;
         auto item = std::make_shared<ResultItem>(folder, calculateDirectorySize(folder));
@@ -86,7 +93,8 @@ std::vector<ResultItemPtr> SoftScan::scanLeftAppLog(const ActionItemPtr& action)
     std::vector<ResultItemPtr> out;
     for (const auto& hit : filterParse->enumerateFilePath(action)) {
         const std::string name = kit::directoryName(hit->path);
-        if (name == "system.log" || name == "kernel.log" || name.starts_with("com.apple.")) continue;
+        if (name == "system.log" || name == "kernel.log" || name.starts_with("com.apple."))
+            continue;
         if (hit->fileSize < 1) continue;
         std::tie(hit->bundleId, hit->appName) = extractAppInfoFromPath(hit->path);
         hit->cleanType = action->cleanType;

@@ -18,7 +18,8 @@ class FilterParse;
 // caches, the caches nobody claims any more, and their log files.
 class SoftScan {
 public:
-    SoftScan(std::shared_ptr<CacheEnumerator> cacheEnumerator, std::shared_ptr<FilterParse> filterParse);
+    SoftScan(std::shared_ptr<CacheEnumerator> cacheEnumerator,
+             std::shared_ptr<FilterParse> filterParse);
 
     std::shared_ptr<CacheEnumerator> cacheEnumerator;
     std::shared_ptr<FilterParse> filterParse;
@@ -30,7 +31,8 @@ public:
     std::int64_t calculateDirectorySize(const std::string& path) const;
     std::optional<std::string> getAppName(const ActionItem& action) const;
     // The first component of the path that names an installed application: (identifier, name).
-    std::pair<std::optional<std::string>, std::optional<std::string>> extractAppInfoFromPath(const std::string& path) const;
+    std::pair<std::optional<std::string>, std::optional<std::string>> extractAppInfoFromPath(
+        const std::string& path) const;
 };
 
 }  // namespace orvane::junk

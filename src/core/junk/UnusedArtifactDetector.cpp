@@ -54,7 +54,8 @@ std::vector<std::string> splitCommand(std::string_view command) {
 }
 
 // Key=value lines of one section of a desktop entry or unit file.
-std::optional<std::string> iniValue(const std::string& path, std::string_view section, std::string_view key) {
+std::optional<std::string> iniValue(const std::string& path, std::string_view section,
+                                    std::string_view key) {
     std::ifstream in(path);
     std::string line;
     bool inSection = false;
@@ -62,7 +63,8 @@ std::optional<std::string> iniValue(const std::string& path, std::string_view se
     while (std::getline(in, line) && ++lines < 10000) {
         const std::string_view text = trimmed(line);
         if (text.starts_with("[")) {
-            inSection = text.substr(1, text.size() >= 2 ? text.size() - 2 : 0) == section && text.ends_with("]");
+            inSection = text.substr(1, text.size() >= 2 ? text.size() - 2 : 0) == section &&
+                        text.ends_with("]");
             continue;
         }
         if (!inSection || !text.starts_with(key)) continue;
@@ -77,9 +79,11 @@ std::optional<std::string> iniValue(const std::string& path, std::string_view se
 
 UnusedArtifactDetector::UnusedArtifactDetector(const RuleEnvironment& env) : env_(env) {}
 
-std::string UnusedArtifactDetector::sanitizeExecutablePath(const std::string& text, const std::string& home) {
+std::string UnusedArtifactDetector::sanitizeExecutablePath(const std::string& text,
+                                                           const std::string& home) {
     std::string out(trimmed(text));
-    if (out.size() >= 2 && out.front() == '"' && out.back() == '"') out = out.substr(1, out.size() - 2);
+    if (out.size() >= 2 && out.front() == '"' && out.back() == '"')
+        out = out.substr(1, out.size() - 2);
     if (out.starts_with("~")) out = home + out.substr(1);
     return out;
 }
@@ -121,7 +125,8 @@ std::string UnusedArtifactDetector::displayName(const std::string& identifier) {
     return last;
 }
 
-std::optional<std::string> UnusedArtifactDetector::containingAppPath(const std::string& executable) {
+std::optional<std::string> UnusedArtifactDetector::containingAppPath(
+    const std::string& executable) {
     const auto at = executable.find(".app/");
     if (at == std::string::npos) return std::nullopt;
     return executable.substr(0, at + 4);
@@ -134,7 +139,8 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::collectUnusedLoginItemArtifa
     return freedesktopEntries(installed);
 }
 
-std::vector<UnusedArtifact> UnusedArtifactDetector::launchAgents(const std::set<std::string>& installed) const {
+std::vector<UnusedArtifact> UnusedArtifactDetector::launchAgents(
+    const std::set<std::string>& installed) const {
     std::vector<UnusedArtifact> out;
     const std::string own = lowercased(env_.ownBundleId);
     for (const std::string& folder : env_.layout.loginItemFolders) {
@@ -149,13 +155,15 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::launchAgents(const std::set<
             const std::string label(trimmed(read.dict.stringValue("Label").value_or("")));
             std::string program = read.dict.stringValue("Program").value_or("");
             if (program.empty()) {
-                if (auto args = read.dict.stringArray("ProgramArguments"); args && !args->empty()) program = args->front();
+                if (auto args = read.dict.stringArray("ProgramArguments"); args && !args->empty())
+                    program = args->front();
             }
             program = sanitizeExecutablePath(program, env_.home());
             const auto appPath = containingAppPath(program);
             std::string identifier;
             if (appPath) {
-                if (auto bundle = AppBundle::open(env_.layout, *appPath); bundle && bundle->bundleIdentifier)
+                if (auto bundle = AppBundle::open(env_.layout, *appPath);
+                    bundle && bundle->bundleIdentifier)
                     identifier = *bundle->bundleIdentifier;
             }
             if (identifier.empty()) identifier = label;
@@ -163,7 +171,9 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::launchAgents(const std::set<
             const std::string lower = lowercased(identifier);
             if (installed.contains(lower)) continue;
             // An application still on disk under this identifier keeps its agent.
-            if (appPath && files::existsFollowingLinks(*appPath) && AppBundle::open(env_.layout, *appPath)) continue;
+            if (appPath && files::existsFollowingLinks(*appPath) &&
+                AppBundle::open(env_.layout, *appPath))
+                continue;
             if (lower.starts_with("com.apple.") || lower.starts_with(own)) continue;
             UnusedArtifact artifact;
             artifact.path = appPath && files::existsFollowingLinks(*appPath) ? *appPath : path;
@@ -186,7 +196,8 @@ bool UnusedArtifactDetector::programExists(const std::string& program) const {
     std::size_t start = 0;
     while (start <= search.size()) {
         auto colon = search.find(':', start);
-        const std::string dir = search.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        const std::string dir =
+            search.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
         if (!dir.empty() && files::existsFollowingLinks(kit::joinPath(dir, program))) return true;
         if (colon == std::string::npos) break;
         start = colon + 1;
@@ -194,7 +205,8 @@ bool UnusedArtifactDetector::programExists(const std::string& program) const {
     return false;
 }
 
-std::vector<UnusedArtifact> UnusedArtifactDetector::freedesktopEntries(const std::set<std::string>& installed) const {
+std::vector<UnusedArtifact> UnusedArtifactDetector::freedesktopEntries(
+    const std::set<std::string>& installed) const {
     std::vector<UnusedArtifact> out;
     const std::string own = lowercased(env_.ownBundleId);
     for (const std::string& folder : env_.layout.loginItemFolders) {
@@ -212,11 +224,14 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::freedesktopEntries(const std
             const auto st = files::statEntry(path);
             // Links are enablements and masks the service manager made, not entries of their own.
             if (!st || !st->isRegular) continue;
-            const auto command = units ? iniValue(path, "Service", "ExecStart") : iniValue(path, "Desktop Entry", "Exec");
+            const auto command = units ? iniValue(path, "Service", "ExecStart")
+                                       : iniValue(path, "Desktop Entry", "Exec");
             if (!command) continue;
             std::string line = *command;
             // systemd's prefixes (-, @, +, !, :) change how the program runs, not which.
-            while (!line.empty() && std::string_view("-@+!:").find(line.front()) != std::string_view::npos) line.erase(0, 1);
+            while (!line.empty() &&
+                   std::string_view("-@+!:").find(line.front()) != std::string_view::npos)
+                line.erase(0, 1);
             const auto words = splitCommand(line);
             if (words.empty()) continue;
             const std::string program = sanitizeExecutablePath(words.front(), env_.home());
@@ -233,7 +248,8 @@ std::vector<UnusedArtifact> UnusedArtifactDetector::freedesktopEntries(const std
                 }
             }
             if (!gone) continue;
-            if (identifier.empty() || identifier.find_first_of(" \t") != std::string::npos) continue;
+            if (identifier.empty() || identifier.find_first_of(" \t") != std::string::npos)
+                continue;
             const std::string lower = lowercased(identifier);
             if (installed.contains(lower) || lower.starts_with(own)) continue;
             UnusedArtifact artifact;

@@ -27,7 +27,8 @@ public:
     explicit UnusedArtifactDetector(const RuleEnvironment& env);
 
     // `installedBundles`: identifiers of the installed applications (any case).
-    std::vector<UnusedArtifact> collectUnusedLoginItemArtifacts(const std::set<std::string>& installedBundles) const;
+    std::vector<UnusedArtifact> collectUnusedLoginItemArtifacts(
+        const std::set<std::string>& installedBundles) const;
 
     // Trimmed, one pair of surrounding double quotes removed, a leading "~" expanded.
     static std::string sanitizeExecutablePath(const std::string& text, const std::string& home);

@@ -46,7 +46,8 @@ void onEndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, co
 }
 
 void onCharacters(void* ctx, const xmlChar* text, int length) {
-    self(ctx)->characters(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
+    self(ctx)->characters(
+        std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
 }
 
 // A rule document has no use for a document type: refusing it outright shuts every entity
@@ -93,7 +94,8 @@ bool XMLParse::parseXML(const std::string& dataPath) {
     const auto length = in.tellg();
     if (length < 0) return false;
     if (static_cast<std::size_t>(length) > kMaxDocumentSize) {
-        ORVANE_LOG("Clean Parser XML Error: the rule document is larger than any rule document can be");
+        ORVANE_LOG(
+            "Clean Parser XML Error: the rule document is larger than any rule document can be");
         errorDescription_ = "document too large";
         return false;
     }
@@ -146,12 +148,14 @@ bool XMLParse::parseData(std::string_view document) {
         return false;
     }
     ctxt->_private = this;
-    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOXINCNODE | XML_PARSE_NOWARNING | XML_PARSE_NOERROR);
+    xmlCtxtUseOptions(
+        ctxt, XML_PARSE_NONET | XML_PARSE_NOXINCNODE | XML_PARSE_NOWARNING | XML_PARSE_NOERROR);
     ctxt->replaceEntities = 0;
     ctxt->loadsubset = 0;
     ctxt->validate = 0;
 
-    // Fed in chunks so that a stop (too deep, a document type) takes effect before the rest is read.
+    // Fed in chunks so that a stop (too deep, a document type) takes effect before the rest is
+    // read.
     constexpr std::size_t kChunk = 64 * 1024;
     std::size_t offset = 0;
     int rc = 0;
@@ -166,8 +170,10 @@ bool XMLParse::parseData(std::string_view document) {
     const bool wellFormed = ctxt->wellFormed != 0 && rc == 0;
     if (!failed_ && !wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(ctxt);
-        std::string message = error && error->message ? std::string(error->message) : std::string("Unknown error");
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        std::string message =
+            error && error->message ? std::string(error->message) : std::string("Unknown error");
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
         if (error && error->line > 0) message += " (line " + std::to_string(error->line) + ")";
         errorDescription_ = message;
         failed_ = true;
@@ -175,10 +181,12 @@ bool XMLParse::parseData(std::string_view document) {
     xmlFreeParserCtxt(ctxt);
 
     if (failed_) {
-        ORVANE_LOG("Clean Parser XML Error: " + (errorDescription_.empty() ? std::string("Unknown error") : errorDescription_));
+        ORVANE_LOG("Clean Parser XML Error: " +
+                   (errorDescription_.empty() ? std::string("Unknown error") : errorDescription_));
         return false;
     }
-    if (!delivered_ && errorDescription_.empty()) errorDescription_ = "the document has no \"garbage\" root";
+    if (!delivered_ && errorDescription_.empty())
+        errorDescription_ = "the document has no \"garbage\" root";
     return true;
 }
 
@@ -278,13 +286,15 @@ void XMLParse::startItem(const Attributes& a) {
     sub->fastMode = yes(a, "fastmode");
     sub->bundleId = attr(a, "bundleid");
     sub->appStoreBundleId = attr(a, "appStoreBundleId");
-    if (auto state = attr(a, "defaultstate")) sub->defaultState = static_cast<int>(parseInteger(*state).value_or(1));
+    if (auto state = attr(a, "defaultstate"))
+        sub->defaultState = static_cast<int>(parseInteger(*state).value_or(1));
     currentSubItem = sub;
 
     bool attach = false;
     if (!sub->bundleId) attach = true;
     else if (installBundleIdDict.contains(*sub->bundleId)) attach = true;
-    else if (sub->appStoreBundleId && installBundleIdDict.contains(*sub->appStoreBundleId)) attach = true;
+    else if (sub->appStoreBundleId && installBundleIdDict.contains(*sub->appStoreBundleId))
+        attach = true;
     // Internet junk is the browsers' caches: listed even when the browser itself is gone.
     else if (currentCategory && currentCategory->categoryId == "3") attach = true;
 
@@ -321,7 +331,8 @@ void XMLParse::startAction(const Attributes& a) {
         } else {
             // Versioned variants of one action share an id: the first variant that does not
             // fit the installed version lets the next one with the same id stand in.
-            if (action->actionId && action->actionId == notAddActionID) currentSubItem->actionItems.push_back(action);
+            if (action->actionId && action->actionId == notAddActionID)
+                currentSubItem->actionItems.push_back(action);
             notAddActionID = action->actionId;
         }
     }
@@ -337,7 +348,8 @@ void XMLParse::startPath(const Attributes& a) {
     path->filename = attr(a, "filename");
     path->scanFilters = attr(a, "filters");
     if (auto level = attr(a, "level")) {
-        if (auto parsed = parseInteger(*level); parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX)
+        if (auto parsed = parseInteger(*level);
+            parsed && *parsed >= INT32_MIN && *parsed <= INT32_MAX)
             path->level = static_cast<int>(*parsed);
     }
     currentPath = path;

@@ -21,7 +21,8 @@ class XMLParseDelegate {
 public:
     virtual ~XMLParseDelegate() = default;
     // The whole rule tree, once, when the root element ends.
-    virtual void parseComplete(std::vector<CategoryItemPtr> categories, FilterDictionary filters) = 0;
+    virtual void parseComplete(std::vector<CategoryItemPtr> categories,
+                               FilterDictionary filters) = 0;
 };
 
 // Reads the rule document into the object tree, event by event. The document comes from disk
@@ -53,7 +54,8 @@ public:
     static constexpr int kMaxDepth = 64;
 
     // The handlers, public for the C callbacks only.
-    void startElement(const std::string& name, const std::map<std::string, std::string>& attributes);
+    void startElement(const std::string& name,
+                      const std::map<std::string, std::string>& attributes);
     void endElement(const std::string& name);
     void characters(std::string_view text);
     void fail(std::string message);

@@ -57,7 +57,8 @@ ActionItemPtr action(const std::string& value, int level, const std::string& sca
 class Expressions : public ::testing::Test {
 protected:
     LinuxHome home;
-    FilterParse parse{dictionary({filter("1", "filename", "contains", "a"), filter("2", "filename", "contains", "b"),
+    FilterParse parse{dictionary({filter("1", "filename", "contains", "a"),
+                                  filter("2", "filename", "contains", "b"),
                                   filter("3", "filename", "contains", "c")}),
                       home.env};
     std::vector<FilterItemPtr> heads(const std::string& expr) {
@@ -87,7 +88,8 @@ TEST_F(Expressions, OperatorsLinkCopiesIntoChains) {
 
     EXPECT_TRUE(heads("  ").empty());
     EXPECT_TRUE(heads("99 | 98").empty()) << "unknown ids are passed over";
-    EXPECT_FALSE(parse.filterDict.at("1")->andFilterItem) << "the document's filters are never linked";
+    EXPECT_FALSE(parse.filterDict.at("1")->andFilterItem)
+        << "the document's filters are never linked";
 }
 
 TEST_F(Expressions, GroupsComeFirstAtTheNextLevel) {
@@ -108,7 +110,8 @@ TEST_F(Expressions, GroupsComeFirstAtTheNextLevel) {
 }
 
 TEST_F(Expressions, HostileExpressionsNeverCrash) {
-    for (const std::string expr : {"((1", "1)", ")(", "(((((1|2)))))", "()", "(|)+(+)", "1++2||3", "(1)(2)(3)"}) {
+    for (const std::string expr :
+         {"((1", "1)", ")(", "(((((1|2)))))", "()", "(|)+(+)", "1++2||3", "(1)(2)(3)"}) {
         auto h = heads(expr);
         parse.evaluate(h, "/x/abc");
     }
@@ -150,7 +153,9 @@ TEST_F(Expressions, CachedExpressionsAreEqualButDistinctCopies) {
 class Columns : public ::testing::Test {
 protected:
     LinuxHome home;
-    bool check(const FilterItemPtr& f, const std::string& path) { return f->check(path, *home.env); }
+    bool check(const FilterItemPtr& f, const std::string& path) {
+        return f->check(path, *home.env);
+    }
 };
 
 TEST_F(Columns, StringRelations) {
@@ -160,23 +165,30 @@ TEST_F(Columns, StringRelations) {
     EXPECT_TRUE(check(filter("f", "filename", "begin with", "rep"), p));
     EXPECT_TRUE(check(filter("f", "filename", "end with", ".log"), p));
     EXPECT_TRUE(check(filter("f", "filename", "match", "r.p[o]rt"), p));
-    EXPECT_FALSE(check(filter("f", "filename", "match", "(["), p)) << "a pattern that does not compile fails";
-    EXPECT_TRUE(check(filter("f", "filename", "sounds like", "x"), p)) << "an unknown relation passes";
-    EXPECT_TRUE(check(filter("f", "filepath", "is", "~/dir/./report.log"), p)) << "~ and dots are resolved";
+    EXPECT_FALSE(check(filter("f", "filename", "match", "(["), p))
+        << "a pattern that does not compile fails";
+    EXPECT_TRUE(check(filter("f", "filename", "sounds like", "x"), p))
+        << "an unknown relation passes";
+    EXPECT_TRUE(check(filter("f", "filepath", "is", "~/dir/./report.log"), p))
+        << "~ and dots are resolved";
     EXPECT_TRUE(check(filter("f", "colour", "is", "red"), p)) << "an unknown column passes";
     EXPECT_FALSE(check(filter("f", "bundleid", "is", ""), p)) << "no bundle here: no subject";
     EXPECT_TRUE(check(filter("f", "bundleid", "is", "", "exclude"), p));
     EXPECT_TRUE(check(filter("f", "filename", "begin with", ".", "exclude"), p));
-    EXPECT_FALSE(check(filter("f", "filename", "begin with", ".", "exclude"), home.file("dir/.hidden")));
-    EXPECT_FALSE(check(filter("f", "app", "is", "signed"), p)) << "no code signature can validate here";
+    EXPECT_FALSE(
+        check(filter("f", "filename", "begin with", ".", "exclude"), home.file("dir/.hidden")));
+    EXPECT_FALSE(check(filter("f", "app", "is", "signed"), p))
+        << "no code signature can validate here";
 }
 
 TEST_F(Columns, SizeAndAgeBoundaries) {
     const std::string exact = home.tree.fileOfSize("home/big", 1048576);
     EXPECT_TRUE(check(filter("f", "filesize", "greater", "1048576"), exact));
     EXPECT_FALSE(check(filter("f", "filesize", "greater", "1048577"), exact));
-    EXPECT_TRUE(check(filter("f", "filesize", "greater", "lots"), exact)) << "a value that is no number passes";
-    EXPECT_TRUE(check(filter("f", "filesize", "smaller", "1"), exact)) << "only greater is understood";
+    EXPECT_TRUE(check(filter("f", "filesize", "greater", "lots"), exact))
+        << "a value that is no number passes";
+    EXPECT_TRUE(check(filter("f", "filesize", "smaller", "1"), exact))
+        << "only greater is understood";
 
     // The age counts from the later of creation and modification, whichever the file system has.
     home.file("aged");
@@ -190,8 +202,10 @@ TEST_F(Columns, SizeAndAgeBoundaries) {
     EXPECT_FALSE(check(filter("f", "time", "greater", "30"), home.path("aged")));
     EXPECT_TRUE(check(filter("f", "time", "smaller", "30"), home.path("aged")));
     home.env->now = [&] { return stamp - 5; };
-    EXPECT_TRUE(check(filter("f", "time", "greater", "30"), home.path("aged"))) << "a date in the future passes";
-    EXPECT_TRUE(check(filter("f", "time", "greater", "30"), home.path("missing"))) << "no dates: passes";
+    EXPECT_TRUE(check(filter("f", "time", "greater", "30"), home.path("aged")))
+        << "a date in the future passes";
+    EXPECT_TRUE(check(filter("f", "time", "greater", "30"), home.path("missing")))
+        << "no dates: passes";
 }
 
 TEST_F(Columns, SubFolderCountAndPath) {
@@ -199,7 +213,8 @@ TEST_F(Columns, SubFolderCountAndPath) {
     home.file("box/.hidden/inner");
     home.file("box/sub/b");
     const std::string box = home.path("box");
-    EXPECT_TRUE(check(filter("f", "subfilecount", "", "2"), box)) << "a, sub, sub/b counted; hidden ones not";
+    EXPECT_TRUE(check(filter("f", "subfilecount", "", "2"), box))
+        << "a, sub, sub/b counted; hidden ones not";
     EXPECT_FALSE(check(filter("f", "subfilecount", "", "3"), box));
     EXPECT_TRUE(check(filter("f", "subfilepath", "", "~/box/sub/b"), box));
     EXPECT_FALSE(check(filter("f", "subfilepath", "", "~/box/.hidden/inner"), box));
@@ -219,9 +234,12 @@ TEST_F(Enumeration, LevelsDecideWhatIsACandidate) {
     home.file("base/d1/f2");
     home.file("base/d1/d2/f3");
     const std::string base = home.path("base");
-    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 0)), home.tree.path("home")), (std::vector<std::string>{"base"}));
-    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 1)), base), (std::vector<std::string>{"d1", "f1"}));
-    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 2)), base), (std::vector<std::string>{"d1/d2", "d1/f2", "f1"}));
+    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 0)), home.tree.path("home")),
+              (std::vector<std::string>{"base"}));
+    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 1)), base),
+              (std::vector<std::string>{"d1", "f1"}));
+    EXPECT_EQ(relative(parse.enumerateFilePath(action(base, 2)), base),
+              (std::vector<std::string>{"d1/d2", "d1/f2", "f1"}));
     EXPECT_EQ(relative(parse.enumerateFilePath(action("~/base", 3)), base),
               (std::vector<std::string>{"d1/d2/f3", "d1/f2", "f1"}));
     EXPECT_TRUE(parse.enumerateFilePath(action(home.path("absent"), 1)).empty());
@@ -236,9 +254,11 @@ TEST_F(Enumeration, BaseFilterKeepsHiddenEmptyAndOwnFilesOut) {
     home.file("base/keep.log");
     const std::string base = home.path("base");
     auto a = action(base, 1);
-    EXPECT_EQ(relative(parse.enumerateFilePath(a), base), (std::vector<std::string>{"keep.log", "onlyhidden"}));
+    EXPECT_EQ(relative(parse.enumerateFilePath(a), base),
+              (std::vector<std::string>{"keep.log", "onlyhidden"}));
     a->cleanHiddenFile = true;
-    EXPECT_EQ(relative(parse.enumerateFilePath(a), base), (std::vector<std::string>{".hidden", "keep.log"}))
+    EXPECT_EQ(relative(parse.enumerateFilePath(a), base),
+              (std::vector<std::string>{".hidden", "keep.log"}))
         << "cleaning hidden files, a folder of hidden files counts as empty";
     a->cleanEmptyFolder = true;
     EXPECT_EQ(relative(parse.enumerateFilePath(a), base),
@@ -246,7 +266,8 @@ TEST_F(Enumeration, BaseFilterKeepsHiddenEmptyAndOwnFilesOut) {
     a->pathItems[0]->filename = "\\.log$";
     EXPECT_EQ(relative(parse.enumerateFilePath(a), base), (std::vector<std::string>{"keep.log"}));
     a->pathItems[0]->filename = "([";
-    EXPECT_TRUE(parse.enumerateFilePath(a).empty()) << "a file-name pattern that does not compile rejects";
+    EXPECT_TRUE(parse.enumerateFilePath(a).empty())
+        << "a file-name pattern that does not compile rejects";
 }
 
 TEST_F(Enumeration, ScanAndResultFiltersBothApplyAndHitsCarryTheirSize) {
@@ -274,7 +295,8 @@ TEST_F(Enumeration, LinksAreEntriesNeverFollowed) {
     home.file("base/real.log");
     const std::string base = home.path("base");
     const auto hits = parse.enumerateFilePath(action(base, 5));
-    EXPECT_EQ(relative(hits, base), (std::vector<std::string>{"link-to-outside", "loop", "real.log"}));
+    EXPECT_EQ(relative(hits, base),
+              (std::vector<std::string>{"link-to-outside", "loop", "real.log"}));
     for (const auto& h : hits)
         if (h->path.ends_with("link-to-outside")) {
             EXPECT_EQ(h->fileSize, 0);
@@ -287,14 +309,17 @@ TEST_F(Enumeration, PathPatternsExpandFolders) {
     home.file("apps/plain/cache/z");
     const auto paths = parse.pathArrayWithRegex(home.path("apps") + "/(^org\\.)/cache");
     ASSERT_TRUE(paths);
-    EXPECT_EQ(*paths, (std::vector<std::string>{home.path("apps/org.one/cache"), home.path("apps/org.two/cache")}));
+    EXPECT_EQ(*paths, (std::vector<std::string>{home.path("apps/org.one/cache"),
+                                                home.path("apps/org.two/cache")}));
     EXPECT_FALSE(parse.pathArrayWithRegex(home.path("apps") + "/([)/cache"));
     EXPECT_TRUE(parse.pathArrayWithRegex(home.path("nowhere") + "/(.+)/cache")->empty());
-    EXPECT_EQ(relative(parse.enumerateFilePath(action("~/apps/(org.+)/cache", 1)), home.path("apps")),
-              (std::vector<std::string>{"org.one/cache/x", "org.two/cache/y"}));
+    EXPECT_EQ(
+        relative(parse.enumerateFilePath(action("~/apps/(org.+)/cache", 1)), home.path("apps")),
+        (std::vector<std::string>{"org.one/cache/x", "org.two/cache/y"}));
     EXPECT_EQ(parse.enumerateFilePath(action(home.path("Foo (old)"), 0)).size(), 0u);
     home.file("Foo (old)/f");
-    EXPECT_EQ(parse.enumerateFilePath(action(home.path("Foo (old)"), 1)).size(), 1u) << "no pattern characters: a plain path";
+    EXPECT_EQ(parse.enumerateFilePath(action(home.path("Foo (old)"), 1)).size(), 1u)
+        << "no pattern characters: a plain path";
 }
 
 TEST_F(Enumeration, SpecialPlacesFollowTheLayout) {
@@ -324,16 +349,24 @@ TEST(MacEnumeration, PackagesStayClosedExceptArchives) {
     mac.file("Users/me/Stuff/plain/f");
     FilterParse parse({}, mac.env);
     const auto entries = parse.loopListFilePath(3, mac.home("Stuff"), true);
-    EXPECT_EQ(entries, (std::vector<std::string>{mac.home("Stuff/Build.xcarchive/Info.plist"), mac.home("Stuff/plain/f")}));
+    EXPECT_EQ(entries, (std::vector<std::string>{mac.home("Stuff/Build.xcarchive/Info.plist"),
+                                                 mac.home("Stuff/plain/f")}));
 }
 
 TEST(MacEnumeration, LanguageFoldersOfOtherLanguages) {
     MacTree mac;
-    const std::string app = mac.app("Applications/Editor.app", "com.example.editor", "1.0", "1", "Editor Pro");
+    const std::string app =
+        mac.app("Applications/Editor.app", "com.example.editor", "1.0", "1", "Editor Pro");
     for (const std::string lang : {"Base", "en", "en_GB", "de", "de-AT", "pt-BR", "fr", "ja", "zz"})
-        mac.file("Applications/Editor.app/Contents/Resources/" + lang + ".lproj/Localizable.strings", "12345");
-    mac.file("Applications/Editor.app/Contents/Frameworks/Kit.framework/Versions/Current/Resources/it.lproj/x", "1");
-    mac.file("Applications/Editor.app/Contents/PlugIns/P.bundle/Contents/Resources/es.lproj/x", "1");
+        mac.file(
+            "Applications/Editor.app/Contents/Resources/" + lang + ".lproj/Localizable.strings",
+            "12345");
+    mac.file(
+        "Applications/Editor.app/Contents/Frameworks/Kit.framework/Versions/Current/Resources/"
+        "it.lproj/x",
+        "1");
+    mac.file("Applications/Editor.app/Contents/PlugIns/P.bundle/Contents/Resources/es.lproj/x",
+             "1");
     FilterParse parse({}, mac.env);
     auto a = std::make_shared<ActionItem>();
     a->type = ActionType::language;
@@ -382,7 +415,8 @@ TEST(RegexCacheTest, CompilesOnceAndToleratesBytes) {
     EXPECT_EQ(cache.find("^a.c$", "abd"), false);
     EXPECT_EQ(cache.size(), size);
     EXPECT_FALSE(cache.find("(unclosed", "x"));
-    EXPECT_EQ(cache.find("\\.png$", std::string("\xff\xfe.png")), true) << "invalid UTF-8 names are still tested";
+    EXPECT_EQ(cache.find("\\.png$", std::string("\xff\xfe.png")), true)
+        << "invalid UTF-8 names are still tested";
     // A catastrophic pattern gives up instead of hanging the scan.
     const auto slow = cache.find("^(a+)+$", std::string(40, 'a') + "!");
     EXPECT_NE(slow, std::optional<bool>(true));

@@ -1,9 +1,9 @@
 // `orvane junk`, run as a user would run it, against a private HOME.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <cstdlib>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include "support/CliRun.h"
@@ -40,7 +40,8 @@ protected:
             for (const auto& group : category.at("groups"))
                 for (const auto& item : group.at("items")) {
                     const std::string path = item.at("path");
-                    if (path.starts_with(base)) out[category.at("kind")].insert(path.substr(base.size()));
+                    if (path.starts_with(base))
+                        out[category.at("kind")].insert(path.substr(base.size()));
                 }
         return out;
     }
@@ -73,7 +74,8 @@ TEST_F(JunkCli, JsonListsEveryKindWithGroupsItemsAndSizes) {
     EXPECT_EQ(items["system"], (std::set<std::string>{".cache/thumbnails/normal"}));
     EXPECT_EQ(items["trash"], (std::set<std::string>{".local/share/Trash/files/old.txt"}));
     EXPECT_EQ(items["package"], (std::set<std::string>{"Downloads/setup.run"}));
-    EXPECT_EQ(items["internet"], (std::set<std::string>{".cache/mozilla/firefox/p.default/cache2"}));
+    EXPECT_EQ(items["internet"],
+              (std::set<std::string>{".cache/mozilla/firefox/p.default/cache2"}));
     EXPECT_TRUE(tree.exists("home/.local/share/Trash/files/old.txt")) << "listing removes nothing";
 }
 

@@ -23,7 +23,9 @@ struct LinuxHome {
         env->now = [] { return 1796515200.0; };
     }
     // Relative to the home folder.
-    std::string file(const std::string& rel, std::string_view content = "x") { return tree.file("home/" + rel, content); }
+    std::string file(const std::string& rel, std::string_view content = "x") {
+        return tree.file("home/" + rel, content);
+    }
     std::string dir(const std::string& rel) { return tree.dir("home/" + rel); }
     std::string path(const std::string& rel) const { return tree.path("home/" + rel); }
 };
@@ -34,25 +36,35 @@ struct MacTree {
     std::shared_ptr<RuleEnvironment> env;
 
     MacTree() {
-        env = std::make_shared<RuleEnvironment>(platform::Layout::macLayout(tree.path("mac"), tree.path("mac/Users/me")));
+        env = std::make_shared<RuleEnvironment>(
+            platform::Layout::macLayout(tree.path("mac"), tree.path("mac/Users/me")));
         env->preferredLanguages = {"de-CH", "pt_BR"};
         env->localeLanguage = "de";
         env->now = [] { return 1796515200.0; };
     }
     std::string root(const std::string& rel) { return tree.path("mac/" + rel); }
     std::string home(const std::string& rel) { return tree.path("mac/Users/me/" + rel); }
-    std::string file(const std::string& rel, std::string_view content = "x") { return tree.file("mac/" + rel, content); }
+    std::string file(const std::string& rel, std::string_view content = "x") {
+        return tree.file("mac/" + rel, content);
+    }
     std::string dir(const std::string& rel) { return tree.dir("mac/" + rel); }
 
     // An application bundle with an information dictionary.
-    std::string app(const std::string& rel, const std::string& bundleId, const std::string& version = "1.0",
-                    const std::string& build = "100", const std::string& displayName = "") {
+    std::string app(const std::string& rel, const std::string& bundleId,
+                    const std::string& version = "1.0", const std::string& build = "100",
+                    const std::string& displayName = "") {
         std::string plist =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-            "<key>CFBundleIdentifier</key><string>" + bundleId + "</string>"
-            "<key>CFBundleShortVersionString</key><string>" + version + "</string>"
-            "<key>CFBundleVersion</key><string>" + build + "</string>";
-        if (!displayName.empty()) plist += "<key>CFBundleDisplayName</key><string>" + displayName + "</string>";
+            "<key>CFBundleIdentifier</key><string>" +
+            bundleId +
+            "</string>"
+            "<key>CFBundleShortVersionString</key><string>" +
+            version +
+            "</string>"
+            "<key>CFBundleVersion</key><string>" +
+            build + "</string>";
+        if (!displayName.empty())
+            plist += "<key>CFBundleDisplayName</key><string>" + displayName + "</string>";
         plist += "</dict></plist>\n";
         file(rel + "/Contents/Info.plist", plist);
         file(rel + "/Contents/MacOS/binary", "bin");

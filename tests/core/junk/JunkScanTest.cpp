@@ -22,7 +22,8 @@ public:
     void startScanTrash() override { ++starts; }
     void stopScanTrash() override { ++stops; }
     void scanGetSupportApp(const CleanBaseModelPtr& model) override { supportApps = model; }
-    void scanTrashFetchData(const CleanBaseModelPtr& model, const CleanBaseItemPtr& item, double progress) override {
+    void scanTrashFetchData(const CleanBaseModelPtr& model, const CleanBaseItemPtr& item,
+                            double progress) override {
         std::lock_guard lock(mutex);
         progressValues.push_back(progress);
         items[model->junkType].push_back(item);
@@ -54,7 +55,8 @@ JunkSetup setupFor(const std::shared_ptr<RuleEnvironment>& env, std::optional<st
 
 std::set<std::string> pathsOf(const CleanBaseModelPtr& model, const std::string& base) {
     std::set<std::string> out;
-    for (const auto& item : model->allItems) out.insert(item->url.starts_with(base) ? item->url.substr(base.size()) : item->url);
+    for (const auto& item : model->allItems)
+        out.insert(item->url.starts_with(base) ? item->url.substr(base.size()) : item->url);
     return out;
 }
 
@@ -106,7 +108,8 @@ protected:
         home.tree.file("root/var/cache/apt/archives/partial/x.deb", "partial");
     }
 
-    std::unique_ptr<CleanManager> scan(std::optional<std::string> rules = kit::resourceFile("junk/linux/garbageConfig.xml")) {
+    std::unique_ptr<CleanManager> scan(
+        std::optional<std::string> rules = kit::resourceFile("junk/linux/garbageConfig.xml")) {
         auto manager = std::make_unique<CleanManager>(setupFor(home.env, rules, mountInfo));
         manager->scanDelegate = recorder;
         manager->beforeScan();
@@ -120,24 +123,30 @@ TEST_F(LinuxScan, FindsWhatPeopleAccumulateAndNothingThatOnlyLooksLikeIt) {
     auto manager = scan();
     EXPECT_EQ(manager->ruleError(), "");
     EXPECT_EQ(pathsOf(manager->cleanSystemJunkModel, base),
-              (std::set<std::string>{".cache/thumbnails/large", ".cache/thumbnails/normal", ".cache/pip",
-                                     ".npm/_cacache", ".cache/go-build", ".cache/ccache", ".xsession-errors",
-                                     rootBase + "var/log/syslog.1", rootBase + "var/log/apt/history.log.2.gz",
-                                     rootBase + "var/cache/apt/archives/vim_9.0_amd64.deb",
-                                     rootBase + "var/crash/_usr_bin_x.1000.crash"}));
-    EXPECT_EQ(pathsOf(manager->cleanNetModel, base),
-              (std::set<std::string>{".cache/chromium/Default/Cache", ".cache/chromium/Default/Code Cache",
-                                     ".cache/mozilla/firefox/x1y2.default/cache2", ".var/app/org.mozilla.firefox/cache"}));
-    EXPECT_EQ(pathsOf(manager->cleanTrashModel, base), (std::set<std::string>{".local/share/Trash/files/draft.odt"}));
+              (std::set<std::string>{
+                  ".cache/thumbnails/large", ".cache/thumbnails/normal", ".cache/pip",
+                  ".npm/_cacache", ".cache/go-build", ".cache/ccache", ".xsession-errors",
+                  rootBase + "var/log/syslog.1", rootBase + "var/log/apt/history.log.2.gz",
+                  rootBase + "var/cache/apt/archives/vim_9.0_amd64.deb",
+                  rootBase + "var/crash/_usr_bin_x.1000.crash"}));
+    EXPECT_EQ(
+        pathsOf(manager->cleanNetModel, base),
+        (std::set<std::string>{
+            ".cache/chromium/Default/Cache", ".cache/chromium/Default/Code Cache",
+            ".cache/mozilla/firefox/x1y2.default/cache2", ".var/app/org.mozilla.firefox/cache"}));
+    EXPECT_EQ(pathsOf(manager->cleanTrashModel, base),
+              (std::set<std::string>{".local/share/Trash/files/draft.odt"}));
     EXPECT_EQ(pathsOf(manager->cleanPackageModel, base),
-              (std::set<std::string>{"Downloads/app_2.0_amd64.deb", "Downloads/tool.AppImage", "Downloads/archive.zip"}))
+              (std::set<std::string>{"Downloads/app_2.0_amd64.deb", "Downloads/tool.AppImage",
+                                     "Downloads/archive.zip"}))
         << "a .tar.gz has the extension gz and is no installer";
 
     // Nothing anywhere names a look-alike.
     for (const auto& model : manager->getModels())
         for (const auto& item : model->allItems)
-            for (const std::string bad : {"cookies", "Preferences", "keyring", "keepassxc", "Inbox", "thesis", "holiday",
-                                          "/syslog", "dpkg.log", "old.1", "pkgcache", "lock", "partial"})
+            for (const std::string bad :
+                 {"cookies", "Preferences", "keyring", "keepassxc", "Inbox", "thesis", "holiday",
+                  "/syslog", "dpkg.log", "old.1", "pkgcache", "lock", "partial"})
                 if (!item->url.ends_with("syslog.1")) {
                     EXPECT_EQ(item->url.find(bad), std::string::npos) << item->url;
                 }
@@ -147,11 +156,13 @@ TEST_F(LinuxScan, ItemsCarryHeadingsSelectionAndTheScanIdentity) {
     auto manager = scan();
     std::map<std::string, CleanBaseItemPtr> byName;
     for (const auto& model : manager->getModels())
-        for (const auto& item : model->allItems) byName[item->url.substr(item->url.rfind('/') + 1)] = item;
+        for (const auto& item : model->allItems)
+            byName[item->url.substr(item->url.rfind('/') + 1)] = item;
     EXPECT_EQ(byName.at("normal")->groupName, "Thumbnails");
     EXPECT_TRUE(byName.at("normal")->isSelected);
     EXPECT_EQ(byName.at("pip")->groupName, "pip");
-    EXPECT_EQ(byName.at("pip")->itemType, CleanModelItemType::xcodeFile) << "developer caches form their own group";
+    EXPECT_EQ(byName.at("pip")->itemType, CleanModelItemType::xcodeFile)
+        << "developer caches form their own group";
     EXPECT_TRUE(byName.at("pip")->isSelected);
     EXPECT_FALSE(byName.at("ccache")->isSelected) << "costly to rebuild: offered, not preselected";
     EXPECT_EQ(byName.at("cache2")->groupName, "Firefox");
@@ -166,7 +177,8 @@ TEST_F(LinuxScan, ItemsCarryHeadingsSelectionAndTheScanIdentity) {
     EXPECT_TRUE(byName.at("cache2")->scanned.isDirectory);
 
     std::uint64_t sum = 0;
-    for (const auto& model : manager->getModels()) sum += static_cast<std::uint64_t>(model->totalSize());
+    for (const auto& model : manager->getModels())
+        sum += static_cast<std::uint64_t>(model->totalSize());
     EXPECT_EQ(manager->totalJunkSize.load(), sum);
 }
 
@@ -184,11 +196,13 @@ TEST_F(LinuxScan, ProgressMovesThroughTheBandsAndEndsComplete) {
     }
     EXPECT_DOUBLE_EQ(ScanOperation::overallProgress(ScanStageType::scanStageApp, 7, 7), 0.6);
     EXPECT_DOUBLE_EQ(ScanOperation::overallProgress(ScanStageType::scanStagetrash, 0, 7), 0.6);
-    EXPECT_DOUBLE_EQ(ScanOperation::overallProgress(ScanStageType::scanStageInternetJunks, 99, 7), 1.0);
+    EXPECT_DOUBLE_EQ(ScanOperation::overallProgress(ScanStageType::scanStageInternetJunks, 99, 7),
+                     1.0);
 }
 
 TEST_F(LinuxScan, KindsOnlyTestAndRescansStartAfresh) {
-    auto manager = std::make_unique<CleanManager>(setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    auto manager = std::make_unique<CleanManager>(
+        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
     manager->onlyTest = true;
     manager->beforeScan();
     manager->scanAcition();
@@ -201,7 +215,8 @@ TEST_F(LinuxScan, KindsOnlyTestAndRescansStartAfresh) {
     manager->scanKinds = static_cast<std::uint32_t>(CleanJunkType::internetJunk);
     manager->beforeScan();
     manager->scanAcition();
-    EXPECT_TRUE(manager->cleanTrashModel->allItems.empty()) << "a new scan discards the previous results";
+    EXPECT_TRUE(manager->cleanTrashModel->allItems.empty())
+        << "a new scan discards the previous results";
     EXPECT_EQ(manager->cleanNetModel->allItems.size(), 4u);
 }
 
@@ -238,7 +253,8 @@ TEST_F(LinuxScan, WithoutRulesTheBuiltInListsStillRun) {
 
 TEST_F(LinuxScan, StopEndsTheScanAtItsNextPausePoint) {
     for (int i = 0; i < 300; ++i) home.file(".local/share/Trash/files/f" + std::to_string(i), "x");
-    auto manager = std::make_unique<CleanManager>(setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    auto manager = std::make_unique<CleanManager>(
+        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
     manager->scanDelegate = recorder;
     std::atomic<int> seen{0};
     recorder->onItem = [&] {
@@ -264,22 +280,28 @@ TEST_F(LinuxScan, UnreadableFoldersAndVanishingPathsArePassedOver) {
 }
 
 TEST_F(LinuxScan, LoginItemsOfRemovedProgramsAreReported) {
-    home.file(".config/autostart/gone-tool.desktop", "[Desktop Entry]\nName=Gone\nExec=/opt/gone/bin/tool --tray\n");
+    home.file(".config/autostart/gone-tool.desktop",
+              "[Desktop Entry]\nName=Gone\nExec=/opt/gone/bin/tool --tray\n");
     home.file(".config/autostart/present.desktop", "[Desktop Entry]\nExec=sh -c true\n");
     home.file(".config/autostart/old-flatpak.desktop",
               "[Desktop Entry]\nExec=/usr/bin/flatpak run --command=x org.example.Removed\n");
-    home.file(".config/autostart/com.orvane.app.desktop", "[Desktop Entry]\nExec=/nowhere/orvane\n");
-    home.file(".config/systemd/user/sync-daemon.service", "[Unit]\nDescription=x\n[Service]\nExecStart=-\"/opt/sync daemon/run\" --fg\n");
+    home.file(".config/autostart/com.orvane.app.desktop",
+              "[Desktop Entry]\nExec=/nowhere/orvane\n");
+    home.file(".config/systemd/user/sync-daemon.service",
+              "[Unit]\nDescription=x\n[Service]\nExecStart=-\"/opt/sync daemon/run\" --fg\n");
     home.file(".config/systemd/user/fine.service", "[Service]\nExecStart=/bin/sh -c true\n");
     home.tree.symlink("/dev/null", "home/.config/systemd/user/masked.service");
-    home.tree.file("root/etc/xdg/autostart/system-gone.desktop", "[Desktop Entry]\nExec=/nowhere/x\n");
+    home.tree.file("root/etc/xdg/autostart/system-gone.desktop",
+                   "[Desktop Entry]\nExec=/nowhere/x\n");
     auto manager = scan();
     std::map<std::string, CleanBaseItemPtr> found;
     for (const auto& item : manager->cleanSystemJunkModel->allItems)
-        if (item->systemJunkType == SystemJunkType::noUseLoginItems) found[item->url.substr(base.size())] = item;
+        if (item->systemJunkType == SystemJunkType::noUseLoginItems)
+            found[item->url.substr(base.size())] = item;
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found.at(".config/autostart/gone-tool.desktop")->appName, "Gone Tool");
-    EXPECT_EQ(found.at(".config/autostart/old-flatpak.desktop")->bundleIdentifier, "org.example.Removed");
+    EXPECT_EQ(found.at(".config/autostart/old-flatpak.desktop")->bundleIdentifier,
+              "org.example.Removed");
     EXPECT_EQ(found.at(".config/autostart/old-flatpak.desktop")->appName, "Removed");
     EXPECT_EQ(found.at(".config/autostart/gone-tool.desktop")->groupName, "Unused Login Items");
     EXPECT_TRUE(found.count(".config/systemd/user/sync-daemon.service"));
@@ -301,7 +323,8 @@ TEST(ScreenGroups, StatesAndSizesComeFromTheItems) {
     auto model = std::make_shared<CleanSystemJunkModel>();
     JunkCategory category(model);
     auto make = [&](const std::string& rel, int size, const std::string& group, bool selected) {
-        auto item = std::make_shared<CleanSystemJunkItem>(home.tree.fileOfSize("home/" + rel, static_cast<std::uint64_t>(size)));
+        auto item = std::make_shared<CleanSystemJunkItem>(
+            home.tree.fileOfSize("home/" + rel, static_cast<std::uint64_t>(size)));
         item->groupName = group;
         item->isSelected = selected;
         category.addItem(item);
@@ -353,19 +376,25 @@ TEST(MacScan, TheRulesOfTheMacLayoutOnAFixtureTree) {
     mac.file("Users/me/Downloads/report.tar.gz", "tgz");
     mac.file("private/var/log/system.log.0.gz", "gz");
     mac.file("Library/LaunchAgents/com.gone.helper.plist",
-             "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>com.gone.helper</string>"
-             "<key>Program</key><string>/Applications/Gone.app/Contents/MacOS/helper</string></dict></plist>");
-    mac.file("Library/LaunchAgents/com.apple.thing.plist",
-             "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>com.apple.thing</string></dict></plist>");
+             "<?xml version=\"1.0\"?><plist "
+             "version=\"1.0\"><dict><key>Label</key><string>com.gone.helper</string>"
+             "<key>Program</key><string>/Applications/Gone.app/Contents/MacOS/helper</string></"
+             "dict></plist>");
+    mac.file(
+        "Library/LaunchAgents/com.apple.thing.plist",
+        "<?xml version=\"1.0\"?><plist "
+        "version=\"1.0\"><dict><key>Label</key><string>com.apple.thing</string></dict></plist>");
     mac.env->now = [] { return 4102444800.0; };  // 2100: every log is old enough
 
-    auto manager = std::make_unique<CleanManager>(setupFor(mac.env, rules, mac.tree.file("mountinfo", "")));
+    auto manager =
+        std::make_unique<CleanManager>(setupFor(mac.env, rules, mac.tree.file("mountinfo", "")));
     manager->beforeScan();
     manager->scanAcition();
     const std::string home = mac.home("");
     auto system = pathsOf(manager->cleanSystemJunkModel, home);
     EXPECT_TRUE(system.count("Library/Caches/com.example.editor"));
-    EXPECT_FALSE(system.count("Library/Caches/com.apple.Safari")) << "Apple's own caches are not system junk here";
+    EXPECT_FALSE(system.count("Library/Caches/com.apple.Safari"))
+        << "Apple's own caches are not system junk here";
     EXPECT_TRUE(system.count("Library/Developer/Xcode/DerivedData/Proj-abc"));
     EXPECT_TRUE(system.count("Library/Logs/tool/old.log"));
     EXPECT_TRUE(system.count(mac.root("Applications/Editor.app/Contents/Resources/fr.lproj")));
@@ -374,9 +403,11 @@ TEST(MacScan, TheRulesOfTheMacLayoutOnAFixtureTree) {
     EXPECT_TRUE(system.count(mac.root("Library/LaunchAgents/com.gone.helper.plist")));
     EXPECT_FALSE(system.count(mac.root("Library/LaunchAgents/com.apple.thing.plist")));
     EXPECT_EQ(pathsOf(manager->cleanNetModel, home),
-              (std::set<std::string>{"Library/Caches/com.apple.Safari/Cache.db", "Library/Caches/Firefox/Profiles/ab.default/cache2"}));
+              (std::set<std::string>{"Library/Caches/com.apple.Safari/Cache.db",
+                                     "Library/Caches/Firefox/Profiles/ab.default/cache2"}));
     EXPECT_EQ(pathsOf(manager->cleanTrashModel, home), (std::set<std::string>{".Trash/old.doc"}));
-    EXPECT_EQ(pathsOf(manager->cleanPackageModel, home), (std::set<std::string>{"Downloads/Installer.dmg"}));
+    EXPECT_EQ(pathsOf(manager->cleanPackageModel, home),
+              (std::set<std::string>{"Downloads/Installer.dmg"}));
     for (const auto& item : manager->cleanSystemJunkModel->allItems) {
         if (item->url.ends_with("DerivedData/Proj-abc")) {
             EXPECT_EQ(item->xcodeJunkType, XcodeJunkType::derivedData);
@@ -392,7 +423,9 @@ TEST(MacScan, CachesAreAttributedToTheirApplicationOnce) {
     MacTree mac;
     mac.app("Applications/Tool.app", "com.example.Tool", "1.0", "1", "Tool");
     mac.file("Users/me/Library/Caches/COM.EXAMPLE.TOOL/x", "12345");
-    mac.file("Users/me/Library/Containers/com.example.Tool/Data/Library/Caches/com.example.Tool.net/y", "123");
+    mac.file(
+        "Users/me/Library/Containers/com.example.Tool/Data/Library/Caches/com.example.Tool.net/y",
+        "123");
     mac.file("Users/me/Library/Caches/org.gone.app/z", "1");
     mac.file("Users/me/Library/Logs/com.example.Tool/run.log", "log!");
     mac.file("Users/me/Library/Logs/com.example.Tool/empty.log", "");
@@ -400,18 +433,23 @@ TEST(MacScan, CachesAreAttributedToTheirApplicationOnce) {
         <filter id="73" column="filename" relation="begin with" value="." action="exclude"/>
         <filter id="74" column="filename" relation="begin with" value="." action="exclude"/>
         <filter id="14" column="filename" relation="end with" value=".log"/></garbage>)");
-    auto manager = std::make_unique<CleanManager>(setupFor(mac.env, rules, mac.tree.file("mountinfo", "")));
+    auto manager =
+        std::make_unique<CleanManager>(setupFor(mac.env, rules, mac.tree.file("mountinfo", "")));
     // Alone: without a system category the built-in lists would offer the whole cache folder first.
     manager->scanKinds = static_cast<std::uint32_t>(CleanJunkType::appJunk);
     manager->beforeScan();
     manager->scanAcition();
     std::map<std::string, CleanBaseItemPtr> found;
-    for (const auto& item : manager->cleanAppCacheModel->allItems) found[item->url.substr(mac.home("").size())] = item;
-    ASSERT_EQ(found.size(), 3u) << "the leftover of a removed application has no name and is not offered";
+    for (const auto& item : manager->cleanAppCacheModel->allItems)
+        found[item->url.substr(mac.home("").size())] = item;
+    ASSERT_EQ(found.size(), 3u)
+        << "the leftover of a removed application has no name and is not offered";
     EXPECT_EQ(found.at("Library/Caches/COM.EXAMPLE.TOOL")->appName, "Tool");
     EXPECT_EQ(found.at("Library/Caches/COM.EXAMPLE.TOOL")->size(), 5);
-    EXPECT_EQ(found.at("Library/Containers/com.example.Tool/Data/Library/Caches/com.example.Tool.net")->bundleIdentifier,
-              "com.example.Tool");
+    EXPECT_EQ(
+        found.at("Library/Containers/com.example.Tool/Data/Library/Caches/com.example.Tool.net")
+            ->bundleIdentifier,
+        "com.example.Tool");
     EXPECT_EQ(found.at("Library/Logs/com.example.Tool/run.log")->appJunkType, 1);
     EXPECT_EQ(manager->cleanAppCacheModel->supportAppList.size(), 1u);
 }

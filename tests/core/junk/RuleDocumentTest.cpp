@@ -147,7 +147,8 @@ TEST_F(RuleDocument, MissingRequiredAttributesDropOnlyThatElement) {
                          *home.env);
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.result.filters.size(), 1u);
-    EXPECT_EQ(p.result.filters.at("2")->value, "later") << "a later filter with the same id replaces";
+    EXPECT_EQ(p.result.filters.at("2")->value, "later")
+        << "a later filter with the same id replaces";
     ASSERT_EQ(p.result.categories.size(), 1u);
     const auto& items = p.result.categories[0]->subItems;
     ASSERT_EQ(items.size(), 1u) << "an item without id is not created";
@@ -155,7 +156,8 @@ TEST_F(RuleDocument, MissingRequiredAttributesDropOnlyThatElement) {
 }
 
 TEST_F(RuleDocument, ApplicationGroupsNeedTheApplicationExceptForBrowsers) {
-    const auto p = parse(R"(<garbage>
+    const auto p =
+        parse(R"(<garbage>
       <category id="2">
         <item id="i1" bundleid="org.installed"><action type="file"/></item>
         <item id="i2" bundleid="org.gone"><action type="file"/></item>
@@ -164,7 +166,7 @@ TEST_F(RuleDocument, ApplicationGroupsNeedTheApplicationExceptForBrowsers) {
       </category>
       <category id="3"><item id="b1" bundleid="com.browser.gone"/></category>
     </garbage>)",
-                         *home.env, {{"org.installed", "/a"}, {"org.store", "/b"}, {"org.other", "/c"}});
+              *home.env, {{"org.installed", "/a"}, {"org.store", "/b"}, {"org.other", "/c"}});
     ASSERT_TRUE(p.ok);
     const auto& apps = p.result.categories.at(0)->subItems;
     ASSERT_EQ(apps.size(), 3u);
@@ -172,26 +174,35 @@ TEST_F(RuleDocument, ApplicationGroupsNeedTheApplicationExceptForBrowsers) {
     EXPECT_EQ(apps[1]->subCategoryId, "i3") << "attached through the store identifier";
     EXPECT_EQ(apps[2]->subCategoryId, "i4");
     EXPECT_EQ(p.result.categories.at(1)->subItems.size(), 1u);
-    EXPECT_EQ(p.leftOver, (InstallBundleIds{{"org.other", "/c"}})) << "what remains is what no rule covers";
-    EXPECT_EQ(apps[0]->actionItems.at(0)->bundleId, "org.installed") << "actions carry their group's identifier";
+    EXPECT_EQ(p.leftOver, (InstallBundleIds{{"org.other", "/c"}}))
+        << "what remains is what no rule covers";
+    EXPECT_EQ(apps[0]->actionItems.at(0)->bundleId, "org.installed")
+        << "actions carry their group's identifier";
 }
 
 TEST(RuleDocumentVersions, ActionsFollowTheInstalledVersion) {
     MacTree mac;
     const std::string app = mac.app("Applications/Tool.app", "com.example.tool", "2.5.1", "2501");
-    const auto p = parse(R"(<garbage><category id="2"><item id="t">
-        <action type="file" id="v" apppath=")" + app + R"(" appversion="^1\."><path value="/one"/></action>
-        <action type="file" id="v" apppath=")" + app + R"(" appversion="^3\."><path value="/three"/></action>
-        <action type="file" id="w" apppath=")" + app + R"(" appversion="^2\." buildversion="^25"><path value="/two"/></action>
-        <action type="file" id="x" apppath=")" + app + R"(" appversion="(["><path value="/broken"/></action>
+    const auto p =
+        parse(R"(<garbage><category id="2"><item id="t">
+        <action type="file" id="v" apppath=")" +
+                  app + R"(" appversion="^1\."><path value="/one"/></action>
+        <action type="file" id="v" apppath=")" +
+                  app + R"(" appversion="^3\."><path value="/three"/></action>
+        <action type="file" id="w" apppath=")" +
+                  app + R"(" appversion="^2\." buildversion="^25"><path value="/two"/></action>
+        <action type="file" id="x" apppath=")" +
+                  app + R"(" appversion="(["><path value="/broken"/></action>
         <action type="file" id="y" apppath="/nowhere/X.app" appversion="^9"><path value="/absent-app"/></action>
       </item></category></garbage>)",
-                         *mac.env);
+              *mac.env);
     ASSERT_TRUE(p.ok) << p.error;
     std::vector<std::string> kept;
-    for (const auto& a : p.result.categories.at(0)->subItems.at(0)->actionItems) kept.push_back(*a->pathItems.at(0)->value);
+    for (const auto& a : p.result.categories.at(0)->subItems.at(0)->actionItems)
+        kept.push_back(*a->pathItems.at(0)->value);
     EXPECT_EQ(kept, (std::vector<std::string>{"/three", "/two", "/absent-app"}))
-        << "a version that does not fit drops the action but lets the next with the same id stand in; a "
+        << "a version that does not fit drops the action but lets the next with the same id stand "
+           "in; a "
            "pattern that does not compile fails; an application that cannot be opened passes";
 }
 
@@ -209,12 +220,16 @@ TEST_F(RuleDocument, MalformedAndHostileDocumentsFailCleanly) {
         {"empty", ""},
         {"deep nesting", deep},
         {"entity bomb",
-         "<?xml version=\"1.0\"?><!DOCTYPE g [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>"
+         "<?xml version=\"1.0\"?><!DOCTYPE g [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+         "\"&a;&a;&a;&a;&a;&a;&a;\">]>"
          "<garbage><category id=\"1\"><title>&b;</title></category></garbage>"},
         {"external entity",
-         "<?xml version=\"1.0\"?><!DOCTYPE g [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><garbage>&x;</garbage>"},
-        {"undefined entity", "<garbage><category id=\"1\"><title>&nope;</title></category></garbage>"},
-        {"invalid utf-8 in a title", "<garbage><category id=\"1\"><title>\xc3\x28</title></category></garbage>"},
+         "<?xml version=\"1.0\"?><!DOCTYPE g [<!ENTITY x SYSTEM "
+         "\"file:///etc/passwd\">]><garbage>&x;</garbage>"},
+        {"undefined entity",
+         "<garbage><category id=\"1\"><title>&nope;</title></category></garbage>"},
+        {"invalid utf-8 in a title",
+         "<garbage><category id=\"1\"><title>\xc3\x28</title></category></garbage>"},
     };
     for (const auto& [name, xml] : cases) {
         const auto p = parse(xml, *home.env);
@@ -228,11 +243,14 @@ TEST_F(RuleDocument, OnlyTheGarbageRootDeliversAndPredefinedEntitiesWork) {
     auto p = parse("<rules><category id=\"1\"/></rules>", *home.env);
     EXPECT_TRUE(p.ok);
     EXPECT_EQ(p.result.calls, 0);
-    p = parse("<garbage><unknown><category id=\"1\"><title>A &amp; B <![CDATA[<C>]]></title></category></unknown></garbage>",
-              *home.env);
+    p = parse(
+        "<garbage><unknown><category id=\"1\"><title>A &amp; B "
+        "<![CDATA[<C>]]></title></category></unknown></garbage>",
+        *home.env);
     ASSERT_TRUE(p.ok);
     ASSERT_EQ(p.result.calls, 1);
-    EXPECT_EQ(p.result.categories.at(0)->title, "A & B <C>") << "unknown elements still have their children read";
+    EXPECT_EQ(p.result.categories.at(0)->title, "A & B <C>")
+        << "unknown elements still have their children read";
 }
 
 TEST_F(RuleDocument, PreferenceWithoutADocumentHasNoRules) {
@@ -246,7 +264,9 @@ TEST_F(RuleDocument, PreferenceWithoutADocumentHasNoRules) {
     EXPECT_FALSE(bad.filterParser);
     EXPECT_FALSE(bad.ruleError.empty());
 
-    const std::string good = home.file("good.xml", "<garbage><filter id=\"73\" column=\"filename\"/><category id=\"3\"/></garbage>");
+    const std::string good =
+        home.file("good.xml",
+                  "<garbage><filter id=\"73\" column=\"filename\"/><category id=\"3\"/></garbage>");
     CleanPreference ok(home.env, good, {});
     ASSERT_TRUE(ok.filterParser);
     EXPECT_TRUE(ok.ruleError.empty());

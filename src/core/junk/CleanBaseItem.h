@@ -8,27 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "core/files/FileIdentity.h"
 #include "core/junk/JunkTypes.h"
 #include "core/junk/RuleEnums.h"
 
 namespace orvane::junk {
-
-// What an item was when the scan found it. Cleaning compares the item on disk with this right
-// before acting, so a path that was replaced, moved over or turned into a link meanwhile is
-// left alone.
-struct ScannedIdentity {
-    bool known = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    std::int64_t size = 0;
-    double modified = 0;
-    double changed = 0;
-    bool isDirectory = false;
-    bool isRegular = false;
-    bool isSymlink = false;
-
-    static ScannedIdentity of(const std::string& path);
-};
 
 enum class CleanItemKind { systemJunk, appCache, trash, package, internetJunk };
 
@@ -62,7 +46,11 @@ public:
     std::string groupName;
     // Whether the rules call removing it harmless.
     bool recommended = false;
-    ScannedIdentity scanned;
+    // What the item was when the scan found it (not following a link); cleaning compares the
+    // item on disk with this right before acting, so a path replaced or turned into a link
+    // meanwhile is left alone. Unknown (false) when the item could not be read.
+    orvane::files::FileIdentity scanned;
+    bool scannedKnown = false;
 
     // Measured on first use and kept: a folder's whole contents, a file's length, 0 when the
     // item cannot be read.

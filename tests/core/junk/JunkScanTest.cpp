@@ -172,9 +172,10 @@ TEST_F(LinuxScan, ItemsCarryHeadingsSelectionAndTheScanIdentity) {
     EXPECT_FALSE(byName.at("archive.zip")->isSelected) << "downloads are never preselected";
     EXPECT_EQ(byName.at("draft.odt")->size(), 5);
     EXPECT_EQ(byName.at("cache2")->size(), 2);
-    EXPECT_TRUE(byName.at("draft.odt")->scanned.known);
-    EXPECT_TRUE(byName.at("draft.odt")->scanned.isRegular);
-    EXPECT_TRUE(byName.at("cache2")->scanned.isDirectory);
+    EXPECT_TRUE(byName.at("draft.odt")->scannedKnown);
+    EXPECT_TRUE(byName.at("draft.odt")->scanned.isRegular());
+    EXPECT_EQ(byName.at("draft.odt")->scanned.size, 5u);
+    EXPECT_TRUE(byName.at("cache2")->scanned.isFolder());
 
     std::uint64_t sum = 0;
     for (const auto& model : manager->getModels())

@@ -185,8 +185,11 @@ bool XMLParse::parseData(std::string_view document) {
                    (errorDescription_.empty() ? std::string("Unknown error") : errorDescription_));
         return false;
     }
-    if (!delivered_ && errorDescription_.empty())
-        errorDescription_ = "the document has no \"garbage\" root";
+    if (!delivered_) {
+        if (errorDescription_.empty()) errorDescription_ = "the document has no \"garbage\" root";
+        return true;
+    }
+    if (delegate) delegate->parseComplete(categoryItems, filterDict);
     return true;
 }
 
@@ -247,10 +250,9 @@ void XMLParse::endElement(const std::string& name) {
     else if (name == "action") currentAction.reset();
     else if (name == "item") currentSubItem.reset();
     else if (name == "category") currentCategory.reset();
-    else if (name == "garbage") {
-        delivered_ = true;
-        if (delegate) delegate->parseComplete(categoryItems, filterDict);
-    }
+    // The root's end completes the tree; it is handed over once the whole document proved
+    // well formed, so trailing garbage or a second root never leaves half-trusted rules behind.
+    else if (name == "garbage") delivered_ = true;
 }
 
 void XMLParse::startFilter(const Attributes& a) {

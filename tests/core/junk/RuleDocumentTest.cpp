@@ -228,6 +228,8 @@ TEST_F(RuleDocument, MalformedAndHostileDocumentsFailCleanly) {
          "\"file:///etc/passwd\">]><garbage>&x;</garbage>"},
         {"undefined entity",
          "<garbage><category id=\"1\"><title>&nope;</title></category></garbage>"},
+        {"content after the root", "<garbage><category id=\"1\"/></garbage><garbage/>"},
+        {"trailing text", "<garbage></garbage>junk"},
         {"invalid utf-8 in a title",
          "<garbage><category id=\"1\"><title>\xc3\x28</title></category></garbage>"},
     };

@@ -118,9 +118,9 @@ Layout Layout::linuxLayout(std::string root) {
     layout.temporary = xdgDir("TMPDIR", r + "/tmp");
     layout.containerCachesSubpath = "cache";
     layout.junkCacheFolders = {layout.caches + "/thumbnails"};
-    layout.installerPackageExtensions = {"dmg", "pkg", "mpkg", "app", "zip", "tar", "tar.gz", "tgz",
-                                         "rar", "7z", "deb", "rpm", "appimage", "flatpakref",
-                                         "flatpakrepo", "snap", "run", "torrent"};
+    layout.installerPackageExtensions = {
+        "dmg", "pkg", "mpkg", "app",      "zip",        "tar",         "tar.gz", "tgz", "rar",
+        "7z",  "deb", "rpm",  "appimage", "flatpakref", "flatpakrepo", "snap",   "run", "torrent"};
     layout.dataDirs = xdgDirList("XDG_DATA_DIRS", {r + "/usr/local/share", r + "/usr/share"});
 
     layout.applicationRoots.push_back(dataHome + "/applications");
@@ -163,7 +163,8 @@ Layout Layout::macLayout(std::string root, std::string home) {
     layout.containerCachesSubpath = "Data/Library/Caches";
     layout.junkCacheFolders = {r + "/Library/Caches", layout.caches, r + "/private/var/folders"};
     layout.junkLogFolders = {r + "/var/log", layout.logs};
-    layout.installerPackageExtensions = {"dmg", "pkg", "mpkg", "app", "zip", "tar", "tar.gz", "tgz", "rar", "7z"};
+    layout.installerPackageExtensions = {"dmg", "pkg",    "mpkg", "app", "zip",
+                                         "tar", "tar.gz", "tgz",  "rar", "7z"};
 
     layout.applicationRoots = {r + "/Applications", r + "/Applications/Utilities", layout.desktop};
     layout.loginItemFolders = {layout.library + "/LaunchAgents", r + "/Library/LaunchAgents",

@@ -16,7 +16,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
     // One line per module whose screens are built:
     //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
     static std::map<ModuleType, ModuleScreenFactory> table = {
-        {ModuleType::cleanJunk, []() -> ModuleBaseViewController* { return new JunkViewController; }},
+        {ModuleType::cleanJunk,
+         []() -> ModuleBaseViewController* { return new JunkViewController; }},
         {ModuleType::duplicateFiles,
          []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
         {ModuleType::largeFiles,

@@ -9,8 +9,8 @@
 #include "app/junk/JunkViewController.h"
 #include "core/junk/CleanManager.h"
 #include "core/junk/RuleEnvironment.h"
-#include "gui/GuiTestSupport.h"
 #include "kit/Resources.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 namespace orvane::app {

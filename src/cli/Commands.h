@@ -22,5 +22,6 @@ void addHistoryCommand(CLI::App& app, Action& action);
 void addRenameCommand(CLI::App& app, Action& action);
 void addNamerCommand(CLI::App& app, Action& action);
 void addAppsCommand(CLI::App& app, Action& action);
+void addJunkCommand(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

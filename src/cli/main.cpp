@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     cli::addRenameCommand(app, action);
     cli::addNamerCommand(app, action);
     cli::addAppsCommand(app, action);
+    cli::addJunkCommand(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");

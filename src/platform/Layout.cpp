@@ -117,6 +117,12 @@ Layout Layout::linuxLayout(std::string root) {
 
     layout.systemLogs = {r + "/var/log"};
     layout.systemCaches = {r + "/var/cache"};
+    layout.temporary = xdgDir("TMPDIR", r + "/tmp");
+    layout.containerCachesSubpath = "cache";
+    layout.junkCacheFolders = {layout.caches + "/thumbnails"};
+    layout.installerPackageExtensions = {
+        "dmg", "pkg", "mpkg", "app",      "zip",        "tar",         "tar.gz", "tgz", "rar",
+        "7z",  "deb", "rpm",  "appimage", "flatpakref", "flatpakrepo", "snap",   "run", "torrent"};
     layout.dataDirs = xdgDirList("XDG_DATA_DIRS", {r + "/usr/local/share", r + "/usr/share"});
 
     layout.applicationRoots.push_back(dataHome + "/applications");
@@ -190,6 +196,12 @@ Layout Layout::macLayout(std::string root, std::string home) {
     layout.systemPreferences = {r + "/Library/Preferences"};
     layout.systemLogs = {r + "/Library/Logs", r + "/var/log"};
     layout.systemCaches = {r + "/Library/Caches", r + "/private/var/folders"};
+    layout.temporary = r + "/private/var/folders/T";
+    layout.containerCachesSubpath = "Data/Library/Caches";
+    layout.junkCacheFolders = {r + "/Library/Caches", layout.caches, r + "/private/var/folders"};
+    layout.junkLogFolders = {r + "/var/log", layout.logs};
+    layout.installerPackageExtensions = {"dmg", "pkg",    "mpkg", "app", "zip",
+                                         "tar", "tar.gz", "tgz",  "rar", "7z"};
 
     layout.applicationRoots = {r + "/Applications", r + "/Applications/Utilities", layout.desktop};
     layout.groupContainers = layout.library + "/Group Containers";

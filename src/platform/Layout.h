@@ -37,6 +37,20 @@ struct Layout {
     std::vector<std::string> systemLogs;         // /var/log (and /Library/Logs on macOS)
     std::vector<std::string> systemCaches;  // /var/cache | /Library/Caches, /private/var/folders
 
+    // The user's temporary folder (TMPDIR | the per-user folder below /private/var/folders).
+    std::string temporary;
+    // Below one application's container, where its caches live ("cache" of a flatpak's
+    // ~/.var/app/<id> | "Data/Library/Caches" of a macOS container).
+    std::string containerCachesSubpath;
+
+    // Junk the cleaner finds without a rule document. Each entry of these folders is offered as
+    // a whole, so only folders whose every entry is disposable belong here: on freedesktop the
+    // thumbnail cache (the rest of ~/.cache and every live log stay out).
+    std::vector<std::string> junkCacheFolders;
+    std::vector<std::string> junkLogFolders;
+    // Lower-case extensions of installer packages and archives people leave in Downloads.
+    std::vector<std::string> installerPackageExtensions;
+
     // The desktop's record of recently used files and the programs that opened them; none on
     // macOS, where the metadata index answers that.
     std::string recentlyUsedFile;

@@ -4,6 +4,7 @@
 
 #include "app/apps/AppManageViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"
+#include "app/junk/JunkViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
 #include "app/renamer/AIRenamerViewController.h"
 #include "app/shell/PlaceholderViewController.h"
@@ -16,6 +17,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
     // One line per module whose screens are built:
     //   {ModuleType::x, [] -> ModuleBaseViewController* { return new XViewController; }},
     static std::map<ModuleType, ModuleScreenFactory> table = {
+        {ModuleType::cleanJunk,
+         []() -> ModuleBaseViewController* { return new JunkViewController; }},
         {ModuleType::duplicateFiles,
          []() -> ModuleBaseViewController* { return new DuplicatFilesViewController; }},
         {ModuleType::largeFiles,

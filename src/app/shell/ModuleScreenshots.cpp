@@ -107,6 +107,7 @@ bool clickMessageButton(ScreenshotWriter& out, const QString& text) {
 
 void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window);
+void runJunkScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
@@ -195,6 +196,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
 
     runLargeFilesScreenshots(out, window);
     runAppsScreenshots(out, window);
+    runJunkScreenshots(out, window);
 }
 
 }  // namespace orvane::app

@@ -1,0 +1,123 @@
+// `orvane junk`, run as a user would run it, against a private HOME.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "support/CliRun.h"
+#include "support/TempTree.h"
+
+#ifdef ORVANE_CLI_PATH
+
+namespace {
+
+using orvane::testing::CliRun;
+using orvane::testing::runCli;
+using orvane::testing::ScopedHome;
+using orvane::testing::TempTree;
+
+class JunkCli : public ::testing::Test {
+protected:
+    TempTree tree;
+    ScopedHome home{tree};
+
+    void SetUp() override {
+        tree.file("home/.cache/thumbnails/normal/a.png", "12345");
+        tree.file("home/.cache/mozilla/firefox/p.default/cache2/entries/A", "123");
+        tree.file("home/.mozilla/firefox/p.default/cookies.sqlite", "secret");
+        tree.file("home/.local/share/Trash/files/old.txt", "1234567");
+        tree.file("home/Downloads/setup.run", "12");
+        tree.file("home/Downloads/notes.txt", "keep");
+    }
+    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "junk -q " + args); }
+    // The items below the private home, by kind.
+    std::map<std::string, std::set<std::string>> homeItems(const nlohmann::json& doc) {
+        std::map<std::string, std::set<std::string>> out;
+        const std::string base = tree.path("home") + "/";
+        for (const auto& category : doc.at("categories"))
+            for (const auto& group : category.at("groups"))
+                for (const auto& item : group.at("items")) {
+                    const std::string path = item.at("path");
+                    if (path.starts_with(base))
+                        out[category.at("kind")].insert(path.substr(base.size()));
+                }
+        return out;
+    }
+};
+
+TEST_F(JunkCli, JsonListsEveryKindWithGroupsItemsAndSizes) {
+    const CliRun r = run("--json");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    std::vector<std::string> kinds;
+    std::int64_t sum = 0;
+    for (const auto& category : doc.at("categories")) {
+        kinds.push_back(category.at("kind"));
+        std::int64_t groups = 0;
+        for (const auto& group : category.at("groups")) {
+            std::int64_t items = 0;
+            for (const auto& item : group.at("items")) items += item.at("size").get<std::int64_t>();
+            EXPECT_EQ(group.at("size").get<std::int64_t>(), items);
+            EXPECT_TRUE(group.at("recommended").is_boolean());
+            groups += items;
+        }
+        EXPECT_EQ(category.at("size").get<std::int64_t>(), groups);
+        EXPECT_FALSE(category.at("name").get<std::string>().empty());
+        sum += groups;
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"system", "app", "trash", "package", "internet"}));
+    EXPECT_EQ(doc.at("totalSize").get<std::int64_t>(), sum);
+
+    auto items = homeItems(doc);
+    EXPECT_EQ(items["system"], (std::set<std::string>{".cache/thumbnails/normal"}));
+    EXPECT_EQ(items["trash"], (std::set<std::string>{".local/share/Trash/files/old.txt"}));
+    EXPECT_EQ(items["package"], (std::set<std::string>{"Downloads/setup.run"}));
+    EXPECT_EQ(items["internet"],
+              (std::set<std::string>{".cache/mozilla/firefox/p.default/cache2"}));
+    EXPECT_TRUE(tree.exists("home/.local/share/Trash/files/old.txt")) << "listing removes nothing";
+}
+
+TEST_F(JunkCli, KindsNarrowTheScanAndUnknownKindsAreRefused) {
+    CliRun r = run("--json --kinds trash,package");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    ASSERT_EQ(doc.at("categories").size(), 2u);
+    EXPECT_EQ(doc.at("categories")[0].at("kind"), "trash");
+    EXPECT_EQ(doc.at("categories")[1].at("kind"), "package");
+
+    r = run("--kinds trash,cookies");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("cookies"), std::string::npos);
+}
+
+TEST_F(JunkCli, NamesThatAreNotTextKeepTheirBytes) {
+    tree.file("home/Downloads/caf\xe9.deb", "x");
+    tree.file("home/Downloads/two\nlines.zip", "x");
+    const CliRun text = run("--kinds package");
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_NE(text.out.find(tree.path("home/Downloads/caf\xe9.deb")), std::string::npos);
+    EXPECT_NE(text.out.find("Unused Installation Packages"), std::string::npos);
+    const CliRun json = run("--json --kinds package");
+    ASSERT_EQ(json.code, 0);
+    EXPECT_NE(json.out.find("caf\\udce9.deb"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("two\\nlines.zip"), std::string::npos) << json.out;
+}
+
+TEST_F(JunkCli, ABrokenRuleDocumentStillListsTheBuiltInPlaces) {
+    tree.file("resources/junk/linux/garbageConfig.xml", "<garbage><category id=\"1\">");
+    ::setenv("ORVANE_RESOURCE_DIR", tree.path("resources").c_str(), 1);
+    const CliRun r = run("--json --kinds system,trash");
+    ::unsetenv("ORVANE_RESOURCE_DIR");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_FALSE(doc.at("ruleError").get<std::string>().empty());
+    EXPECT_NE(r.err.find("could not be used"), std::string::npos);
+    EXPECT_EQ(homeItems(doc)["system"], (std::set<std::string>{".cache/thumbnails/normal"}));
+    EXPECT_EQ(homeItems(doc)["trash"].size(), 1u);
+}
+
+}  // namespace
+
+#endif

@@ -21,5 +21,6 @@ void addLargeFilesCommand(CLI::App& app, Action& action);
 void addHistoryCommand(CLI::App& app, Action& action);
 void addRenameCommand(CLI::App& app, Action& action);
 void addNamerCommand(CLI::App& app, Action& action);
+void addPhotosCommand(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     cli::addHistoryCommand(app, action);
     cli::addRenameCommand(app, action);
     cli::addNamerCommand(app, action);
+    cli::addPhotosCommand(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");

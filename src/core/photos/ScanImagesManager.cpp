@@ -222,7 +222,8 @@ ScanImagesManager::EngineInputs ScanImagesManager::prepareEngineInputs(
     if (prefs.boolValue(similarImageMinSelect).value_or(false))
         in.minFileSize =
             bound(getFileSize(prefs, similarImageMinFileSize, similarImageMinSizeType), false);
-    in.threshold = clampedThreshold(prefs);
+    in.threshold = env_.thresholdOverride ? std::clamp(*env_.thresholdOverride, 20.0, 100.0)
+                                          : clampedThreshold(prefs);
     for (const auto& w :
          prefs.stringArray(dupImagesWhiteListPath).value_or(std::vector<std::string>{}))
         in.whiteList.push_back(withSlash(w));

@@ -41,6 +41,8 @@ class ScanImagesManager {
         std::string logDirectory;     // the engine's log goes here
         std::string homeDirectory;    // stands in for "/" and "/Users"
         platform::Layout layout;      // the Trash
+        // Replaces the saved threshold for every scan of this manager (the command line's flag).
+        std::optional<double> thresholdOverride;
     };
     static Environment defaultEnvironment();
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/files/FileIdentity.h"
 #include "core/photos/Thumbnail.h"
 
 namespace orvane::photos {
@@ -25,9 +26,7 @@ struct ScanImagesItem {
     std::optional<std::string> removeError;  // why removal failed
 
     // What the file was when the item was built; removal touches it only while it still is.
-    std::optional<std::uint64_t> device, inode;
-    std::optional<double> changeTime;
-    bool wasRegularFile = false;
+    std::optional<files::FileIdentity> identity;
 };
 
 using ScanImagesItemPtr = std::shared_ptr<ScanImagesItem>;

@@ -464,10 +464,7 @@ ScanImagesItemPtr ScanImagesManager::makeItem(const std::string& path,
         item->imageSize = static_cast<std::int64_t>(st.st_size);
         item->modifiedDate = static_cast<double>(st.st_mtim.tv_sec) + st.st_mtim.tv_nsec / 1e9;
         item->modifiedDateStr = getStringWithDate(*item->modifiedDate);
-        item->device = static_cast<std::uint64_t>(st.st_dev);
-        item->inode = static_cast<std::uint64_t>(st.st_ino);
-        item->changeTime = static_cast<double>(st.st_ctim.tv_sec) + st.st_ctim.tv_nsec / 1e9;
-        item->wasRegularFile = S_ISREG(st.st_mode);
+        item->identity = files::FileIdentity::of(st);
         if (width && height) {
             item->dimension = std::to_string(*width) + " * " + std::to_string(*height);
         } else {

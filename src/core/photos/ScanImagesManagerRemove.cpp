@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "core/duplicates/FileRemover.h"
+#include "core/files/RemovalGuard.h"
 #include "core/photos/PhotoSelection.h"
 #include "core/photos/ScanImagesManager.h"
 #include "kit/DispatchQueue.h"
@@ -29,9 +30,9 @@ bool exists(const std::string& path) {
 
 duplicates::ScannedIdentity identityOf(const ScanImagesItem& item) {
     duplicates::ScannedIdentity id;
-    id.device = item.device;
-    id.inode = item.inode;
-    id.size = static_cast<std::uint64_t>(item.imageSize);
+    id.device = item.identity->device;
+    id.inode = item.identity->inode;
+    id.size = item.identity->size;
     id.isDirectory = false;
     return id;
 }
@@ -132,9 +133,19 @@ void ScanImagesManager::removeDuplicatesImagesNow(ScanImagesGroups groups) {
                 continue;
             }
             duplicates::RemovalResult result;
-            if (!item->wasRegularFile) {
+            // Right before acting: reached without following a link, and still the very file
+            // the scan reported (device, inode, size, modification and change time).
+            const auto guard = item->identity && item->identity->isRegular()
+                                   ? files::RemovalGuard::verify(item->imagePath, *item->identity)
+                                   : files::GuardResult{};
+            if (!item->identity || !item->identity->isRegular()) {
                 result.error =
                     kit::localized("The item is no longer the picture that was scanned.");
+            } else if (!guard) {
+                result.error =
+                    guard.reason.empty()
+                        ? files::RemovalGuard::describe(guard.refusal, item->imagePath, guard.error)
+                        : guard.reason;
             } else if (removeType_ == deleteForever) {
                 result = remover.deleteForever(item->imagePath, identityOf(*item));
             } else if (removeType_ == moveToFolder) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "GlibHome.h"
 #include "PhotoFixture.h"
@@ -238,4 +239,23 @@ TEST_F(Removal, StopAfterTheFirstPictureLeavesTheRestAsTheyWere) {
     EXPECT_EQ(second->dupImageItems.size(), 3u);
     EXPECT_EQ(selectedCount({second}), 2);
     EXPECT_TRUE(tree.exists("b/0.jpg") && tree.exists("b/1.jpg"));
+}
+
+TEST_F(Removal, APictureEditedInPlaceSinceTheScanIsLeftAlone) {
+    auto g = group("e", 3);
+    select(g, {1});
+    // Same inode, same size, same modification time: only the change time tells.
+    const std::string path = tree.path("e/1.jpg");
+    struct stat before {};
+    ::lstat(path.c_str(), &before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    tree.file("e/1.jpg", "qq");
+    tree.setMtime("e/1.jpg", double(before.st_mtim.tv_sec) + before.st_mtim.tv_nsec / 1e9);
+    manager.setRemoveType(ScanImagesManager::deleteForever);
+    manager.removeDuplicatesImagesNow({g});
+    EXPECT_EQ(tree.read("e/1.jpg"), "qq");
+    bool refused = false;
+    for (const auto& i : g->dupImageItems)
+        refused = refused || (i->imageName == "1.jpg" && i->isRemoveFailed);
+    EXPECT_TRUE(refused);
 }

@@ -5,6 +5,7 @@
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
 #include "app/renamer/AIRenamerViewController.h"
+#include "app/photos/SimilarPhotosViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
 namespace orvane::app {
@@ -21,6 +22,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
          []() -> ModuleBaseViewController* { return new LargeFilesViewController; }},
         {ModuleType::aiRenamer,
          []() -> ModuleBaseViewController* { return new AIRenamerViewController; }},
+        {ModuleType::similarPhotos,
+         []() -> ModuleBaseViewController* { return new SimilarPhotosViewController; }},
     };
     return table;
 }

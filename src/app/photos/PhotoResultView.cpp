@@ -34,7 +34,7 @@ namespace {
 
 constexpr int kItemRole = Qt::UserRole + 1;   // ScanImagesItem*
 constexpr int kGroupRole = Qt::UserRole + 2;  // group index
-constexpr int kPreviewSide = 300;
+constexpr int kPreviewSide = 280;
 
 QString dimensionText(const photos::ScanImagesItem& item) {
     if (!item.dimension) return loc("Unknown");
@@ -76,10 +76,12 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     tree_ = new QTreeWidget(this);
     tree_->setColumnCount(4);
     tree_->setHeaderLabels({loc("Name"), loc("Dimensions"), loc("Size"), loc("Modified")});
-    tree_->setIconSize(QSize(60, 90));
+    tree_->setIconSize(QSize(60, 60));
     tree_->setUniformRowHeights(false);
     tree_->setAlternatingRowColors(true);
     tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < 4; ++c)
+        tree_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
     body->addWidget(tree_, 3);
 
@@ -211,7 +213,6 @@ void PhotoResultView::rebuild() {
             row->setText(3, item->modifiedDate ? qs(item->modifiedDateStr) : QStringLiteral("—"));
             row->setData(0, kItemRole, QVariant::fromValue(static_cast<void*>(item.get())));
             row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
-            row->setSizeHint(0, QSize(0, 94));
             if (item->isRemoveFailed && item->removeError)
                 row->setToolTip(0, displayPath(item->imagePath) + QStringLiteral("\n") +
                                        qs(*item->removeError));

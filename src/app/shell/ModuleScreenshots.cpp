@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
-
 #include <cstdio>
 #include <functional>
 
@@ -106,6 +105,7 @@ bool clickMessageButton(ScreenshotWriter& out, const QString& text) {
 }  // namespace
 
 void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
+void runPhotoScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
@@ -194,6 +194,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.saveAndCloseMessage(QStringLiteral("21-duplicates-back-question"));
 
     runLargeFilesScreenshots(out, window);
+    runPhotoScreenshots(out, window);
 }
 
 }  // namespace orvane::app

@@ -34,9 +34,7 @@ namespace {
 using photos::ScanImagesManager;
 
 volatile sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) {
-    gInterrupted = 1;
-}
+void onInterrupt(int) { gInterrupted = 1; }
 
 struct Options {
     std::vector<std::string> paths;
@@ -50,7 +48,7 @@ struct Options {
 };
 
 class Progress final : public photos::ScanImagesManagerProtocol {
-  public:
+public:
     void progressDidChanged(ScanImagesManager&, double r, long long n,
                             const std::string& p) override {
         std::lock_guard lock(mutex);
@@ -66,7 +64,7 @@ class Progress final : public photos::ScanImagesManagerProtocol {
                kit::displayPath(path);
     }
 
-  private:
+private:
     std::mutex mutex;
     double ratio = 0;
     long long total = 0;
@@ -97,15 +95,11 @@ void printResults(const photos::ScanImagesGroups& groups, bool json) {
                 out += "{\"path\":";
                 kit::appendJsonString(out, item.imagePath);
                 out += ",\"size\":" + std::to_string(item.imageSize) + ",\"dimension\":";
-                if (item.dimension)
-                    kit::appendJsonString(out, *item.dimension);
-                else
-                    out += "null";
+                if (item.dimension) kit::appendJsonString(out, *item.dimension);
+                else out += "null";
                 out += ",\"modified\":";
-                if (item.modifiedDate)
-                    kit::appendJsonString(out, item.modifiedDateStr);
-                else
-                    out += "null";
+                if (item.modifiedDate) kit::appendJsonString(out, item.modifiedDateStr);
+                else out += "null";
                 out += "}";
             }
             out += "]}";
@@ -150,8 +144,7 @@ int removeSelected(ScanImagesManager& manager, photos::ScanImagesGroups groups,
         manager.setRemoveType(ScanImagesManager::moveToFolder, type.path);
     else if (type.kind == duplicates::RemoveType::Kind::forever)
         manager.setRemoveType(ScanImagesManager::deleteForever);
-    else
-        manager.setRemoveType(ScanImagesManager::toTrash);
+    else manager.setRemoveType(ScanImagesManager::toTrash);
 
     // Ctrl-C stops after the picture at hand.
     std::atomic<bool> done{false};

@@ -167,12 +167,8 @@ void PhotoResultView::setMode(Mode mode, const std::string& folder) {
     mode_ = mode;
     if (mode == Mode::moveToFolder) moveFolder_ = folder;
     switch (mode) {
-        case Mode::trash:
-            modeButton_->setText(loc("Move to Trash"));
-            break;
-        case Mode::deleteForever:
-            modeButton_->setText(loc("Delete Permanently"));
-            break;
+        case Mode::trash: modeButton_->setText(loc("Move to Trash")); break;
+        case Mode::deleteForever: modeButton_->setText(loc("Delete Permanently")); break;
         case Mode::moveToFolder:
             modeButton_->setText(locFormat("Remove to %@", {qs(kit::directoryName(folder))}));
             break;
@@ -232,8 +228,7 @@ void PhotoResultView::rebuild() {
     refreshChecks();
     if (tree_->topLevelItemCount() > 0 && tree_->topLevelItem(0)->childCount() > 0)
         tree_->setCurrentItem(tree_->topLevelItem(0)->child(0));
-    else
-        showPreview(nullptr);
+    else showPreview(nullptr);
 }
 
 void PhotoResultView::requestThumbnail(const photos::ScanImagesItemPtr& item) {
@@ -381,10 +376,8 @@ void PhotoResultView::deselectAll() {
 }
 
 void PhotoResultView::toggleSelectAll() {
-    if (selectAll_->text() == loc("Select All"))
-        photos::selectAll(groups_);
-    else
-        photos::deselectAll(groups_);
+    if (selectAll_->text() == loc("Select All")) photos::selectAll(groups_);
+    else photos::deselectAll(groups_);
     refreshChecks();
 }
 

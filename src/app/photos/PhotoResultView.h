@@ -24,7 +24,7 @@ namespace orvane::app {
 // auto-select, sort and removal-mode menus, and the running count and size of what is checked.
 class PhotoResultView : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit PhotoResultView(photos::ScanImagesManager* manager, QWidget* parent = nullptr);
 
     // Shows `groups` (the driver's own records; the check boxes write their marks).
@@ -62,7 +62,7 @@ class PhotoResultView : public QWidget {
     QToolButton* sortButton() const { return sort_; }
     QToolButton* modeButton() const { return modeButton_; }
 
-  private:
+private:
     void rebuild();
     void refreshChecks();
     void updateSummary();

@@ -29,7 +29,7 @@ using photos::ScanImagesManager;
 // latest value is delivered, however often the engine reports.
 class SimilarPhotosResultViewController::Observer : public photos::ScanImagesManagerProtocol,
                                                     public photos::ScanImagesRemoveProtocol {
-  public:
+public:
     explicit Observer(SimilarPhotosResultViewController* screen) : screen_(screen) {}
     void detach() { screen_.store(nullptr); }
 
@@ -88,7 +88,7 @@ class SimilarPhotosResultViewController::Observer : public photos::ScanImagesMan
         });
     }
 
-  private:
+private:
     std::atomic<SimilarPhotosResultViewController*> screen_;
     std::mutex mutex_;
     double ratio_ = 0;
@@ -176,9 +176,7 @@ SimilarPhotosResultViewController::~SimilarPhotosResultViewController() {
     stopWork();
 }
 
-QWidget* SimilarPhotosResultViewController::currentPage() const {
-    return pages_->currentWidget();
-}
+QWidget* SimilarPhotosResultViewController::currentPage() const { return pages_->currentWidget(); }
 
 bool SimilarPhotosResultViewController::hasResults() const {
     return !manager_->dupImages().empty();

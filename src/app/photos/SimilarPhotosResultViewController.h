@@ -27,7 +27,7 @@ class ScanningViewController;
 // the driver is moved to the GUI thread before it touches a widget.
 class SimilarPhotosResultViewController : public QWidget {
     Q_OBJECT
-  public:
+public:
     enum class State { scanning, results, removing, removeFinished };
 
     explicit SimilarPhotosResultViewController(photos::ScanImagesManager* manager,
@@ -58,7 +58,7 @@ class SimilarPhotosResultViewController : public QWidget {
     void onRemoveProgress(double fraction);
     void onRemoveEnded(bool stopped);
 
-  private:
+private:
     class Observer;
 
     void showResults();

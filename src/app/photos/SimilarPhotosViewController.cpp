@@ -87,8 +87,6 @@ void SimilarPhotosViewController::returnToPathSelect() {
     pages_->setCurrentWidget(pathSelect_);
 }
 
-void SimilarPhotosViewController::applicationWillTerminate() {
-    result_->stopWork();
-}
+void SimilarPhotosViewController::applicationWillTerminate() { result_->stopWork(); }
 
 }  // namespace orvane::app

@@ -20,7 +20,7 @@ class SinglePathSelectViewController;
 // over (scanning, groups, removal). Going back drops the results, after asking when there are any.
 class SimilarPhotosViewController : public ModuleBaseViewController {
     Q_OBJECT
-  public:
+public:
     // Without a manager the program's shared one is used.
     explicit SimilarPhotosViewController(photos::ScanImagesManager* manager = nullptr,
                                          QWidget* parent = nullptr);
@@ -35,7 +35,7 @@ class SimilarPhotosViewController : public ModuleBaseViewController {
     SimilarPhotosResultViewController* resultScreen() const { return result_; }
     bool isShowingPathSelect() const;
 
-  private:
+private:
     void askToLeave(std::function<void(bool)> completion);
     void returnToPathSelect();
 

@@ -191,10 +191,8 @@ double ScanImagesManager::clampedThreshold(const settings::Dictionary& prefs) {
     const auto* v = prefs.find(settings::prefkey::threshold);
     if (!v) return 85;
     double t = 85;
-    if (v->isInt())
-        t = static_cast<double>(v->asInt());
-    else if (v->isReal() && std::isfinite(v->asReal()))
-        t = v->asReal();
+    if (v->isInt()) t = static_cast<double>(v->asInt());
+    else if (v->isReal() && std::isfinite(v->asReal())) t = v->asReal();
     return std::clamp(t, 20.0, 100.0);
 }
 

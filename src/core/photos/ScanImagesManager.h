@@ -34,7 +34,7 @@ namespace orvane::photos {
 // arrive on its threads and are handled there (one at a time), so the results list is guarded
 // by a lock and the observer gets snapshots. A removal run executes on its own thread.
 class ScanImagesManager {
-  public:
+public:
     // Where the driver finds its inputs; tests hand in a private home.
     struct Environment {
         std::string preferencesFile;  // "PreferenceInfo.plist"
@@ -134,7 +134,7 @@ class ScanImagesManager {
     double dupStartTime() const { return dupStartTime_; }
     double dupEndTime() const { return dupEndTime_; }
 
-  private:
+private:
     void notifyScanData();
     ScanImagesGroupItemPtr isContainSourcePath(const std::string& path);
     void sortAndRenameLocked();

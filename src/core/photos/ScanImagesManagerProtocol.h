@@ -11,7 +11,7 @@ class ScanImagesManager;
 // What the photo driver tells the screen watching a scan. Calls arrive on the engine's or the
 // scan's thread; observers move them to the main thread. Every method has an empty default.
 class ScanImagesManagerProtocol {
-  public:
+public:
     virtual ~ScanImagesManagerProtocol() = default;
 
     // Just before the engine starts.
@@ -29,7 +29,7 @@ class ScanImagesManagerProtocol {
 
 // What the driver tells the screen watching a removal run, from the run's thread.
 class ScanImagesRemoveProtocol {
-  public:
+public:
     virtual ~ScanImagesRemoveProtocol() = default;
 
     virtual void removeManagerDidStart(ScanImagesManager&) {}

@@ -30,7 +30,7 @@ using State = SimilarPhotosResultViewController::State;
 namespace {
 
 class PhotoScreensTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         guiApp();
         ScanImagesManager::Environment env;

@@ -46,7 +46,7 @@ struct RecordingObserver : ScanImagesManagerProtocol {
 };
 
 class PhotoTest : public ::testing::Test {
-  protected:
+protected:
     ScanImagesManager::Environment environment() {
         ScanImagesManager::Environment env;
         env.preferencesFile = tree.path("prefs/PreferenceInfo.plist");

@@ -14,7 +14,7 @@ using orvane::testing::runCli;
 namespace {
 
 class PhotosCli : public PhotoTest {
-  protected:
+protected:
     orvane::testing::CliRun run(const std::string& args) {
         return runCli(tree, ORVANE_CLI_PATH, args);
     }

@@ -35,7 +35,7 @@ ScanImagesItemPtr item(double date, std::int64_t size, const std::string& path =
 }
 
 class Removal : public PhotoTest {
-  protected:
+protected:
     // Groups of real files: sizes 1..n bytes, as the driver would have built them.
     ScanImagesGroupItemPtr group(const std::string& name, int n) {
         auto g = std::make_shared<ScanImagesGroupItem>();

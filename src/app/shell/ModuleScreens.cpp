@@ -4,8 +4,8 @@
 
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
-#include "app/renamer/AIRenamerViewController.h"
 #include "app/photos/SimilarPhotosViewController.h"
+#include "app/renamer/AIRenamerViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
 namespace orvane::app {

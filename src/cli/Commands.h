@@ -23,5 +23,6 @@ void addRenameCommand(CLI::App& app, Action& action);
 void addNamerCommand(CLI::App& app, Action& action);
 void addAppsCommand(CLI::App& app, Action& action);
 void addJunkCommand(CLI::App& app, Action& action);
+void addPhotosCommand(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

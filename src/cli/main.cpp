@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     cli::addNamerCommand(app, action);
     cli::addAppsCommand(app, action);
     cli::addJunkCommand(app, action);
+    cli::addPhotosCommand(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <opencv2/core/utils/logger.hpp>
 #include <string>
 
 #include "engine/EngineLog.h"
@@ -32,6 +33,9 @@ extern "C" {
 
 int InitImageDuplicate(const char* logFilePath, const char* reserved) {
     (void)reserved;
+    // Damaged pictures are expected and passed over; the decoders' complaints stay off the
+    // terminal and the engine log says which file was skipped and why.
+    cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
     if (!logFilePath || !*logFilePath) return kImageEngineInitLogFailed;
     if (!orvane::engine::EngineLog::shared().open(logFilePath)) return kImageEngineInitLogFailed;
     orvane::engine::EngineLog::shared().write("similar image engine ready");

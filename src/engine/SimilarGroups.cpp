@@ -10,15 +10,17 @@ namespace orvane::engine {
 
 namespace {
 
-constexpr int kPieces = 4;
-constexpr int kPieceBits = 16;
+// Five pieces of 13, 13, 13, 13 and 12 bits: at the usual radius of 8 bits two near hashes
+// agree within one bit on some piece, so a lookup tries 14 buckets per piece.
+constexpr int kPieces = 5;
+constexpr int kPieceBits = 13;
 constexpr std::size_t kBuckets = std::size_t{1} << kPieceBits;
 
 std::uint32_t piece(std::uint64_t hash, int i) {
-    return static_cast<std::uint32_t>((hash >> (i * kPieceBits)) & 0xFFFF);
+    return static_cast<std::uint32_t>((hash >> (i * kPieceBits)) & (kBuckets - 1));
 }
 
-// Every 16-bit mask of at most `bits` set bits, fewest bits first.
+// Every 13-bit mask of at most `bits` set bits, fewest bits first.
 std::vector<std::uint16_t> masksUpTo(int bits) {
     std::vector<std::uint16_t> masks;
     for (std::uint32_t m = 0; m < kBuckets; ++m)
@@ -35,21 +37,20 @@ struct Entry {
     std::uint32_t zoom;
 };
 
-// One table per piece; each table is a bucket array over the piece's 65,536 values, stored as
-// offsets into one flat list so a lookup touches two cache lines.
+// One table per piece; each table is a bucket array over the piece's 65,536 values whose
+// entries are stored inline, bucket after bucket, so a probe reads one short contiguous run.
 class HashIndex {
 public:
-    explicit HashIndex(std::vector<Entry> entries) : entries_(std::move(entries)) {
+    explicit HashIndex(const std::vector<Entry>& entries) {
         for (int p = 0; p < kPieces; ++p) {
             auto& offsets = offsets_[p];
             auto& items = items_[p];
             offsets.assign(kBuckets + 1, 0);
-            for (const Entry& e : entries_) ++offsets[piece(e.hash, p) + 1];
+            for (const Entry& e : entries) ++offsets[piece(e.hash, p) + 1];
             std::partial_sum(offsets.begin(), offsets.end(), offsets.begin());
-            items.resize(entries_.size());
+            items.resize(entries.size());
             std::vector<std::uint32_t> fill(offsets.begin(), offsets.end() - 1);
-            for (std::uint32_t i = 0; i < entries_.size(); ++i)
-                items[fill[piece(entries_[i].hash, p)]++] = i;
+            for (const Entry& e : entries) items[fill[piece(e.hash, p)]++] = e;
         }
     }
 
@@ -58,20 +59,19 @@ public:
                F&& visit) const {
         for (int p = 0; p < kPieces; ++p) {
             const std::uint32_t key = piece(hash, p);
+            const auto& offsets = offsets_[p];
+            const Entry* items = items_[p].data();
             for (const std::uint16_t m : masks) {
                 const std::uint32_t b = key ^ m;
-                for (std::uint32_t k = offsets_[p][b]; k < offsets_[p][b + 1]; ++k) {
-                    const Entry& e = entries_[items_[p][k]];
-                    if (std::popcount(e.hash ^ hash) <= radius) visit(e);
-                }
+                for (std::uint32_t k = offsets[b]; k < offsets[b + 1]; ++k)
+                    if (std::popcount(items[k].hash ^ hash) <= radius) visit(items[k]);
             }
         }
     }
 
 private:
-    std::vector<Entry> entries_;
     std::vector<std::uint32_t> offsets_[kPieces];
-    std::vector<std::uint32_t> items_[kPieces];
+    std::vector<Entry> items_[kPieces];
 };
 
 struct DisjointSets {
@@ -104,13 +104,21 @@ std::vector<std::vector<std::size_t>> findSimilarGroups(
     const int radius = candidateRadius(threshold);
     const auto masks = masksUpTo(radius / kPieces);
 
-    std::vector<Entry> entries;
+    // Every framing of every picture, and the whole pictures alone: a whole picture is looked
+    // up among all framings, a centre crop only among whole pictures.
+    std::vector<Entry> entries, whole;
     entries.reserve(n * kZoomCount);
+    whole.reserve(n);
     for (std::size_t i = 0; i < n; ++i)
-        for (int z = 0; z < kZoomCount; ++z)
-            entries.push_back({signatures[i]->hashes[z], static_cast<std::uint32_t>(i),
-                               static_cast<std::uint32_t>(z)});
-    const HashIndex index(std::move(entries));
+        for (int z = 0; z < kZoomCount; ++z) {
+            const Entry e{signatures[i]->hashes[z], static_cast<std::uint32_t>(i),
+                          static_cast<std::uint32_t>(z)};
+            entries.push_back(e);
+            if (z == 0) whole.push_back(e);
+        }
+    const HashIndex index(entries), wholeIndex(whole);
+    entries = {};
+    whole = {};
 
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, n));
@@ -133,9 +141,7 @@ std::vector<std::vector<std::size_t>> findSimilarGroups(
             };
             index.query(si.hashes[0], radius, masks, consider);
             for (int z = 1; z < kZoomCount; ++z)
-                index.query(si.hashes[z], radius, masks, [&](const Entry& e) {
-                    if (e.zoom == 0) consider(e);
-                });
+                wholeIndex.query(si.hashes[z], radius, masks, consider);
             const std::size_t d = done.fetch_add(1) + 1;
             if (progress && (d % 1024 == 0 || d == n)) {
                 std::lock_guard lock(progressMutex);

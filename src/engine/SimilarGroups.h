@@ -16,8 +16,8 @@ int candidateRadius(double threshold);
 
 // Finds the images whose signatures are at least `threshold` percent similar and joins them into
 // groups (a picture similar to one member joins that member's group). Candidates come from a
-// multi-index over the hashes (four 16-bit pieces: two hashes within r bits agree within r/4
-// bits on at least one piece), so the work grows with the number of near pairs, not with the
+// multi-index over the hashes (five pieces of 12-13 bits: two hashes within r bits agree within
+// r/5 bits on at least one piece), so the work grows with the number of near pairs, not with the
 // square of the number of images. Each group lists indexes into `signatures` in ascending
 // order; groups come out ordered by their first member. `progress` receives 0..1.
 std::vector<std::vector<std::size_t>> findSimilarGroups(

@@ -6,6 +6,7 @@
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/junk/JunkViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
+#include "app/photos/SimilarPhotosViewController.h"
 #include "app/renamer/AIRenamerViewController.h"
 #include "app/shell/PlaceholderViewController.h"
 
@@ -27,6 +28,8 @@ std::map<ModuleType, ModuleScreenFactory>& factories() {
          []() -> ModuleBaseViewController* { return new AIRenamerViewController; }},
         {ModuleType::appManage,
          []() -> ModuleBaseViewController* { return new AppManageViewController; }},
+        {ModuleType::similarPhotos,
+         []() -> ModuleBaseViewController* { return new SimilarPhotosViewController; }},
     };
     return table;
 }

@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
-
 #include <cstdio>
 #include <functional>
 
@@ -108,6 +107,7 @@ bool clickMessageButton(ScreenshotWriter& out, const QString& text) {
 void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runJunkScreenshots(ScreenshotWriter& out, MainWindow& window);
+void runPhotoScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
@@ -197,6 +197,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     runLargeFilesScreenshots(out, window);
     runAppsScreenshots(out, window);
     runJunkScreenshots(out, window);
+    runPhotoScreenshots(out, window);
 }
 
 }  // namespace orvane::app

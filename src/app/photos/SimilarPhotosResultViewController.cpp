@@ -1,0 +1,319 @@
+#include "app/photos/SimilarPhotosResultViewController.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <atomic>
+#include <mutex>
+
+#include "app/common/Alerts.h"
+#include "app/common/ScanningViewController.h"
+#include "app/common/Styles.h"
+#include "app/common/Text.h"
+#include "app/duplicates/RemoveFinishedView.h"
+#include "app/duplicates/RemovingProgressWindowController.h"
+#include "app/photos/PhotoResultView.h"
+#include "app/shell/Icons.h"
+#include "app/shell/MainThread.h"
+#include "core/photos/PhotoSelection.h"
+#include "core/photos/ScanImagesManager.h"
+#include "engine/SimilarImageEngine.h"
+
+namespace orvane::app {
+
+using photos::ScanImagesManager;
+
+// Hands the driver's reports to the screen on the GUI thread. Progress is coalesced: only the
+// latest value is delivered, however often the engine reports.
+class SimilarPhotosResultViewController::Observer : public photos::ScanImagesManagerProtocol,
+                                                    public photos::ScanImagesRemoveProtocol {
+public:
+    explicit Observer(SimilarPhotosResultViewController* screen) : screen_(screen) {}
+    void detach() { screen_.store(nullptr); }
+
+    void progressDidChanged(ScanImagesManager&, double ratio, long long total,
+                            const std::string& path) override {
+        {
+            std::lock_guard lock(mutex_);
+            ratio_ = std::max(ratio_, ratio);
+            total_ = total;
+            path_ = path;
+        }
+        if (pending_.exchange(true)) return;
+        post([this](SimilarPhotosResultViewController& s) {
+            pending_ = false;
+            double ratio;
+            long long total;
+            std::string path;
+            {
+                std::lock_guard lock(mutex_);
+                ratio = ratio_;
+                total = total_;
+                path = path_;
+            }
+            s.onProgress(ratio, total, path);
+        });
+    }
+    void scanDidFinished(ScanImagesManager&, int) override {
+        post([](SimilarPhotosResultViewController& s) { s.onScanEnded(false); });
+    }
+    void scanDidStop(ScanImagesManager&, int) override {
+        post([](SimilarPhotosResultViewController& s) { s.onScanEnded(true); });
+    }
+    void progressDidChange(ScanImagesManager&, double fraction) override {
+        post([fraction](SimilarPhotosResultViewController& s) { s.onRemoveProgress(fraction); });
+    }
+    void removeManagerDidStop(ScanImagesManager&) override {
+        post([](SimilarPhotosResultViewController& s) { s.onRemoveEnded(true); });
+    }
+    void removeMangerDidFinish(ScanImagesManager&) override {
+        post([](SimilarPhotosResultViewController& s) { s.onRemoveEnded(false); });
+    }
+    void reset() {
+        std::lock_guard lock(mutex_);
+        ratio_ = 0;
+        total_ = 0;
+        path_.clear();
+    }
+
+    template <class F>
+    void post(F&& fn) {
+        SimilarPhotosResultViewController* screen = screen_.load();
+        if (!screen) return;
+        QPointer<SimilarPhotosResultViewController> guard(screen);
+        onMainThread(screen, [guard, fn = std::forward<F>(fn)]() mutable {
+            if (guard) fn(*guard);
+        });
+    }
+
+private:
+    std::atomic<SimilarPhotosResultViewController*> screen_;
+    std::mutex mutex_;
+    double ratio_ = 0;
+    long long total_ = 0;
+    std::string path_;
+    std::atomic<bool> pending_{false};
+};
+
+namespace {
+
+QWidget* messagePage(QWidget* parent, const QString& iconName, const QString& title,
+                     QPushButton** button, const QString& buttonText) {
+    auto* page = new QWidget(parent);
+    auto* layout = new QVBoxLayout(page);
+    layout->addStretch(2);
+    auto* icon = new QLabel(page);
+    icon->setPixmap(appIcon(iconName).pixmap(88, 88));
+    icon->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon);
+    auto* text = new QLabel(title, page);
+    text->setObjectName(QStringLiteral("pageTitle"));
+    text->setAlignment(Qt::AlignCenter);
+    text->setStyleSheet(styles::title());
+    layout->addWidget(text);
+    if (button) {
+        layout->addSpacing(12);
+        *button = new QPushButton(buttonText, page);
+        (*button)->setStyleSheet(styles::primaryButton());
+        (*button)->setMinimumWidth(160);
+        layout->addWidget(*button, 0, Qt::AlignHCenter);
+    }
+    layout->addStretch(3);
+    return page;
+}
+
+}  // namespace
+
+SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesManager* manager,
+                                                                     QWidget* parent)
+    : QWidget(parent), manager_(manager) {
+    setObjectName(QStringLiteral("similarPhotosResult"));
+    observer_ = std::make_shared<Observer>(this);
+    manager_->setDelegate(std::static_pointer_cast<photos::ScanImagesManagerProtocol>(observer_));
+    manager_->setRemoveDelegate(
+        std::static_pointer_cast<photos::ScanImagesRemoveProtocol>(observer_));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    pages_ = new QStackedWidget(this);
+    layout->addWidget(pages_);
+
+    scanning_ = new ScanningViewController(ModuleType::similarPhotos, pages_);
+    pages_->addWidget(scanning_);
+    scanning_->stopConfirmed = [this] { manager_->stop(); };
+
+    result_ = new PhotoResultView(manager_, pages_);
+    pages_->addWidget(result_);
+    connect(result_->backButton(), &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+    result_->removeConfirmed = [this] { startRemoval(); };
+
+    QPushButton* emptyBack = nullptr;
+    empty_ = messagePage(pages_, QStringLiteral("empty"), loc("No similar photos were found."),
+                         &emptyBack, loc("Back"));
+    empty_->setObjectName(QStringLiteral("emptyResult"));
+    connect(emptyBack, &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+    pages_->addWidget(empty_);
+    removing_ =
+        messagePage(pages_, QStringLiteral("leftList_similar"), loc("Removing..."), nullptr, {});
+    pages_->addWidget(removing_);
+    finished_ = new RemoveFinishedView(pages_);
+    pages_->addWidget(finished_);
+    connect(finished_->doneButton(), &QPushButton::clicked, this,
+            &SimilarPhotosResultViewController::showResults);
+    connect(finished_->newScanButton(), &QPushButton::clicked, this, [this] {
+        if (backBlock) backBlock();
+    });
+}
+
+SimilarPhotosResultViewController::~SimilarPhotosResultViewController() {
+    observer_->detach();
+    stopWork();
+}
+
+QWidget* SimilarPhotosResultViewController::currentPage() const { return pages_->currentWidget(); }
+
+bool SimilarPhotosResultViewController::hasResults() const {
+    return !manager_->dupImages().empty();
+}
+
+void SimilarPhotosResultViewController::dropResults() {
+    result_->setGroups({});
+    manager_->removeDupimagesArray();
+}
+
+void SimilarPhotosResultViewController::stopWork() {
+    if (manager_->isScanning()) manager_->stop();
+    if (scanThread_.joinable()) scanThread_.join();
+    manager_->stopRemove();
+    manager_->waitForRemoval();
+}
+
+void SimilarPhotosResultViewController::startScan(const std::vector<std::string>& paths) {
+    if (scanThread_.joinable()) scanThread_.join();
+    state_ = State::scanning;
+    scanEnded_ = false;
+    result_->setGroups({});
+    observer_->reset();
+    pages_->setCurrentWidget(scanning_);
+    scanning_->startScanning();
+    if (setListEnabled) setListEnabled(false);
+    std::weak_ptr<Observer> weak = observer_;
+    scanThread_ = std::thread([this, paths, weak] {
+        const int result = manager_->findDuplicateImages(paths);
+        if (auto o = weak.lock())
+            o->post([result](SimilarPhotosResultViewController& s) { s.onScanReturned(result); });
+    });
+}
+
+void SimilarPhotosResultViewController::onProgress(double ratio, long long total,
+                                                   const std::string& path) {
+    if (state_ != State::scanning) return;
+    scanning_->scanProgress(ratio);
+    scanning_->setScannedCount(total);
+    scanning_->setSimilarFound(manager_->dupFileCount());
+    if (!path.empty()) scanning_->scaningPath(path);
+}
+
+void SimilarPhotosResultViewController::onScanEnded(bool stopped) {
+    if (state_ != State::scanning || scanEnded_) return;
+    scanEnded_ = true;
+    if (stopped) scanning_->markStopped();
+    scanning_->scanFinished();
+    showResults();
+}
+
+void SimilarPhotosResultViewController::onScanReturned(int result) {
+    if (scanThread_.joinable()) scanThread_.join();
+    // A failure ends the scan without the engine's last report: end it here, with the reason.
+    if (result != kImageEngineOk && result != kImageEngineStopped) {
+        onScanEnded(false);
+        showAlert(
+            window(),
+            locFormat("The scan could not be completed: %@.", {qs(ImageEngineResultText(result))}),
+            loc("OK"));
+    } else {
+        onScanEnded(result == kImageEngineStopped);
+    }
+}
+
+void SimilarPhotosResultViewController::showResults() {
+    if (state_ == State::scanning && !scanEnded_) return;
+    state_ = State::results;
+    if (setListEnabled) setListEnabled(true);
+    auto groups = manager_->dupImages();
+    if (groups.empty()) {
+        result_->setGroups({});
+        pages_->setCurrentWidget(empty_);
+        return;
+    }
+    result_->setGroups(std::move(groups));
+    pages_->setCurrentWidget(result_);
+}
+
+void SimilarPhotosResultViewController::startRemoval() {
+    if (state_ != State::results) return;
+    switch (result_->mode()) {
+        case PhotoResultView::Mode::trash:
+            manager_->setRemoveType(ScanImagesManager::toTrash);
+            break;
+        case PhotoResultView::Mode::deleteForever:
+            manager_->setRemoveType(ScanImagesManager::deleteForever);
+            break;
+        case PhotoResultView::Mode::moveToFolder:
+            manager_->setRemoveType(ScanImagesManager::moveToFolder, result_->moveFolder());
+            break;
+    }
+    // From here until the run ends only the removal touches the records.
+    auto groups = result_->groups();
+    removingItems_.clear();
+    for (const auto& g : groups)
+        for (const auto& item : g->dupImageItems)
+            if (item->isSelect) removingItems_.push_back(item);
+    removedBefore_ = manager_->removeImagesSuccessCount();
+    removedSizeBefore_ = manager_->removeImagesSuccessSize();
+    result_->setGroups({});
+    state_ = State::removing;
+    pages_->setCurrentWidget(removing_);
+    if (setListEnabled) setListEnabled(false);
+    sheet_ = new RemovingProgressWindowController(window());
+    sheet_->setAttribute(Qt::WA_DeleteOnClose);
+    sheet_->stopBlock = [this] { manager_->stopRemove(); };
+    sheet_->open();
+    manager_->removeDuplicatesImages(std::move(groups));
+}
+
+void SimilarPhotosResultViewController::onRemoveProgress(double fraction) {
+    if (sheet_) sheet_->cleanProgress(fraction, manager_->removeImagesSuccessCount());
+}
+
+void SimilarPhotosResultViewController::closeSheet() {
+    if (!sheet_) return;
+    sheet_->stopBlock = nullptr;
+    sheet_->close();
+    sheet_ = nullptr;
+}
+
+void SimilarPhotosResultViewController::onRemoveEnded(bool stopped) {
+    if (state_ != State::removing) return;
+    closeSheet();
+    std::vector<RemoveFinishedView::Failure> failures;
+    for (const auto& item : removingItems_)
+        if (item->isRemoveFailed)
+            failures.push_back({item->imagePath, item->removeError.value_or("")});
+    removingItems_.clear();
+    finished_->showResult(
+        manager_->removeImagesSuccessCount() - removedBefore_,
+        static_cast<std::uint64_t>(manager_->removeImagesSuccessSize() - removedSizeBefore_),
+        stopped, failures);
+    state_ = State::removeFinished;
+    pages_->setCurrentWidget(finished_);
+    if (setListEnabled) setListEnabled(true);
+}
+
+}  // namespace orvane::app

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QStackedWidget;
+
+namespace orvane::photos {
+class ScanImagesManager;
+struct ScanImagesItem;
+}  // namespace orvane::photos
+
+namespace orvane::app {
+
+class PhotoResultView;
+class RemoveFinishedView;
+class RemovingProgressWindowController;
+class ScanningViewController;
+
+// The photo module after the targets are chosen: scanning, the groups, removal and what it
+// did. The scan runs on a thread of this screen (the engine call blocks it); every report of
+// the driver is moved to the GUI thread before it touches a widget.
+class SimilarPhotosResultViewController : public QWidget {
+    Q_OBJECT
+public:
+    enum class State { scanning, results, removing, removeFinished };
+
+    explicit SimilarPhotosResultViewController(photos::ScanImagesManager* manager,
+                                               QWidget* parent = nullptr);
+    ~SimilarPhotosResultViewController() override;
+
+    void startScan(const std::vector<std::string>& paths);
+    State state() const { return state_; }
+    bool hasResults() const;
+    void dropResults();
+    // Stops the scan or the removal and waits for it (leaving the module, quitting).
+    void stopWork();
+
+    std::function<void(bool enabled)> setListEnabled;
+    std::function<void()> backBlock;
+
+    ScanningViewController* scanningView() const { return scanning_; }
+    PhotoResultView* resultView() const { return result_; }
+    RemoveFinishedView* finishedView() const { return finished_; }
+    RemovingProgressWindowController* progressSheet() const { return sheet_; }
+    QWidget* emptyView() const { return empty_; }
+    QWidget* currentPage() const;
+
+    // Reports of the driver, on the GUI thread.
+    void onProgress(double ratio, long long total, const std::string& path);
+    void onScanEnded(bool stopped);
+    void onScanReturned(int result);
+    void onRemoveProgress(double fraction);
+    void onRemoveEnded(bool stopped);
+
+private:
+    class Observer;
+
+    void showResults();
+    void startRemoval();
+    void closeSheet();
+
+    photos::ScanImagesManager* manager_;
+    std::shared_ptr<Observer> observer_;
+    std::thread scanThread_;
+    State state_ = State::results;
+    QStackedWidget* pages_ = nullptr;
+    ScanningViewController* scanning_ = nullptr;
+    PhotoResultView* result_ = nullptr;
+    QWidget* empty_ = nullptr;
+    QWidget* removing_ = nullptr;
+    RemoveFinishedView* finished_ = nullptr;
+    RemovingProgressWindowController* sheet_ = nullptr;
+    bool scanEnded_ = false;
+    // The images a removal run was asked to remove, and the driver's totals before it.
+    std::vector<std::shared_ptr<photos::ScanImagesItem>> removingItems_;
+    long long removedBefore_ = 0;
+    std::int64_t removedSizeBefore_ = 0;
+};
+
+}  // namespace orvane::app

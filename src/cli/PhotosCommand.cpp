@@ -1,0 +1,319 @@
+// `orvane photos`: groups of similar pictures below the given folders, as text or JSON, and the
+// removal of the automatically selected ones.
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/DuplicatesRemoval.h"
+#include "cli/RemoveMode.h"
+#include "core/photos/PhotoSelection.h"
+#include "core/photos/ScanImagesManager.h"
+#include "engine/SimilarImageEngine.h"
+#include "kit/JsonText.h"
+#include "kit/Paths.h"
+#include "kit/SizeFormat.h"
+
+namespace orvane::cli {
+
+namespace {
+
+using photos::ScanImagesManager;
+
+volatile sig_atomic_t gInterrupted = 0;
+void onInterrupt(int) { gInterrupted = 1; }
+
+struct Options {
+    std::vector<std::string> paths;
+    bool json = false;
+    double threshold = -1;   // -1: the saved one
+    std::string autoSelect;  // new or old
+    std::string remove;      // trash, delete or move=DIR
+    bool dryRun = false;
+    bool quiet = false;
+    std::string settingsPath;
+};
+
+class Progress final : public photos::ScanImagesManagerProtocol {
+public:
+    void progressDidChanged(ScanImagesManager&, double r, long long n,
+                            const std::string& p) override {
+        std::lock_guard lock(mutex);
+        ratio = r;
+        total = n;
+        path = p;
+    }
+    std::string line() {
+        std::lock_guard lock(mutex);
+        char pct[16];
+        std::snprintf(pct, sizeof pct, "%3.0f%% ", ratio * 100);
+        return std::string("Examining ") + pct + std::to_string(total) + " images " +
+               kit::displayPath(path);
+    }
+
+private:
+    std::mutex mutex;
+    double ratio = 0;
+    long long total = 0;
+    std::string path;
+};
+
+int terminalWidth() {
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20) return ws.ws_col;
+    return 80;
+}
+
+void printResults(const photos::ScanImagesGroups& groups, bool json) {
+    std::string out;
+    if (json) {
+        out += "{\"groups\":[";
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            const auto& group = *groups[g];
+            if (g) out.push_back(',');
+            out += "{\"name\":";
+            kit::appendJsonString(out, group.groupName);
+            out += ",\"size\":" + std::to_string(group.groupSize) + ",\"source\":";
+            kit::appendJsonString(out, group.sourceImagePath);
+            out += ",\"files\":[";
+            for (std::size_t i = 0; i < group.dupImageItems.size(); ++i) {
+                const auto& item = *group.dupImageItems[i];
+                if (i) out.push_back(',');
+                out += "{\"path\":";
+                kit::appendJsonString(out, item.imagePath);
+                out += ",\"size\":" + std::to_string(item.imageSize) + ",\"dimension\":";
+                if (item.dimension) kit::appendJsonString(out, *item.dimension);
+                else out += "null";
+                out += ",\"modified\":";
+                if (item.modifiedDate) kit::appendJsonString(out, item.modifiedDateStr);
+                else out += "null";
+                out += "}";
+            }
+            out += "]}";
+        }
+        out += "]}\n";
+    } else {
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            const auto& group = *groups[g];
+            if (g) out.push_back('\n');
+            out += group.groupName + ": " + std::to_string(group.dupImageItems.size()) +
+                   " images, " +
+                   kit::transformedFileSize(
+                       static_cast<std::uint64_t>(std::max<std::int64_t>(group.groupSize, 0))) +
+                   "\n";
+            for (const auto& item : group.dupImageItems) {
+                out += item->imagePath;  // the real bytes, so the line names the real file
+                out += "\t" + std::to_string(item->imageSize) + "\t" +
+                       item->dimension.value_or("-") + "\t" +
+                       (item->modifiedDate ? item->modifiedDateStr : std::string("-")) + "\n";
+            }
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+int removeSelected(ScanImagesManager& manager, photos::ScanImagesGroups groups,
+                   const files::RemoveType& type, bool dryRun) {
+    std::vector<photos::ScanImagesItemPtr> chosen;
+    for (const auto& g : groups)
+        for (const auto& item : g->dupImageItems)
+            if (item->isSelect) chosen.push_back(item);
+    std::int64_t bytes = 0;
+    for (const auto& item : chosen) bytes += item->imageSize;
+    if (dryRun) {
+        for (const auto& item : chosen) std::printf("would remove %s\n", item->imagePath.c_str());
+        std::printf("%zu images, %s would be removed\n", chosen.size(),
+                    kit::transformedFileSize(static_cast<std::uint64_t>(bytes)).c_str());
+        return kExitOk;
+    }
+    if (type.kind == files::RemoveType::Kind::folder)
+        manager.setRemoveType(ScanImagesManager::moveToFolder, type.path);
+    else if (type.kind == files::RemoveType::Kind::forever)
+        manager.setRemoveType(ScanImagesManager::deleteForever);
+    else manager.setRemoveType(ScanImagesManager::toTrash);
+
+    // Ctrl-C stops after the picture at hand.
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done) {
+            if (gInterrupted) manager.stopRemove();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    manager.removeDuplicatesImagesNow(groups);
+    done = true;
+    watcher.join();
+
+    long long removed = 0, failed = 0;
+    for (const auto& item : chosen) {
+        if (item->isRemoveFailed) {
+            ++failed;
+            std::printf("failed %s: %s\n", item->imagePath.c_str(),
+                        item->removeError.value_or("").c_str());
+        } else if (!item->isSelect) {
+            ++removed;
+            std::printf("removed %s\n", item->imagePath.c_str());
+        }
+    }
+    std::printf(
+        "%lld images removed (%s), %lld failed\n", removed,
+        kit::transformedFileSize(static_cast<std::uint64_t>(manager.removeImagesSuccessSize()))
+            .c_str(),
+        failed);
+    if (manager.scanState() == 7) {
+        std::fprintf(stderr,
+                     "orvane photos: interrupted; the remaining pictures were left alone\n");
+        return kExitInterrupted;
+    }
+    return failed ? kExitFailure : kExitOk;
+}
+
+int run(const Options& o) {
+    const auto fail = [](const std::string& message) {
+        std::fprintf(stderr, "orvane photos: %s\n", message.c_str());
+        return kExitUsage;
+    };
+    if (o.threshold != -1 && (!std::isfinite(o.threshold) || o.threshold < 20 || o.threshold > 100))
+        return fail("--threshold must lie between 20 (loose) and 100 (identical pictures only)");
+    std::optional<files::RemoveType> removeType;
+    if (!o.autoSelect.empty() && o.autoSelect != "new" && o.autoSelect != "old")
+        return fail("--auto-select takes new (keep the oldest picture) or old (keep the newest)");
+    if (!o.remove.empty()) {
+        std::string error;
+        if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
+        if (o.autoSelect.empty())
+            return fail("--remove needs --auto-select: nothing is selected otherwise");
+        if (o.json)
+            return fail("--remove prints one line per picture; it cannot be combined with --json");
+    } else if (o.dryRun) {
+        return fail("--dry-run goes with --remove");
+    }
+
+    std::vector<std::string> roots;
+    for (const auto& raw : o.paths) {
+        std::error_code ec;
+        std::string path = std::filesystem::absolute(raw, ec).lexically_normal().string();
+        if (ec) path = raw;
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return fail("cannot read '" + raw + "': " + std::strerror(errno));
+        if (!S_ISDIR(st.st_mode)) return fail("'" + raw + "' is not a folder");
+        if (::access(path.c_str(), R_OK | X_OK) != 0)
+            return fail("cannot read '" + raw + "': " + std::strerror(errno));
+        roots.push_back(path);
+    }
+
+    auto environment = ScanImagesManager::defaultEnvironment();
+    if (!o.settingsPath.empty()) environment.preferencesFile = o.settingsPath;
+    if (o.threshold != -1) environment.thresholdOverride = o.threshold;
+    ScanImagesManager manager(std::move(environment));
+    auto progress = std::make_shared<Progress>();
+    manager.setDelegate(progress);
+
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sa.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
+    sigemptyset(&sa.sa_mask);
+    struct sigaction previous {};
+    ::sigaction(SIGINT, &sa, &previous);
+    gInterrupted = 0;
+
+    std::atomic<bool> finished{false};
+    int result = 0;
+    std::thread scan([&] {
+        result = manager.findDuplicateImages(roots);
+        finished = true;
+    });
+    const bool showProgress = !o.quiet && ::isatty(STDERR_FILENO);
+    std::size_t lastWidth = 0;
+    bool stopping = false;
+    while (!finished) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (gInterrupted && !stopping) {
+            stopping = true;
+            manager.stop();
+        }
+        if (showProgress && !finished) {
+            std::string line = progress->line();
+            const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
+            if (line.size() > width) line = line.substr(0, width);
+            std::fprintf(
+                stderr, "\r%s%s", line.c_str(),
+                std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
+            lastWidth = line.size();
+        }
+    }
+    scan.join();
+    if (showProgress) std::fprintf(stderr, "\r%s\r", std::string(lastWidth, ' ').c_str());
+    ::sigaction(SIGINT, &previous, nullptr);
+
+    auto groups = manager.dupImages();
+    for (auto& g : groups) photos::orderGroupForDisplay(*g);
+    printResults(groups, o.json);
+    if (result != kImageEngineOk && result != kImageEngineStopped) {
+        std::fprintf(stderr, "orvane photos: the image engine failed: %s\n",
+                     ImageEngineResultText(result));
+        return result == kImageEnginePathNotExist || result == kImageEnginePathNotDirectory
+                   ? kExitUsage
+                   : kExitFailure;
+    }
+    if (stopping || result == kImageEngineStopped) {
+        std::fprintf(stderr,
+                     "orvane photos: interrupted; the groups above are those found so far\n");
+        return kExitInterrupted;
+    }
+    if (removeType) {
+        photos::autoSelect(groups, o.autoSelect == "new" ? photos::AutoSelect::selectNew
+                                                         : photos::AutoSelect::selectOld);
+        gInterrupted = 0;
+        ::sigaction(SIGINT, &sa, &previous);
+        const int code = removeSelected(manager, groups, *removeType, o.dryRun);
+        ::sigaction(SIGINT, &previous, nullptr);
+        return code;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+void addPhotosCommand(CLI::App& app, Action& action) {
+    auto options = std::make_shared<Options>();
+    auto* cmd = app.add_subcommand(
+        "photos",
+        "Find groups of similar pictures (resized, recompressed, lightly cropped or "
+        "retouched copies) below the given folders");
+    cmd->add_option("PATH", options->paths, "Folders to scan")->required();
+    cmd->add_flag("--json", options->json, "Print one JSON object");
+    cmd->add_option("--threshold", options->threshold,
+                    "Similarity in percent, 20 (loose) to 100 (identical pictures only); default: "
+                    "the saved setting, 85");
+    cmd->add_option(
+        "--auto-select", options->autoSelect,
+        "new: select all but the oldest picture of each group; old: all but the newest");
+    cmd->add_option(
+        "--remove", options->remove,
+        "Remove the selected pictures: trash (undoable), delete (for good) or move=FOLDER");
+    cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
+    cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
+    cmd->add_option("--settings", options->settingsPath,
+                    "Settings file to use instead of the saved one");
+    cmd->callback([&action, options] { action = [options] { return run(*options); }; });
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "core/photos/ScanImagesGroupItem.h"
+
+namespace orvane::photos {
+
+class ScanImagesManager;
+
+// What the photo driver tells the screen watching a scan. Calls arrive on the engine's or the
+// scan's thread; observers move them to the main thread. Every method has an empty default.
+class ScanImagesManagerProtocol {
+public:
+    virtual ~ScanImagesManagerProtocol() = default;
+
+    // Just before the engine starts.
+    virtual void scanImageManagerDidStart(ScanImagesManager&) {}
+    // ratio 0..1; total: images examined so far; path: the image being examined.
+    virtual void progressDidChanged(ScanImagesManager&, double /*ratio*/, long long /*total*/,
+                                    const std::string& /*path*/) {}
+    // A snapshot of the results, at most every two seconds while groups arrive.
+    virtual void scanData(ScanImagesManager&, const ScanImagesGroups& /*groups*/) {}
+    // state 1: the results are final and sorted.
+    virtual void scanDidFinished(ScanImagesManager&, int /*state*/) {}
+    // state 3: stopped; the results found so far are sorted.
+    virtual void scanDidStop(ScanImagesManager&, int /*state*/) {}
+};
+
+// What the driver tells the screen watching a removal run, from the run's thread.
+class ScanImagesRemoveProtocol {
+public:
+    virtual ~ScanImagesRemoveProtocol() = default;
+
+    virtual void removeManagerDidStart(ScanImagesManager&) {}
+    // Images removed so far ÷ images selected.
+    virtual void progressDidChange(ScanImagesManager&, double /*fraction*/) {}
+    virtual void removeManagerDidStop(ScanImagesManager&) {}
+    virtual void removeMangerDidFinish(ScanImagesManager&) {}
+};
+
+}  // namespace orvane::photos

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "GuiTestSupport.h"
+#include "app/common/ScanningViewController.h"
+#include "app/common/SinglePathSelectViewController.h"
+#include "app/duplicates/RemoveFinishedView.h"
+#include "app/photos/PhotoResultView.h"
+#include "app/photos/SimilarPhotosResultViewController.h"
+#include "app/photos/SimilarPhotosViewController.h"
+#include "app/shell/LeftListViewController.h"
+#include "app/shell/MainViewController.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/ModuleScreens.h"
+#include "core/photos/ScanImagesManager.h"
+#include "support/PhotoScenes.h"
+#include "support/TempTree.h"
+
+using namespace orvane::app;
+using namespace orvane::testing;
+using orvane::photos::ScanImagesManager;
+using State = SimilarPhotosResultViewController::State;
+
+namespace {
+
+class PhotoScreensTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        guiApp();
+        ScanImagesManager::Environment env;
+        env.preferencesFile = tree.path("prefs/PreferenceInfo.plist");
+        env.logDirectory = tree.dir("logs");
+        env.homeDirectory = home.home();
+        env.layout = orvane::platform::Layout::linuxLayout();
+        manager = std::make_unique<ScanImagesManager>(env);
+        overrideModuleScreen(ModuleType::similarPhotos, [this]() -> ModuleBaseViewController* {
+            return new SimilarPhotosViewController(manager.get());
+        });
+        // Two pictures with a smaller copy each (the copy newer), one picture alone.
+        for (int i = 0; i < 2; ++i) {
+            cv::RNG rng(100 + i);
+            const cv::Mat img = scene(rng, 480, 360);
+            const std::string n = std::to_string(i);
+            tree.file("scan/photo" + n + ".jpg", jpegBytes(img));
+            tree.file("scan/copies/photo" + n + " small.jpg", jpegBytes(resized(img, 0.5), 80));
+            tree.setMtime("scan/photo" + n + ".jpg", 1'600'000'000);
+            tree.setMtime("scan/copies/photo" + n + " small.jpg", 1'700'000'000);
+        }
+        cv::RNG rng(7);
+        tree.file("scan/alone.jpg", jpegBytes(scene(rng, 480, 360)));
+    }
+    void TearDown() override {
+        while (QMessageBox* box = openMessageBox()) box->reject();
+        overrideModuleScreen(ModuleType::similarPhotos, nullptr);
+    }
+
+    // Opens the module from the window's list and scans the fixture folder.
+    SimilarPhotosViewController* openAndScan(MainWindow& window, const std::string& folder) {
+        MainViewController* main = window.mainView();
+        main->leftList()->clickIndex(1);
+        if (!waitUntil([&] { return main->currentViewType == ModuleType::similarPhotos; }))
+            return nullptr;
+        auto* module = qobject_cast<SimilarPhotosViewController*>(main->currentViewCtr());
+        if (!module) return nullptr;
+        module->pathSelect()->chooser = [folder](QWidget*, bool) {
+            return std::vector<std::string>{folder};
+        };
+        module->pathSelect()->chooseFolder();
+        module->pathSelect()->scanButton()->click();
+        const bool done = waitUntil(
+            [&] {
+                return !module->isShowingPathSelect() &&
+                       module->resultScreen()->state() == State::results;
+            },
+            30000);
+        return done ? module : nullptr;
+    }
+
+    static QAction* menuAction(QToolButton* button, const QString& text) {
+        for (QAction* a : button->menu()->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+
+    TempTree tree;
+    ScopedHome home{tree};
+    std::unique_ptr<ScanImagesManager> manager;
+};
+
+}  // namespace
+
+TEST_F(PhotoScreensTest, ScanShowsGroupsWithThumbnailsDetailsAndAPreview) {
+    MainWindow window;
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    EXPECT_TRUE(window.mainView()->leftList()->isListEnabled());
+    auto* result = module->resultScreen();
+    ASSERT_EQ(result->currentPage(), result->resultView());
+    QTreeWidget* groups = result->resultView()->tree();
+    ASSERT_EQ(groups->topLevelItemCount(), 2);
+    for (int g = 0; g < 2; ++g) {
+        QTreeWidgetItem* group = groups->topLevelItem(g);
+        ASSERT_EQ(group->childCount(), 2);
+        EXPECT_TRUE(group->text(0).contains("2 images")) << group->text(0).toStdString();
+        EXPECT_EQ(group->checkState(0), Qt::Unchecked);
+        // Newest first: the small copy, then the original.
+        EXPECT_EQ(group->child(0)->text(1), "240 × 180");
+        EXPECT_EQ(group->child(1)->text(1), "480 × 360");
+        EXPECT_TRUE(group->child(1)->text(3).startsWith("2020.09.13"));
+    }
+    EXPECT_TRUE(result->resultView()->summaryLabel()->text().contains("4 images in 2 groups"));
+    EXPECT_FALSE(result->resultView()->removeButton()->isEnabled());
+    // Thumbnails arrive from the thumbnail queue; the preview of the current image too.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (int g = 0; g < 2; ++g)
+                for (int i = 0; i < 2; ++i)
+                    if (groups->topLevelItem(g)->child(i)->icon(0).isNull()) return false;
+            return true;
+        },
+        10000));
+    const QSize thumb = groups->topLevelItem(0)->child(1)->icon(0).availableSizes().value(0);
+    EXPECT_LE(thumb.width(), 60);
+    EXPECT_LE(thumb.height(), 90);
+    EXPECT_TRUE(
+        waitUntil([&] { return !result->resultView()->preview()->pixmap().isNull(); }, 10000));
+    EXPECT_TRUE(result->resultView()->previewCaption()->text().contains("240 × 180"));
+}
+
+TEST_F(PhotoScreensTest, SelectNewThenDeleteAsksAndReportsAndKeepsTheOldest) {
+    MainWindow window;
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    auto* result = module->resultScreen();
+    PhotoResultView* view = result->resultView();
+    menuAction(view->autoSelectButton(), "Select New")->trigger();
+    EXPECT_TRUE(view->summaryLabel()->text().contains("2 selected"))
+        << view->summaryLabel()->text().toStdString();
+    EXPECT_TRUE(view->removeButton()->isEnabled());
+    EXPECT_EQ(view->tree()->topLevelItem(0)->checkState(0), Qt::PartiallyChecked);
+    EXPECT_EQ(view->tree()->topLevelItem(0)->child(0)->checkState(0), Qt::Checked);
+
+    // Unticking one image by hand, then ticking it again.
+    view->tree()->topLevelItem(1)->child(0)->setCheckState(0, Qt::Unchecked);
+    EXPECT_TRUE(view->summaryLabel()->text().contains("1 selected"));
+    view->tree()->topLevelItem(1)->child(0)->setCheckState(0, Qt::Checked);
+
+    menuAction(view->modeButton(), "Delete Permanently")->trigger();
+    EXPECT_EQ(view->modeButton()->text(), "Delete Permanently");
+    view->removeButton()->click();
+    QMessageBox* box = waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("permanently")) << box->text().toStdString();
+    ASSERT_TRUE(answerMessageBox("Delete"));
+    ASSERT_TRUE(waitUntil([&] { return result->state() == State::removeFinished; }, 20000));
+    EXPECT_TRUE(result->finishedView()->detailLabel()->text().startsWith("2 files removed"))
+        << result->finishedView()->detailLabel()->text().toStdString();
+    EXPECT_TRUE(tree.exists("scan/photo0.jpg") && tree.exists("scan/photo1.jpg"));
+    EXPECT_FALSE(tree.exists("scan/copies/photo0 small.jpg") ||
+                 tree.exists("scan/copies/photo1 small.jpg"));
+    EXPECT_TRUE(tree.exists("scan/alone.jpg"));
+    // No group is left with two pictures: the results are empty.
+    result->finishedView()->doneButton()->click();
+    EXPECT_EQ(result->currentPage(), result->emptyView());
+}
+
+TEST_F(PhotoScreensTest, MovingToAChosenFolderNamesItInTheMenuAndMovesTheSelection) {
+    MainWindow window;
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    auto* result = module->resultScreen();
+    PhotoResultView* view = result->resultView();
+    const std::string dest = tree.dir("set aside");
+    view->chooseFolder = [dest] { return dest; };
+    menuAction(view->modeButton(), "Remove to Folder...")->trigger();
+    EXPECT_EQ(view->modeButton()->text(), "Remove to set aside");
+    menuAction(view->autoSelectButton(), "Select Old")->trigger();  // the newest stays
+    view->removeButton()->click();
+    ASSERT_TRUE(answerMessageBox("Move"));
+    ASSERT_TRUE(waitUntil([&] { return result->state() == State::removeFinished; }, 20000));
+    EXPECT_TRUE(tree.exists("set aside/photo0.jpg") && tree.exists("set aside/photo1.jpg"));
+    EXPECT_TRUE(tree.exists("scan/copies/photo0 small.jpg"));
+}
+
+TEST_F(PhotoScreensTest, CancellingTheQuestionRemovesNothingAndLeavingAsks) {
+    MainWindow window;
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    PhotoResultView* view = module->resultScreen()->resultView();
+    view->toggleSelectAll();
+    EXPECT_EQ(view->selectAllButton()->text(), "Deselect All");
+    view->removeButton()->click();
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+    EXPECT_TRUE(tree.exists("scan/photo0.jpg") && tree.exists("scan/copies/photo0 small.jpg"));
+    EXPECT_EQ(module->resultScreen()->state(), State::results);
+
+    view->backButton()->click();
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+    EXPECT_FALSE(module->isShowingPathSelect());
+    view->backButton()->click();
+    ASSERT_TRUE(answerMessageBox("Confirm"));
+    EXPECT_TRUE(module->isShowingPathSelect());
+    EXPECT_TRUE(manager->dupImages().empty());
+}
+
+TEST_F(PhotoScreensTest, SortMenuOrdersGroupsAndScanningScreenShowsThePhotoTexts) {
+    // A third group of three pictures makes the orders differ.
+    cv::RNG rng(55);
+    const cv::Mat big = scene(rng, 480, 360);
+    tree.file("scan/trio/a.jpg", jpegBytes(big, 60));
+    tree.file("scan/trio/b.png", "");
+    tree.file("scan/trio/c.jpg", jpegBytes(resized(big, 0.3), 60));
+    tree.file("scan/trio/d.jpg", jpegBytes(resized(big, 0.4), 60));
+    MainWindow window;
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    PhotoResultView* view = module->resultScreen()->resultView();
+    ASSERT_EQ(view->tree()->topLevelItemCount(), 3);
+    menuAction(view->sortButton(), "Sort by Quantity")->trigger();
+    EXPECT_EQ(view->tree()->topLevelItem(0)->childCount(), 3);
+    menuAction(view->sortButton(), "Sort by Size")->trigger();
+    std::int64_t last = INT64_MAX;
+    for (const auto& g : view->groups()) {
+        EXPECT_LE(g->groupSize, last);
+        last = g->groupSize;
+    }
+    EXPECT_EQ(ScanningViewController::titleFor(ModuleType::similarPhotos),
+              "Searching for Similar Photos");
+    EXPECT_EQ(module->resultScreen()->scanningView()->counterLabel(1)->text().isEmpty(), false);
+}
+
+TEST_F(PhotoScreensTest, StoppingAtOnceAndAnEmptyFolderEndOnAPageWithTheListBack) {
+    const std::string empty = tree.dir("nothing here");
+    SimilarPhotosViewController screen(manager.get());
+    screen.show();
+    screen.scanPaths({empty});
+    EXPECT_TRUE(waitUntil(
+        [&] { return screen.resultScreen()->currentPage() == screen.resultScreen()->emptyView(); },
+        20000));
+    EXPECT_EQ(screen.resultScreen()->state(), State::results);
+
+    screen.resultScreen()->startScan({tree.path("scan")});
+    screen.resultScreen()->scanningView()->stopConfirmed();
+    ASSERT_TRUE(waitUntil([&] { return screen.resultScreen()->state() == State::results; }, 20000));
+    EXPECT_FALSE(manager->isScanning());
+}
+
+TEST_F(PhotoScreensTest, AMissingFolderEndsTheScanWithAMessage) {
+    SimilarPhotosViewController screen(manager.get());
+    screen.show();
+    screen.scanPaths({tree.path("gone")});
+    QMessageBox* box = waitForMessageBox(20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("Path not exist")) << box->text().toStdString();
+    ASSERT_TRUE(answerMessageBox("OK"));
+    EXPECT_EQ(screen.resultScreen()->state(), State::results);
+}

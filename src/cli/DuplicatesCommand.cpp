@@ -58,6 +58,7 @@ struct Options {
     std::string autoSelect;  // empty: nothing is selected; first, new or old: the copy kept
     std::string remove;      // trash, delete or move=DIR
     bool dryRun = false;
+    bool strict = false;  // exit 1 when the scan had to pass over something
 };
 
 // "1048576", "10KB", "2.5 MB", "1GB" → bytes, in the decimal units the settings use.
@@ -123,7 +124,8 @@ int terminalWidth() {
     return 80;
 }
 
-void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
+void printResults(const std::vector<DuplicateFilesPtr>& found, bool json,
+                  const files::SkippedEntries& skipped) {
     std::vector<DuplicateFilesPtr> groups = found;
     // Biggest waste first; ties by first path, so the same tree always prints the same way.
     std::sort(
@@ -159,7 +161,10 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json) {
             out += "]}";
         }
         out += "],\"totalFiles\":" + std::to_string(totalFiles) +
-               ",\"totalSize\":" + std::to_string(totalSize) + "}\n";
+               ",\"totalSize\":" + std::to_string(totalSize) +
+               ",\"skipped\":{\"unreadableFolders\":" + std::to_string(skipped.unreadableFolders) +
+               ",\"unreadableFiles\":" + std::to_string(skipped.unreadableFiles) +
+               ",\"tooLongPaths\":" + std::to_string(skipped.tooLongPaths) + "}}\n";
     } else if (groups.empty()) {
         out = "No duplicates found.\n";
     } else {
@@ -303,7 +308,11 @@ int run(const Options& o) {
     if (showProgress) std::fprintf(stderr, "\r%s\r", std::string(lastWidth, ' ').c_str());
     ::sigaction(SIGINT, &previous, nullptr);
 
-    printResults(manager->totalFiles, o.json);
+    const files::SkippedEntries skipped = manager->skippedEntries();
+    printResults(manager->totalFiles, o.json, skipped);
+    // On standard error, so that the list on standard output stays clean for scripts.
+    if (!skipped.empty())
+        std::fprintf(stderr, "orvane duplicates: %s\n", skipped.sentence().c_str());
     std::uint64_t foundBytes = 0;
     for (const auto& g : manager->totalFiles)
         for (const auto& info : g->infos()) foundBytes += info->size();
@@ -313,9 +322,13 @@ int run(const Options& o) {
                      "orvane duplicates: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
-    if (removeType)
-        return removeAutoSelected(manager, keepRule(o.autoSelect), *removeType, o.dryRun, &events);
-    return kExitOk;
+    const int strictCode = o.strict && !skipped.empty() ? kExitFailure : kExitOk;
+    if (removeType) {
+        const int code =
+            removeAutoSelected(manager, keepRule(o.autoSelect), *removeType, o.dryRun, &events);
+        return code != kExitOk ? code : strictCode;
+    }
+    return strictCode;
 }
 
 }  // namespace
@@ -354,6 +367,9 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                     "Remove the selected copies: trash (undoable), delete (for good) or "
                     "move=FOLDER");
     cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
+    cmd->add_flag("--strict", options->strict,
+                  "Exit with status 1 when some folders or files could not be read (the results "
+                  "then do not cover everything)");
     cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
     cmd->add_option("--settings", options->settingsPath,
                     "Settings file to use instead of the saved one");

@@ -90,7 +90,8 @@ void printText(const LargeFilesManager& manager) {
     }
 }
 
-void printJson(const LargeFilesManager& manager, bool interrupted) {
+void printJson(const LargeFilesManager& manager, bool interrupted,
+               const files::SkippedEntries& skipped) {
     std::string out = "{\"groups\":[";
     for (std::size_t i = 0; i < manager.allFiles.size(); ++i) {
         const auto& group = manager.allFiles[i];
@@ -111,7 +112,9 @@ void printJson(const LargeFilesManager& manager, bool interrupted) {
         }
         out += "]}";
     }
-    out += "]";
+    out += "],\"skipped\":{\"unreadableFolders\":" + std::to_string(skipped.unreadableFolders) +
+           ",\"unreadableFiles\":" + std::to_string(skipped.unreadableFiles) +
+           ",\"tooLongPaths\":" + std::to_string(skipped.tooLongPaths) + "}";
     if (interrupted) out += ",\"interrupted\":true";
     out += "}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -171,6 +174,7 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
         bool json = false;
         bool quiet = false;
         bool dryRun = false;
+        bool strict = false;
         std::vector<std::string> paths;
         std::vector<unsigned> groups;
         std::string remove;
@@ -188,6 +192,9 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
                     "Remove the selected files: trash, delete or move=DIR")
         ->needs("--group");
     cmd->add_flag("--dry-run", opts->dryRun, "Show what --remove would do and touch nothing");
+    cmd->add_flag("--strict", opts->strict,
+                  "Exit with status 1 when some folders or files could not be read (the lists "
+                  "then do not cover everything)");
     cmd->add_option("paths", opts->paths, "Folders to scan (default: your home folder)");
 
     cmd->callback([&action, opts] {
@@ -248,16 +255,21 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
             if (!manager.allFiles.empty()) foundBytes = manager.allFiles[0]->totalSize;
             events.scanEnded(foundBytes, interrupted);
 
+            const files::SkippedEntries skipped = manager.skippedEntries();
             if (opts->json && !request) {
-                printJson(manager, interrupted);
+                printJson(manager, interrupted, skipped);
             } else if (!request) {
                 printText(manager);
             }
+            if (!skipped.empty())
+                std::fprintf(stderr, "orvane large-files: %s\n", skipped.sentence().c_str());
             if (interrupted) return kExitInterrupted;
-            if (!request) return kExitOk;
+            const int strictCode = opts->strict && !skipped.empty() ? kExitFailure : kExitOk;
+            if (!request) return strictCode;
 
             std::set<unsigned> chosen(opts->groups.begin(), opts->groups.end());
-            return removeChosen(manager, chosen, *request, opts->dryRun, loop, events);
+            const int code = removeChosen(manager, chosen, *request, opts->dryRun, loop, events);
+            return code != kExitOk ? code : strictCode;
         };
     });
 }

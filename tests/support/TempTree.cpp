@@ -1,18 +1,45 @@
 #include "support/TempTree.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace orvane::testing {
+
+namespace {
+
+// Removes what `name` names below the open folder `parent`, by descriptors all the way down, so
+// trees whose paths are too long for path calls go too.
+void removeAt(int parent, const char* name) {
+    if (::unlinkat(parent, name, 0) == 0) return;
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fchmod(fd, 0755);
+    if (DIR* dir = ::fdopendir(::dup(fd))) {
+        std::vector<std::string> names;
+        while (const dirent* d = ::readdir(dir))
+            if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+                names.emplace_back(d->d_name);
+        ::closedir(dir);
+        for (const auto& child : names) removeAt(fd, child.c_str());
+    }
+    ::close(fd);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
 
 TempTree::TempTree() {
     std::string tmpl = (fs::temp_directory_path() / "orvane-test-XXXXXX").string();
@@ -30,6 +57,30 @@ TempTree::~TempTree() {
     }
     ::chmod(root_.c_str(), 0755);
     fs::remove_all(root_, ec);
+    if (::access(root_.c_str(), F_OK) == 0) removeAt(AT_FDCWD, root_.c_str());
+}
+
+std::string TempTree::deepChain(std::string_view rel, std::string_view leaf,
+                                std::string_view content) {
+    const std::string first = dir(rel);
+    const std::string segment(200, 'd');
+    int fd = ::open(first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::size_t length = first.size();
+    while (length + 1 + leaf.size() < PATH_MAX) {
+        ::mkdirat(fd, segment.c_str(), 0755);
+        const int next = ::openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        if (next < 0) throw std::runtime_error("cannot make a deep folder chain");
+        fd = next;
+        length += 1 + segment.size();
+    }
+    const int out = ::openat(fd, std::string(leaf).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 ||
+        ::write(out, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+        throw std::runtime_error("cannot write at the end of a deep folder chain");
+    ::close(out);
+    ::close(fd);
+    return first;
 }
 
 std::string TempTree::path(std::string_view rel) const {

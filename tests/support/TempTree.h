@@ -33,6 +33,10 @@ public:
     // Sets access and modification times to `seconds` since 1970.
     void setMtime(std::string_view rel, double seconds);
     std::string read(std::string_view rel) const;
+    // Below `rel`, a chain of folders deep enough that the file `leaf` at its end has a path of
+    // at least PATH_MAX bytes (made with *at() calls, as no path call can name it); returns the
+    // first folder of the chain.
+    std::string deepChain(std::string_view rel, std::string_view leaf, std::string_view content);
     bool exists(std::string_view rel) const;
 
 private:

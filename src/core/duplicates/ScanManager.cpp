@@ -154,6 +154,8 @@ void ScanManager::resetScan() {
         *size = 0;
     scanningProgress = 0;
     publishTotals();
+    std::lock_guard lock(totalsMutex_);
+    skipped_ = {};
 }
 
 void ScanManager::publishTotals() {
@@ -172,6 +174,11 @@ void ScanManager::publishTotals() {
 files::ScanTotals ScanManager::scanTotals() const {
     std::lock_guard lock(totalsMutex_);
     return totals_;
+}
+
+files::SkippedEntries ScanManager::skippedEntries() const {
+    std::lock_guard lock(totalsMutex_);
+    return skipped_;
 }
 
 void ScanManager::stopAndWait() {
@@ -460,6 +467,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     TreeWalker walker(TreeWalker::Options{environment_.walkerThreads, !excluded.empty()});
     std::vector<PerThread> threads(walker.threadCount());
     walker_ = &walker;
+    std::atomic<std::uint64_t> unreadableFiles{0};
 
     walker.walk(
         roots,
@@ -477,7 +485,10 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
                                                  ? WalkAction::skipDescendants
                                                  : WalkAction::proceed;
             if (ScanRules::ignoresExtension(kit::pathExtension(e.name))) return pastDirectory;
-            if (!isDirectory && !TreeWalker::isReadable(e)) return WalkAction::proceed;
+            if (!isDirectory && !TreeWalker::isReadable(e)) {
+                unreadableFiles.fetch_add(1, std::memory_order_relaxed);
+                return WalkAction::proceed;
+            }
 
             const bool isApplication = isDirectory && layout.isApplicationBundle(e.path);
             const bool isAlias = e.type == EntryType::symlink;
@@ -519,6 +530,12 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         },
         &scanStop);
     walker_ = nullptr;
+    {
+        std::lock_guard lock(totalsMutex_);
+        skipped_.unreadableFolders += walker.unreadableDirectories();
+        skipped_.tooLongPaths += walker.tooLongPaths();
+        skipped_.unreadableFiles += unreadableFiles.load();
+    }
 
     SizeGroups result;
     if (scanStop) return result;

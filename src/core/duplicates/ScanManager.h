@@ -151,6 +151,7 @@ public:
     void stopAndWait() override;
     // Written with the result lists (on appendQueue, or by the removal); readable anywhere.
     files::ScanTotals scanTotals() const override;
+    files::SkippedEntries skippedEntries() const override;
     // Copies the counters into the snapshot scanTotals() returns; called by whoever just
     // changed them, on the thread that owns them.
     void publishTotals();
@@ -181,6 +182,7 @@ private:
     std::atomic<TreeWalker*> walker_{nullptr};
     mutable std::mutex totalsMutex_;
     files::ScanTotals totals_;
+    files::SkippedEntries skipped_;  // under totalsMutex_
     std::mutex finishMutex_;
     std::condition_variable finished_;
     bool bodyRunning_ = false;

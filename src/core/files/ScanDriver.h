@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/files/SkippedEntries.h"
+
 namespace orvane::files {
 
 // What a scan has found so far. A driver keeps its snapshot up to date as it files results, so
@@ -43,6 +45,8 @@ public:
     virtual void stopAndWait() = 0;
     // The totals of the results as they stand.
     virtual ScanTotals scanTotals() const = 0;
+    // What the last scan passed over without looking inside; final once scanFinished() was sent.
+    virtual SkippedEntries skippedEntries() const { return {}; }
 };
 
 }  // namespace orvane::files

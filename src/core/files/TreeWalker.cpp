@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -137,7 +139,8 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
         const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (dir.depth > 0 ? O_NOFOLLOW : 0);
         const int fd = ::open(dir.path.c_str(), flags);
         if (fd < 0) {
-            unreadable_.fetch_add(1, std::memory_order_relaxed);
+            (errno == ENAMETOOLONG ? tooLong_ : unreadable_)
+                .fetch_add(1, std::memory_order_relaxed);
             return;
         }
         struct stat self {};
@@ -174,6 +177,10 @@ void TreeWalker::walk(const std::vector<std::string>& roots, const Visitor& visi
                     return;
                 }
                 const std::size_t nameLength = std::strlen(name);
+                if (base + nameLength >= PATH_MAX) {
+                    tooLong_.fetch_add(1, std::memory_order_relaxed);
+                    continue;
+                }
                 w.path.resize(base);
                 w.path.append(name, nameLength);
 

@@ -43,7 +43,7 @@ enum class WalkAction : std::uint8_t { proceed, skipDescendants };
 // concurrently for every entry below the roots (never for a root itself). Symlinks are
 // reported, never followed, and a directory reached twice (bind mounts, overlapping roots) is
 // read once, so no tree can make the walk loop. Unreadable directories are passed over and
-// counted.
+// counted, and so are entries whose path is too long for any later call to name them.
 class TreeWalker {
 public:
     struct Options {
@@ -68,6 +68,9 @@ public:
     std::uint64_t unreadableDirectories() const {
         return unreadable_.load(std::memory_order_relaxed);
     }
+    // Entries not visited because their full path is PATH_MAX bytes or longer: every module
+    // names files by path when it reads, compares or removes them, so these could only fail.
+    std::uint64_t tooLongPaths() const { return tooLong_.load(std::memory_order_relaxed); }
 
     // Whether this process may read / write the entry, decided from its mode bits and our
     // identity, asking the kernel only when the bits say no (an ACL may still allow it). A
@@ -81,6 +84,7 @@ private:
     std::atomic<std::uint64_t> directories_{0};
     std::atomic<std::uint64_t> files_{0};
     std::atomic<std::uint64_t> unreadable_{0};
+    std::atomic<std::uint64_t> tooLong_{0};
 };
 
 }  // namespace orvane::files

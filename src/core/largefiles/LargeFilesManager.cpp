@@ -110,6 +110,36 @@ files::ScanTotals LargeFilesManager::scanTotals() const {
     return totals;
 }
 
+files::SkippedEntries LargeFilesManager::skippedEntries() const {
+    std::lock_guard lock(fileMutex_);
+    return skipped_;
+}
+
+namespace {
+
+// The identity a file's bytes are counted under; nothing for a link, whose bytes are not its own.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> countedIdentity(
+    const files::FileInfo& info) {
+    const auto& values = info.resourceValue.resourceValues;
+    if (values.isAliasFile().value_or(false)) return std::nullopt;
+    if (auto id = values.fileResourceIdentifier()) return *id;
+    // Without an identity the file cannot be matched with its other names: count it by path.
+    return std::pair<std::uint64_t, std::uint64_t>{~0ull, std::hash<std::string>{}(info.path())};
+}
+
+}  // namespace
+
+std::uint64_t LargeFilesManager::diskSize(const files::DuplicateFiles& group) {
+    std::set<std::pair<std::uint64_t, std::uint64_t>> counted;
+    std::uint64_t bytes = 0;
+    for (const auto& info : group.infos()) {
+        if (info->deleted) continue;
+        const auto id = countedIdentity(*info);
+        if (id && counted.insert(*id).second) bytes += info->size();
+    }
+    return bytes;
+}
+
 void LargeFilesManager::waitUntilRemovalFinished() { removeSetupQueue_.drain(); }
 
 void LargeFilesManager::resetGroups() {
@@ -118,6 +148,8 @@ void LargeFilesManager::resetGroups() {
     for (std::size_t i = 0; i < kLargeFileGroupCount; ++i)
         allFiles.push_back(std::make_shared<DuplicateFiles>());
     filedPaths_.clear();
+    countedFiles_.assign(kLargeFileGroupCount, {});
+    skipped_ = {};
 }
 
 void LargeFilesManager::sortGroups() {
@@ -227,7 +259,14 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
         }
         if (files::ScanRules::ignoresExtension(kit::pathExtension(entry.name)))
             return WalkAction::proceed;
-        if (!TreeWalker::isReadable(entry)) return WalkAction::proceed;
+        if (!TreeWalker::isReadable(entry)) {
+            // Only a file big enough to list is worth a word; a small one would not be shown.
+            if (entry.type == EntryType::file) {
+                std::lock_guard lock(fileMutex_);
+                ++skipped_.unreadableFiles;
+            }
+            return WalkAction::proceed;
+        }
 
         const bool isLink = entry.type == EntryType::symlink;
         ResourceValueURL item{std::string(entry.path), {}};
@@ -263,6 +302,11 @@ std::size_t LargeFilesManager::filterSameSize(const std::vector<std::string>& ro
         if (whitePathIgnore(root) || isInsideFramework(root)) continue;
         walker.walk({root}, visit, &stopScanLargeFileFig);
     }
+    {
+        std::lock_guard lock(fileMutex_);
+        skipped_.unreadableFolders += walker.unreadableDirectories();
+        skipped_.tooLongPaths += walker.tooLongPaths();
+    }
     return largeFileCount();
 }
 
@@ -282,10 +326,15 @@ void LargeFilesManager::addInArry(const FileTimeData& fileTimeData,
             case files::FileType::video: kindGroup = videoGroup; break;
             case files::FileType::other: kindGroup = otherGroup; break;
         }
-        allFiles[kindGroup]->append(info);
-        allFiles[sizeGroupIndex(fileTimeData.size)]->append(info);
-        allFiles[ageGroupIndex(now, fileTimeData.timeMtimespec)]->append(info);
-        allFiles[allLargeFiles]->append(std::move(info));
+        const auto id = countedIdentity(*info);
+        for (const std::size_t index :
+             {kindGroup, static_cast<std::size_t>(sizeGroupIndex(fileTimeData.size)),
+              static_cast<std::size_t>(ageGroupIndex(now, fileTimeData.timeMtimespec)),
+              static_cast<std::size_t>(allLargeFiles)}) {
+            DuplicateFiles& group = *allFiles[index];
+            group._infos.push_back(info);
+            if (id && countedFiles_[index].insert(*id).second) group.totalSize += info->size();
+        }
     }
     reportProgress(path, false);
 }
@@ -333,9 +382,9 @@ void LargeFilesManager::pruneRemovedFiles() {
     std::lock_guard lock(fileMutex_);
     for (const auto& group : allFiles) {
         auto& infos = group->_infos;
-        for (const auto& info : infos)
-            if (info->deleted) group->totalSize -= std::min(group->totalSize, info->size());
         std::erase_if(infos, [](const auto& info) { return info->deleted; });
+        // Counted afresh: a removed name of a file that keeps another name freed nothing.
+        group->totalSize = diskSize(*group);
         std::uint64_t selected = 0;
         for (const auto& info : infos)
             if (info->selected) selected += info->size();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -86,6 +87,12 @@ public:
     void waitUntilScanFinished() override;
     void stopAndWait() override;
     files::ScanTotals scanTotals() const override;
+    files::SkippedEntries skippedEntries() const override;
+
+    // The bytes a group's files take on disk: a file with several names (hard links) counts
+    // once, and a symbolic link, listed for what it points at, counts nothing (the file it
+    // names is counted where it lies, if it lies below the roots at all).
+    static std::uint64_t diskSize(const files::DuplicateFiles& group);
 
     // The walk proper over the given roots; returns the number of files in the all-files group.
     std::size_t filterSameSize(const std::vector<std::string>& roots);
@@ -146,6 +153,9 @@ private:
     std::thread scanThread_;
     mutable std::mutex fileMutex_;
     std::unordered_set<std::string> filedPaths_;
+    // Per group, the files whose bytes its total already holds (device, inode).
+    std::vector<std::set<std::pair<std::uint64_t, std::uint64_t>>> countedFiles_;
+    files::SkippedEntries skipped_;  // under fileMutex_
     std::unordered_map<std::uint64_t, std::uint32_t> volumes_;
 };
 

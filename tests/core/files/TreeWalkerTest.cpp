@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <climits>
 
 #include <algorithm>
 #include <atomic>
@@ -152,6 +154,18 @@ TEST(TreeWalker, UnreadableDirectoriesArePassedOverAndCounted) {
     EXPECT_EQ(seen.count(t.path("r/open/f")), 1u);
     EXPECT_EQ(seen.count(t.path("r/locked/g")), 0u);
     EXPECT_EQ(walker.unreadableDirectories(), 1u);
+}
+
+TEST(TreeWalker, EntriesTooLongToNameAreCountedNotVisited) {
+    TempTree t;
+    t.file("r/short", "1");
+    t.deepChain("r/chain", "leaf", "2");
+    TreeWalker walker;
+    auto seen = walkAll(walker, {t.path("r")});
+    EXPECT_EQ(seen.count(t.path("r/short")), 1u);
+    for (const auto& [path, entry] : seen) EXPECT_LT(path.size(), std::size_t(PATH_MAX));
+    EXPECT_EQ(walker.tooLongPaths(), 1u);
+    EXPECT_EQ(walker.unreadableDirectories(), 0u);
 }
 
 TEST(TreeWalker, ReadabilityFollowsModeBitsAndIdentity) {

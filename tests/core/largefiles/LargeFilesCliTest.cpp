@@ -55,6 +55,35 @@ TEST_F(LargeFilesCli, JsonHoldsAllSixteenGroupsWithTheirFiles) {
     EXPECT_EQ(groups[3].at("title"), "500 MB to 1 GB");
 }
 
+TEST_F(LargeFilesCli, SkippedEntriesAreToldAndStrictFails) {
+    tree.sparseFile("data/movie.mkv", 20'000'000);
+    tree.deepChain("data/deep", "buried.mkv", "x");
+    const CliRun plain = run(q("data"));
+    EXPECT_EQ(plain.code, 0) << plain.err;
+    EXPECT_NE(plain.err.find("orvane large-files: 1 entry was skipped: 1 path too long.\n"),
+              std::string::npos)
+        << plain.err;
+    EXPECT_NE(plain.out.find(tree.path("data/movie.mkv")), std::string::npos);
+
+    const CliRun strict = run("--strict --json " + q("data"));
+    EXPECT_EQ(strict.code, 1) << strict.err;
+    const auto doc = nlohmann::json::parse(strict.out);
+    EXPECT_EQ(doc.at("skipped").at("tooLongPaths"), 1);
+    EXPECT_EQ(doc.at("groups")[0].at("count"), 1);
+}
+
+TEST_F(LargeFilesCli, HardLinksAndLinksDoNotSwellTheTotals) {
+    tree.sparseFile("data/movie.mkv", 20'000'000);
+    tree.hardlink("data/movie.mkv", "data/copy/movie.mkv");
+    tree.symlink(tree.path("data/movie.mkv"), "data/shortcut.mkv");
+    const CliRun r = run("--strict --json " + q("data"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc.at("groups")[0].at("count"), 3);
+    EXPECT_EQ(doc.at("groups")[0].at("size"), 20'000'000);
+    EXPECT_EQ(doc.at("groups")[13].at("size"), 20'000'000);
+}
+
 TEST_F(LargeFilesCli, TextShowsTheGroupsByTheirTitles) {
     tree.sparseFile("data/movie.mkv", 600'000'000);
     const CliRun r = run(q("data"));

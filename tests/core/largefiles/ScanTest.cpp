@@ -185,6 +185,53 @@ TEST_F(LargeFileScan, LinksAreListedByTheirTargetAndNeverFollowedIntoFolders) {
     }
 }
 
+TEST_F(LargeFileScan, TotalsCountEachFileOnceAndLinksNever) {
+    tree.sparseFile("data/film.mkv", 30'000'000);
+    tree.hardlink("data/film.mkv", "data/other name.mkv");
+    tree.hardlink("data/film.mkv", "data/old/third.mkv");
+    tree.sparseFile("data/notes.pdf", 20'000'000);
+    tree.symlink(tree.path("data/notes.pdf"), "data/shortcut.pdf");
+    tree.symlink(tree.path("outside/big.iso"), "data/elsewhere.iso");
+    tree.sparseFile("outside/big.iso", 50'000'000);
+    scan({tree.path("data")});
+
+    // Every name is listed, a link for what it points at ...
+    EXPECT_EQ(group(allLargeFiles),
+              (Names{"data/elsewhere.iso", "data/film.mkv", "data/notes.pdf", "data/old/third.mkv",
+                     "data/other name.mkv", "data/shortcut.pdf"}));
+    // ... but the totals are the bytes on disk below the roots: the film once, the notes once,
+    // nothing for the links, even one to a file outside the roots.
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->totalSize, 50'000'000u);
+    EXPECT_EQ(manager.allFiles[videoGroup]->totalSize, 30'000'000u);
+    EXPECT_EQ(manager.allFiles[documentGroup]->totalSize, 20'000'000u);
+    EXPECT_EQ(manager.allFiles[otherGroup]->totalSize, 0u);
+    EXPECT_EQ(manager.scanTotals().size, 50'000'000u);
+
+    // Removing one name of the film frees nothing while the others remain.
+    for (const auto& info : manager.allFiles[allLargeFiles]->infos())
+        if (info->path() == tree.path("data/other name.mkv")) info->deleted = true;
+    manager.pruneRemovedFiles();
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->count(), 5u);
+    EXPECT_EQ(manager.allFiles[allLargeFiles]->totalSize, 50'000'000u);
+    EXPECT_EQ(manager.allFiles[videoGroup]->totalSize, 30'000'000u);
+}
+
+TEST_F(LargeFileScan, PathsTooLongToNameAreCountedAsSkipped) {
+    tree.sparseFile("data/big.bin", 20'000'000);
+    tree.deepChain("data/deep", "buried.bin", "x");
+    scan({tree.path("data")});
+    EXPECT_EQ(group(allLargeFiles), Names{"data/big.bin"});
+    const files::SkippedEntries skipped = manager.skippedEntries();
+    EXPECT_EQ(skipped.tooLongPaths, 1u);
+    EXPECT_EQ(skipped.unreadableFolders, 0u);
+    EXPECT_EQ(skipped.sentence(), "1 entry was skipped: 1 path too long.");
+
+    // A new scan starts counting afresh.
+    tree.sparseFile("clean/x.bin", 20'000'000);
+    scan({tree.path("clean")});
+    EXPECT_TRUE(manager.skippedEntries().empty());
+}
+
 TEST_F(LargeFileScan, NestedAndRepeatedRootsFileEachFileOnce) {
     tree.sparseFile("docs/inner/big.pdf", 20'000'000);
     tree.sparseFile("top.bin", 20'000'000);
@@ -216,6 +263,9 @@ TEST_F(LargeFileScan, OddNamesAndUnreadableCornersAreSurvived) {
         EXPECT_EQ(group(allLargeFiles), (Names{badName, "locked/big.bin", "unreadable.bin"}));
     } else {
         EXPECT_EQ(group(allLargeFiles), Names{badName});
+        const files::SkippedEntries skipped = manager.skippedEntries();
+        EXPECT_EQ(skipped.unreadableFolders, 1u);
+        EXPECT_EQ(skipped.unreadableFiles, 1u);
     }
 }
 

@@ -189,6 +189,35 @@ SelectionTotals DuplicateSelection::totals(const std::vector<DuplicateFilesPtr>&
     return t;
 }
 
+std::array<KindGroups, 5> DuplicateSelection::remainingByKind(
+    const std::vector<DuplicateFilesPtr>& groups) {
+    std::array<KindGroups, 5> kinds;
+    for (const auto& g : groups) {
+        if (!g || g->count() < 2) continue;
+        KindGroups& kind = kinds[static_cast<std::size_t>(g->infos().front()->fileType())];
+        kind.groups.push_back(g);
+        kind.size += g->totalSize;
+    }
+    return kinds;
+}
+
+std::uint64_t DuplicateSelection::reclaimableSize(const std::vector<DuplicateFilesPtr>& groups) {
+    std::uint64_t bytes = 0;
+    for (const auto& g : groups) {
+        if (!g || g->count() < 2) continue;
+        // The total already counts each file once; one of them stays.
+        const std::uint64_t one = g->infos().front()->size();
+        bytes += g->totalSize - std::min(g->totalSize, one);
+    }
+    return bytes;
+}
+
+std::size_t DuplicateSelection::groupsLosingEveryCopy(
+    const std::vector<DuplicateFilesPtr>& groups) {
+    return static_cast<std::size_t>(std::count_if(
+        groups.begin(), groups.end(), [](const auto& g) { return g && everyCopySelected(*g); }));
+}
+
 bool DuplicateSelection::everyCopySelected(const DuplicateFiles& group) {
     return group.count() > 0 && std::all_of(group.infos().begin(), group.infos().end(),
                                             [](const auto& f) { return f->selected; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ enum class KeepRule {
     first,   // "Auto select": the first member, the smallest path
     oldest,  // "Select New": the copy modified longest ago, so the newer copies go
     newest,  // "Select Old": the copy modified last, so the older copies go
+};
+
+// The groups of one kind that still hold duplicates, and their bytes on disk.
+struct KindGroups {
+    std::vector<DuplicateFilesPtr> groups;
+    std::uint64_t size = 0;
 };
 
 struct SelectionTotals {
@@ -67,6 +74,16 @@ public:
     static void refreshGroup(DuplicateFiles& group);
 
     static SelectionTotals totals(const std::vector<DuplicateFilesPtr>& groups);
+
+    // Groups that still hold two copies or more, filed by the kind of their first member as a
+    // scan files them, indexed by FileType; what a new scan of the same files would show after
+    // a removal took copies away (a group left with one file holds no duplicate any more).
+    static std::array<KindGroups, 5> remainingByKind(const std::vector<DuplicateFilesPtr>& groups);
+    // What removing every copy but one of each group would give back: the bytes of the files
+    // that are not the kept one (a file with several names counted once).
+    static std::uint64_t reclaimableSize(const std::vector<DuplicateFilesPtr>& groups);
+    // Groups on show whose every copy is selected: removal would leave none of that content.
+    static std::size_t groupsLosingEveryCopy(const std::vector<DuplicateFilesPtr>& groups);
 
     // True when every member of a non-empty group is selected: removal would leave no copy.
     static bool everyCopySelected(const DuplicateFiles& group);

@@ -155,11 +155,20 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
             break;
         }
         auto op = std::make_shared<RemoveOperation>(g, context);
-        op->removeBlock = [weak, filesToRemove](const std::shared_ptr<FileInfo>& file,
-                                                FileType kind) {
+        // A group is counted in the list of its first member's kind; a copy under another
+        // extension must come off that list, not off the one its own name suggests.
+        const FileType groupKind =
+            g->infos().empty() ? FileType::other : g->infos().front()->fileType();
+        std::weak_ptr<DuplicateFiles> weakGroup = g;
+        op->removeBlock = [weak, weakGroup, groupKind, filesToRemove](
+                              const std::shared_ptr<FileInfo>& file, FileType) {
             auto s = weak.lock();
             if (!s) return;
-            const std::uint64_t size = file->size();
+            // Called on the removal thread while the group's members stand still: a name whose
+            // file keeps another name freed no bytes.
+            const auto group = weakGroup.lock();
+            const std::uint64_t size = group && group->hasOtherNameOf(*file) ? 0 : file->size();
+            const FileType kind = groupKind;
             s->dataQueue.async([s, size, kind, filesToRemove] {
                 s->succeedRemoveSize += size;
                 s->succeedRemoveCount += 1;

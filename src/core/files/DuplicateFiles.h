@@ -29,6 +29,9 @@ public:
     std::size_t count() const { return _infos.size(); }
     // Appends a member and adds its size to the total.
     void append(std::shared_ptr<FileInfo> info);
+    // True when another member not yet removed is the same file on disk (a hard link): taking
+    // `file` away then frees no bytes.
+    bool hasOtherNameOf(const FileInfo& file) const;
 };
 
 using DuplicateFilesPtr = std::shared_ptr<DuplicateFiles>;

@@ -109,7 +109,9 @@ void RemoveOperation::main() {
         }
         file->deleted = true;
         file->removeError.reset();
-        files->totalSize -= std::min(files->totalSize, file->size());
+        // The group's total holds each file's bytes once, whatever its number of names.
+        if (!files->hasOtherNameOf(*file))
+            files->totalSize -= std::min(files->totalSize, file->size());
         if (removeBlock) removeBlock(file, file->fileType());
     }
 

@@ -177,3 +177,70 @@ TEST(ScanManagerRemove, StopLeavesTheRestAndSaysSo) {
     ASSERT_TRUE(rec2->waitForRemovalEnd());
     EXPECT_FALSE(t.exists("b/1") || t.exists("b/2"));
 }
+
+namespace {
+
+// The groups of a finished scan of `root`, by a driver of its own.
+std::shared_ptr<ScanManager> scanned(TempTree& t, const std::string& root) {
+    ScanManager::Environment env;
+    env.settingsPath = t.path("settings/PreferenceInfo.plist");
+    env.homeDirectory = "/Users/me";
+    auto m = ScanManager::create(std::move(env));
+    m->folderList = {root};
+    m->scanDuplicateFile();
+    m->waitUntilScanFinished();
+    return m;
+}
+
+}  // namespace
+
+TEST(ScanManagerRemove, TotalsByKindAfterARemovalAreWhatAFreshScanFinds) {
+    TempTree t;
+    // A picture group whose third copy's name makes it look like "other"; a picture pair; a
+    // document pair; a document file with a second name (a hard link) and a real copy.
+    t.file("data/a/sun.jpg", std::string(3000, 's'));
+    t.file("data/b/sun.jpg", std::string(3000, 's'));
+    t.file("data/c/sun.jpg.orig", std::string(3000, 's'));
+    t.file("data/a/moon.png", std::string(2000, 'm'));
+    t.file("data/b/moon.png", std::string(2000, 'm'));
+    t.file("data/a/memo.txt", std::string(33, 'n'));
+    t.file("data/b/memo.txt", std::string(33, 'n'));
+    t.file("data/a/plan.pdf", std::string(500, 'q'));
+    t.hardlink("data/a/plan.pdf", "data/b/plan.pdf");
+    t.file("data/c/plan.pdf", std::string(500, 'q'));
+
+    auto m = scanned(t, t.path("data"));
+    ASSERT_EQ(m->totalFiles.size(), 4u);
+    EXPECT_EQ(m->pictureFilesSize, 3u * 3000 + 2u * 2000);
+    EXPECT_EQ(m->documentFilesSize, 2u * 33 + 2u * 500);
+
+    // Take the odd-named copy of the sun, one moon (the pair is then no duplicate), and the
+    // hard-linked name of the plan (which frees nothing).
+    for (const auto& g : m->totalFiles)
+        for (const auto& f : g->infos())
+            f->selected = f->path().ends_with("c/sun.jpg.orig") ||
+                          f->path().ends_with("b/moon.png") || f->path().ends_with("b/plan.pdf");
+    for (const auto& g : m->totalFiles) DuplicateSelection::refreshGroup(*g);
+    auto rec = watch(*m);
+    m->removeDuplicateFiles(m->totalFiles, RemoveType::forever());
+    ASSERT_TRUE(rec->waitForRemovalEnd());
+    ASSERT_EQ(m->succeedRemoveCount, 3);
+    EXPECT_EQ(m->succeedRemoveSize, 3000u + 2000u) << "a second name frees nothing";
+
+    // The driver took each copy off the list its group is counted in, by what it freed.
+    EXPECT_EQ(m->pictureFilesSize, 2u * 3000 + 2000u);
+    EXPECT_EQ(m->otherFilesSize, 0u);
+    EXPECT_EQ(m->documentFilesSize, 2u * 33 + 2u * 500);
+
+    // What the results screen shows is what a new scan of the same files finds.
+    const auto after = DuplicateSelection::remainingByKind(m->totalFiles);
+    auto fresh = scanned(t, t.path("data"));
+    const auto again = DuplicateSelection::remainingByKind(fresh->totalFiles);
+    for (std::size_t kind = 0; kind < after.size(); ++kind) {
+        EXPECT_EQ(after[kind].size, again[kind].size) << "kind " << kind;
+        EXPECT_EQ(after[kind].groups.size(), again[kind].groups.size()) << "kind " << kind;
+    }
+    EXPECT_EQ(after[static_cast<std::size_t>(FileType::picture)].size, 6000u);
+    EXPECT_EQ(after[static_cast<std::size_t>(FileType::document)].size, 66u + 1000u);
+    EXPECT_EQ(fresh->pictureFilesSize, 6000u);
+}

@@ -1,4 +1,3 @@
-#include <csignal>
 #include <cstdio>
 
 #include "cli/Commands.h"
@@ -13,15 +12,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
 
     cli::Action action;
-    cli::addSettingsCommand(app, action);
-    cli::addDuplicatesCommand(app, action);
-    cli::addLargeFilesCommand(app, action);
-    cli::addHistoryCommand(app, action);
-    cli::addRenameCommand(app, action);
-    cli::addNamerCommand(app, action);
-    cli::addAppsCommand(app, action);
-    cli::addJunkCommand(app, action);
-    cli::addPhotosCommand(app, action);
+    cli::addRegisteredCommands(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");
@@ -41,14 +32,5 @@ int main(int argc, char** argv) {
         std::fputs(app.help().c_str(), stdout);
         return cli::kExitOk;
     }
-    // A reader that goes away (`| head`) must not kill the program half-way through a removal:
-    // writes then fail instead, the removal runs to its end, and the journal keeps the record.
-    std::signal(SIGPIPE, SIG_IGN);
-    const int code = action();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "orvane: the output was cut short; every removal is recorded in %s\n",
-                     kit::joinPath(kit::logDirectory(), "removals.jsonl").c_str());
-        return code == cli::kExitOk ? cli::kExitFailure : code;
-    }
-    return code;
+    return action();
 }

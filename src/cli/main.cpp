@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 
 #include "cli/Commands.h"
@@ -32,5 +33,14 @@ int main(int argc, char** argv) {
         std::fputs(app.help().c_str(), stdout);
         return cli::kExitOk;
     }
-    return action();
+    // A reader that goes away (`| head`) must not kill the program half-way through a removal:
+    // writes then fail instead, the removal runs to its end, and the journal keeps the record.
+    std::signal(SIGPIPE, SIG_IGN);
+    const int code = action();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "orvane: the output was cut short; every removal is recorded in %s\n",
+                     kit::joinPath(kit::logDirectory(), "removals.jsonl").c_str());
+        return code == cli::kExitOk ? cli::kExitFailure : code;
+    }
+    return code;
 }

@@ -5,7 +5,6 @@
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
 #include "app/shell/MainWindow.h"
-#include "app/shell/ScreenshotTour.h"
 #include "app/shell/SingleInstance.h"
 #include "app/shell/StartupChecks.h"
 #include "app/shell/StartupTasks.h"
@@ -28,20 +27,13 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     QCommandLineOption background(QStringLiteral("background"),
                                   QStringLiteral("Start minimised (used when starting at login)."));
-    QCommandLineOption screenshots(
-        QStringLiteral("screenshots"),
-        QStringLiteral("Render every screen to PNG files in <dir> and exit."),
-        QStringLiteral("dir"));
     parser.addOption(background);
-    parser.addOption(screenshots);
     parser.process(app);
 
     orvane::kit::initLogging(orvane::kit::logDirectory());
     orvane::app::installQtMainQueue();
     orvane::app::applyAppearance();
     QApplication::setWindowIcon(orvane::app::appIcon(QStringLiteral("com.orvane.app")));
-
-    if (parser.isSet(screenshots)) return orvane::app::runScreenshotTour(parser.value(screenshots));
 
     orvane::app::SingleInstance instance;
     if (instance.notifyRunningInstance()) return 0;  // the running window comes forward instead

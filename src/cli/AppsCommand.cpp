@@ -194,4 +194,6 @@ void addAppsCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{70, addAppsCommand};
+
 }  // namespace orvane::cli

@@ -15,14 +15,16 @@ inline constexpr int kExitInterrupted = 130;
 
 // Each subcommand adds itself to the app and stores the action to run when it was chosen.
 using Action = std::function<int()>;
-void addSettingsCommand(CLI::App& app, Action& action);
-void addDuplicatesCommand(CLI::App& app, Action& action);
-void addLargeFilesCommand(CLI::App& app, Action& action);
-void addHistoryCommand(CLI::App& app, Action& action);
-void addRenameCommand(CLI::App& app, Action& action);
-void addNamerCommand(CLI::App& app, Action& action);
-void addAppsCommand(CLI::App& app, Action& action);
-void addJunkCommand(CLI::App& app, Action& action);
-void addPhotosCommand(CLI::App& app, Action& action);
+using AddCommand = void (*)(CLI::App& app, Action& action);
+
+// A subcommand file registers itself, so adding one touches no other file:
+//   const SubcommandRegistration kRegistration{40, addHistoryCommand};
+// `order` places it in the help text, lowest first.
+struct SubcommandRegistration {
+    SubcommandRegistration(int order, AddCommand add);
+};
+
+// Adds every registered subcommand to the app, in order.
+void addRegisteredCommands(CLI::App& app, Action& action);
 
 }  // namespace orvane::cli

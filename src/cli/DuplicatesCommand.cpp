@@ -382,4 +382,6 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });
 }
 
+const SubcommandRegistration kRegistration{20, addDuplicatesCommand};
+
 }  // namespace orvane::cli

@@ -141,4 +141,6 @@ void addHistoryCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{40, addHistoryCommand};
+
 }  // namespace orvane::cli

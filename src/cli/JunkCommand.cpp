@@ -217,4 +217,6 @@ void addJunkCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{80, addJunkCommand};
+
 }  // namespace orvane::cli

@@ -274,4 +274,6 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{30, addLargeFilesCommand};
+
 }  // namespace orvane::cli

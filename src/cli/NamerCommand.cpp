@@ -77,4 +77,6 @@ void addNamerCommand(CLI::App& app, Action& action) {
     serveCmd->callback([opts, &action] { action = [opts] { return serve(*opts); }; });
 }
 
+const SubcommandRegistration kRegistration{60, addNamerCommand};
+
 }  // namespace orvane::cli

@@ -316,4 +316,6 @@ void addPhotosCommand(CLI::App& app, Action& action) {
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });
 }
 
+const SubcommandRegistration kRegistration{90, addPhotosCommand};
+
 }  // namespace orvane::cli

@@ -260,4 +260,6 @@ void addRenameCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{50, addRenameCommand};
+
 }  // namespace orvane::cli

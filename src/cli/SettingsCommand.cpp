@@ -302,4 +302,6 @@ void addSettingsCommand(CLI::App& app, Action& action) {
     });
 }
 
+const SubcommandRegistration kRegistration{10, addSettingsCommand};
+
 }  // namespace orvane::cli

@@ -13,15 +13,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
 
     cli::Action action;
-    cli::addSettingsCommand(app, action);
-    cli::addDuplicatesCommand(app, action);
-    cli::addLargeFilesCommand(app, action);
-    cli::addHistoryCommand(app, action);
-    cli::addRenameCommand(app, action);
-    cli::addNamerCommand(app, action);
-    cli::addAppsCommand(app, action);
-    cli::addJunkCommand(app, action);
-    cli::addPhotosCommand(app, action);
+    cli::addRegisteredCommands(app, action);
     // The build writes the manual page from the parser itself; not a user-facing option.
     bool manPage = false;
     app.add_flag("--man-page", manPage)->group("");

@@ -21,8 +21,8 @@
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
-#include "app/shell/ScreenshotSteps.h"
 #include "kit/Paths.h"
+#include "screenshots/ScreenshotSteps.h"
 
 namespace orvane::app {
 

@@ -21,7 +21,7 @@
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
-#include "app/shell/ScreenshotSteps.h"
+#include "screenshots/ScreenshotSteps.h"
 
 namespace orvane::app {
 

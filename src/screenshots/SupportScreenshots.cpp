@@ -5,13 +5,13 @@
 
 #include "app/history/HistoryWindowController.h"
 #include "app/shell/MainWindow.h"
-#include "app/shell/ScreenshotSteps.h"
 #include "app/shell/SupportActions.h"
 #include "app/support/FeedbackWindowController.h"
 #include "app/support/UpdateWindowController.h"
 #include "core/analytics/EventLabels.h"
 #include "core/analytics/EventRecorder.h"
 #include "core/analytics/UsageEvent.h"
+#include "screenshots/ScreenshotSteps.h"
 
 namespace orvane::app {
 

@@ -1,4 +1,4 @@
-#include "app/shell/ScreenshotTour.h"
+#include "screenshots/ScreenshotTour.h"
 
 #include "app/preferences/PreferenceViewController.h"
 
@@ -20,9 +20,9 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/ModuleItem.h"
 #include "app/shell/PathLimitTipWindowController.h"
-#include "app/shell/ScreenshotSteps.h"
 #include "app/shell/StartupChecks.h"
 #include "kit/Paths.h"
+#include "screenshots/ScreenshotSteps.h"
 
 namespace orvane::app {
 

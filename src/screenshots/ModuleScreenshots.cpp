@@ -24,8 +24,8 @@
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
-#include "app/shell/ScreenshotSteps.h"
 #include "core/files/RemoveType.h"
+#include "screenshots/ScreenshotSteps.h"
 
 namespace orvane::app {
 

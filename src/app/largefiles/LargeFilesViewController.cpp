@@ -259,7 +259,7 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
         for (const auto& info : files) bytes += info->size();
         const char* method = type.kind == files::RemoveType::Kind::trash    ? "Trash"
                              : type.kind == files::RemoveType::Kind::folder ? "Move"
-                                                                                 : "Direct";
+                                                                            : "Direct";
         usage::operational(analytics::module::bigfile, analytics::action::removalMethod, {method});
         usage::process(analytics::module::bigfile, analytics::action::removeStart,
                        analytics::labels::removeStart(files.size(), bytes));

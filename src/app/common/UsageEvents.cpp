@@ -35,6 +35,10 @@ void operational(std::string_view module, std::string_view action, Labels labels
     reportEvent(category::operational, module, action, std::move(labels));
 }
 
+void renamer(std::string_view action, Labels labels) {
+    reportEvent(category::fileRename, module::blank, action, std::move(labels));
+}
+
 void sheetAnswer(std::string_view module, bool confirmed) {
     operational(module, action::scWindow, {labels::confirmation(confirmed)});
 }

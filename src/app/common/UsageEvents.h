@@ -27,6 +27,8 @@ double secondsSince(std::chrono::steady_clock::time_point start);
 void process(std::string_view module, std::string_view action, analytics::Labels labels);
 // A choice on a screen ("Operational").
 void operational(std::string_view module, std::string_view action, analytics::Labels labels);
+// A renamer event: its category names the module, its module is one blank.
+void renamer(std::string_view action, analytics::Labels labels);
 // The answer to a leave-or-stop sheet: "Confirm" for the confirming button, else "Cancel".
 void sheetAnswer(std::string_view module, bool confirmed);
 

@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include <fstream>
-
 #include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/duplicates/DuplicatFilesViewController.h"
@@ -30,6 +28,7 @@
 #include "platform/Layout.h"
 #include "platform/mac/FolderTrash.h"
 #include "support/GuiTestSupport.h"
+#include "support/RecordedEvents.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -37,22 +36,9 @@ using namespace orvane::testing;
 using orvane::analytics::UsageEvent;
 
 namespace {
-// Every event the screens handed to the recorder so far, in order.
-std::vector<UsageEvent> recorded() {
-    auto& recorder = orvane::analytics::EventRecorder::shared();
-    recorder.flush();
-    std::ifstream in(recorder.path());
-    std::vector<UsageEvent> events;
-    for (std::string line; std::getline(in, line);)
-        if (auto event = UsageEvent::fromJsonLine(line)) events.push_back(*event);
-    return events;
-}
-
-// "Category/Module/Action" of each event, to compare a run with its expected moments at a glance.
+std::vector<UsageEvent> recorded() { return recordedEvents(); }
 std::vector<std::string> moments(const std::vector<UsageEvent>& events) {
-    std::vector<std::string> out;
-    for (const auto& e : events) out.push_back(e.category + "/" + e.module + "/" + e.action);
-    return out;
+    return eventMoments(events);
 }
 
 const UsageEvent* find(const std::vector<UsageEvent>& events, const std::string& action) {

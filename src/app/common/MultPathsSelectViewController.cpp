@@ -16,6 +16,7 @@
 
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/shell/Icons.h"
 #include "kit/Paths.h"
 
@@ -207,6 +208,12 @@ void MultPathsSelectViewController::addFromChooser() {
 
 void MultPathsSelectViewController::scan() {
     if (folderItems_.size() < 2) return;
+    if (const auto module = usage::pathScreenModuleFor(cur); !module.empty()) {
+        std::vector<std::string> tiles;
+        for (const FolderItem& item : folderItems_) tiles.push_back(item.folderPath);
+        usage::process(module, analytics::action::startScan,
+                       analytics::labels::startScanTiles(tiles));
+    }
     if (pathSelectBlock) pathSelectBlock(folderItems_);
 }
 

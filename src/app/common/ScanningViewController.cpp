@@ -11,6 +11,7 @@
 #include "app/common/Alerts.h"
 #include "app/common/ProgressRing.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "kit/DateFormat.h"
 #include "kit/Plural.h"
 
@@ -293,6 +294,7 @@ void ScanningViewController::markStopped() {
 void ScanningViewController::requestStop() {
     if (stopped_) return;
     askQuestion(this, stopQuestionFor(module_), loc("Cancel"), loc("Yes"), [this](bool yes) {
+        usage::sheetAnswer(usage::moduleFor(module_), yes);
         if (!yes || stopped_) return;
         markStopped();
         if (stopConfirmed) stopConfirmed();

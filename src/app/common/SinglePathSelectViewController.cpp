@@ -15,6 +15,7 @@
 #include "app/common/MultPathsSelectViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/shell/Icons.h"
 #include "kit/Paths.h"
 
@@ -192,6 +193,8 @@ bool SinglePathSelectViewController::isShowingMultiple() const {
 
 void SinglePathSelectViewController::scan() {
     if (!isDirectory(selectPath)) return;
+    if (const auto module = usage::pathScreenModuleFor(cur); !module.empty())
+        usage::process(module, analytics::action::startScan, {selectPath, "1"});
     if (pathSelectBlock) pathSelectBlock({selectPath});
 }
 

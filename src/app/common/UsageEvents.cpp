@@ -13,9 +13,18 @@ std::string_view moduleFor(ModuleType type) {
     }
 }
 
+std::string_view pathScreenModuleFor(ModuleType type) {
+    return type == ModuleType::similarPhotos || type == ModuleType::duplicateFiles ? moduleFor(type)
+                                                                                   : module::none;
+}
+
 std::string_view startOverModuleFor(ModuleType type) {
     const std::string_view shared = moduleFor(type);
     return shared.empty() ? module::cleanup : shared;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void process(std::string_view module, std::string_view action, Labels labels) {
@@ -24,6 +33,10 @@ void process(std::string_view module, std::string_view action, Labels labels) {
 
 void operational(std::string_view module, std::string_view action, Labels labels) {
     reportEvent(category::operational, module, action, std::move(labels));
+}
+
+void renamer(std::string_view action, Labels labels) {
+    reportEvent(category::fileRename, module::blank, action, std::move(labels));
 }
 
 void sheetAnswer(std::string_view module, bool confirmed) {

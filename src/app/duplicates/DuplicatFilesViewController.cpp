@@ -7,6 +7,7 @@
 #include "app/common/Alerts.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/duplicates/ScanFileResultViewController.h"
 #include "core/duplicates/ScanManager.h"
 
@@ -66,6 +67,7 @@ void DuplicatFilesViewController::askToLeave(std::function<void(bool)> completio
     askQuestion(window(), loc("The scanning results won't be saved if you go Back."), loc("Cancel"),
                 loc("Confirm"), [this, completion = std::move(completion)](bool yes) {
                     asking_ = false;
+                    usage::sheetAnswer(usage::moduleFor(cur), yes);
                     completion(yes);
                 });
 }
@@ -78,6 +80,7 @@ void DuplicatFilesViewController::backToHome(std::function<void(bool)> completio
 }
 
 void DuplicatFilesViewController::goBack() {
+    usage::operational(usage::startOverModuleFor(cur), analytics::action::startOver, {""});
     askToLeave([this](bool yes) {
         if (yes) returnToPathSelect();
     });

@@ -14,6 +14,7 @@
 #include "app/common/Alerts.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/duplicates/DuplicateResultModel.h"
 #include "app/duplicates/FilePreviewView.h"
 #include "core/settings/UserDefaults.h"
@@ -83,7 +84,13 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     auto* sortMenu = new QMenu(sort_);
     for (GroupSortOrder order :
          {GroupSortOrder::size, GroupSortOrder::name, GroupSortOrder::quantity})
-        sortMenu->addAction(sortName(order), this, [this, order] { setSortOrder(order); });
+        sortMenu->addAction(sortName(order), this, [this, order] {
+            const char* label = order == GroupSortOrder::name       ? "FileName"
+                                : order == GroupSortOrder::quantity ? "amount"
+                                                                    : "Size";
+            usage::operational(usage::moduleFor(cur), analytics::action::sort, {label});
+            setSortOrder(order);
+        });
     sort_->setMenu(sortMenu);
     headerLayout->addWidget(sort_);
     select_ = menuButton(loc("Select") + QStringLiteral(" ▾"), header);

@@ -13,6 +13,7 @@
 #include "app/common/ScanningViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/duplicates/DuplicateResultModel.h"
 #include "app/duplicates/DuplicateResultView.h"
 #include "app/duplicates/RemoveFinishedView.h"
@@ -207,6 +208,19 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
             if (auto m = weakManager.lock()) m->removeStop = true;
         };
         sheet_->open();
+        std::size_t count = 0;
+        std::uint64_t bytes = 0;
+        for (const auto& group : groups)
+            for (const auto& file : group->infos())
+                if (file->selected) ++count, bytes += file->size();
+        const char* method = type.kind == duplicates::RemoveType::Kind::trash    ? "Trash"
+                             : type.kind == duplicates::RemoveType::Kind::folder ? "Move"
+                                                                                 : "Direct";
+        usage::operational(analytics::module::duplicateFile, analytics::action::removalMethod,
+                           {method});
+        usage::process(analytics::module::duplicateFile, analytics::action::removeStart,
+                       analytics::labels::removeStart(count, bytes));
+        removeStartedAt_ = std::chrono::steady_clock::now();
         manager_->removeDuplicateFiles(std::move(groups), std::move(type));
     };
 
@@ -245,6 +259,8 @@ void ScanFileResultViewController::startScan() {
     result_->model()->setGroups({});
     pages_->setCurrentWidget(scanning_);
     scanning_->startScanning();
+    usage::process(usage::moduleFor(cur), analytics::action::scanPage, {""});
+    scanStartedAt_ = std::chrono::steady_clock::now();
     observer_->resetProgress();
     if (setListEnabled) setListEnabled(false);
     scanRunning_ = true;
@@ -286,6 +302,9 @@ void ScanFileResultViewController::onScanFinished() {
                             manager_->audioFilesSize + manager_->otherFilesSize);
     scanning_->setDuplicatesFound(manager_->totalFilesCount, manager_->totalFilesSize);
     scanning_->scanFinished();
+    usage::process(analytics::module::duplicateFile, analytics::action::scanEnd,
+                   analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_),
+                                              manager_->totalFilesSize, manager_->scanStop.load()));
     if (setListEnabled) setListEnabled(true);
     showResults();
 }
@@ -352,6 +371,10 @@ void ScanFileResultViewController::onRemoveFinished() {
             if (file->removeError && !file->deleted)
                 failures.push_back({file->path(), file->removeError->description});
     displayType_ = DisplayViewType::displayViewTypeRemoveFinished;
+    usage::process(analytics::module::duplicateFile, analytics::action::removeEnd,
+                   analytics::labels::removeEnd(
+                       static_cast<std::size_t>(manager_->succeedRemoveCount), failures.size(),
+                       manager_->succeedRemoveSize, usage::secondsSince(removeStartedAt_)));
     finished_->showResult(manager_->succeedRemoveCount, manager_->succeedRemoveSize, interrupted,
                           failures, manager_->lastRemoveType);
     pages_->setCurrentWidget(finished_);

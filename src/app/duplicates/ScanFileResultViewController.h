@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QTimer>
+
 #include <QWidget>
+#include <chrono>
 
 #include <atomic>
 #include <functional>
@@ -91,6 +93,8 @@ private:
     RemoveFinishedView* finished_ = nullptr;
     RemovingProgressWindowController* sheet_ = nullptr;
     QTimer counterTimer_;
+    std::chrono::steady_clock::time_point scanStartedAt_{};
+    std::chrono::steady_clock::time_point removeStartedAt_{};
     bool scanRunning_ = false;
 };
 

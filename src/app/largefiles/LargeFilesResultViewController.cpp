@@ -11,6 +11,7 @@
 
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "core/largefiles/LargeFilesManager.h"
 
 namespace orvane::app {
@@ -54,7 +55,12 @@ LargeFilesResultViewController::LargeFilesResultViewController(
         listButtons_[i]->setStyleSheet(kSegment);
         group->addButton(listButtons_[i], i);
         segments->addWidget(listButtons_[i]);
-        connect(listButtons_[i], &QPushButton::clicked, this, [this, style] { showList(style); });
+        connect(listButtons_[i], &QPushButton::clicked, this, [this, style] {
+            static const char* const filters[3] = {"Size", "Date", "Type"};
+            usage::operational(analytics::module::largeFile, analytics::action::filter,
+                               {filters[static_cast<int>(style)]});
+            showList(style);
+        });
     }
     listButtons_[0]->setChecked(true);
     leftLayout->addLayout(segments);

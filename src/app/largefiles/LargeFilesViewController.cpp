@@ -14,6 +14,7 @@
 #include "app/common/ScanningViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/largefiles/LargeFilesConfirmWindowController.h"
 #include "app/largefiles/LargeFilesResultViewController.h"
 #include "app/shell/Icons.h"
@@ -228,8 +229,10 @@ void LargeFilesViewController::startScan() {
     scanCancelled_ = false;
     manager_->folderList = {kit::customHomeDirectory()};
     manager_->delegate = observer_;
+    usage::process(analytics::module::bigfile, analytics::action::startScan, {""});
     scanning_->startScanning();
     showPage(Page::scanning);
+    usage::process(analytics::module::bigfile, analytics::action::scanPage, {""});
     manager_->startScanning();
 }
 
@@ -252,6 +255,15 @@ LargeFilesConfirmWindowController* LargeFilesViewController::confirmRemoval() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->onRemove = [this, files](files::RemoveType type) {
         const auto count = static_cast<long long>(files.size());
+        std::uint64_t bytes = 0;
+        for (const auto& info : files) bytes += info->size();
+        const char* method = type.kind == files::RemoveType::Kind::trash    ? "Trash"
+                             : type.kind == files::RemoveType::Kind::folder ? "Move"
+                                                                            : "Direct";
+        usage::operational(analytics::module::bigfile, analytics::action::removalMethod, {method});
+        usage::process(analytics::module::bigfile, analytics::action::removeStart,
+                       analytics::labels::removeStart(files.size(), bytes));
+        removeStartedAt_ = std::chrono::steady_clock::now();
         removing_ = files;
         removeTotal_ = count;
         manager_->delegate = observer_;
@@ -281,6 +293,10 @@ void LargeFilesViewController::removalDidFinish() {
     const long long removed = manager_->removesucceedCount.load();
     const long long failed = manager_->errorRemoveCount.load();
     const bool stopped = manager_->removeStop.load();
+    usage::process(analytics::module::bigfile, analytics::action::removeEnd,
+                   analytics::labels::removeEnd(
+                       static_cast<std::size_t>(removed), static_cast<std::size_t>(failed),
+                       manager_->removesucceedSize.load(), usage::secondsSince(removeStartedAt_)));
     finishedTitle_->setText(stopped              ? loc("Remove interrupted")
                             : failed && !removed ? loc("Nothing could be removed")
                                                  : loc("Removed Successfully"));

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -84,6 +85,7 @@ private:
     QTreeWidget* failures_ = nullptr;
     QLabel* failuresTitle_ = nullptr;
     long long removeTotal_ = 0;
+    std::chrono::steady_clock::time_point removeStartedAt_{};
     // The files of the running (or last) removal, for its report.
     std::vector<std::shared_ptr<files::FileInfo>> removing_;
 };

@@ -22,6 +22,7 @@
 #include "app/common/DefaultsStore.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/shell/MainThread.h"
 #include "core/photos/PhotoSelection.h"
 #include "core/photos/ScanImagesManager.h"
@@ -382,11 +383,13 @@ void PhotoResultView::toggleSelectAll() {
 }
 
 void PhotoResultView::sortBySize() {
+    usage::operational(analytics::module::similar, analytics::action::sort, {"size"});
     photos::sortGroups(groups_, photos::GroupSort::bySize);
     rebuild();
 }
 
 void PhotoResultView::sortByQuantity() {
+    usage::operational(analytics::module::similar, analytics::action::sort, {"amount"});
     photos::sortGroups(groups_, photos::GroupSort::byQuantity);
     rebuild();
 }

@@ -12,6 +12,7 @@
 #include "app/common/ScanningViewController.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/duplicates/RemoveFinishedView.h"
 #include "app/duplicates/RemovingProgressWindowController.h"
 #include "app/photos/PhotoResultView.h"
@@ -202,6 +203,8 @@ void SimilarPhotosResultViewController::startScan(const std::vector<std::string>
     observer_->reset();
     pages_->setCurrentWidget(scanning_);
     scanning_->startScanning();
+    usage::process(analytics::module::similar, analytics::action::scanPage, {""});
+    scanStartedAt_ = std::chrono::steady_clock::now();
     if (setListEnabled) setListEnabled(false);
     std::weak_ptr<Observer> weak = observer_;
     scanThread_ = std::thread([this, paths, weak] {
@@ -225,6 +228,11 @@ void SimilarPhotosResultViewController::onScanEnded(bool stopped) {
     scanEnded_ = true;
     if (stopped) scanning_->markStopped();
     scanning_->scanFinished();
+    std::uint64_t found = 0;
+    for (const auto& group : manager_->dupImages())
+        found += static_cast<std::uint64_t>(std::max<std::int64_t>(group->groupSize, 0));
+    usage::process(analytics::module::similar, analytics::action::scanEnd,
+                   analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_), found, stopped));
     showResults();
 }
 
@@ -277,6 +285,20 @@ void SimilarPhotosResultViewController::startRemoval() {
             if (item->isSelect) removingItems_.push_back(item);
     removedBefore_ = manager_->removeImagesSuccessCount();
     removedSizeBefore_ = manager_->removeImagesSuccessSize();
+    std::uint64_t selectedBytes = 0;
+    for (const auto& item : removingItems_)
+        selectedBytes += static_cast<std::uint64_t>(std::max<std::int64_t>(item->imageSize, 0));
+    const std::string_view method =
+        result_->mode() == PhotoResultView::Mode::trash          ? analytics::label::trash
+        : result_->mode() == PhotoResultView::Mode::moveToFolder ? analytics::label::move
+                                                                 : analytics::label::direct;
+    usage::operational(analytics::module::similar, analytics::action::removalMethod,
+                       {std::string(method)});
+    usage::process(
+        analytics::module::similar, analytics::action::removeStart,
+        {std::to_string(removingItems_.size()), analytics::labels::megabytes(selectedBytes),
+         std::string(analytics::label::image)});
+    removeStartedAt_ = std::chrono::steady_clock::now();
     result_->setGroups({});
     state_ = State::removing;
     pages_->setCurrentWidget(removing_);
@@ -307,6 +329,13 @@ void SimilarPhotosResultViewController::onRemoveEnded(bool stopped) {
         if (item->isRemoveFailed)
             failures.push_back({item->imagePath, item->removeError.value_or("")});
     removingItems_.clear();
+    const auto removedCount = manager_->removeImagesSuccessCount() - removedBefore_;
+    const auto removedBytes =
+        static_cast<std::uint64_t>(manager_->removeImagesSuccessSize() - removedSizeBefore_);
+    usage::process(
+        analytics::module::similar, analytics::action::removeEnd,
+        analytics::labels::removeEnd(static_cast<std::size_t>(removedCount), failures.size(),
+                                     removedBytes, usage::secondsSince(removeStartedAt_)));
     finished_->showResult(
         manager_->removeImagesSuccessCount() - removedBefore_,
         static_cast<std::uint64_t>(manager_->removeImagesSuccessSize() - removedSizeBefore_),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -81,6 +83,8 @@ private:
     std::vector<std::shared_ptr<photos::ScanImagesItem>> removingItems_;
     long long removedBefore_ = 0;
     std::int64_t removedSizeBefore_ = 0;
+    std::chrono::steady_clock::time_point scanStartedAt_{};
+    std::chrono::steady_clock::time_point removeStartedAt_{};
 };
 
 }  // namespace orvane::app

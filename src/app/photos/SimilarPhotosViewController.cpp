@@ -7,6 +7,7 @@
 #include "app/common/Alerts.h"
 #include "app/common/SinglePathSelectViewController.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/photos/SimilarPhotosResultViewController.h"
 #include "core/photos/ScanImagesManager.h"
 
@@ -64,6 +65,7 @@ void SimilarPhotosViewController::askToLeave(std::function<void(bool)> completio
     askQuestion(window(), loc("The scanning results won't be saved if you go Back."), loc("Cancel"),
                 loc("Confirm"), [this, completion = std::move(completion)](bool yes) {
                     asking_ = false;
+                    usage::sheetAnswer(analytics::module::similar, yes);
                     completion(yes);
                 });
 }

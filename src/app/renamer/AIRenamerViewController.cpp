@@ -14,6 +14,7 @@
 #include "app/common/Alerts.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/renamer/FileDropView.h"
 #include "app/renamer/NoticeStack.h"
 #include "app/shell/Icons.h"
@@ -39,7 +40,9 @@ class RenamerObserver final : public renamer::FileRenamerDelegate {
 public:
     explicit RenamerObserver(AIRenamerViewController* screen) : screen_(screen) {}
     void fileRenamerDidUpdate(std::size_t index) override {
-        if (screen_) screen_->refreshRow(index);
+        if (!screen_) return;
+        screen_->refreshRow(index);
+        screen_->reportResult(index);
     }
     void fileRenamerDidFinishAll() override {
         if (screen_) screen_->renamingFinished();
@@ -184,7 +187,11 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
     listButtons->addWidget(apply_);
     listLayout->addLayout(listButtons);
     stack_->addWidget(listPage);
-    connect(back_, &QPushButton::clicked, this, &AIRenamerViewController::backToAdd);
+    connect(back_, &QPushButton::clicked, this, [this] {
+        if (renamer_->isRunning || applying_) return;
+        usage::renamer(analytics::action::optionButton, {"Back"});
+        backToAdd();
+    });
     connect(addMore_, &QPushButton::clicked, this, &AIRenamerViewController::chooseFiles);
     connect(start_, &QPushButton::clicked, this, &AIRenamerViewController::startRenaming);
     connect(stop_, &QPushButton::clicked, this, &AIRenamerViewController::stopRenaming);
@@ -248,6 +255,8 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
 AIRenamerViewController::~AIRenamerViewController() { renamer_->stop(); }
 
 void AIRenamerViewController::showPage(Page page) {
+    if (page != page_ && page == Page::list) usage::renamer(analytics::action::showList, {" "});
+    if (page != page_ && page == Page::add) usage::renamer(analytics::action::selectPage, {" "});
     page_ = page;
     stack_->setCurrentIndex(static_cast<int>(page));
     undo_->setEnabled(journal_->lastRun().has_value());
@@ -255,6 +264,7 @@ void AIRenamerViewController::showPage(Page page) {
 }
 
 void AIRenamerViewController::chooseFiles() {
+    usage::renamer(analytics::action::optionButton, {"add file"});
     QString filter = loc("Documents and images") + QStringLiteral(" (");
     for (const auto& ext : renamer::ParserRouter::supportedExtensions())
         filter += QStringLiteral("*.%1 *.%2 ").arg(qs(ext), qs(ext).toUpper());
@@ -265,15 +275,30 @@ void AIRenamerViewController::chooseFiles() {
     connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList& chosen) {
         std::vector<std::string> paths;
         for (const QString& p : chosen) paths.push_back(pathBytes(p));
-        dragDrop(paths);
+        dragDrop(paths, true);
     });
     dialog->open();
 }
 
-void AIRenamerViewController::dragDrop(const std::vector<std::string>& filePathList) {
+void AIRenamerViewController::dragDrop(const std::vector<std::string>& filePathList,
+                                       bool fromChooser) {
     if (renamer_->isRunning || applying_) return;
     files_.folderItems = renamer_->items;
     files_.dragDrop(filePathList);
+    const std::string place = page_ == Page::list ? "List" : "SelectPage";
+    for (const std::string& path : filePathList) {
+        std::string outcome = "Success", reason = " ";
+        for (const auto& refused : files_.failedItems) {
+            if (refused.filePath != path) continue;
+            outcome = "Fail";
+            reason = refused.reason == renamer::FailedReason::invalidType ? "Unsupported"
+                     : refused.reason == renamer::FailedReason::oversize  ? "Oversize"
+                                                                          : "Error";
+            break;
+        }
+        usage::renamer(analytics::action::addFiles, {fromChooser ? "Finder" : "Drag", outcome,
+                                                     reason, place, renamer::lowerExtension(path)});
+    }
     renamer_->items = files_.folderItems;
     notices_->show(files_.notices());
     if (!renamer_->items.empty()) showPage(Page::list);
@@ -282,6 +307,7 @@ void AIRenamerViewController::dragDrop(const std::vector<std::string>& filePathL
 
 void AIRenamerViewController::settingsChanged() {
     if (refreshing_) return;
+    usage::renamer(analytics::action::setting, {" "});
     auto& defaults = settings::UserDefaults::standard();
     const auto lang = renamer::languageFromCode(pathBytes(language_->currentData().toString()));
     if (lang) renamer::RenamePreferences::setLanguage(defaults, *lang);
@@ -302,6 +328,7 @@ void AIRenamerViewController::startRenaming() {
     renamer_->perferenceSetting =
         renamer::perferenceSettingFromFormateNum(order_->currentData().toInt())
             .value_or(renamer::PerferenceSetting::content);
+    usage::renamer(analytics::action::optionButton, {"Start"});
     setLeftlistStatus(false);
     renamer_->renameAll();
     refreshButtons();
@@ -339,6 +366,16 @@ void AIRenamerViewController::refreshRow(std::size_t index) {
     row->setFlags(flags);
     refreshing_ = false;
     refreshButtons();
+}
+
+void AIRenamerViewController::reportResult(std::size_t index) {
+    if (index >= renamer_->items.size()) return;
+    const auto& item = renamer_->items[index];
+    if (item.state == FileProcessState::success)
+        usage::renamer(analytics::action::renamerResult, {"Success", ""});
+    else if (item.state == FileProcessState::failed)
+        usage::renamer(analytics::action::renamerResult,
+                       {"Fail", item.failedToExtract ? "Extract" : "API Error"});
 }
 
 void AIRenamerViewController::refreshList() {

@@ -43,7 +43,8 @@ public:
     ~AIRenamerViewController() override;
 
     // What dropping or choosing files does.
-    void dragDrop(const std::vector<std::string>& filePathList);
+    // `fromChooser` tells the usage events how the files came.
+    void dragDrop(const std::vector<std::string>& filePathList, bool fromChooser = false);
     void startRenaming();
     void stopRenaming();
     void retry(int row);
@@ -75,6 +76,7 @@ private:
     void showPage(Page page);
     void chooseFiles();
     void refreshRow(std::size_t index);
+    void reportResult(std::size_t index);
     void refreshList();
     void refreshButtons();
     void renamingFinished();

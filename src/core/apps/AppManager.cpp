@@ -13,7 +13,7 @@
 namespace orvane::apps {
 
 AppManager& AppManager::shared() {
-    static AppManager* manager = new AppManager(platform::Layout::linuxLayout());
+    static AppManager* manager = new AppManager(platform::Layout::current());
     return *manager;
 }
 

@@ -12,7 +12,7 @@ namespace orvane::junk {
 JunkSetup JunkSetup::current() {
     JunkSetup setup;
     setup.environment = [] {
-        return std::make_shared<RuleEnvironment>(platform::Layout::linuxLayout());
+        return std::make_shared<RuleEnvironment>(platform::Layout::current());
     };
     setup.ruleDocument = [](const platform::Layout& layout) { return ruleDocumentPath(layout); };
     return setup;

@@ -102,7 +102,7 @@ ScanImagesManager::Environment ScanImagesManager::defaultEnvironment() {
     env.preferencesFile = settings::PerferenceInfo::defaultPath();
     env.logDirectory = kit::logDirectory();
     env.homeDirectory = kit::customHomeDirectory();
-    env.layout = platform::Layout::linuxLayout();
+    env.layout = platform::Layout::current();
     return env;
 }
 

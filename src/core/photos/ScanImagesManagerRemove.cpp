@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "core/analytics/Analytics.h"
 #include "core/files/FileRemover.h"
 #include "core/files/RemovalGuard.h"
 #include "core/photos/PhotoSelection.h"
@@ -117,6 +118,8 @@ void ScanImagesManager::removeDuplicatesImagesNow(ScanImagesGroups groups) {
                 item->isRemoveFailed = true;
                 item->isSelect = false;
                 ORVANE_LOG("photo removal failed: " + item->imagePath + ": " + why);
+                analytics::KelAsyncGALog(analytics::afterDeleterGroup, analytics::action::fail,
+                                         why);
             };
             if (!exists(item->imagePath)) {
                 fail(missing);
@@ -194,8 +197,10 @@ void ScanImagesManager::removeDuplicatesImagesNow(ScanImagesGroups groups) {
         return;
     }
     scanState_ = 8;
-    ORVANE_LOG(std::to_string(removeImagesSuccessCount_) + "_" +
-               std::to_string(removeImagesTotalCount_) + "_Image");
+    const std::string tally = std::to_string(removeImagesSuccessCount_) + "_" +
+                              std::to_string(removeImagesTotalCount_) + "_Image";
+    ORVANE_LOG(tally);
+    analytics::KelAsyncGALog(analytics::afterDeleterGroup, analytics::action::successRemove, tally);
     if (delegate) delegate->removeMangerDidFinish(*this);
 }
 

@@ -18,6 +18,8 @@ struct FileItem {
     std::string error;
     // The file as it was when added; renaming refuses a file that no longer matches.
     std::optional<FileIdentity> identity;
+    // Whether that failure came from reading the file rather than from the naming service.
+    bool failedToExtract = false;
 };
 
 enum class FailedReason { duplicate, oversize, invalidType };

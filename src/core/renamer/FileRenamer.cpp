@@ -73,7 +73,8 @@ void FileRenamer::renameFilesSequentially(std::size_t index, bool isRenamingAll)
             if (!why.empty()) ORVANE_LOG("extraction failed: " + why);
         }
         RenameResult result;
-        if (!model.extractedData || model.extractedData->empty()) {
+        const bool nothingRead = !model.extractedData || model.extractedData->empty();
+        if (nothingRead) {
             // The reader's own reason, when there is one, tells the user what to fix.
             result.error = NetworkError::custom(why.empty() ? "File content is missing"
                                                             : "File content is missing: " + why);
@@ -86,7 +87,7 @@ void FileRenamer::renameFilesSequentially(std::size_t index, bool isRenamingAll)
                 result.suggestedName.reset();
             }
         }
-        kit::MainQueue::post([weak, index, isRenamingAll, result = std::move(result)] {
+        kit::MainQueue::post([weak, index, isRenamingAll, nothingRead, result = std::move(result)] {
             auto self = weak.lock();
             if (!self || index >= self->items.size()) return;
             FileItem& done = self->items[index];
@@ -97,6 +98,7 @@ void FileRenamer::renameFilesSequentially(std::size_t index, bool isRenamingAll)
             } else {
                 done.state = FileProcessState::failed;
                 done.error = result.error.description();
+                done.failedToExtract = nothingRead;
                 ORVANE_LOG(">>>>>重命名失败: " + done.error);
             }
             if (auto d = self->delegate.lock()) d->fileRenamerDidUpdate(index);

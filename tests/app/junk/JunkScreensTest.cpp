@@ -104,7 +104,13 @@ TEST_F(JunkScreens, StopEndsOnWhatWasFoundSoFar) {
     EXPECT_TRUE(screen.wasStopped());
     EXPECT_TRUE(screen.summaryTitle()->text().startsWith(QStringLiteral("Scan stopped")))
         << screen.summaryTitle()->text().toStdString();
-    EXPECT_LT(manager->cleanTrashModel->allItems.size(), 1002u);
+    // How far the scan got before the stop depends on the machine; what it found is all shown.
+    std::size_t shown = 0;
+    for (const auto& category : screen.categories())
+        for (const auto& group : category->subcategories()) shown += group->files().size();
+    std::size_t found = 0;
+    for (const auto& model : manager->getModels()) found += model->allItems.size();
+    EXPECT_EQ(shown, found);
 }
 
 TEST_F(JunkScreens, ABrokenRuleDocumentIsSaidOnTheSummary) {

@@ -20,6 +20,7 @@
 #include "app/shell/ModuleScreens.h"
 #include "core/photos/ScanImagesManager.h"
 #include "support/PhotoScenes.h"
+#include "support/RecordedEvents.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -167,6 +168,34 @@ TEST_F(PhotoScreensTest, SelectNewThenDeleteAsksAndReportsAndKeepsTheOldest) {
     EXPECT_FALSE(tree.exists("scan/copies/photo0 small.jpg") ||
                  tree.exists("scan/copies/photo1 small.jpg"));
     EXPECT_TRUE(tree.exists("scan/alone.jpg"));
+    // The run as the history sees it: scan, then a direct removal of the two copies.
+    const auto events = orvane::testing::recordedEvents();
+    const auto moments = orvane::testing::eventMoments(events);
+    ASSERT_GE(events.size(), 7u);
+    EXPECT_EQ(moments[0], "Process/Similar/StartScan");
+    EXPECT_EQ(events[0].labels, (std::vector<std::string>{tree.path("scan"), "1"}));
+    EXPECT_EQ(moments[1], "Process/Similar/ScanPage");
+    EXPECT_EQ(moments[2], "Process/Similar/ScanEnd");
+    EXPECT_EQ(events[2].labels.back(), "Finish");
+    const auto at = [&](const std::string& moment) {
+        for (std::size_t i = 0; i < moments.size(); ++i)
+            if (moments[i] == moment) return static_cast<int>(i);
+        return -1;
+    };
+    ASSERT_GE(at("Operational/Similar/RemovalMethod"), 0);
+    EXPECT_EQ(events[at("Operational/Similar/RemovalMethod")].labels,
+              std::vector<std::string>{"Direct"});
+    const int start = at("Process/Similar/RemoveStart");
+    ASSERT_GE(start, 0);
+    EXPECT_EQ(events[start].labels.size(), 3u);
+    EXPECT_EQ(events[start].labels[0], "2");
+    EXPECT_EQ(events[start].labels[2], "image");
+    const int end = at("Process/Similar/RemoveEnd");
+    ASSERT_GT(end, start);
+    EXPECT_EQ(events[end].labels[0], "2");
+    const int tally = at("AfterDeleter//SuccessRemove");
+    ASSERT_GT(tally, start);
+    EXPECT_EQ(events[tally].labels, std::vector<std::string>{"2_2_Image"});
     // No group is left with two pictures: the results are empty.
     result->finishedView()->doneButton()->click();
     EXPECT_EQ(result->currentPage(), result->emptyView());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include "core/settings/UserDefaults.h"
 #include "namer/BuiltinNamer.h"
 #include "namer/NamerServer.h"
+#include "support/RecordedEvents.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -91,6 +94,16 @@ TEST_F(RenamerScreens, RefusedFilesShowNoticesSevenAtATime) {
         [&] { return screen->notices()->visibleNotices() == QStringList{"a.txt already exists"}; },
         3000));
     EXPECT_EQ(screen->list()->topLevelItemCount(), 1);
+
+    // One event per file offered, with the reason and the page it was offered on.
+    std::vector<std::vector<std::string>> offered;
+    for (const auto& e : orvane::testing::recordedEvents())
+        if (e.action == "AddFiles") offered.push_back(e.labels);
+    ASSERT_EQ(offered.size(), 12u);
+    EXPECT_EQ(offered[0],
+              (std::vector<std::string>{"Drag", "Fail", "Unsupported", "SelectPage", "odt"}));
+    EXPECT_EQ(offered[10], (std::vector<std::string>{"Drag", "Success", " ", "SelectPage", "txt"}));
+    EXPECT_EQ(offered[11], (std::vector<std::string>{"Drag", "Fail", "Error", "List", "txt"}));
 }
 
 TEST_F(RenamerScreens, NamesAreSuggestedEditedAppliedAndUndone) {
@@ -116,6 +129,24 @@ TEST_F(RenamerScreens, NamesAreSuggestedEditedAppliedAndUndone) {
     QTest::mouseClick(screen->retryButton(), Qt::LeftButton);
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(screen->renamer().items[1].state, FileProcessState::success);
+
+    // What the history sees of it: the list shown, Start pressed, and one result per answer, the
+    // empty file failing at reading rather than at the service.
+    std::vector<std::string> moments;
+    std::vector<std::vector<std::string>> results;
+    for (const auto& e : orvane::testing::recordedEvents()) {
+        EXPECT_EQ(e.category, "FileRename");
+        EXPECT_EQ(e.module, " ");
+        moments.push_back(e.action);
+        if (e.action == "RenamerResult") results.push_back(e.labels);
+        if (e.action == "OptionButton") {
+            EXPECT_EQ(e.labels, std::vector<std::string>{"Start"});
+        }
+    }
+    EXPECT_NE(std::find(moments.begin(), moments.end(), "ShowList"), moments.end());
+    EXPECT_EQ(std::count(moments.begin(), moments.end(), "OptionButton"), 1);
+    EXPECT_EQ(results, (std::vector<std::vector<std::string>>{
+                           {"Success", ""}, {"Fail", "Extract"}, {"Success", ""}}));
 
     // An edited name is used; an unusable one is refused and the suggestion kept.
     list->topLevelItem(0)->setText(AIRenamerViewController::newNameColumn, "My Garden.txt");

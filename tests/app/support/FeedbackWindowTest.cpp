@@ -8,16 +8,16 @@
 #include <map>
 #include <sstream>
 
-#include "SupportTestSupport.h"
 #include "app/support/FeedbackWindowController.h"
 #include "core/support/AppInfo.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
 using orvane::support::AppInfo;
-using orvane::testing::supportApp;
+using orvane::testing::guiApp;
 using orvane::testing::TempTree;
-using orvane::testing::waitFor;
+using orvane::testing::waitUntil;
 
 namespace {
 std::map<std::string, std::string> zipEntries(const std::string& path) {
@@ -86,7 +86,7 @@ FeedbackWindowController::Config config(TempTree& tree) {
 
 class FeedbackWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { supportApp(); }
+    void SetUp() override { guiApp(); }
 };
 
 TEST_F(FeedbackWindowTest, TheWindowCarriesTheProductIdentityFromTheInformationList) {
@@ -121,7 +121,7 @@ TEST_F(FeedbackWindowTest, SendOpensTheMailProgramWithTheMessageAndTheLogArchive
     window.setMessage("The scan stopped at 40%.");
     window.setEmail("me@example.org");
     window.send();
-    ASSERT_TRUE(waitFor([&] { return sent; }));
+    ASSERT_TRUE(waitUntil([&] { return sent; }));
     EXPECT_TRUE(window.isShowingThanks());
 
     const auto args = mail.args();
@@ -153,7 +153,7 @@ TEST_F(FeedbackWindowTest, WithoutLogsNothingIsAttached) {
     window.setMessage("Idea: a dark theme.");
     window.setAttachLogs(false);
     window.send();
-    ASSERT_TRUE(waitFor([&] { return sent; }));
+    ASSERT_TRUE(waitUntil([&] { return sent; }));
     for (const auto& a : mail.args()) EXPECT_NE(a, "--attach");
 }
 
@@ -171,7 +171,7 @@ TEST_F(FeedbackWindowTest, FailuresAndBadFieldsAreExplained) {
     {
         FakeMailProgram failing(tree, 3);
         window.send();
-        ASSERT_TRUE(waitFor(
+        ASSERT_TRUE(waitUntil(
             [&] { return window.statusText().contains("No mail program could be opened"); }));
     }
     auto c = config(tree);
@@ -179,7 +179,7 @@ TEST_F(FeedbackWindowTest, FailuresAndBadFieldsAreExplained) {
     FeedbackWindowController missing(c);
     missing.setMessage("Hello");
     missing.send();
-    ASSERT_TRUE(waitFor([&] { return missing.statusText().contains("Save Archive"); }));
+    ASSERT_TRUE(waitUntil([&] { return missing.statusText().contains("Save Archive"); }));
     EXPECT_FALSE(missing.isShowingThanks());
 }
 

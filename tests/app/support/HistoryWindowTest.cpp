@@ -11,7 +11,6 @@
 #include <QTreeWidget>
 #include <fstream>
 
-#include "SupportTestSupport.h"
 #include "app/history/HistoryWindowController.h"
 #include "app/preferences/PreferenceViewController.h"
 #include "app/shell/MainWindow.h"
@@ -20,14 +19,15 @@
 #include "core/analytics/EventLabels.h"
 #include "core/analytics/EventRecorder.h"
 #include "core/settings/UserDefaults.h"
+#include "support/GuiTestSupport.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
 using namespace orvane::analytics;
+using orvane::testing::guiApp;
 using orvane::testing::ScopedHome;
-using orvane::testing::supportApp;
 using orvane::testing::TempTree;
-using orvane::testing::waitFor;
+using orvane::testing::waitUntil;
 
 namespace {
 std::string removal(const QDate& day, const std::string& module, std::size_t files,
@@ -52,14 +52,14 @@ QBarSet* barSet(HistoryWindowController& window, const QString& name) {
 
 class HistoryWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { supportApp(); }
+    void SetUp() override { guiApp(); }
 
     bool open(HistoryWindowController& window) {
         bool loaded = false;
         auto c =
             QObject::connect(&window, &HistoryWindowController::loaded, [&] { loaded = true; });
         window.show();
-        const bool ok = waitFor([&] { return loaded; });
+        const bool ok = waitUntil([&] { return loaded; });
         QObject::disconnect(c);
         return ok;
     }
@@ -96,7 +96,7 @@ TEST_F(HistoryWindowTest, ChartsSpaceReclaimedPerModuleAndListsTheLastRemovals) 
     bool loaded = false;
     QObject::connect(&window, &HistoryWindowController::loaded, [&] { loaded = true; });
     window.setRange(HistoryWindowController::Range::allTime);
-    ASSERT_TRUE(waitFor([&] { return loaded; }));
+    ASSERT_TRUE(waitUntil([&] { return loaded; }));
     EXPECT_EQ(window.removalList()->topLevelItemCount(), 4);
     ASSERT_TRUE(barSet(window, "Junk Files"));
     EXPECT_EQ(window.chartCategories().back(), today.toString("yyyy-MM"));

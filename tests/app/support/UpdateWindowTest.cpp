@@ -9,15 +9,15 @@
 #include <atomic>
 #include <thread>
 
-#include "SupportTestSupport.h"
 #include "app/support/UpdateManager.h"
 #include "app/support/UpdateWindowController.h"
 #include "core/support/AppInfo.h"
+#include "support/GuiTestSupport.h"
 
 using namespace orvane::app;
 using orvane::support::InstallSource;
-using orvane::testing::supportApp;
-using orvane::testing::waitFor;
+using orvane::testing::guiApp;
+using orvane::testing::waitUntil;
 
 namespace {
 class FeedServer {
@@ -82,7 +82,7 @@ struct Check {
     }
     bool run(bool silent) {
         manager->checkUpdate(silent);
-        return waitFor([this] { return finished; });
+        return waitUntil([this] { return finished; });
     }
     UpdateWindowController* window() const { return manager->window(); }
     bool windowShown() const { return window() && window()->isVisible(); }
@@ -91,7 +91,7 @@ struct Check {
 
 class UpdateWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { supportApp(); }
+    void SetUp() override { guiApp(); }
 };
 
 TEST_F(UpdateWindowTest, MenuCheckShowsTheNewVersionItsNotesAndADownload) {
@@ -157,7 +157,7 @@ TEST_F(UpdateWindowTest, SilentChecksNeverBlockAndShowNothingWithoutAnUpdate) {
     clock.start();
     slow.manager->checkUpdate(true);
     EXPECT_LT(clock.elapsed(), 100) << "the check must return at once";
-    ASSERT_TRUE(waitFor([&] { return slow.finished; }));
+    ASSERT_TRUE(waitUntil([&] { return slow.finished; }));
     EXPECT_GT(ticks, 5) << "the event loop kept running while the server stalled";
     EXPECT_FALSE(slow.window());
     EXPECT_EQ(slow.responses, std::vector<UpdateRespondType>{UpdateRespondType::failed});
@@ -174,7 +174,7 @@ TEST_F(UpdateWindowTest, AMenuCheckDuringTheLaunchCheckGetsItsAnswer) {
     Check check(server);
     check.manager->checkUpdate(true);
     check.manager->checkUpdate(false);
-    ASSERT_TRUE(waitFor([&] { return check.finished; }));
+    ASSERT_TRUE(waitUntil([&] { return check.finished; }));
     ASSERT_TRUE(check.windowShown());
     EXPECT_EQ(check.window()->titleText(), "Orvane is up to date");
 }

@@ -108,6 +108,7 @@ void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runJunkScreenshots(ScreenshotWriter& out, MainWindow& window);
 void runPhotoScreenshots(ScreenshotWriter& out, MainWindow& window);
+void runRenamerScreenshots(ScreenshotWriter& out, MainWindow& window);
 
 void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     QTemporaryDir tmp;
@@ -198,6 +199,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     runAppsScreenshots(out, window);
     runJunkScreenshots(out, window);
     runPhotoScreenshots(out, window);
+    runRenamerScreenshots(out, window);
 }
 
 }  // namespace orvane::app

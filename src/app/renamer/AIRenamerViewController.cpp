@@ -112,6 +112,7 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
         label(loc("Name documents and images after what they hold. Nothing is "
                   "renamed until you confirm, and the last renaming can be undone."),
               styles::subtitle(), add));
+    addLayout->addSpacing(12);
     drop_ = new FileDropView(add);
     drop_->dropped = [this](const std::vector<std::string>& paths) { dragDrop(paths); };
     addLayout->addWidget(drop_, 0, Qt::AlignHCenter);
@@ -124,6 +125,7 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
         button(loc("Undo last renaming"), QStringLiteral("renamerUndo"), styles::linkButton(), add);
     addButtons->addWidget(undo_);
     addButtons->addStretch();
+    addLayout->addSpacing(8);
     addLayout->addLayout(addButtons);
     addLayout->addStretch(2);
     stack_->addWidget(add);
@@ -225,6 +227,7 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
     failures_->setHeaderLabels({loc("File"), loc("Reason")});
     failures_->setRootIsDecorated(false);
     failures_->setMaximumHeight(160);
+    summaryLayout->addSpacing(12);
     summaryLayout->addWidget(failures_);
     auto* summaryButtons = new QHBoxLayout;
     summaryButtons->addStretch();

@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/common/Text.h"
 
 namespace orvane::app {
@@ -56,7 +58,9 @@ void NoticeStack::dismissBatch() {
 
 void NoticeStack::place() {
     adjustSize();
-    if (QWidget* p = parentWidget()) move((p->width() - width()) / 2, 16);
+    // Near the bottom, above the buttons, so no notice hides a menu or the list's header.
+    if (QWidget* p = parentWidget())
+        move((p->width() - width()) / 2, std::max(16, p->height() - height() - 110));
 }
 
 QStringList NoticeStack::visibleNotices() const {

@@ -27,6 +27,7 @@
 #include "cli/RunEvents.h"
 #include "core/analytics/Analytics.h"
 #include "core/duplicates/PathOrder.h"
+#include "core/duplicates/ScanCache.h"
 #include "core/duplicates/ScanManager.h"
 #include "core/files/IgnoresPathExtention.h"
 #include "core/settings/PerferenceInfo.h"
@@ -59,6 +60,7 @@ struct Options {
     std::string remove;      // trash, delete or move=DIR
     bool dryRun = false;
     bool strict = false;  // exit 1 when the scan had to pass over something
+    bool noCache = false;
 };
 
 // "1048576", "10KB", "2.5 MB", "1GB" → bytes, in the decimal units the settings use.
@@ -236,6 +238,8 @@ int run(const Options& o) {
     ScanManager::Environment environment;
     environment.diskInventory = platform::makeDiskInventory();
     environment.settingsPath = o.settingsPath;
+    if (!o.noCache)
+        environment.scanCachePath = duplicates::ScanCache::defaultPath(environment.layout);
     auto manager = ScanManager::create(std::move(environment));
     const auto kept = manager->cleanRoots(roots);
     for (const auto& root : roots)
@@ -371,6 +375,8 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                   "Exit with status 1 when some folders or files could not be read (the results "
                   "then do not cover everything)");
     cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
+    cmd->add_flag("--no-cache", options->noCache,
+                  "Read every candidate afresh: neither use nor keep what earlier scans learned");
     cmd->add_option("--settings", options->settingsPath,
                     "Settings file to use instead of the saved one");
     std::string neverCompared;

@@ -1,6 +1,7 @@
 #include "core/duplicates/AssembleOperation.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -13,32 +14,35 @@
 #include <set>
 #include <tuple>
 
+#include "core/duplicates/LockstepComparison.h"
 #include "core/duplicates/Md5File.h"
 #include "core/duplicates/PathOrder.h"
+#include "core/duplicates/ScanCache.h"
 
 namespace orvane::duplicates {
 
 namespace {
 
-// Remembers what was computed for each inode, so the second name of a hard link costs nothing.
-template <class Value>
-class InodeMemo {
-public:
-    const std::optional<Value>* find(const ResourceValueURL& file) const {
-        const auto id = file.resourceValues.fileResourceIdentifier();
-        if (!id) return nullptr;
-        auto it = memo_.find(*id);
-        return it == memo_.end() ? nullptr : &it->second;
-    }
-    void store(const ResourceValueURL& file, const std::optional<Value>& value) {
-        if (const auto id = file.resourceValues.fileResourceIdentifier()) memo_.emplace(*id, value);
-    }
-
-private:
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::optional<Value>> memo_;
-};
-
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// A file grouped by what an earlier scan learned is not read; it must at least still be the very
+// file the walk just stamped.
+bool stillAsScanned(const ResourceValueURL& file, const FileStamp& stamp) {
+    struct stat st {};
+    return ::lstat(file.url.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::uint64_t>(st.st_size),
+                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+                     st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec} == stamp;
+}
+
+bool sameFile(int fd, const ResourceValueURL& file) {
+    const auto id = file.resourceValues.fileResourceIdentifier();
+    if (!id) return true;
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == id->first &&
+           static_cast<std::uint64_t>(st.st_ino) == id->second;
+}
 
 }  // namespace
 
@@ -60,11 +64,17 @@ public:
     // Calls `use` with an open descriptor of file i, or returns `failed` when it cannot be
     // opened.
     template <class F, class R>
-    R with(std::size_t i, const std::string& path, R failed, F&& use) {
+    R with(std::size_t i, const ResourceValueURL& file, R failed, F&& use) {
         int fd = keep_ ? fds_[i] : -1;
         if (fd < 0) {
-            fd = ContentReader::open(path);
+            fd = ContentReader::open(file.url);
             if (fd < 0) return failed;
+            // A name that leads to another file than the scan saw (replaced meanwhile, perhaps
+            // between two chunks of one comparison) is not the file being compared.
+            if (!sameFile(fd, file)) {
+                ::close(fd);
+                return failed;
+            }
             if (keep_) fds_[i] = fd;
         }
         R result = use(fd);
@@ -83,8 +93,6 @@ private:
     std::vector<int> fds_;
 };
 
-namespace {}  // namespace
-
 AssembleOperation::AssembleOperation(std::vector<ResourceValueURL> files, std::int64_t groupSize,
                                      const std::atomic<bool>* scanStop)
     : data(std::move(files)), size(groupSize), scanStop_(scanStop) {}
@@ -94,32 +102,21 @@ bool AssembleOperation::stopped() const {
            (cachedOnly && ContentReader::wouldHaveBlocked());
 }
 
-void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest,
-                                        std::uint64_t bytes, bool announced, FileHandles& files,
-                                        std::vector<Digested>& digests) {
+std::vector<std::vector<std::size_t>> AssembleOperation::compareInMemory(
+    const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
     // One block holds every file of the group, each with a spare byte that shows growth.
     const std::size_t stride = static_cast<std::size_t>(bytes) + 1;
     thread_local std::vector<std::uint8_t> room;
-    room.resize(std::max(room.size(), toDigest.size() * stride));
+    room.resize(std::max(room.size(), toCompare.size() * stride));
     auto at = [&](std::size_t k) { return room.data() + k * stride; };
 
-    std::vector<std::pair<std::uint64_t, std::size_t>> prints;   // (fingerprint, slot)
-    std::vector<std::size_t> linkOf(toDigest.size(), SIZE_MAX);  // slot read for a hard link
-    std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfInode;
-    for (std::size_t k = 0; k < toDigest.size(); ++k) {
+    std::vector<std::pair<std::uint64_t, std::size_t>> prints;  // (fingerprint, slot)
+    for (std::size_t k = 0; k < toCompare.size(); ++k) {
         if (stopped()) break;
-        const std::size_t i = toDigest[k];
-        if (const auto id = data[i].resourceValues.fileResourceIdentifier()) {
-            auto [it, fresh] = firstOfInode.emplace(*id, k);
-            if (!fresh) {
-                linkOf[k] = it->second;
-                continue;
-            }
-        }
-        if (!announced && assemblingBlock) assemblingBlock(data[i].url);
-        const bool read = files.with(i, data[i].url, false, [&](int fd) {
-            return ContentReader::readWhole(fd, bytes, at(k));
-        });
+        const std::size_t i = toCompare[k];
+        announce(i);
+        const bool read = files.with(
+            i, data[i], false, [&](int fd) { return ContentReader::readWhole(fd, bytes, at(k)); });
         if (read) prints.emplace_back(XXH3_64bits(at(k), static_cast<std::size_t>(bytes)), k);
     }
     std::sort(prints.begin(), prints.end());
@@ -143,25 +140,90 @@ void AssembleOperation::compareInMemory(const std::vector<std::size_t>& toDigest
         }
         a = b;
     }
-    std::vector<std::vector<std::size_t>> links(toDigest.size());
-    for (std::size_t k = 0; k < toDigest.size(); ++k)
-        if (linkOf[k] != SIZE_MAX) links[linkOf[k]].push_back(k);
-
-    // A set's files share one MD5; computing it once serves them all.
-    for (std::size_t s = 0; s < sets.size(); ++s) {
-        std::size_t members = 0;
-        for (std::size_t k : sets[s]) members += 1 + links[k].size();
-        if (members < 2) continue;
-        const ContentDigest digest{
-            ContentReader::md5(at(sets[s].front()), static_cast<std::size_t>(bytes)), {}};
-        const auto contentClass = static_cast<std::uint32_t>(s + 1);
-        for (std::size_t k : sets[s]) {
-            digests.push_back({digest, contentClass, toDigest[k]});
-            for (std::size_t l : links[k]) digests.push_back({digest, contentClass, toDigest[l]});
-        }
-    }
+    for (auto& set : sets)
+        for (std::size_t& k : set) k = toCompare[k];
     // Keep a big block only while groups need it.
     if (room.size() > kInMemoryFile) std::vector<std::uint8_t>().swap(room);
+    return sets;
+}
+std::vector<std::vector<std::size_t>> AssembleOperation::compareInLockstep(
+    const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
+    LockstepComparison comparison(bytes, limits);
+    auto sets = comparison.split(
+        toCompare.size(),
+        [&](std::size_t m, std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+            const std::size_t i = toCompare[m];
+            if (offset == 0) announce(i);
+            return files.with(i, data[i], false, [&](int fd) {
+                if (offset == 0 && bytes > length) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+                return ContentReader::readAt(fd, offset, into, length);
+            });
+        },
+        [&](std::size_t m) {
+            const std::size_t i = toCompare[m];
+            return files.with(i, data[i], false,
+                              [&](int fd) { return ContentReader::endsAt(fd, bytes); });
+        },
+        [&](std::size_t m) { files.close(toCompare[m]); }, [this] { return stopped(); });
+    for (auto& set : sets)
+        for (std::size_t& m : set) m = toCompare[m];
+    return sets;
+}
+
+std::vector<std::vector<std::size_t>> AssembleOperation::compare(
+    const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
+    if (bytes <= kInMemoryFile && toCompare.size() * (bytes + 1) <= kInMemoryGroup)
+        return compareInMemory(toCompare, bytes, files);
+    return compareInLockstep(toCompare, bytes, files);
+}
+
+std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
+    const std::vector<std::size_t>& candidate, std::uint64_t bytes, FileHandles& files,
+    bool& known) {
+    known = false;
+    if (!cache) return compare(candidate, bytes, files);
+    // Files an earlier scan compared, unchanged since, stand for their whole class: only one
+    // of each class and the files nobody compared yet are read.
+    std::map<ContentClass, std::vector<std::size_t>> classes;
+    std::vector<std::size_t> toCompare;
+    for (std::size_t i : candidate) {
+        const auto stamp = FileStamp::of(data[i], bytes);
+        const auto cls = stamp ? cache->contentClass(*stamp) : std::nullopt;
+        if (cls) classes[*cls].push_back(i);
+        else toCompare.push_back(i);
+    }
+    const bool oneScan =
+        !classes.empty() && classes.begin()->first.scan == std::prev(classes.end())->first.scan;
+    std::vector<std::vector<std::size_t>> sets;
+    if (toCompare.empty() && oneScan) {
+        // One scan compared them all with each other: its classes are the answer, and stay
+        // as they are. A file grouped unread must at least still be the file the walk stamped.
+        known = true;
+        for (auto& [cls, members] : classes) {
+            if (members.size() >= 2)
+                std::erase_if(members, [&](std::size_t i) {
+                    return !stillAsScanned(data[i], *FileStamp::of(data[i], bytes));
+                });
+            sets.push_back(std::move(members));
+        }
+        return sets;
+    }
+    std::map<std::size_t, const std::vector<std::size_t>*> classOf;
+    for (const auto& [cls, members] : classes) {
+        classOf[members.front()] = &members;
+        toCompare.push_back(members.front());
+    }
+    std::sort(toCompare.begin(), toCompare.end());
+    for (auto& set : compare(toCompare, bytes, files)) {
+        std::vector<std::size_t> expanded;
+        for (std::size_t i : set) {
+            const auto it = classOf.find(i);
+            if (it == classOf.end()) expanded.push_back(i);
+            else expanded.insert(expanded.end(), it->second->begin(), it->second->end());
+        }
+        sets.push_back(std::move(expanded));
+    }
+    return sets;
 }
 
 void AssembleOperation::main() {
@@ -172,41 +234,61 @@ void AssembleOperation::main() {
     if (stopped()) return;
     const bool partial = size > kRecheckAbove;
     const auto bytes = static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
+    announced_.assign(data.size(), false);
 
-    std::vector<Digested> digests;
-    digests.reserve(data.size());
-    auto announce = [this](const std::string& path) {
-        if (assemblingBlock) assemblingBlock(path);
-    };
-
+    // Sets of files with identical content, as indices into data.
+    std::vector<std::vector<std::size_t>> sets;
+    // Remembered only once the comparison is whole (not stopped, nothing left for later).
+    std::vector<std::pair<FileStamp, ContentClass>> learnedClasses;
     if (bytes == 0) {
         // Empty files are equal without reading anything.
+        std::vector<std::size_t> present;
         for (std::size_t i = 0; i < data.size(); ++i) {
             if (stopped()) break;
             if (!exists(data[i].url)) continue;
-            announce(data[i].url);
-            digests.push_back({ContentDigest{}, 0, i});
+            announce(i);
+            present.push_back(i);
         }
+        sets.push_back(std::move(present));
     } else {
-        std::vector<std::size_t> toDigest;
         FileHandles files(data.size());
-        if (bytes <= ContentReader::kWholeReadLimit || data.size() < 2) {
-            for (std::size_t i = 0; i < data.size(); ++i) toDigest.push_back(i);
-        } else {
-            // Sample first: most files of equal size but different content part here.
-            std::vector<std::pair<std::uint64_t, std::size_t>> samples;
-            samples.reserve(data.size());
-            InodeMemo<std::uint64_t> memo;
+        // Hard links are one file under several names: only the first name of each is read,
+        // and the others join whatever set it ends in.
+        std::vector<std::size_t> readers;
+        std::vector<std::vector<std::size_t>> linksOf(data.size());
+        {
+            std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfInode;
             for (std::size_t i = 0; i < data.size(); ++i) {
+                if (const auto id = data[i].resourceValues.fileResourceIdentifier()) {
+                    auto [it, fresh] = firstOfInode.emplace(*id, i);
+                    if (!fresh) {
+                        linksOf[it->second].push_back(i);
+                        continue;
+                    }
+                }
+                readers.push_back(i);
+            }
+        }
+
+        // Candidate sets: files that may be equal. Larger files are sampled first: most files
+        // of equal size but different content part there, before anything is read whole.
+        std::vector<std::vector<std::size_t>> candidates;
+        const bool sampled = bytes > ContentReader::kWholeReadLimit && readers.size() >= 2;
+        if (!sampled) {
+            candidates.push_back(readers);
+        } else {
+            std::vector<std::pair<std::uint64_t, std::size_t>> samples;
+            samples.reserve(readers.size());
+            for (std::size_t i : readers) {
                 if (stopped()) break;
+                const auto stamp = cache ? FileStamp::of(data[i], bytes) : std::nullopt;
                 std::optional<std::uint64_t> sample;
-                if (const auto* known = memo.find(data[i])) {
-                    sample = *known;
-                } else {
-                    announce(data[i].url);
-                    sample = files.with(i, data[i].url, std::optional<std::uint64_t>{},
+                if (stamp) sample = cache->sample(*stamp);
+                if (!sample) {
+                    announce(i);
+                    sample = files.with(i, data[i], std::optional<std::uint64_t>{},
                                         [&](int fd) { return ContentReader::sample(fd, bytes); });
-                    memo.store(data[i], sample);
+                    if (sample && stamp) cache->storeSample(*stamp, *sample);
                 }
                 if (sample) samples.emplace_back(*sample, i);
             }
@@ -214,34 +296,36 @@ void AssembleOperation::main() {
             for (std::size_t a = 0; a < samples.size();) {
                 std::size_t b = a + 1;
                 while (b < samples.size() && samples[b].first == samples[a].first) ++b;
-                for (std::size_t k = a; k < b; ++k) {
-                    if (b - a >= 2) toDigest.push_back(samples[k].second);
-                    else files.close(samples[k].second);
-                }
+                std::vector<std::size_t> candidate;
+                for (std::size_t k = a; k < b; ++k) candidate.push_back(samples[k].second);
+                if (b - a < 2) files.close(samples[a].second);
+                candidates.push_back(std::move(candidate));
                 a = b;
             }
-            std::sort(toDigest.begin(), toDigest.end());
         }
-        const bool sampled = bytes > ContentReader::kWholeReadLimit && data.size() >= 2;
-        if (bytes <= kInMemoryFile && toDigest.size() >= 2 &&
-            toDigest.size() * (bytes + 1) <= kInMemoryGroup) {
-            compareInMemory(toDigest, bytes, sampled, files, digests);
-            toDigest.clear();
-        }
-        InodeMemo<ContentDigest> memo;
-        const std::function<bool()> stop = [this] { return stopped(); };
-        for (std::size_t i : toDigest) {
+        for (const auto& candidate : candidates) {
             if (stopped()) break;
-            std::optional<ContentDigest> digest;
-            if (const auto* known = memo.find(data[i])) {
-                digest = *known;
-            } else {
-                if (!sampled) announce(data[i].url);
-                digest = files.with(i, data[i].url, std::optional<ContentDigest>{},
-                                    [&](int fd) { return ContentReader::digest(fd, bytes, stop); });
-                memo.store(data[i], digest);
+            if (candidate.size() < 2) {
+                sets.push_back(candidate);  // alone: its hard links are still its copies
+                continue;
             }
-            if (digest) digests.push_back({*digest, 0, i});
+            const std::size_t first = sets.size();
+            bool known = false;
+            for (auto& set : confirm(candidate, bytes, files, known))
+                sets.push_back(std::move(set));
+            if (cache && !known) {
+                for (std::size_t k = first; k < sets.size(); ++k) {
+                    const ContentClass cls = cache->newClass();
+                    for (std::size_t i : sets[k])
+                        if (const auto stamp = FileStamp::of(data[i], bytes))
+                            learnedClasses.emplace_back(*stamp, cls);
+                }
+            }
+        }
+        for (auto& set : sets) {
+            const std::size_t readCount = set.size();
+            for (std::size_t k = 0; k < readCount; ++k)
+                set.insert(set.end(), linksOf[set[k]].begin(), linksOf[set[k]].end());
         }
     }
 
@@ -249,42 +333,35 @@ void AssembleOperation::main() {
         deferred = true;
         return;
     }
-    auto key = [](const Digested& d) { return std::tie(d.digest, d.contentClass); };
-    std::sort(digests.begin(), digests.end(),
-              [&](const Digested& x, const Digested& y) { return key(x) < key(y); });
-    for (std::size_t a = 0; a < digests.size();) {
-        std::size_t b = a + 1;
-        while (b < digests.size() && key(digests[b]) == key(digests[a])) ++b;
-        if (b - a >= 2) {
-            std::vector<std::size_t> members;
-            for (std::size_t k = a; k < b; ++k) {
-                const std::size_t i = digests[k].index;
-                if (partial) {
-                    // Reading gigabytes takes long enough for files to go away meanwhile.
-                    if (stopped()) break;
-                    if (!exists(data[i].url)) continue;
-                }
-                members.push_back(i);
+    if (cache && !stopped())
+        for (const auto& [stamp, cls] : learnedClasses) cache->storeClass(stamp, cls);
+    for (const auto& set : sets) {
+        if (set.size() < 2) continue;
+        std::vector<std::size_t> members;
+        for (std::size_t i : set) {
+            if (partial) {
+                // Reading gigabytes takes long enough for files to go away meanwhile.
+                if (stopped()) break;
+                if (!exists(data[i].url)) continue;
             }
-            if (partial && stopped() && members.size() < 2) return;
-            if (members.size() >= 2) {
-                std::sort(members.begin(), members.end(), [this](std::size_t x, std::size_t y) {
-                    return pathLess(data[x].url, data[y].url);
-                });
-                auto group = std::make_shared<DuplicateFiles>();
-                group->_infos.reserve(members.size());
-                // Hard links are one file under several names: their bytes count once, as
-                // removing a name frees nothing while another remains.
-                std::set<std::pair<std::uint64_t, std::uint64_t>> counted;
-                for (std::size_t i : members) {
-                    group->_infos.push_back(std::make_shared<FileInfo>(data[i], bytes));
-                    const auto id = data[i].resourceValues.fileResourceIdentifier();
-                    if (!id || counted.insert(*id).second) group->totalSize += bytes;
-                }
-                if (assembleBlock) assembleBlock(std::move(group));
-            }
+            members.push_back(i);
         }
-        a = b;
+        if (partial && stopped() && members.size() < 2) return;
+        if (members.size() < 2) continue;
+        std::sort(members.begin(), members.end(), [this](std::size_t x, std::size_t y) {
+            return pathLess(data[x].url, data[y].url);
+        });
+        auto group = std::make_shared<DuplicateFiles>();
+        group->_infos.reserve(members.size());
+        // Hard links are one file under several names: their bytes count once, as removing a
+        // name frees nothing while another remains.
+        std::set<std::pair<std::uint64_t, std::uint64_t>> counted;
+        for (std::size_t i : members) {
+            group->_infos.push_back(std::make_shared<FileInfo>(data[i], bytes));
+            const auto id = data[i].resourceValues.fileResourceIdentifier();
+            if (!id || counted.insert(*id).second) group->totalSize += bytes;
+        }
+        if (assembleBlock) assembleBlock(std::move(group));
     }
 }
 

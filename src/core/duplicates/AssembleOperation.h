@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/duplicates/LockstepComparison.h"
 #include "core/duplicates/Md5File.h"
 #include "core/duplicates/SharedFileNames.h"
 #include "kit/Operation.h"
@@ -13,12 +15,14 @@
 namespace orvane::duplicates {
 
 class FileHandles;
+class ScanCache;
 
 // Confirms one candidate group (files of one exact size) by content: every delivered group
-// holds two or more files whose whole contents have the same MD5. Files that differ in their
-// first, middle or last 4 KiB are told apart before anything is read whole; hard links to one
-// file are read once. Files that vanished, cannot be opened or changed size since the scan are
-// in no group.
+// holds two or more files whose whole contents are byte for byte the same. Files that differ in
+// their first, middle or last 4 KiB are told apart before anything is read whole; the rest are
+// compared side by side (LockstepComparison), or whole in memory when small. Hard links to one
+// file are read once. Files that vanished, cannot be opened, were replaced or changed size since
+// the scan are in no group.
 class AssembleOperation : public kit::Operation {
 public:
     // `data` holds distinct paths; `scanStop` is the driver's stop flag (may be null).
@@ -44,22 +48,40 @@ public:
     // still exist just before delivery, as reading them takes long enough for that to change.
     static constexpr std::int64_t kRecheckAbove = 1'000'000'000;
     // Groups of files up to this size, together up to kInMemoryGroup, are read whole and
-    // compared byte for byte; larger ones are digested file by file in 1 MiB chunks.
+    // compared in memory; larger ones are compared side by side, chunk by chunk.
     static constexpr std::uint64_t kInMemoryFile = 1024 * 1024;
     static constexpr std::uint64_t kInMemoryGroup = 8 * 1024 * 1024;
+
+    // Buffer bounds of the side-by-side comparison; a rotating disk gets longer reads, so it
+    // seeks less between the files it compares.
+    LockstepComparison::Limits limits;
+    // What earlier scans learned, and where this one's findings go; null: read everything.
+    std::shared_ptr<ScanCache> cache;
 
 protected:
     void main() override;
 
 private:
     bool stopped() const;
-    struct Digested {
-        ContentDigest digest;        // SHA-256 left zero for files compared byte for byte
-        std::uint32_t contentClass;  // files compared byte for byte: equal only if identical
-        std::size_t index;           // into data
-    };
-    void compareInMemory(const std::vector<std::size_t>& toDigest, std::uint64_t bytes,
-                         bool announced, FileHandles& files, std::vector<Digested>& digests);
+    // Tells the observer about file i just before its first read.
+    void announce(std::size_t i) {
+        if (announced_[i]) return;
+        announced_[i] = true;
+        if (assemblingBlock) assemblingBlock(data[i].url);
+    }
+    std::vector<bool> announced_;
+    // All split `toCompare` (indices into data) into sets of identical content; confirm()
+    // first takes what the cache knows.
+    // `known`: the sets are what one earlier scan found, nothing was read.
+    std::vector<std::vector<std::size_t>> confirm(const std::vector<std::size_t>& candidate,
+                                                  std::uint64_t bytes, FileHandles& files,
+                                                  bool& known);
+    std::vector<std::vector<std::size_t>> compare(const std::vector<std::size_t>& toCompare,
+                                                  std::uint64_t bytes, FileHandles& files);
+    std::vector<std::vector<std::size_t>> compareInMemory(const std::vector<std::size_t>& toCompare,
+                                                          std::uint64_t bytes, FileHandles& files);
+    std::vector<std::vector<std::size_t>> compareInLockstep(
+        const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files);
     const std::atomic<bool>* scanStop_;
 };
 

@@ -301,6 +301,20 @@ Md5Digest ContentReader::md5(const std::uint8_t* bytes, std::size_t length) {
     return digest;
 }
 
+bool ContentReader::readAt(int fd, std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+    if (!preadFully(fd, into, length, static_cast<off_t>(offset))) return failedRead();
+    return true;
+}
+
+bool ContentReader::endsAt(int fd, std::uint64_t size) {
+    std::uint8_t extra;
+    ssize_t n;
+    do {
+        n = ::pread(fd, &extra, 1, static_cast<off_t>(size));
+    } while (n < 0 && errno == EINTR);
+    return n == 0 || failedRead();
+}
+
 std::optional<std::uint64_t> ContentReader::sample(int fd, std::uint64_t size) {
     // A file that shrank fails a read below; one that grew is caught by the digest; a name that
     // is no regular file any more fails its first read.

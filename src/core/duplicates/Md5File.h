@@ -65,6 +65,10 @@ public:
     // The same into caller-owned room of at least size + 1 bytes.
     static bool readWhole(int fd, std::uint64_t size, std::uint8_t* into);
     static Md5Digest md5(const std::uint8_t* bytes, std::size_t length);
+    // Exactly `length` bytes from `offset`; false when fewer are there or the read fails.
+    static bool readAt(int fd, std::uint64_t offset, std::uint8_t* into, std::size_t length);
+    // True when the file has nothing past `size` bytes.
+    static bool endsAt(int fd, std::uint64_t size);
     // A cheap fingerprint of the first, middle and last 4 KiB, to split candidates whose
     // contents differ there before anything is read whole. Leaves the offset of `fd` alone.
     static std::optional<std::uint64_t> sample(int fd, std::uint64_t size);

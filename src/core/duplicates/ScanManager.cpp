@@ -9,10 +9,14 @@
 //     only counts towards progress.
 //  3. Sample fingerprint (AssembleOperation): the first, middle and last 4 KiB tell most files of
 //     one size apart before anything is read whole; hard links to one file are read once.
-//  4. Digest: small groups are read whole and compared in memory, larger files are digested
-//     with MD5 in 1 MiB chunks. Groups on solid-state disks run several at once; on rotating
-//     disks, groups already in the page cache run on every core and the rest go to the one
-//     reader of that disk.
+//  4. Confirm: small groups are read whole and compared in memory; larger files are read side
+//     by side, chunk by chunk, and a set splits at the first chunk where its files differ
+//     (LockstepComparison), so each byte is read once and compared at memory speed, with no
+//     digest in the way. Groups on solid-state disks run several at once; on rotating disks,
+//     groups already in the page cache run on every core and the rest go to the one reader of
+//     that disk.
+//     What a scan learns (sample fingerprints, which files proved identical) is kept in the
+//     ScanCache; a rescan takes it for files whose stamps are unchanged and reads the rest.
 //  5. Groups by kind (append): each confirmed group joins the all-files list and the list of its
 //     kind (video, audio, picture, document, other), on appendQueue, with the totals.
 
@@ -22,12 +26,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <semaphore>
 #include <thread>
 #include <unordered_set>
 
 #include "core/duplicates/AssembleOperation.h"
+#include "core/duplicates/ScanCache.h"
 #include "core/files/ExclusionSet.h"
 #include "core/files/FileType.h"
 #include "core/files/TreeWalker.h"
@@ -247,8 +253,21 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
                                        : std::vector<platform::DiskInfo>{};
     setScanPathsDiskType();
 
+    // The cache is read while the tree is walked; neither waits for the other.
+    std::shared_ptr<ScanCache> cache;
+    std::future<void> cacheLoaded;
+    if (!environment_.scanCachePath.empty()) {
+        cache = std::make_shared<ScanCache>(environment_.scanCachePath);
+        cache->beginScan(static_cast<std::int64_t>(*startTime * 1e9));
+        cacheLoaded = std::async(std::launch::async, [cache] {
+            std::string error;
+            if (!cache->load(&error))
+                ORVANE_LOG("Duplicate scan cache " + cache->path() + " ignored: " + error);
+        });
+    }
     SizeGroups sizeGroups = filterSameSize(roots);
     if (scanStop) sizeGroups = {};
+    if (cacheLoaded.valid()) cacheLoaded.get();
 
     {
         std::lock_guard lock(progressMutex_);
@@ -301,8 +320,10 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             auto it = volumeTypeOfDisk.find(*volumeURL);
             solidState = it != volumeTypeOfDisk.end() && it->second;
         }
-        auto makeOperation = [this, weak](std::vector<ResourceValueURL> files, std::int64_t size) {
+        auto makeOperation = [this, weak, cache](std::vector<ResourceValueURL> files,
+                                                 std::int64_t size) {
             auto op = std::make_shared<AssembleOperation>(std::move(files), size, &scanStop);
+            op->cache = cache;
             op->assemblingBlock = [weak](const std::string& path) {
                 if (auto self = weak.lock())
                     if (auto o = self->observer()) o->scaningPath(path);
@@ -334,6 +355,10 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
                     return;
                 }
                 auto again = makeOperation(attempt->data, attempt->size);
+                // Longer reads: the one reader of a rotating disk seeks less between the files
+                // it compares side by side.
+                again->limits.bufferBytes = kRotatingBuffer;
+                again->limits.maxChunk = kRotatingChunk;
                 again->setCompletionBlock([advance, window] {
                     window->release();
                     advance(1);
@@ -351,6 +376,10 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     assembleHDDQueue.waitUntilAllOperationsAreFinished();
     // Groups found by the last operations may still wait to be appended.
     appendQueue.waitUntilAllOperationsAreFinished();
+    if (cache) {
+        std::string error;
+        if (!cache->save(&error)) ORVANE_LOG("Duplicate scan cache not saved: " + error);
+    }
 
     scaning = false;
     scanFinished = true;

@@ -71,6 +71,9 @@ public:
         // Volume holding a path; defaults to platform::volumeOf.
         std::function<std::optional<platform::VolumeInfo>(const std::string&)> volumeOf;
         unsigned walkerThreads = 0;  // 0: one per core
+        // Where what a scan learned is kept for the next (see ScanCache); "" keeps nothing and
+        // reads every candidate afresh.
+        std::string scanCachePath;
     };
 
     static std::shared_ptr<ScanManager> create(Environment environment);
@@ -164,6 +167,8 @@ public:
 
 private:
     static constexpr std::ptrdiff_t kQueuedGroups = 128;
+    static constexpr std::size_t kRotatingBuffer = 16 * 1024 * 1024;
+    static constexpr std::size_t kRotatingChunk = 4 * 1024 * 1024;
     explicit ScanManager(Environment environment);
     void scanBody(std::vector<std::string> roots);
     void append(const DuplicateFilesPtr& group);

@@ -1,0 +1,285 @@
+// What one scan learns lets the next skip reading unchanged files, and never changes a group:
+// changed files are read again, and a damaged cache is ignored with a reason.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/duplicates/AssembleOperation.h"
+#include "core/duplicates/ScanCache.h"
+#include "core/duplicates/ScanManager.h"
+#include "core/settings/PerferenceInfo.h"
+#include "platform/Layout.h"
+#include "support/TempTree.h"
+
+using namespace orvane::duplicates;
+using orvane::testing::ScopedHome;
+using orvane::testing::TempTree;
+
+namespace {
+
+using Groups = std::set<std::vector<std::string>>;
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+ResourceValueURL scanned(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    ResourceValueURL r{path, {}};
+    r.resourceValues.setFileIdentifier(st.st_dev, st.st_ino);
+    r.resourceValues.setTimes(st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+                              st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec);
+    return r;
+}
+
+// A cache for a scan that starts well after every file here was written, so all is settled.
+std::shared_ptr<ScanCache> cacheAt(const std::string& path) {
+    auto cache = std::make_shared<ScanCache>(path);
+    std::string error;
+    EXPECT_TRUE(cache->load(&error)) << error;
+    cache->beginScan(nowNs() + 60'000'000'000LL);
+    return cache;
+}
+
+struct Outcome {
+    Groups groups;
+    std::set<std::string> read;  // announced just before their first read
+};
+
+// One size group as the driver would hand it over, stamped as the walk saw it.
+Outcome assemble(const std::vector<std::string>& paths, std::int64_t size,
+                 const std::shared_ptr<ScanCache>& cache) {
+    std::vector<ResourceValueURL> data;
+    for (const auto& p : paths) data.push_back(scanned(p));
+    auto op = std::make_shared<AssembleOperation>(std::move(data), size);
+    op->cache = cache;
+    Outcome run;
+    op->assembleBlock = [&](DuplicateFilesPtr g) {
+        std::vector<std::string> members;
+        for (const auto& f : g->infos()) members.push_back(f->path());
+        run.groups.insert(members);
+    };
+    op->assemblingBlock = [&](const std::string& p) { run.read.insert(p); };
+    op->start();
+    return run;
+}
+
+// Groups of one size: three identical, a pair, one that differs deep inside (past every
+// sampled block), one that differs in its first bytes, and a hard link.
+struct Tree {
+    TempTree t;
+    std::int64_t size;
+    std::vector<std::string> paths;
+    explicit Tree(std::int64_t bytes) : size(bytes) {
+        const std::string a(static_cast<std::size_t>(bytes), 'a');
+        std::string b = a, deep = a, head = a;
+        b[static_cast<std::size_t>(bytes) / 3] = 'b';
+        deep[static_cast<std::size_t>(bytes) / 3] = 'd';
+        head[0] = 'h';
+        paths = {t.file("a1", a),      t.file("a2", a),
+                 t.file("a3", a),      t.file("b1", b),
+                 t.file("b2", b),      t.file("deep", deep),
+                 t.file("head", head), t.hardlink("b1", "b1-link")};
+    }
+    Groups expected() const {
+        return {{t.path("a1"), t.path("a2"), t.path("a3")},
+                {t.path("b1"), t.path("b1-link"), t.path("b2")}};
+    }
+};
+
+}  // namespace
+
+TEST(ScanCache, ARescanOfUnchangedFilesReadsNothingAndGivesTheSameGroups) {
+    // Read whole in memory, sampled then compared in memory, and compared side by side.
+    for (std::int64_t size : {100, 50'000, 1'200'000}) {
+        Tree tree(size);
+        TempTree place;
+        const std::string file = place.path("cache/duplicate-scan");
+        auto first = cacheAt(file);
+        const Outcome cold = assemble(tree.paths, size, first);
+        EXPECT_EQ(cold.groups, tree.expected()) << size;
+        EXPECT_FALSE(cold.read.empty());
+        std::string error;
+        ASSERT_TRUE(first->save(&error)) << error;
+
+        const Outcome warm = assemble(tree.paths, size, cacheAt(file));
+        EXPECT_EQ(warm.groups, tree.expected()) << size;
+        EXPECT_TRUE(warm.read.empty()) << size << ": read " << *warm.read.begin();
+
+        // Saved again after a rescan that only looked things up, nothing is forgotten.
+        auto again = cacheAt(file);
+        assemble(tree.paths, size, again);
+        ASSERT_TRUE(again->save());
+        EXPECT_TRUE(assemble(tree.paths, size, cacheAt(file)).read.empty()) << size;
+    }
+}
+
+TEST(ScanCache, ChangedAndNewFilesAreReadAndRegroupedExactly) {
+    const std::int64_t size = 50'000;
+    Tree tree(size);
+    TempTree place;
+    const std::string file = place.path("duplicate-scan");
+    auto cache = cacheAt(file);
+    assemble(tree.paths, size, cache);
+    ASSERT_TRUE(cache->save());
+
+    // a3 becomes a copy of b (same size, new stamps); a new copy of "deep" appears.
+    std::string b(static_cast<std::size_t>(size), 'a');
+    b[static_cast<std::size_t>(size) / 3] = 'b';
+    tree.t.file("a3", b);
+    std::string deep(static_cast<std::size_t>(size), 'a');
+    deep[static_cast<std::size_t>(size) / 3] = 'd';
+    tree.paths.push_back(tree.t.file("deep-copy", deep));
+
+    cache = cacheAt(file);
+    const Outcome run = assemble(tree.paths, size, cache);
+    const auto& t = tree.t;
+    EXPECT_EQ(run.groups, (Groups{{t.path("a1"), t.path("a2")},
+                                  {t.path("a3"), t.path("b1"), t.path("b1-link"), t.path("b2")},
+                                  {t.path("deep"), t.path("deep-copy")}}));
+    EXPECT_TRUE(run.read.count(t.path("a3")));
+    EXPECT_TRUE(run.read.count(t.path("deep-copy")));
+    EXPECT_FALSE(run.read.count(t.path("head"))) << "its sample is known and unique";
+    EXPECT_FALSE(run.read.count(t.path("a2"))) << "a1 stands for its class";
+    ASSERT_TRUE(cache->save());
+
+    // That scan's findings are the next one's: nothing to read.
+    EXPECT_TRUE(assemble(tree.paths, size, cacheAt(file)).read.empty());
+}
+
+TEST(ScanCache, FilesChangedAroundTheScanStartAreNotRemembered) {
+    TempTree t;
+    const auto a = t.file("a", "same content"), b = t.file("b", "same content");
+    ScanCache cache(t.path("c"));
+    cache.beginScan(nowNs());  // the files were written just now
+    const auto sa = FileStamp::of(scanned(a), 12);
+    ASSERT_TRUE(sa);
+    cache.storeClass(*sa, cache.newClass());
+    cache.storeSample(*sa, 7);
+    EXPECT_EQ(cache.size(), 0u);
+    cache.beginScan(nowNs() + 10'000'000'000LL);
+    cache.storeClass(*sa, cache.newClass());
+    EXPECT_EQ(cache.size(), 1u);
+    (void)b;
+}
+
+TEST(ScanCache, DamagedForeignOrMisplacedCachesAreIgnoredWithAReason) {
+    TempTree t;
+    const auto a = t.file("a", "same content");
+    ScanCache good(t.path("good"));
+    good.beginScan(nowNs() + 10'000'000'000LL);
+    const auto stamp = *FileStamp::of(scanned(a), 12);
+    const ContentClass cls = good.newClass();
+    good.storeClass(stamp, cls);
+    good.storeSample(stamp, 42);
+    const std::string bytes = good.serialise();
+    {
+        ScanCache back("");
+        ASSERT_TRUE(back.parse(bytes));
+        EXPECT_EQ(back.contentClass(stamp), cls);
+        EXPECT_EQ(back.sample(stamp), 42u);
+        FileStamp touched = stamp;
+        touched.ctimeNs += 1;
+        EXPECT_FALSE(back.contentClass(touched)) << "another state of the file";
+        EXPECT_EQ(back.serialise(), bytes) << "load and save change nothing";
+    }
+    std::string flipped = bytes;
+    flipped[40] ^= 0x10;
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"truncated", bytes.substr(0, bytes.size() - 3)},
+        {"flipped", flipped},
+        {"foreign", "ORVANE-PHOTO-SIGNATURES-3\n" + std::string(100, '\0')},
+        {"longer", bytes + "x"},
+        {"magic only", bytes.substr(0, 24)},
+    };
+    for (const auto& [name, content] : bad) {
+        ScanCache cache(t.file("bad/" + name, content));
+        std::string error;
+        EXPECT_FALSE(cache.load(&error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_EQ(cache.size(), 0u) << name;
+        EXPECT_FALSE(cache.contentClass(stamp)) << name;
+    }
+    // A folder where the file should be: not readable as a cache, and not writable over.
+    ScanCache folder(t.dir("bad/folder"));
+    std::string error;
+    EXPECT_FALSE(folder.load(&error));
+    EXPECT_FALSE(folder.save(&error));
+    EXPECT_FALSE(error.empty());
+    // No cache yet is no error.
+    EXPECT_TRUE(ScanCache(t.path("none")).load());
+}
+
+TEST(ScanCache, TheDriverUsesAndKeepsTheCacheAndAScanAfterDamageStillFindsEveryGroup) {
+    TempTree t;
+    ScopedHome home(t);
+    t.file("data/x/one.bin", std::string(40'000, 'o'));
+    t.file("data/y/one.bin", std::string(40'000, 'o'));
+    t.file("data/y/two.bin", std::string(40'000, 't'));
+    const std::string cachePath = ScanCache::defaultPath(orvane::platform::Layout::current());
+    EXPECT_EQ(cachePath, home.home() + "/.cache/com.orvane.app/duplicate-scan");
+
+    auto scan = [&](bool withCache) {
+        ScanManager::Environment env;
+        env.settingsPath = t.path("settings.plist");
+        if (withCache) env.scanCachePath = cachePath;
+        auto m = ScanManager::create(std::move(env));
+        m->folderList = {t.path("data")};
+        m->scanDuplicateFile();
+        m->waitUntilScanFinished();
+        Groups groups;
+        for (const auto& g : m->totalFiles) {
+            std::vector<std::string> members;
+            for (const auto& f : g->infos()) members.push_back(f->path());
+            groups.insert(members);
+        }
+        return groups;
+    };
+    const Groups expected = {{t.path("data/x/one.bin"), t.path("data/y/one.bin")}};
+    EXPECT_EQ(scan(false), expected);
+    EXPECT_FALSE(t.exists(cachePath.substr(t.root().size() + 1))) << "no cache when off";
+    EXPECT_EQ(scan(true), expected);
+    EXPECT_TRUE(t.exists(cachePath.substr(t.root().size() + 1)));
+    EXPECT_EQ(scan(true), expected);
+
+    std::ofstream(cachePath, std::ios::trunc) << "ORVANE-DUPLICATE-SCAN-1\ngarbage";
+    EXPECT_EQ(scan(true), expected);
+    ScanCache rewritten(cachePath);
+    EXPECT_TRUE(rewritten.load()) << "the damaged file was replaced by a good one";
+}
+
+#ifdef ORVANE_CLI_PATH
+TEST(ScanCache, TheCommandKeepsACacheUnlessToldNotToAndPrintsTheSameEitherWay) {
+    TempTree t;
+    ScopedHome home(t);
+    t.file("data/a.txt", "twins");
+    t.file("data/b.txt", "twins");
+    t.file("data/c.txt", "other");
+    auto run = [&](const std::string& args) {
+        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' duplicates -q --json " +
+                                args + " '" + t.path("data") + "' >'" + t.path("out") + "'";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+        return t.read("out");
+    };
+    const std::string cacheRel = "home/.cache/com.orvane.app/duplicate-scan";
+    const std::string uncached = run("--no-cache");
+    EXPECT_FALSE(t.exists(cacheRel));
+    EXPECT_NE(uncached.find("a.txt"), std::string::npos);
+    EXPECT_EQ(run(""), uncached);
+    EXPECT_TRUE(t.exists(cacheRel));
+    EXPECT_EQ(run(""), uncached);
+}
+#endif

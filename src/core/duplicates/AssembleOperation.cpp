@@ -104,11 +104,17 @@ bool AssembleOperation::stopped() const {
 
 std::vector<std::vector<std::size_t>> AssembleOperation::compareInMemory(
     const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
-    // One block holds every file of the group, each with a spare byte that shows growth.
+    // One block holds every file of the group, each with a spare byte that shows growth; it is
+    // kept for the thread's next group (at most kInMemoryGroup and a byte per file).
     const std::size_t stride = static_cast<std::size_t>(bytes) + 1;
-    thread_local std::vector<std::uint8_t> room;
-    room.resize(std::max(room.size(), toCompare.size() * stride));
-    auto at = [&](std::size_t k) { return room.data() + k * stride; };
+    thread_local std::unique_ptr<std::uint8_t[]> room;
+    thread_local std::size_t roomSize = 0;
+    if (roomSize < toCompare.size() * stride) {
+        // Once to the bound, uninitialised: groups of growing sizes never reallocate.
+        roomSize = std::max(toCompare.size() * stride, static_cast<std::size_t>(kInMemoryGroup));
+        room.reset(new std::uint8_t[roomSize]);
+    }
+    auto at = [&](std::size_t k) { return room.get() + k * stride; };
 
     std::vector<std::pair<std::uint64_t, std::size_t>> prints;  // (fingerprint, slot)
     for (std::size_t k = 0; k < toCompare.size(); ++k) {
@@ -142,32 +148,86 @@ std::vector<std::vector<std::size_t>> AssembleOperation::compareInMemory(
     }
     for (auto& set : sets)
         for (std::size_t& k : set) k = toCompare[k];
-    // Keep a big block only while groups need it.
-    if (room.size() > kInMemoryFile) std::vector<std::uint8_t>().swap(room);
     return sets;
 }
 std::vector<std::vector<std::size_t>> AssembleOperation::compareInLockstep(
     const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
     LockstepComparison comparison(bytes, limits);
-    auto sets = comparison.split(
-        toCompare.size(),
-        [&](std::size_t m, std::uint64_t offset, std::uint8_t* into, std::size_t length) {
-            const std::size_t i = toCompare[m];
-            if (offset == 0) announce(i);
-            return files.with(i, data[i], false, [&](int fd) {
-                if (offset == 0 && bytes > length) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-                return ContentReader::readAt(fd, offset, into, length);
+    auto inLockstep = [&](const std::vector<std::size_t>& set) {
+        auto sets = comparison.split(
+            set.size(),
+            [&](std::size_t m, std::uint64_t offset, std::uint8_t* into, std::size_t length) {
+                const std::size_t i = set[m];
+                if (offset == 0) announce(i);
+                return files.with(i, data[i], false, [&](int fd) {
+                    if (offset == 0 && bytes > length)
+                        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+                    return ContentReader::readAt(fd, offset, into, length);
+                });
+            },
+            [&](std::size_t m) {
+                const std::size_t i = set[m];
+                return files.with(i, data[i], false,
+                                  [&](int fd) { return ContentReader::endsAt(fd, bytes); });
+            },
+            [&](std::size_t m) { files.close(set[m]); }, [this] { return stopped(); });
+        for (auto& found : sets)
+            for (std::size_t& m : found) m = set[m];
+        return sets;
+    };
+    const std::size_t batch = comparison.maxMembers();
+    if (toCompare.size() <= batch) return inLockstep(toCompare);
+
+    // More files than the buffers hold side by side (most often many copies of one file): they
+    // are taken in batches, one file of each content found so far standing for it in the next.
+    std::vector<std::vector<std::size_t>> classes;
+    std::size_t next = 0;
+    while (next < toCompare.size() && classes.size() <= batch / 2) {
+        if (stopped()) return {};
+        std::vector<std::size_t> round;
+        std::map<std::size_t, std::size_t> classOfRep;
+        for (std::size_t c = 0; c < classes.size(); ++c) {
+            classOfRep[classes[c].front()] = c;
+            round.push_back(classes[c].front());
+        }
+        while (round.size() < batch && next < toCompare.size()) round.push_back(toCompare[next++]);
+        for (auto& set : inLockstep(round)) {
+            std::optional<std::size_t> into;
+            for (std::size_t i : set)
+                if (const auto it = classOfRep.find(i); it != classOfRep.end()) into = it->second;
+            if (!into) {
+                classes.push_back(std::move(set));
+                continue;
+            }
+            for (std::size_t i : set)
+                if (!classOfRep.count(i)) classes[*into].push_back(i);
+        }
+    }
+    if (next < toCompare.size()) {
+        // Too many different contents to carry along: the rest join by digest, SHA-256 with MD5,
+        // each byte read once.
+        std::map<ContentDigest, std::size_t> classOfDigest;
+        auto digestOf = [&](std::size_t i) {
+            announce(i);
+            return files.with(i, data[i], std::optional<ContentDigest>{}, [&](int fd) {
+                return ContentReader::digestAt(fd, bytes, [this] { return stopped(); });
             });
-        },
-        [&](std::size_t m) {
-            const std::size_t i = toCompare[m];
-            return files.with(i, data[i], false,
-                              [&](int fd) { return ContentReader::endsAt(fd, bytes); });
-        },
-        [&](std::size_t m) { files.close(toCompare[m]); }, [this] { return stopped(); });
-    for (auto& set : sets)
-        for (std::size_t& m : set) m = toCompare[m];
-    return sets;
+        };
+        for (std::size_t c = 0; c < classes.size(); ++c)
+            if (const auto d = digestOf(classes[c].front())) classOfDigest.emplace(*d, c);
+        for (; next < toCompare.size(); ++next) {
+            if (stopped()) return {};
+            const std::size_t i = toCompare[next];
+            const auto d = digestOf(i);
+            files.close(i);
+            if (!d) continue;
+            const auto [it, fresh] = classOfDigest.emplace(*d, classes.size());
+            if (fresh) classes.push_back({i});
+            else classes[it->second].push_back(i);
+        }
+    }
+    for (auto& set : classes) std::sort(set.begin(), set.end());
+    return classes;
 }
 
 std::vector<std::vector<std::size_t>> AssembleOperation::compare(

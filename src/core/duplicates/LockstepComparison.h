@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,7 +19,7 @@ namespace orvane::duplicates {
 class LockstepComparison {
 public:
     struct Limits {
-        std::size_t bufferBytes = 4 * 1024 * 1024;
+        std::size_t bufferBytes = 2 * 1024 * 1024;
         std::size_t maxChunk = 256 * 1024;  // two chunks stay in a core's cache
         std::size_t minChunk = 16 * 1024;   // below this, calls cost more than the bytes
     };
@@ -44,6 +45,11 @@ public:
 
     // The chunk used for a set of `members` files.
     std::size_t chunkFor(std::size_t members) const;
+    // The most files compared side by side within the buffer budget; larger sets are the
+    // caller's to take in batches.
+    std::size_t maxMembers() const {
+        return std::max<std::size_t>(2, limits_.bufferBytes / limits_.minChunk);
+    }
 
 private:
     // Partitions members by the equal bytes of their buffers (length `length`, `stride` apart).

@@ -267,6 +267,12 @@ std::optional<ContentDigest> ContentReader::digest(int fd, std::uint64_t size,
     return digest;
 }
 
+std::optional<ContentDigest> ContentReader::digestAt(int fd, std::uint64_t size,
+                                                     const std::function<bool()>& stop) {
+    if (::lseek(fd, 0, SEEK_SET) != 0) return std::nullopt;
+    return digest(fd, size, stop);
+}
+
 bool ContentReader::readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into) {
     if (into.size() < size + 1) into.resize(size + 1);
     return readWhole(fd, size, into.data());
@@ -318,8 +324,8 @@ bool ContentReader::endsAt(int fd, std::uint64_t size) {
 std::optional<std::uint64_t> ContentReader::sample(int fd, std::uint64_t size) {
     // A file that shrank fails a read below; one that grew is caught by the digest; a name that
     // is no regular file any more fails its first read.
-    auto& b = buffers();
-    std::uint8_t* buf = b.chunk.get();
+    // On the stack: a thread that only samples needs no chunk buffer.
+    std::uint8_t buf[3 * kSampleBlock];
     const std::uint64_t block = std::min(kSampleBlock, size);
     const std::uint64_t middle = (size / 2) & ~(kSampleBlock - 1);
     const std::uint64_t tail = size - block;

@@ -57,6 +57,9 @@ public:
                                                const std::function<bool()>& stop = {});
     static std::optional<ContentDigest> digest(const std::string& path, std::uint64_t size,
                                                const std::function<bool()>& stop = {});
+    // The same from offset 0 of `fd`, whatever its current offset.
+    static std::optional<ContentDigest> digestAt(int fd, std::uint64_t size,
+                                                 const std::function<bool()>& stop = {});
     // Reads the whole file into `into` (its capacity is reused); false unless it has exactly
     // `size` bytes.
     static bool readWhole(int fd, std::uint64_t size, std::vector<std::uint8_t>& into);

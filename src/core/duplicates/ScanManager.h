@@ -28,8 +28,6 @@ class PerferenceInfo;
 
 namespace orvane::duplicates {
 
-class TreeWalker;
-
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;

@@ -299,7 +299,12 @@ void AssembleOperation::main() {
     // Sets of files with identical content, as indices into data.
     std::vector<std::vector<std::size_t>> sets;
     // Remembered only once the comparison is whole (not stopped, nothing left for later).
-    std::vector<std::pair<FileStamp, ContentClass>> learnedClasses;
+    std::vector<std::optional<std::uint64_t>> learnedSamples;
+    std::vector<std::optional<ContentClass>> learnedClasses;
+    if (cache) {
+        learnedSamples.resize(data.size());
+        learnedClasses.resize(data.size());
+    }
     if (bytes == 0) {
         // Empty files are equal without reading anything.
         std::vector<std::size_t> present;
@@ -348,7 +353,7 @@ void AssembleOperation::main() {
                     announce(i);
                     sample = files.with(i, data[i], std::optional<std::uint64_t>{},
                                         [&](int fd) { return ContentReader::sample(fd, bytes); });
-                    if (sample && stamp) cache->storeSample(*stamp, *sample);
+                    if (stamp) learnedSamples[i] = sample;
                 }
                 if (sample) samples.emplace_back(*sample, i);
             }
@@ -378,7 +383,7 @@ void AssembleOperation::main() {
                     const ContentClass cls = cache->newClass();
                     for (std::size_t i : sets[k])
                         if (const auto stamp = FileStamp::of(data[i], bytes))
-                            learnedClasses.emplace_back(*stamp, cls);
+                            learnedClasses[i] = cls;
                 }
             }
         }
@@ -393,8 +398,14 @@ void AssembleOperation::main() {
         deferred = true;
         return;
     }
-    if (cache && !stopped())
-        for (const auto& [stamp, cls] : learnedClasses) cache->storeClass(stamp, cls);
+    if (cache && !stopped()) {
+        std::vector<ScanCache::Fact> facts;
+        for (std::size_t i = 0; i < data.size(); ++i)
+            if (learnedSamples[i] || learnedClasses[i])
+                if (const auto stamp = FileStamp::of(data[i], bytes))
+                    facts.push_back({*stamp, learnedSamples[i], learnedClasses[i]});
+        cache->store(facts);
+    }
     for (const auto& set : sets) {
         if (set.size() < 2) continue;
         std::vector<std::size_t> members;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include "kit/Paths.h"
@@ -160,26 +161,18 @@ ContentClass ScanCache::newClass() {
     return ContentClass{scan_, nextClass_.fetch_add(1, std::memory_order_relaxed)};
 }
 
-void ScanCache::learn(const Entry& entry) {
-    if (!settled(entry.stamp)) return;
+void ScanCache::store(const std::vector<Fact>& facts) {
     std::lock_guard lock(mutex_);
-    if (learned_.size() < kMaxEntries) learned_.push_back(entry);
-}
-
-void ScanCache::storeSample(const FileStamp& stamp, std::uint64_t sample) {
-    Entry e;
-    e.stamp = stamp;
-    e.sample = sample;
-    e.hasSample = true;
-    learn(e);
-}
-
-void ScanCache::storeClass(const FileStamp& stamp, ContentClass contentClass) {
-    Entry e;
-    e.stamp = stamp;
-    e.contentClass = contentClass;
-    e.hasClass = true;
-    learn(e);
+    for (const Fact& fact : facts) {
+        if (!settled(fact.stamp) || learned_.size() >= kMaxEntries) continue;
+        Entry e;
+        e.stamp = fact.stamp;
+        e.hasSample = fact.sample.has_value();
+        e.sample = fact.sample.value_or(0);
+        e.hasClass = fact.contentClass.has_value();
+        e.contentClass = fact.contentClass.value_or(ContentClass{});
+        learned_.push_back(e);
+    }
 }
 
 std::size_t ScanCache::size() const {
@@ -187,17 +180,15 @@ std::size_t ScanCache::size() const {
     return loaded_.size() + learned_.size();
 }
 
-std::vector<ScanCache::Entry> ScanCache::merged() const {
-    std::vector<Entry> fresh;
+template <class Emit>
+void ScanCache::eachKept(Emit&& emit) {
     {
+        // Facts about one file state add up; a newer state of the file replaces the older.
         std::lock_guard lock(mutex_);
-        fresh = learned_;
+        std::stable_sort(learned_.begin(), learned_.end(),
+                         [](const Entry& a, const Entry& b) { return keyLess(a.stamp, b.stamp); });
     }
-    // Facts about one file state add up; a newer state of the file replaces the older.
-    std::stable_sort(fresh.begin(), fresh.end(),
-                     [](const Entry& a, const Entry& b) { return keyLess(a.stamp, b.stamp); });
-    std::vector<Entry> out;
-    out.reserve(std::min(kMaxEntries, fresh.size() + loaded_.size()));
+    const std::vector<Entry>& fresh = learned_;
     auto absorb = [](Entry& into, const Entry& e) {
         if (!(into.stamp == e.stamp)) {
             into = e;
@@ -206,59 +197,116 @@ std::vector<ScanCache::Entry> ScanCache::merged() const {
         if (e.hasSample) into.sample = e.sample, into.hasSample = true;
         if (e.hasClass) into.contentClass = e.contentClass, into.hasClass = true;
     };
-    // Facts this scan used or learned first, then the rest while there is room.
-    std::size_t l = 0;
-    std::vector<Entry> unused;
-    for (std::size_t f = 0; f < fresh.size() || l < loaded_.size();) {
-        const bool takeLoaded =
-            l < loaded_.size() && (f >= fresh.size() || !keyLess(fresh[f].stamp, loaded_[l].stamp));
-        if (takeLoaded) {
-            Entry e = loaded_[l];
-            const bool used = used_[l].load(std::memory_order_relaxed);
-            ++l;
-            // Learned facts about the same file add to, or replace, what was loaded.
-            bool touched = false;
+    // One merge of loaded and learned facts in key order; `visit(entry, wanted)` hears each
+    // file once, `wanted` when this scan used or learned it.
+    auto merge = [&](auto&& visit) {
+        std::size_t l = 0;
+        for (std::size_t f = 0; f < fresh.size() || l < loaded_.size();) {
+            const bool takeLoaded =
+                l < loaded_.size() &&
+                (f >= fresh.size() || !keyLess(fresh[f].stamp, loaded_[l].stamp));
+            Entry e;
+            bool wanted = true;
+            if (takeLoaded) {
+                e = loaded_[l];
+                wanted = used_[l].load(std::memory_order_relaxed);
+                ++l;
+            } else {
+                e = fresh[f++];
+            }
             while (f < fresh.size() && sameKey(fresh[f].stamp, e.stamp)) {
                 absorb(e, fresh[f++]);
-                touched = true;
+                wanted = true;
             }
-            if (used || touched) out.push_back(e);
-            else unused.push_back(e);
-        } else {
-            Entry e = fresh[f++];
-            while (f < fresh.size() && sameKey(fresh[f].stamp, e.stamp)) absorb(e, fresh[f++]);
-            out.push_back(e);
+            visit(e, wanted);
         }
-    }
-    if (out.size() > kMaxEntries) out.resize(kMaxEntries);
-    for (const Entry& e : unused) {
-        if (out.size() >= kMaxEntries) break;
-        out.push_back(e);
-    }
-    std::sort(out.begin(), out.end(),
-              [](const Entry& a, const Entry& b) { return keyLess(a.stamp, b.stamp); });
-    return out;
+    };
+    // Facts this scan used or learned first, then the rest while there is room.
+    std::size_t wanted = 0, others = 0;
+    merge([&](const Entry&, bool w) { ++(w ? wanted : others); });
+    std::size_t wantedRoom = std::min(wanted, kMaxEntries);
+    std::size_t otherRoom = std::min(others, kMaxEntries - wantedRoom);
+    emit(nullptr, wantedRoom + otherRoom);
+    merge([&](const Entry& e, bool w) {
+        std::size_t& room = w ? wantedRoom : otherRoom;
+        if (room == 0) return;
+        --room;
+        emit(&e, 0);
+    });
 }
 
-std::string ScanCache::serialise() const {
-    const std::vector<Entry> entries = merged();
-    std::string out(kMagic);
-    put64(out, entries.size());
-    out.reserve(out.size() + entries.size() * kRecordSize + 8);
-    for (const Entry& e : entries) {
-        put64(out, e.stamp.device);
-        put64(out, e.stamp.inode);
-        put64(out, e.stamp.size);
-        put64(out, static_cast<std::uint64_t>(e.stamp.mtimeNs));
-        put64(out, static_cast<std::uint64_t>(e.stamp.ctimeNs));
-        put64(out, e.hasSample ? e.sample : 0);
-        put64(out, e.hasClass ? e.contentClass.scan : 0);
-        put32(out, e.hasClass ? e.contentClass.index : 0);
-        put32(out, (e.hasSample ? kHasSample : 0) | (e.hasClass ? kHasClass : 0));
+namespace {
+
+// Writes the cache format to a sink in pieces, with the checksum of everything before it.
+class CacheWriter {
+public:
+    explicit CacheWriter(std::function<bool(const char*, std::size_t)> sink)
+        : sink_(std::move(sink)), state_(XXH3_createState()) {
+        XXH3_64bits_reset(state_);
+        buffer_.reserve(kFlushAt + 128);
     }
-    // A cache that lost or flipped a byte must not pass for one that did not.
-    put64(out, XXH3_64bits(out.data(), out.size()));
-    return out;
+    ~CacheWriter() { XXH3_freeState(state_); }
+    CacheWriter(const CacheWriter&) = delete;
+    CacheWriter& operator=(const CacheWriter&) = delete;
+
+    std::string& buffer() { return buffer_; }
+    bool flush() {
+        XXH3_64bits_update(state_, buffer_.data(), buffer_.size());
+        ok_ = ok_ && sink_(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok_;
+    }
+    void maybeFlush() {
+        if (buffer_.size() >= kFlushAt) flush();
+    }
+    bool finish() {
+        flush();
+        put64(buffer_, XXH3_64bits_digest(state_));
+        ok_ = ok_ && sink_(buffer_.data(), buffer_.size());
+        buffer_.clear();
+        return ok_;
+    }
+
+private:
+    static constexpr std::size_t kFlushAt = 1 << 20;
+    std::function<bool(const char*, std::size_t)> sink_;
+    XXH3_state_t* state_;
+    std::string buffer_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+bool ScanCache::write(const std::function<bool(const char*, std::size_t)>& sink) {
+    CacheWriter writer(sink);
+    std::string& out = writer.buffer();
+    eachKept([&](const Entry* e, std::size_t count) {
+        if (!e) {
+            out.append(kMagic);
+            put64(out, count);
+            return;
+        }
+        put64(out, e->stamp.device);
+        put64(out, e->stamp.inode);
+        put64(out, e->stamp.size);
+        put64(out, static_cast<std::uint64_t>(e->stamp.mtimeNs));
+        put64(out, static_cast<std::uint64_t>(e->stamp.ctimeNs));
+        put64(out, e->hasSample ? e->sample : 0);
+        put64(out, e->hasClass ? e->contentClass.scan : 0);
+        put32(out, e->hasClass ? e->contentClass.index : 0);
+        put32(out, (e->hasSample ? kHasSample : 0) | (e->hasClass ? kHasClass : 0));
+        writer.maybeFlush();
+    });
+    return writer.finish();
+}
+
+std::string ScanCache::serialise() {
+    std::string bytes;
+    write([&](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return true;
+    });
+    return bytes;
 }
 
 bool ScanCache::parse(std::string_view bytes, std::string* error) {
@@ -334,7 +382,7 @@ bool ScanCache::load(std::string* error) {
     return parse(bytes, error);
 }
 
-bool ScanCache::save(std::string* error) const {
+bool ScanCache::save(std::string* error) {
     {
         // A rescan that learned nothing would write the very bytes it read.
         std::lock_guard lock(mutex_);
@@ -345,7 +393,6 @@ bool ScanCache::save(std::string* error) const {
         if (error) *error = std::string("cannot create the cache folder: ") + std::strerror(errno);
         return false;
     }
-    const std::string bytes = serialise();
     const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
     const int fd =
         ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -353,15 +400,18 @@ bool ScanCache::save(std::string* error) const {
         if (error) *error = std::strerror(errno);
         return false;
     }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
+    const bool written = write([fd](const char* data, std::size_t size) {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(fd, data + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    });
     const bool closed = ::close(fd) == 0;
-    if (written != bytes.size() || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
+    if (!written || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
         if (error) *error = std::string("cannot write the scan cache: ") + std::strerror(errno);
         ::unlink(temp.c_str());
         return false;

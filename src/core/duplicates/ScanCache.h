@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -57,7 +58,7 @@ public:
     bool load(std::string* error = nullptr);
     // Written through a temporary file renamed over the old one, so a crash or a second
     // program never leaves half a cache. Facts this scan did not use are kept up to a bound.
-    bool save(std::string* error = nullptr) const;
+    bool save(std::string* error = nullptr);
 
     // Starts a scan begun at `startNs` (nanoseconds since 1970): files changed within a few
     // seconds of it are not remembered, as a change in the same clock tick would not show in
@@ -68,14 +69,19 @@ public:
     std::optional<ContentClass> contentClass(const FileStamp& stamp) const;
     // A class of the running scan for a new set of identical files.
     ContentClass newClass();
-    void storeSample(const FileStamp& stamp, std::uint64_t sample);
-    void storeClass(const FileStamp& stamp, ContentClass contentClass);
+    // What one comparison learned about a file, in one record; stored together, under one lock.
+    struct Fact {
+        FileStamp stamp;
+        std::optional<std::uint64_t> sample;
+        std::optional<ContentClass> contentClass;
+    };
+    void store(const std::vector<Fact>& facts);
 
     std::size_t size() const;  // facts loaded plus learned
     const std::string& path() const { return path_; }
 
     // The bytes save() writes and the parser load() uses; for tests and fuzzing.
-    std::string serialise() const;
+    std::string serialise();
     bool parse(std::string_view bytes, std::string* error = nullptr);
 
     static constexpr std::size_t kMaxEntries = 1'000'000;
@@ -89,9 +95,13 @@ private:
     };
     const Entry* find(const FileStamp& stamp) const;
     bool settled(const FileStamp& stamp) const;
-    void learn(const Entry& entry);
-    // Loaded and learned facts in one sorted list, the newest fact about a file winning.
-    std::vector<Entry> merged() const;
+    // Calls emit(nullptr, count) once, then emit(&entry, 0) for each fact to keep, in key order:
+    // loaded and learned facts merged, the newest about a file winning, those this scan used or
+    // learned kept first.
+    template <class Emit>
+    void eachKept(Emit&& emit);
+    // The file format, in pieces, to `sink`; false when the sink fails.
+    bool write(const std::function<bool(const char*, std::size_t)>& sink);
 
     std::string path_;
     // Loaded, sorted by (device, inode); read-only during a scan but for the marks of use.

@@ -167,11 +167,10 @@ TEST(ScanCache, FilesChangedAroundTheScanStartAreNotRemembered) {
     cache.beginScan(nowNs());  // the files were written just now
     const auto sa = FileStamp::of(scanned(a), 12);
     ASSERT_TRUE(sa);
-    cache.storeClass(*sa, cache.newClass());
-    cache.storeSample(*sa, 7);
+    cache.store({{*sa, 7, cache.newClass()}});
     EXPECT_EQ(cache.size(), 0u);
     cache.beginScan(nowNs() + 10'000'000'000LL);
-    cache.storeClass(*sa, cache.newClass());
+    cache.store({{*sa, std::nullopt, cache.newClass()}});
     EXPECT_EQ(cache.size(), 1u);
     (void)b;
 }
@@ -183,8 +182,7 @@ TEST(ScanCache, DamagedForeignOrMisplacedCachesAreIgnoredWithAReason) {
     good.beginScan(nowNs() + 10'000'000'000LL);
     const auto stamp = *FileStamp::of(scanned(a), 12);
     const ContentClass cls = good.newClass();
-    good.storeClass(stamp, cls);
-    good.storeSample(stamp, 42);
+    good.store({{stamp, std::nullopt, cls}, {stamp, 42, std::nullopt}});
     const std::string bytes = good.serialise();
     {
         ScanCache back("");

@@ -345,6 +345,9 @@ bool ScanCache::parse(std::string_view bytes, std::string* error) {
         e.sample = get64(p + 40);
         e.contentClass = ContentClass{get64(p + 48), get32(p + 56)};
         if (e.hasClass && e.contentClass.scan == 0) return fail("damaged: class of no scan");
+        if ((!e.hasSample && e.sample != 0) ||
+            (!e.hasClass && (e.contentClass.scan != 0 || e.contentClass.index != 0)))
+            return fail("damaged: values without their flags");
         if (!entries.empty() && !keyLess(entries.back().stamp, e.stamp))
             return fail("damaged: records out of order");
         entries.push_back(e);

@@ -46,14 +46,14 @@ bool sameFile(int fd, const ResourceValueURL& file) {
 
 }  // namespace
 
-// Files opened for sampling stay open for their digest, so each name is looked up once. Only
-// for groups small enough that a few operations at once stay far from the descriptor limit.
+// Files opened for sampling stay open for their comparison, so each name is looked up once, up
+// to a bound that keeps a few operations at once far from the descriptor limit; beyond it a file
+// is opened for each use.
 class FileHandles {
 public:
-    static constexpr std::size_t kKeepOpen = 64;
+    static constexpr std::size_t kKeepOpen = 128;
 
-    explicit FileHandles(std::size_t count)
-        : keep_(count <= kKeepOpen), fds_(keep_ ? count : 0, -1) {}
+    explicit FileHandles(std::size_t count) : fds_(count, -1) {}
     ~FileHandles() {
         for (int fd : fds_)
             if (fd >= 0) ::close(fd);
@@ -65,7 +65,7 @@ public:
     // opened.
     template <class F, class R>
     R with(std::size_t i, const ResourceValueURL& file, R failed, F&& use) {
-        int fd = keep_ ? fds_[i] : -1;
+        int fd = fds_[i];
         if (fd < 0) {
             fd = ContentReader::open(file.url);
             if (fd < 0) return failed;
@@ -75,22 +75,37 @@ public:
                 ::close(fd);
                 return failed;
             }
-            if (keep_) fds_[i] = fd;
+            if (open_ < kKeepOpen) {
+                fds_[i] = fd;
+                ++open_;
+            } else {
+                R result = use(fd);
+                ::close(fd);
+                return result;
+            }
         }
-        R result = use(fd);
-        if (!keep_) ::close(fd);
-        return result;
+        return use(fd);
     }
     void close(std::size_t i) {
-        if (keep_ && fds_[i] >= 0) {
+        if (fds_[i] >= 0) {
             ::close(fds_[i]);
             fds_[i] = -1;
+            --open_;
         }
+    }
+    // When no descriptor is left to keep, frees every one but those of `keep`, so that the set
+    // compared next stays open.
+    void keepOnly(const std::vector<std::size_t>& keep) {
+        if (open_ < kKeepOpen) return;
+        std::vector<bool> kept(fds_.size(), false);
+        for (std::size_t i : keep) kept[i] = true;
+        for (std::size_t i = 0; i < fds_.size(); ++i)
+            if (!kept[i]) close(i);
     }
 
 private:
-    bool keep_;
     std::vector<int> fds_;
+    std::size_t open_ = 0;
 };
 
 AssembleOperation::AssembleOperation(std::vector<ResourceValueURL> files, std::int64_t groupSize,
@@ -175,7 +190,7 @@ std::vector<std::vector<std::size_t>> AssembleOperation::compareInLockstep(
             for (std::size_t& m : found) m = set[m];
         return sets;
     };
-    const std::size_t batch = comparison.maxMembers();
+    const std::size_t batch = std::min(comparison.maxMembers(), FileHandles::kKeepOpen);
     if (toCompare.size() <= batch) return inLockstep(toCompare);
 
     // More files than the buffers hold side by side (most often many copies of one file): they
@@ -375,6 +390,7 @@ void AssembleOperation::main() {
                 continue;
             }
             const std::size_t first = sets.size();
+            files.keepOnly(candidate);
             bool known = false;
             for (auto& set : confirm(candidate, bytes, files, known))
                 sets.push_back(std::move(set));

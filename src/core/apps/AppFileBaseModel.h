@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/apps/AppFileType.h"
+#include "core/files/FileRemover.h"
 
 namespace orvane::platform {
 struct Layout;
@@ -17,7 +18,10 @@ namespace orvane::apps {
 // then type) and shared with the screens, which set `selected` on the main thread.
 class AppFileBaseModel {
 public:
-    AppFileBaseModel(std::string url, std::uint64_t size) : url(std::move(url)), size(size) {}
+    // Takes the item's identity as it is now, which removal compares with the disk right
+    // before acting.
+    AppFileBaseModel(std::string url, std::uint64_t size)
+        : url(std::move(url)), size(size), scanned(files::ScannedIdentity::capture(this->url)) {}
 
     // The item's path (a file URL's path; bytes as the file system has them).
     const std::string url;
@@ -26,6 +30,11 @@ public:
     // manager, never file by file; `url` is then dpkg's list of the package's files.
     std::string packageName;
     bool selected = false;
+    // What the scan saw of the item (device, inode, the folder it lies in); nothing when it
+    // could not be read, and then the program never removes it.
+    const std::optional<files::ScannedIdentity> scanned;
+    // Why the last removal of this item failed; empty when it did not.
+    std::string removeError;
 
     AppFileType type() const { return type_; }
     // Sets the type and derives whether this is a store copy of the application: an app file

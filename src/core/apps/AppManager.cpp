@@ -21,18 +21,11 @@ AppManager::AppManager(platform::Layout layout) : layout_(std::move(layout)), si
 
 AppManager::~AppManager() {
     isScanningCancelled.store(true);
+    isCleaningCancelled.store(true);
+    isUpdatingCancelled.store(true);
     scanQueue.drain();
+    workQueue.drain();
     *alive_ = false;
-}
-
-template <class F>
-void AppManager::notify(F&& call) {
-    // Delegate calls go to the main queue in the order made; a manager gone by the time one
-    // runs (a test's, the command line's) is not called into.
-    kit::delay(0, [this, alive = alive_, call = std::forward<F>(call)]() mutable {
-        if (!*alive) return;
-        if (auto observer = delegate.lock()) call(*observer);
-    });
 }
 
 void AppManager::scanApp() {

@@ -4,21 +4,30 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/apps/AppCleaningLog.h"
 #include "core/apps/AppFileSizer.h"
 #include "core/apps/AppManageItemSortType.h"
 #include "core/apps/AppManagerDelegate.h"
 #include "core/apps/AppModel.h"
+#include "core/apps/AptRemovalPlan.h"
 #include "core/apps/InstalledApp.h"
+#include "core/apps/ToolOutcome.h"
+#include "core/files/FileRemover.h"
 #include "kit/DispatchQueue.h"
+#include "kit/MainQueue.h"
 #include "platform/Layout.h"
 
 namespace orvane::apps {
 
 class AppInventory;
+class AppPrivileges;
+class AppManagerUpdateDelegate;
+class AppStoreLookup;
 
 // Lists the installed applications with the files that belong to them outside their install
 // (settings, data, logs, caches, containers) and finds the leftovers of applications that are
@@ -39,6 +48,10 @@ public:
     AppManager& operator=(const AppManager&) = delete;
 
     std::weak_ptr<AppManagerDelegate> delegate;
+    std::weak_ptr<AppManagerUpdateDelegate> updateDelegate;
+    // Who acts with administrator rights; the program's helper when not set (tests set their
+    // own).
+    std::shared_ptr<AppPrivileges> privileges;
 
     // The installed applications (not the system's own), the leftovers of removed ones, the
     // system's own applications (never offered for removal) and, for removal, store copies.
@@ -52,6 +65,8 @@ public:
     std::atomic<bool> isUpdatingCancelled{false};
 
     kit::DispatchQueue scanQueue{"com.appmanager.scan"};
+    // Removal and update runs, one after another, off the main thread.
+    kit::DispatchQueue workQueue{"com.appmanager.work"};
 
     // (bundle identifier, name) of the applications of the current pass, in scan order.
     std::vector<std::pair<std::string, std::string>> installedAppInfo;
@@ -63,6 +78,30 @@ public:
     void cancelScan() { isScanningCancelled.store(true); }
     // Blocks until every pass asked for so far has ended. For the command line and tests.
     void waitUntilScanFinished() { scanQueue.drain(); }
+
+    // --- Removal ---------------------------------------------------------------------------
+    // Removes what is ticked in `residualApps` (true) or `apps` (false) on the calling thread,
+    // reports through the delegate and returns the per-app logs.
+    std::vector<AppCleaningLog> startClean(bool isCleaningResiduals);
+    // The same run on workQueue; returns at once.
+    void startCleanInBackground(bool isCleaningResiduals);
+    // Every app in order, then the package managers' and administrator steps, then pruning.
+    std::vector<AppCleaningLog> cleanSelectedFiles(const std::vector<AppModelPtr>& list);
+    // The ticked records of one app the program removes itself; the rest wait for the run's
+    // later step (see RemovalRoute).
+    AppCleaningLog cleanSelectedFiles(const AppModelPtr& app);
+    // Deletes a record for good when it still is what the scan saw.
+    files::RemovalResult deleteFile(const AppFileBaseModel& file) const;
+    // Runs the deferred steps for the ticked records of `list` that a package manager or the
+    // administrator removes; the outcome of each such record, in order.
+    std::vector<std::pair<AppFilePtr, ToolOutcome>> rootDeleteApps(
+        const std::vector<AppModelPtr>& list);
+    // Drops the records of `app` that no longer exist, then every app left with nothing.
+    void updateAppModel(const AppModelPtr& app, bool removingDeletedFiles);
+    // What apt would remove for the Debian packages ticked in `list`, and which it refuses.
+    static AptRemovalPlan debianRemovalPlan(const std::vector<AppModelPtr>& list);
+    // Blocks until every removal and update run asked for so far has ended.
+    void waitUntilWorkFinished() { workQueue.drain(); }
 
     // Stable re-orderings of `apps`.
     void sortAppsByName();
@@ -101,13 +140,30 @@ public:
 
 private:
     void runScan();
+    AppPrivileges& privilegedHelper();
     AppFilePtr makeRecord(const std::string& path, AppFileType type,
                           std::optional<std::uint64_t> knownSize) const;
+    // Delegate calls go to the main queue in the order made; a manager gone by the time one
+    // runs (a test's, the command line's) is not called into.
     template <class F>
-    void notify(F&& call);
+    void notify(F&& call) {
+        notifyTo(delegate, std::forward<F>(call));
+    }
+    template <class D, class F>
+    void notifyTo(const std::weak_ptr<D>& observer, F&& call) {
+        kit::delay(0, [alive = alive_, observer, call = std::forward<F>(call)]() mutable {
+            if (!*alive) return;
+            if (auto strong = observer.lock()) call(*strong);
+        });
+    }
 
     platform::Layout layout_;
     AppFileSizer sizer_;
+    // Records in protected places the program could not remove; the administrator step of the
+    // running removal takes them. Written by that run only.
+    std::vector<std::pair<AppModelPtr, AppFilePtr>> pendingPrivileged_;
+    // Apps of the running removal whose sandbox data (~/.var/app/<id>, ~/snap/<name>) was ticked.
+    std::set<const AppModel*> sandboxDataTicked_;
     // Read and cleared on the main thread only; posted delegate calls check it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -84,6 +84,19 @@ std::optional<RemovalResult> compare(const std::string& path, const struct stat&
     return std::nullopt;
 }
 
+// The folder the walk reached the item through must be the one the scan found it in.
+std::optional<RemovalResult> compareParent(const std::string& path, int parentFd,
+                                           const ScannedIdentity& scanned) {
+    if (!scanned.parentDevice && !scanned.parentInode) return std::nullopt;
+    struct stat st {};
+    if (::fstat(parentFd, &st) != 0) return errnoFailure(kit::localized("checked"), path, errno);
+    if ((scanned.parentDevice && *scanned.parentDevice != static_cast<std::uint64_t>(st.st_dev)) ||
+        (scanned.parentInode && *scanned.parentInode != static_cast<std::uint64_t>(st.st_ino)))
+        return changed(path, kit::localized("the folder it was found in has been replaced since "
+                                            "the scan."));
+    return std::nullopt;
+}
+
 // The walk's refusal as this remover's result.
 RemovalResult refusedBy(const files::GuardResult& g, const std::string& path) {
     switch (g.refusal) {
@@ -187,7 +200,29 @@ std::optional<RemovalResult> FileRemover::checkStillScanned(const std::string& p
                                                             const ScannedIdentity& scanned) {
     const files::GuardResult g = files::RemovalGuard::open(path);
     if (!g) return refusedBy(g, path);
-    return compare(path, g.item->st, scanned);
+    if (auto refused = compare(path, g.item->st, scanned)) return refused;
+    return compareParent(path, g.item->parent.get(), scanned);
+}
+
+std::optional<ScannedIdentity> ScannedIdentity::capture(const std::string& path) {
+    const files::GuardResult g = files::RemovalGuard::open(path);
+    if (!g) return std::nullopt;
+    const struct stat& st = g.item->st;
+    ScannedIdentity id;
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.isDirectory = S_ISDIR(st.st_mode);
+    if (!id.isDirectory) {
+        id.size = static_cast<std::uint64_t>(st.st_size);
+        id.mtimeNs = nanoseconds(st.st_mtim);
+        id.ctimeNs = nanoseconds(st.st_ctim);
+    }
+    struct stat parent {};
+    if (::fstat(g.item->parent.get(), &parent) == 0) {
+        id.parentDevice = static_cast<std::uint64_t>(parent.st_dev);
+        id.parentInode = static_cast<std::uint64_t>(parent.st_ino);
+    }
+    return id;
 }
 
 RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedIdentity& scanned,
@@ -196,6 +231,7 @@ RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedI
     if (!g) return refusedBy(g, path);
     const files::GuardedItem& item = *g.item;
     if (auto refused = compare(path, item.st, scanned)) return *refused;
+    if (auto refused = compareParent(path, item.parent.get(), scanned)) return *refused;
     if (auto refused = checkKept(path, item, kept)) return *refused;
     if (auto refused = writeDown("delete", path, item, {})) return *refused;
     const int e = S_ISDIR(item.st.st_mode)
@@ -210,6 +246,7 @@ RemovalResult FileRemover::moveToTrash(const std::string& path, const ScannedIde
     const files::GuardResult g = files::RemovalGuard::open(path);
     if (!g) return refusedBy(g, path);
     if (auto refused = compare(path, g.item->st, scanned)) return *refused;
+    if (auto refused = compareParent(path, g.item->parent.get(), scanned)) return *refused;
     if (auto refused = checkKept(path, *g.item, kept)) return *refused;
     if (!trash_) return failure(kRemoveErrorTrash, kit::localized("The Trash is not available."));
     if (auto refused = writeDown("trash", path, *g.item, "Trash")) return *refused;

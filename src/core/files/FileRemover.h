@@ -30,6 +30,15 @@ struct ScannedIdentity {
     std::optional<std::int64_t> mtimeNs;
     std::optional<std::int64_t> ctimeNs;
     bool isDirectory = false;
+    // The folder the item was found in. When known, an item whose folder has been swapped for
+    // another one (same name, other device or inode) since the scan is left alone.
+    std::optional<std::uint64_t> parentDevice;
+    std::optional<std::uint64_t> parentInode;
+
+    // What a scan sees of the item at `path` now, without following a link: nothing when it
+    // cannot be read. Folders keep device and inode only, since what lies in them changes
+    // their times.
+    static std::optional<ScannedIdentity> capture(const std::string& path);
 };
 
 // A copy of the item meant to stay. A duplicate is removed only while one of these still is what

@@ -1,5 +1,6 @@
 // `orvane apps [--json] [--residual] [--sort name|size|date] [--root DIR]`: the installed
 // applications with the files that belong to them, and optionally the leftovers of removed ones.
+// With --uninstall, --remove-residual, --updates or --update it acts on what the scan found.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +9,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/AppsActions.h"
 #include "cli/Commands.h"
 #include "core/apps/AppManager.h"
 #include "kit/DateFormat.h"
@@ -127,7 +130,36 @@ void printTextApp(const apps::AppModel& app) {
     }
 }
 
-int run(bool json, bool residual, const std::string& sort, const std::string& root) {
+// What the command was asked to do besides listing.
+struct AppsRequest {
+    std::vector<std::string> uninstall, removeResidual, update;
+    bool withData = false, dryRun = false, updates = false;
+
+    int actions() const {
+        return !uninstall.empty() + !removeResidual.empty() + !update.empty() + updates;
+    }
+};
+
+int run(bool json, bool residual, const std::string& sort, const std::string& root,
+        const AppsRequest& request) {
+    if (request.actions() > 1) {
+        std::fprintf(stderr,
+                     "orvane apps: choose one of --uninstall, --remove-residual, --updates and "
+                     "--update\n");
+        return kExitUsage;
+    }
+    if (request.withData && request.uninstall.empty()) {
+        std::fprintf(stderr, "orvane apps: --with-data goes with --uninstall\n");
+        return kExitUsage;
+    }
+    if (request.dryRun && request.uninstall.empty() && request.removeResidual.empty()) {
+        std::fprintf(stderr, "orvane apps: --dry-run goes with --uninstall or --remove-residual\n");
+        return kExitUsage;
+    }
+    if (json && request.actions() && !request.updates) {
+        std::fprintf(stderr, "orvane apps: --json lists applications or updates only\n");
+        return kExitUsage;
+    }
     if (!root.empty()) {
         struct stat st {};
         if (root.front() != '/' || ::stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -149,6 +181,16 @@ int run(bool json, bool residual, const std::string& sort, const std::string& ro
     manager.waitUntilScanFinished();
     std::signal(SIGINT, previous);
     gCancel = nullptr;
+    if (gAppsInterrupted.load()) {
+        std::fputs("orvane apps: interrupted during the scan; nothing was changed\n", stderr);
+        if (request.actions()) return kExitInterrupted;
+    }
+    if (!request.uninstall.empty())
+        return AppsActions::uninstall(manager, request.uninstall, request.withData, request.dryRun);
+    if (!request.removeResidual.empty())
+        return AppsActions::removeResidual(manager, request.removeResidual, request.dryRun);
+    if (request.updates) return AppsActions::listUpdates(manager, json);
+    if (!request.update.empty()) return AppsActions::update(manager, request.update);
 
     const auto order = sortType(sort);
     AppManager::sortApps(manager.apps, order);
@@ -178,6 +220,7 @@ void addAppsCommand(CLI::App& app, Action& action) {
     auto residual = std::make_shared<bool>(false);
     auto sort = std::make_shared<std::string>("name");
     auto root = std::make_shared<std::string>();
+    auto request = std::make_shared<AppsRequest>();
     cmd->add_flag("--json", *json, "One JSON object: {\"apps\":[...],\"residual\":[...]}");
     cmd->add_flag("--residual", *residual,
                   "Also list the leftovers of applications already removed");
@@ -189,8 +232,27 @@ void addAppsCommand(CLI::App& app, Action& action) {
         "--root", *root,
         "Inventory the system mounted at this folder (its packages, snaps and system-wide "
         "flatpaks); the user's files are still those of HOME");
-    cmd->callback([&action, json, residual, sort, root] {
-        action = [json, residual, sort, root] { return run(*json, *residual, *sort, *root); };
+    cmd->add_option("--uninstall", request->uninstall,
+                    "Remove these applications (by id, as listed): flatpaks and snaps through "
+                    "their own commands, Debian packages through apt as administrator, AppImages "
+                    "and their menu entries by Orvane")
+        ->expected(1, -1);
+    cmd->add_flag("--with-data", request->withData,
+                  "With --uninstall: their settings, data, logs and caches too");
+    cmd->add_option("--remove-residual", request->removeResidual,
+                    "Remove these leftovers of removed applications (by id, as listed with "
+                    "--residual)")
+        ->expected(1, -1);
+    cmd->add_flag("--dry-run", request->dryRun,
+                  "Show what --uninstall or --remove-residual would remove, touching nothing");
+    cmd->add_flag("--updates", request->updates,
+                  "Applications with a newer version in their store (flatpak remotes, snap store)");
+    cmd->add_option("--update", request->update, "Update these applications from their store")
+        ->expected(1, -1);
+    cmd->callback([&action, json, residual, sort, root, request] {
+        action = [json, residual, sort, root, request] {
+            return run(*json, *residual, *sort, *root, *request);
+        };
     });
 }
 

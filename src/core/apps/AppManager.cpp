@@ -1,6 +1,7 @@
 #include "core/apps/AppManager.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "core/apps/AppInventory.h"
 #include "core/apps/BundleInfo.h"
@@ -17,7 +18,9 @@ AppManager& AppManager::shared() {
     return *manager;
 }
 
-AppManager::AppManager(platform::Layout layout) : layout_(std::move(layout)), sizer_(layout_) {}
+AppManager::AppManager(platform::Layout layout) : layout_(std::move(layout)), sizer_(layout_) {
+    if (const char* url = std::getenv("ORVANE_STORE_LOOKUP_URL")) storeLookupURL = url;
+}
 
 AppManager::~AppManager() {
     isScanningCancelled.store(true);
@@ -70,6 +73,12 @@ void AppManager::runScan() {
             record->packageName = file.packageName;
             app->appFiles.push_back(std::move(record));
         }
+        // Store copies on the macOS layout are looked up on the store while the scan goes on.
+        const bool fromStore = layout_.kind == platform::Layout::Kind::macOS &&
+                               !storeLookupURL.empty() &&
+                               std::any_of(app->appFiles.begin(), app->appFiles.end(),
+                                           [](const AppFilePtr& f) { return f->isAppStoreApp(); });
+        if (fromStore) requestUpdateInfo(app, regionCode(), true);
         if (found.bundleID.starts_with("com.apple.")) {
             // The system's own applications get nothing else and are never offered.
             appleApps.push_back(std::move(app));

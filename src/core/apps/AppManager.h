@@ -13,7 +13,9 @@
 #include "core/apps/AppFileSizer.h"
 #include "core/apps/AppManageItemSortType.h"
 #include "core/apps/AppManagerDelegate.h"
+#include "core/apps/AppManagerUpdateDelegate.h"
 #include "core/apps/AppModel.h"
+#include "core/apps/AppUpdateInfo.h"
 #include "core/apps/AptRemovalPlan.h"
 #include "core/apps/InstalledApp.h"
 #include "core/apps/ToolOutcome.h"
@@ -103,6 +105,27 @@ public:
     // Blocks until every removal and update run asked for so far has ended.
     void waitUntilWorkFinished() { workQueue.drain(); }
 
+    // --- Updates -----------------------------------------------------------------------------
+    // The store lookup service's address (scheme, host, optional port); empty: no lookups.
+    std::string storeLookupURL;
+    // Asks the lookup service for a newer version of an app with a store copy (macOS layout)
+    // and sets or clears its updateInfo. Blocks for the request.
+    void requestUpdateInfo(const AppModelPtr& app, const std::string& country,
+                           bool allowFallbackToUS);
+    // Asks flatpak (each installation) and snap which installed apps have updates, sets their
+    // updateInfo and clears the others'; returns what could not be asked, "" when all answered.
+    std::string checkStoreUpdates();
+    // The same on workQueue, reported by appManagerDidFinishCheckingUpdates.
+    void checkStoreUpdatesInBackground();
+    // The apps (installed and the system's own) with an update on offer.
+    std::vector<AppModelPtr> appsWithUpdates() const;
+    // The region the store is asked for: the session's, lower-case; "us" when none.
+    static std::string regionCode();
+    // Updates the ticked apps one after another on the calling thread; returns the number
+    // that succeeded.
+    int updateApps();
+    void updateAppsInBackground();
+
     // Stable re-orderings of `apps`.
     void sortAppsByName();
     void sortAppsBySize(bool isLargeUp);
@@ -140,6 +163,7 @@ public:
 
 private:
     void runScan();
+    ToolOutcome updateOne(const AppModelPtr& app);
     AppPrivileges& privilegedHelper();
     AppFilePtr makeRecord(const std::string& path, AppFileType type,
                           std::optional<std::uint64_t> knownSize) const;

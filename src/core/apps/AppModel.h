@@ -34,6 +34,8 @@ public:
 
     bool isResidual = false;
     bool isSelectedUpdate = false;
+    // Why its last update failed; empty when it did not.
+    std::string updateError;
     // Seconds since 1970 of the most recent use; 0 when unknown.
     double timeInterval = 0;
     bool isSelected = false;

@@ -9,15 +9,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 #include <functional>
 
+#include "app/apps/AppCleaningLogDialog.h"
 #include "app/apps/AppListModel.h"
 #include "app/apps/AppManageResultViewController.h"
 #include "app/apps/AppManageViewController.h"
+#include "app/apps/AppRemovalConfirmation.h"
+#include "app/apps/AppUpdatesView.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
@@ -175,6 +179,12 @@ void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window) {
         }
     out.settleEvents(100);
     out.save(&window, QStringLiteral("53-apps-details-selected"));
+    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(false)) {
+        confirm->show();
+        out.settleEvents(200);
+        out.save(confirm, QStringLiteral("53-apps-confirm-uninstall"));
+        confirm->close();
+    }
 
     for (QAction* action : result->sortButton()->menu()->actions())
         if (action->data().toInt() == static_cast<int>(apps::AppManageItemSortType::sizeDesc))
@@ -191,6 +201,38 @@ void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.settleEvents(300);
     result->selectRow(0);
     out.save(&window, QStringLiteral("55-apps-leftovers"));
+
+    // The leftovers of the old player, removed for real in the private home.
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->appAt(row)->bundleID == "com.vendor.OldPlayer")
+            model->setData(model->index(row, AppListModel::name), Qt::Checked, Qt::CheckStateRole);
+    out.settleEvents(100);
+    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(true)) {
+        confirm->show();
+        out.settleEvents(200);
+        out.save(confirm, QStringLiteral("56-apps-confirm-leftovers"));
+        confirm->confirmButton()->click();
+    }
+    out.save(&window, QStringLiteral("57-apps-removing"));
+    waitFor(out, [&] { return screen->page() == AppManageViewController::Page::finished; });
+    out.settleEvents(200);
+    out.save(&window, QStringLiteral("58-apps-cleanup-complete"));
+    if (AppCleaningLogDialog* log = screen->cleaningLog()) {
+        log->show();
+        out.settleEvents(200);
+        out.save(log, QStringLiteral("59-apps-cleaning-log"));
+        log->close();
+    }
+    screen->moreButton()->click();
+    out.settleEvents(200);
+
+    // The update tab asks this machine's flatpak and snap.
+    result->updatesTab()->click();
+    waitFor(out, [&] {
+        return !result->updatesView()->statusLabel()->text().startsWith(QStringLiteral("Checking"));
+    });
+    out.settleEvents(200);
+    out.save(&window, QStringLiteral("60-apps-updates"));
 }
 
 }  // namespace orvane::app

@@ -14,10 +14,13 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/apps/AppDetailsView.h"
 #include "app/apps/AppIcons.h"
 #include "app/apps/AppListModel.h"
+#include "app/apps/AppTexts.h"
+#include "app/apps/AppUpdatesView.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/shell/Icons.h"
@@ -62,7 +65,9 @@ AppManageResultViewController::AppManageResultViewController(apps::AppManager& m
     appsTab_->setObjectName(QStringLiteral("appsTab"));
     residualTab_ = new QPushButton(this);
     residualTab_->setObjectName(QStringLiteral("residualTab"));
-    for (QPushButton* tab : {appsTab_, residualTab_}) {
+    updatesTab_ = new QPushButton(this);
+    updatesTab_->setObjectName(QStringLiteral("updatesTab"));
+    for (QPushButton* tab : {appsTab_, residualTab_, updatesTab_}) {
         tab->setCheckable(true);
         tab->setStyleSheet(tabStyle());
         tab->setCursor(Qt::PointingHandCursor);
@@ -71,6 +76,10 @@ AppManageResultViewController::AppManageResultViewController(apps::AppManager& m
     appsTab_->setChecked(true);
     connect(appsTab_, &QPushButton::clicked, this, [this] { showResidual(false); });
     connect(residualTab_, &QPushButton::clicked, this, [this] { showResidual(true); });
+    connect(updatesTab_, &QPushButton::clicked, this, [this] {
+        showUpdates();
+        if (onCheckUpdates) onCheckUpdates();
+    });
     bar->addStretch(1);
     sortButton_ = new QToolButton(this);
     sortButton_->setObjectName(QStringLiteral("appsSort"));
@@ -105,8 +114,9 @@ AppManageResultViewController::AppManageResultViewController(apps::AppManager& m
     notice_->hide();
     layout->addWidget(notice_);
 
-    // List and details side by side.
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    // List and details side by side; the update tab in their place.
+    bodyStack_ = new QStackedWidget(this);
+    auto* splitter = new QSplitter(Qt::Horizontal, bodyStack_);
     listStack_ = new QStackedWidget(splitter);
     model_ = new AppListModel(icons_, this);
     list_ = new QTreeView(listStack_);
@@ -159,12 +169,26 @@ AppManageResultViewController::AppManageResultViewController(apps::AppManager& m
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
-    layout->addWidget(splitter, 1);
+    bodyStack_->addWidget(splitter);
+    updatesView_ = new AppUpdatesView(icons_, bodyStack_);
+    bodyStack_->addWidget(updatesView_);
+    layout->addWidget(bodyStack_, 1);
 
+    auto* bottom = new QHBoxLayout;
     selection_ = new QLabel(this);
     selection_->setObjectName(QStringLiteral("appsSelection"));
     selection_->setStyleSheet(QStringLiteral("color: #24303f; font-size: 13px; padding-top: 6px;"));
-    layout->addWidget(selection_);
+    bottom->addWidget(selection_, 1);
+    remove_ = new QPushButton(this);
+    remove_->setObjectName(QStringLiteral("appsRemove"));
+    remove_->setStyleSheet(styles::primaryButton());
+    remove_->setMinimumWidth(140);
+    remove_->setText(loc("Uninstall"));
+    connect(remove_, &QPushButton::clicked, this, [this] {
+        if (onRemove) onRemove(residual_);
+    });
+    bottom->addWidget(remove_);
+    layout->addLayout(bottom);
 
     connect(
         list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -195,8 +219,9 @@ void AppManageResultViewController::updateTabs() {
         locFormat("Applications (%@)", {countText(static_cast<long long>(manager_.apps.size()))}));
     residualTab_->setText(locFormat(
         "Leftovers (%@)", {countText(static_cast<long long>(manager_.residualApps.size()))}));
+    updatesTab_->setText(loc("App Updates"));
     // Style sheets with padding under-report the width a bold checked label needs.
-    for (QPushButton* tab : {appsTab_, residualTab_}) {
+    for (QPushButton* tab : {appsTab_, residualTab_, updatesTab_}) {
         QFont bold = tab->font();
         bold.setBold(true);
         bold.setPixelSize(14);
@@ -204,10 +229,29 @@ void AppManageResultViewController::updateTabs() {
     }
 }
 
+void AppManageResultViewController::showUpdates() {
+    updates_ = true;
+    appsTab_->setChecked(false);
+    residualTab_->setChecked(false);
+    updatesTab_->setChecked(true);
+    bodyStack_->setCurrentIndex(1);
+    sortButton_->hide();
+    selection_->hide();
+    remove_->hide();
+}
+
 void AppManageResultViewController::showResidual(bool residual) {
     residual_ = residual;
+    updates_ = false;
     appsTab_->setChecked(!residual);
     residualTab_->setChecked(residual);
+    updatesTab_->setChecked(false);
+    bodyStack_->setCurrentIndex(0);
+    // Leftovers have no last use or version to order by.
+    sortButton_->setVisible(!residual);
+    selection_->show();
+    remove_->show();
+    remove_->setText(residual ? loc("Remove Leftovers") : loc("Uninstall"));
     showList(residual_ ? manager_.residualApps : manager_.apps);
     sortBy(sort_);
 }
@@ -267,19 +311,49 @@ void AppManageResultViewController::sortBy(apps::AppManageItemSortType type) {
 }
 
 void AppManageResultViewController::updateSelection() {
-    std::size_t files = 0;
+    // An app ticked whole counts as one app on the uninstall list; otherwise each ticked item
+    // counts, except a ticked folder holding another ticked item of the same app.
+    long long appCount = 0, itemCount = 0;
     std::uint64_t bytes = 0;
-    for (const auto* list : {&manager_.apps, &manager_.residualApps})
-        for (const apps::AppModelPtr& app : *list)
-            for (const apps::AppFilePtr& file : app->allSubFiles())
-                if (file->selected) {
-                    ++files;
-                    bytes += file->size;
-                }
-    selection_->setText(
-        files == 0 ? loc("Tick applications or files to choose them.")
-                   : locFormat("%@ items selected, %@",
-                               {countText(static_cast<long long>(files)), sizeText(bytes)}));
+    for (const apps::AppModelPtr& app : model_->apps()) {
+        const std::vector<apps::AppFilePtr> all = app->allSubFiles();
+        std::vector<apps::AppFilePtr> ticked;
+        for (const apps::AppFilePtr& f : all)
+            if (f->selected) ticked.push_back(f);
+        if (ticked.empty()) continue;
+        if (ticked.size() == all.size()) {
+            if (residual_) itemCount += static_cast<long long>(ticked.size());
+            else ++appCount;
+            bytes += app->totalSize();
+            continue;
+        }
+        for (const apps::AppFilePtr& f : ticked) {
+            const bool holdsAnother =
+                std::any_of(ticked.begin(), ticked.end(), [&](const apps::AppFilePtr& other) {
+                    return other != f && other->url.size() > f->url.size() + 1 &&
+                           other->url.compare(0, f->url.size(), f->url) == 0 &&
+                           other->url[f->url.size()] == '/';
+                });
+            if (holdsAnother) continue;
+            ++itemCount;
+            bytes += f->size;
+        }
+    }
+    QString text;
+    if (residual_) {
+        text = locFormat("%@ %@", {loc("Selected:"), countText(itemCount)});
+    } else if (appCount > 0 && itemCount > 0) {
+        text = numbered("{0} apps and {1} items selected",
+                        {countText(appCount), countText(itemCount)});
+    } else if (itemCount > 0) {
+        text = numbered("{0} items selected", {countText(itemCount)});
+    } else {
+        text = numbered("{0} app selected", {countText(appCount)});
+    }
+    if (appCount + itemCount > 0)
+        text += QStringLiteral("    ") + locFormat("%@ %@", {loc("Total:"), sizeText(bytes)});
+    selection_->setText(text);
+    remove_->setEnabled(appCount + itemCount > 0);
 }
 
 }  // namespace orvane::app

@@ -22,6 +22,7 @@ namespace orvane::app {
 class AppDetailsView;
 class AppIcons;
 class AppListModel;
+class AppUpdatesView;
 
 // The results of an application scan: the installed applications or the leftovers of removed
 // ones, in the chosen order, with a details pane for the app picked and the running selection.
@@ -34,7 +35,10 @@ public:
     // Takes the manager's lists again (after a scan).
     void reload();
     void showResidual(bool residual);
-    bool showingResidual() const { return residual_; }
+    bool showingResidual() const { return residual_ && !updates_; }
+    // The update tab: the stores are asked again each time it is shown.
+    void showUpdates();
+    bool showingUpdates() const { return updates_; }
     // Re-orders the list off the GUI thread and shows it again, keeping the app picked.
     void sortBy(apps::AppManageItemSortType type);
     apps::AppManageItemSortType sortType() const { return sort_; }
@@ -43,6 +47,10 @@ public:
     void setIncomplete(bool incomplete);
 
     std::function<void()> onRescan;
+    // The remove button: the ticked apps of the list on show, installed or leftovers.
+    std::function<void(bool residual)> onRemove;
+    // The update tab was opened: the owner asks the stores and answers with showUpdates.
+    std::function<void()> onCheckUpdates;
 
     AppListModel* listModel() const { return model_; }
     QTreeView* listView() const { return list_; }
@@ -50,6 +58,9 @@ public:
     QToolButton* sortButton() const { return sortButton_; }
     QPushButton* appsTab() const { return appsTab_; }
     QPushButton* residualTab() const { return residualTab_; }
+    QPushButton* updatesTab() const { return updatesTab_; }
+    QPushButton* removeButton() const { return remove_; }
+    AppUpdatesView* updatesView() const { return updatesView_; }
     QLabel* selectionLabel() const { return selection_; }
     QLabel* noticeLabel() const { return notice_; }
     QLabel* emptyTitle() const { return emptyTitle_; }
@@ -65,6 +76,7 @@ private:
     apps::AppManager& manager_;
     AppIcons& icons_;
     bool residual_ = false;
+    bool updates_ = false;
     apps::AppManageItemSortType sort_ = apps::AppManageItemSortType::normal;
     // Sorts finished out of order are dropped: only the latest request is shown.
     int sortGeneration_ = 0;
@@ -74,6 +86,10 @@ private:
     QToolButton* sortButton_ = nullptr;
     QPushButton* appsTab_ = nullptr;
     QPushButton* residualTab_ = nullptr;
+    QPushButton* updatesTab_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QStackedWidget* bodyStack_ = nullptr;
+    AppUpdatesView* updatesView_ = nullptr;
     QLabel* selection_ = nullptr;
     QLabel* notice_ = nullptr;
     QStackedWidget* listStack_ = nullptr;

@@ -1,25 +1,33 @@
 #include "app/apps/AppManageViewController.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/apps/AppCleaningLogDialog.h"
 #include "app/apps/AppIcons.h"
 #include "app/apps/AppManageResultViewController.h"
+#include "app/apps/AppRemovalConfirmation.h"
+#include "app/apps/AppTexts.h"
+#include "app/apps/AppUpdatesView.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
 #include "core/apps/AppManager.h"
+#include "kit/Log.h"
 
 namespace orvane::app {
 
 // Brings the manager's reports to the screen on the GUI thread, and drops them once it is gone.
-class AppManageObserver final : public apps::AppManagerDelegate {
+class AppManageObserver final : public apps::AppManagerDelegate,
+                                public apps::AppManagerUpdateDelegate {
 public:
     explicit AppManageObserver(AppManageViewController* screen) : screen_(screen) {}
 
@@ -35,6 +43,36 @@ public:
     void appManagerDidFinishScan(apps::AppManager&,
                                  const std::vector<apps::AppModelPtr>&) override {
         post([](AppManageViewController& s) { s.didFinish(); });
+    }
+    void appManagerDidStartCleaningApp(apps::AppManager&, const apps::AppModelPtr& app) override {
+        post([app](AppManageViewController& s) { s.didStartCleaningApp(app); });
+    }
+    void appManagerDidFinishCleaningFile(apps::AppManager&, const apps::AppFilePtr&,
+                                         bool) override {
+        post([](AppManageViewController& s) { s.didFinishCleaningFile(); });
+    }
+    void appManagerDidFinishCleaning(apps::AppManager&,
+                                     const std::vector<apps::AppCleaningLog>& logs) override {
+        post([logs](AppManageViewController& s) { s.didFinishCleaning(logs); });
+    }
+    void appManagerDidFinishCheckingUpdates(apps::AppManager&,
+                                            const std::vector<apps::AppModelPtr>& apps,
+                                            const std::string& error) override {
+        post([apps, error](AppManageViewController& s) { s.didCheckUpdates(apps, error); });
+    }
+    void appManagerDidStartUpdatingApp(apps::AppManager&, const apps::AppModelPtr& app) override {
+        post([app](AppManageViewController& s) { s.didStartUpdatingApp(app); });
+    }
+    void appManagerDidUpdateAppProgress(apps::AppManager&, const apps::AppModelPtr& app,
+                                        int percent) override {
+        post([app, percent](AppManageViewController& s) { s.didUpdateAppProgress(app, percent); });
+    }
+    void appManagerDidUpdatingApp(apps::AppManager&, const apps::AppModelPtr&, int current,
+                                  int total) override {
+        post([current, total](AppManageViewController& s) { s.didUpdateApp(current, total); });
+    }
+    void appManagerDidFinishUpdate(apps::AppManager&, int success, int total) override {
+        post([success, total](AppManageViewController& s) { s.didFinishUpdate(success, total); });
     }
 
 private:
@@ -134,14 +172,86 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     // Results
     result_ = new AppManageResultViewController(*manager_, *icons_, stack_);
     result_->onRescan = [this] { startScan(); };
+    result_->onRemove = [this](bool residual) { removeSelected(residual); };
+    result_->onCheckUpdates = [this] { checkUpdates(); };
+    connect(result_->updatesView(), &AppUpdatesView::updateRequested, this,
+            &AppManageViewController::startUpdate);
     stack_->addWidget(result_);
+
+    // Managing: a removal or update run.
+    auto* managing = new QWidget(stack_);
+    auto* managingLayout = new QVBoxLayout(managing);
+    managingLayout->addStretch(2);
+    managingTitle_ = label(QString(), styles::title(), managing);
+    managingTitle_->setObjectName(QStringLiteral("appsManagingTitle"));
+    managingLayout->addWidget(managingTitle_);
+    managingProgress_ = new QProgressBar(managing);
+    managingProgress_->setObjectName(QStringLiteral("appsManagingProgress"));
+    managingProgress_->setTextVisible(false);
+    managingProgress_->setMinimumWidth(320);
+    managingProgress_->setMaximumWidth(420);
+    managingLayout->addWidget(managingProgress_, 0, Qt::AlignHCenter);
+    managingCurrent_ = label(QString(), styles::subtitle(), managing);
+    managingCurrent_->setObjectName(QStringLiteral("appsManagingCurrent"));
+    managingCurrent_->setTextFormat(Qt::PlainText);
+    managingLayout->addWidget(managingCurrent_);
+    managingCancel_ = new QPushButton(loc("Cancel"), managing);
+    managingCancel_->setObjectName(QStringLiteral("appsManagingCancel"));
+    managingCancel_->setStyleSheet(styles::secondaryButton());
+    managingLayout->addSpacing(10);
+    managingLayout->addWidget(managingCancel_, 0, Qt::AlignHCenter);
+    managingLayout->addStretch(3);
+    connect(managingCancel_, &QPushButton::clicked, this, [this] { cancelRun(); });
+    stack_->addWidget(managing);
+
+    // Finished: what the run did.
+    auto* finished = new QWidget(stack_);
+    auto* finishedLayout = new QVBoxLayout(finished);
+    finishedLayout->addStretch(2);
+    auto* doneIcon = new QLabel(finished);
+    doneIcon->setPixmap(appIcon(QStringLiteral("done")).pixmap(88, 88));
+    doneIcon->setAlignment(Qt::AlignCenter);
+    finishedLayout->addWidget(doneIcon);
+    finishedTitle_ = label(QString(), styles::title(), finished);
+    finishedTitle_->setObjectName(QStringLiteral("appsFinishedTitle"));
+    finishedLayout->addWidget(finishedTitle_);
+    finishedSummary_ = label(QString(), styles::subtitle(), finished);
+    finishedSummary_->setObjectName(QStringLiteral("appsFinishedSummary"));
+    finishedLayout->addWidget(finishedSummary_);
+    logButton_ = new QPushButton(loc("Cleaning Log"), finished);
+    logButton_->setObjectName(QStringLiteral("appsCleaningLogButton"));
+    logButton_->setStyleSheet(styles::linkButton());
+    logButton_->setCursor(Qt::PointingHandCursor);
+    finishedLayout->addWidget(logButton_, 0, Qt::AlignHCenter);
+    connect(logButton_, &QPushButton::clicked, this, [this] {
+        if (auto* sheet = cleaningLog()) sheet->open();
+    });
+    more_ = new QPushButton(finished);
+    more_->setObjectName(QStringLiteral("appsMore"));
+    more_->setStyleSheet(styles::primaryButton());
+    more_->setMinimumWidth(180);
+    finishedLayout->addSpacing(12);
+    finishedLayout->addWidget(more_, 0, Qt::AlignHCenter);
+    finishedLayout->addStretch(3);
+    connect(more_, &QPushButton::clicked, this, [this] {
+        result_->reload();
+        showPage(Page::results);
+        if (runType_ == apps::AppManageCleanType::appUpdate) {
+            result_->showUpdates();
+            checkUpdates();
+        }
+    });
+    stack_->addWidget(finished);
 
     showPage(Page::start);
 }
 
 AppManageViewController::~AppManageViewController() {
     manager_->cancelScan();
+    manager_->isCleaningCancelled.store(true);
+    manager_->isUpdatingCancelled.store(true);
     manager_->waitUntilScanFinished();
+    manager_->waitUntilWorkFinished();
 }
 
 void AppManageViewController::showPage(Page page) {
@@ -198,7 +308,203 @@ bool AppManageViewController::isShouldCloseWindow() { return true; }
 
 void AppManageViewController::applicationWillTerminate() {
     manager_->cancelScan();
+    manager_->isCleaningCancelled.store(true);
+    manager_->isUpdatingCancelled.store(true);
     manager_->waitUntilScanFinished();
+    manager_->waitUntilWorkFinished();
+}
+
+AppRemovalConfirmation* AppManageViewController::confirmRemoval(bool residual) {
+    const auto ticked =
+        AppRemovalConfirmation::tickedApps(residual ? manager_->residualApps : manager_->apps);
+    if (ticked.empty()) return nullptr;
+    // apt answers within a second or two; the window says it is busy meanwhile.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const apps::AptRemovalPlan plan = residual ? apps::AptRemovalPlan{true, {}, {}, {}, {}}
+                                               : apps::AppManager::debianRemovalPlan(ticked);
+    QApplication::restoreOverrideCursor();
+    auto* dialog = new AppRemovalConfirmation(ticked, residual, plan, manager_->layout(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, residual] { startRemoval(residual); });
+    return dialog;
+}
+
+void AppManageViewController::removeSelected(bool residual) {
+    if (auto* dialog = confirmRemoval(residual)) dialog->open();
+}
+
+void AppManageViewController::showManaging(apps::AppManageCleanType type, int total) {
+    runType_ = type;
+    runStopping_ = false;
+    cleanTotalCount_ = total;
+    cleanedCount_ = 0;
+    managingTitle_->setText(
+        type == apps::AppManageCleanType::appUninsatll ? loc("Uninstall Applications")
+        : type == apps::AppManageCleanType::appFiles   ? loc("Clean Leftover Files")
+                                                       : loc("Update Apps"));
+    managingProgress_->setRange(0, std::max(total, 1));
+    managingProgress_->setValue(0);
+    managingCurrent_->setText(loc("Preparing..."));
+    managingCancel_->setEnabled(true);
+    setLeftlistStatus(false);
+    showPage(Page::managing);
+}
+
+void AppManageViewController::startRemoval(bool residual) {
+    if (page_ == Page::managing) return;
+    const auto& list = residual ? manager_->residualApps : manager_->apps;
+    int total = 0;
+    tickedWhole_.clear();
+    for (const apps::AppModelPtr& app : list) {
+        int ticked = 0;
+        const auto all = app->allSubFiles();
+        for (const apps::AppFilePtr& f : all) ticked += f->selected ? 1 : 0;
+        total += ticked;
+        if (ticked > 0 && ticked == static_cast<int>(all.size())) tickedWhole_.push_back(app);
+    }
+    showManaging(
+        residual ? apps::AppManageCleanType::appFiles : apps::AppManageCleanType::appUninsatll,
+        total);
+    manager_->delegate = observer_;
+    manager_->startCleanInBackground(residual);
+}
+
+void AppManageViewController::checkUpdates() {
+    result_->updatesView()->showChecking();
+    manager_->updateDelegate = observer_;
+    manager_->checkStoreUpdatesInBackground();
+}
+
+void AppManageViewController::startUpdate() {
+    if (page_ == Page::managing) return;
+    int total = 0;
+    for (const apps::AppModelPtr& app : result_->updatesView()->apps())
+        total += app->isSelectedUpdate ? 1 : 0;
+    if (total == 0) return;
+    showManaging(apps::AppManageCleanType::appUpdate, total);
+    manager_->updateDelegate = observer_;
+    manager_->updateAppsInBackground();
+}
+
+void AppManageViewController::cancelRun(bool ask) {
+    if (page_ != Page::managing || runStopping_) return;
+    if (ask) {
+        QMessageBox box(QMessageBox::Question, loc("Cancel"),
+                        loc("Are you sure you want to proceed?"), QMessageBox::NoButton, this);
+        box.setObjectName(QStringLiteral("appsCancelQuestion"));
+        box.addButton(loc("Cancel"), QMessageBox::RejectRole);
+        QPushButton* yes = box.addButton(loc("Yes"), QMessageBox::AcceptRole);
+        box.exec();
+        if (box.clickedButton() != yes) return;
+    }
+    runStopping_ = true;
+    managingCancel_->setEnabled(false);
+    managingCurrent_->setText(runType_ == apps::AppManageCleanType::appUpdate
+                                  ? loc("Stopping after the current application...")
+                                  : loc("Stopping after the current item..."));
+    if (runType_ == apps::AppManageCleanType::appUpdate) manager_->isUpdatingCancelled.store(true);
+    else manager_->isCleaningCancelled.store(true);
+}
+
+AppCleaningLogDialog* AppManageViewController::cleaningLog() {
+    if (runType_ == apps::AppManageCleanType::appUpdate) return nullptr;
+    auto* sheet = new AppCleaningLogDialog(logs_, *icons_, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    return sheet;
+}
+
+void AppManageViewController::didStartCleaningApp(const apps::AppModelPtr& app) {
+    if (!runStopping_)
+        managingCurrent_->setText(locFormat("Removing %@...", {displayPath(app->appName)}));
+}
+
+void AppManageViewController::didFinishCleaningFile() {
+    // Every item, the program's own or a package manager's, advances the bar once.
+    ++cleanedCount_;
+    managingProgress_->setValue(std::min(cleanedCount_, std::max(cleanTotalCount_, 1)));
+}
+
+void AppManageViewController::didFinishCleaning(std::vector<apps::AppCleaningLog> logs) {
+    ORVANE_LOG(">>>>>>>应用卸载日志：" + std::to_string(logs.size()) + " logs");
+    logs_ = std::move(logs);
+    long long appCount = 0, itemCount = 0;
+    bool anyFailed = false;
+    for (const apps::AppCleaningLog& log : logs_) {
+        anyFailed = anyFailed || !log.isSuccess;
+        const bool whole =
+            std::find(tickedWhole_.begin(), tickedWhole_.end(), log.app) != tickedWhole_.end();
+        for (const apps::CleanedFile& f : log.cleanedFiles) {
+            if (!f.success) continue;
+            if (runType_ == apps::AppManageCleanType::appUninsatll && whole) {
+                if (f.file->type() == apps::AppFileType::appFile) ++appCount;
+            } else {
+                ++itemCount;
+            }
+        }
+    }
+    if (runType_ == apps::AppManageCleanType::appFiles) {
+        finishedTitle_->setText(loc("Cleanup Complete"));
+        finishedSummary_->setText(
+            numbered("Successfully cleaned {0} item(s)", {countText(itemCount)}));
+    } else {
+        finishedTitle_->setText(loc("Uninstallation Complete"));
+        finishedSummary_->setText(
+            appCount == 0 ? numbered("Successfully uninstalled {0} item(s)", {countText(itemCount)})
+                          : numbered("Successfully uninstalled {0} app(s) and {1} item(s)",
+                                     {countText(appCount), countText(itemCount)}));
+    }
+    if (anyFailed)
+        finishedSummary_->setText(
+            finishedSummary_->text() + QLatin1Char('\n') +
+            loc("Some items could not be removed; the Cleaning Log says why."));
+    if (runStopping_)
+        finishedSummary_->setText(finishedSummary_->text() + QLatin1Char('\n') +
+                                  loc("Stopped before the end: the rest was left in place."));
+    logButton_->show();
+    more_->setText(loc("Uninstall More Apps"));
+    setLeftlistStatus(true);
+    showPage(Page::finished);
+}
+
+void AppManageViewController::didCheckUpdates(const std::vector<apps::AppModelPtr>& apps,
+                                              const std::string& error) {
+    result_->updatesView()->showUpdates(apps, displayPath(error));
+}
+
+void AppManageViewController::didStartUpdatingApp(const apps::AppModelPtr& app) {
+    if (!runStopping_)
+        managingCurrent_->setText(locFormat("Updating %@...", {displayPath(app->appName)}));
+}
+
+void AppManageViewController::didUpdateAppProgress(const apps::AppModelPtr& app, int percent) {
+    if (!runStopping_)
+        managingCurrent_->setText(
+            locFormat("Updating %@... %@%", {displayPath(app->appName), QString::number(percent)}));
+}
+
+void AppManageViewController::didUpdateApp(int current, int total) {
+    if (total > 0) {
+        managingProgress_->setRange(0, total);
+        managingProgress_->setValue(current);
+    }
+}
+
+void AppManageViewController::didFinishUpdate(int success, int total) {
+    finishedTitle_->setText(loc("Update Complete"));
+    QString summary = numbered("{0} app(s) updated successfully", {countText(success)});
+    if (success < total) {
+        QStringList failures;
+        for (const apps::AppModelPtr& app : result_->updatesView()->apps())
+            if (!app->updateError.empty())
+                failures << displayPath(app->appName) + QStringLiteral(": ") +
+                                displayPath(app->updateError);
+        if (!failures.isEmpty()) summary += QLatin1Char('\n') + failures.join(QLatin1Char('\n'));
+    }
+    finishedSummary_->setText(summary);
+    logButton_->hide();
+    more_->setText(loc("Update More Apps"));
+    setLeftlistStatus(true);
+    showPage(Page::finished);
 }
 
 }  // namespace orvane::app

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "app/shell/ModuleBaseViewController.h"
+#include "core/apps/AppCleaningLog.h"
+#include "core/apps/AppManageCleanType.h"
 #include "core/apps/AppModel.h"
 
 class QLabel;
@@ -19,6 +21,8 @@ namespace orvane::app {
 class AppIcons;
 class AppManageObserver;
 class AppManageResultViewController;
+class AppRemovalConfirmation;
+class AppCleaningLogDialog;
 
 // The app-management module: a start screen, the scan with its per-application progress, and
 // the list of applications and leftovers. The driver is the program's manager unless a test
@@ -26,7 +30,7 @@ class AppManageResultViewController;
 class AppManageViewController : public ModuleBaseViewController {
     Q_OBJECT
 public:
-    enum class Page { start, scanning, results };
+    enum class Page { start, scanning, results, managing, finished };
 
     explicit AppManageViewController(apps::AppManager* manager = nullptr,
                                      QWidget* parent = nullptr);
@@ -36,6 +40,33 @@ public:
     void startScan();
     // Ends the pass at the next application; what was scanned so far is shown.
     void stopScan();
+
+    // The confirmation for removing what is ticked in the list on show (apt is asked first what
+    // it would remove); nothing when nothing is ticked. The caller shows it.
+    AppRemovalConfirmation* confirmRemoval(bool residual);
+    // Asks, then removes. Returns at once; the managing page shows the run.
+    void removeSelected(bool residual);
+    // Starts the run without asking (after a confirmation).
+    void startRemoval(bool residual);
+    // Updates the apps ticked on the update tab.
+    void startUpdate();
+    // Asks the stores again for the update tab.
+    void checkUpdates();
+    // The managing page's Cancel: asks "Are you sure you want to proceed?" first unless told
+    // not to; a run stops at its next item or app.
+    void cancelRun(bool ask = true);
+    AppCleaningLogDialog* cleaningLog();
+
+    apps::AppManageCleanType runType() const { return runType_; }
+    const std::vector<apps::AppCleaningLog>& lastLogs() const { return logs_; }
+    QLabel* managingTitle() const { return managingTitle_; }
+    QLabel* managingCurrent() const { return managingCurrent_; }
+    QProgressBar* managingProgress() const { return managingProgress_; }
+    QPushButton* managingCancel() const { return managingCancel_; }
+    QLabel* finishedTitle() const { return finishedTitle_; }
+    QLabel* finishedSummary() const { return finishedSummary_; }
+    QPushButton* cleaningLogButton() const { return logButton_; }
+    QPushButton* moreButton() const { return more_; }
 
     Page page() const { return page_; }
     apps::AppManager& manager() const { return *manager_; }
@@ -57,6 +88,15 @@ private:
     void didProgress(int done, int total);
     void didScanApp(const apps::AppModelPtr& app);
     void didFinish();
+    void didStartCleaningApp(const apps::AppModelPtr& app);
+    void didFinishCleaningFile();
+    void didFinishCleaning(std::vector<apps::AppCleaningLog> logs);
+    void didCheckUpdates(const std::vector<apps::AppModelPtr>& apps, const std::string& error);
+    void didStartUpdatingApp(const apps::AppModelPtr& app);
+    void didUpdateAppProgress(const apps::AppModelPtr& app, int percent);
+    void didUpdateApp(int current, int total);
+    void didFinishUpdate(int success, int total);
+    void showManaging(apps::AppManageCleanType type, int total);
 
     apps::AppManager* manager_;
     std::unique_ptr<AppIcons> icons_;
@@ -72,6 +112,20 @@ private:
     QLabel* note_ = nullptr;
     QPushButton* stop_ = nullptr;
     AppManageResultViewController* result_ = nullptr;
+
+    apps::AppManageCleanType runType_ = apps::AppManageCleanType::appUninsatll;
+    bool runStopping_ = false;
+    int cleanTotalCount_ = 0, cleanedCount_ = 0;
+    std::vector<apps::AppCleaningLog> logs_;
+    std::vector<apps::AppModelPtr> tickedWhole_;
+    QLabel* managingTitle_ = nullptr;
+    QLabel* managingCurrent_ = nullptr;
+    QProgressBar* managingProgress_ = nullptr;
+    QPushButton* managingCancel_ = nullptr;
+    QLabel* finishedTitle_ = nullptr;
+    QLabel* finishedSummary_ = nullptr;
+    QPushButton* logButton_ = nullptr;
+    QPushButton* more_ = nullptr;
 };
 
 }  // namespace orvane::app

@@ -173,6 +173,7 @@ std::vector<AppModelPtr> AppManager::appsWithUpdates() const {
     return out;
 }
 
+// A stop lets the update in progress finish: an interrupted package transaction helps nobody.
 ToolOutcome AppManager::updateOne(const AppModelPtr& app) {
     const AppUpdateInfo& info = *app->updateInfo;
     if (info.store == "flatpak") {
@@ -182,8 +183,7 @@ ToolOutcome AppManager::updateOne(const AppModelPtr& app) {
                 notifyTo(updateDelegate, [this, app, percent](AppManagerUpdateDelegate& d) {
                     d.appManagerDidUpdateAppProgress(*this, app, percent);
                 });
-            },
-            &isUpdatingCancelled);
+            });
     }
     if (info.store == "snap") return SnapTool::refresh(app->bundleID);
     // The macOS store installs through its own private frameworks, which only run there.

@@ -98,7 +98,9 @@ TEST_F(AppScreensTest, ScanListsAppsWithTheirFilesByKindAndCheckBoxes) {
     const QModelIndex paint = model->index(2, AppListModel::name);
     ASSERT_TRUE(model->setData(paint, Qt::Checked, Qt::CheckStateRole));
     EXPECT_EQ(tree->topLevelItem(1)->child(0)->checkState(0), Qt::Checked);
-    EXPECT_TRUE(result->selectionLabel()->text().startsWith("3 items selected"));
+    EXPECT_TRUE(result->selectionLabel()->text().startsWith("1 app selected"))
+        << "an app ticked whole counts as the app";
+    EXPECT_TRUE(result->removeButton()->isEnabled());
     tree->topLevelItem(2)->child(0)->setCheckState(0, Qt::Unchecked);
     EXPECT_EQ(model->data(paint, Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
     EXPECT_TRUE(result->selectionLabel()->text().startsWith("2 items selected"));
@@ -107,7 +109,8 @@ TEST_F(AppScreensTest, ScanListsAppsWithTheirFilesByKindAndCheckBoxes) {
     tree->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
     tree->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     EXPECT_EQ(model->data(paint, Qt::CheckStateRole).toInt(), Qt::Unchecked);
-    EXPECT_EQ(result->selectionLabel()->text(), "Tick applications or files to choose them.");
+    EXPECT_EQ(result->selectionLabel()->text(), "0 app selected");
+    EXPECT_FALSE(result->removeButton()->isEnabled());
 
     // The sort menu re-orders the list (off the GUI thread) and keeps the app picked.
     QAction* bySize = nullptr;

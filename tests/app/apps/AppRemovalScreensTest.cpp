@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/apps/AppCleaningLogDialog.h"
+#include "app/apps/AppListModel.h"
+#include "app/apps/AppManageResultViewController.h"
+#include "app/apps/AppManageViewController.h"
+#include "app/apps/AppRemovalConfirmation.h"
+#include "app/apps/AppUpdatesView.h"
+#include "app/shell/MainThread.h"
+#include "core/apps/AppFixtures.h"
+#include "core/apps/AppManager.h"
+#include "core/apps/FakeTools.h"
+#include "support/GuiTestSupport.h"
+
+namespace orvane::app {
+namespace {
+
+using apps::testing::FakeTools;
+using apps::testing::LinuxMachine;
+using orvane::testing::guiApp;
+using orvane::testing::waitUntil;
+using Page = AppManageViewController::Page;
+
+// A user's flatpak with its data, an AppImage with settings, and the leftovers of a removed
+// tool; the package tools are stand-ins that record their calls.
+class AppRemovalScreensTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        guiApp();
+        installQtMainQueue();
+        paint = machine.flatpakApp("org.example.Paint", "Paint", "3.1", 5'000'000, true);
+        machine.tree.fileOfSize("root/home/ann/.var/app/org.example.Paint/config/a", 1000);
+        machine.appImage("Applications/Krita-5.2.2-x86_64.AppImage", true, 50'000);
+        machine.tree.fileOfSize("root/home/ann/.config/krita/kritarc", 2000);
+        machine.tree.fileOfSize("root/home/ann/.config/org.gone.Tool/x", 3000);
+        machine.tree.fileOfSize("root/home/ann/.cache/org.gone.Tool/y", 4000);
+    }
+
+    void scan(AppManageViewController& screen) {
+        screen.resize(1100, 700);
+        screen.show();
+        screen.scanButton()->click();
+        ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::results; }, 15000));
+        // Scanning reads dpkg; the stand-ins take over PATH only afterwards.
+        tools = std::make_unique<FakeTools>(machine.tree.path("bin"));
+        tools->install("flatpak");
+    }
+
+    apps::AppModelPtr app(apps::AppManager& manager, const std::string& id) {
+        for (const auto* list : {&manager.apps, &manager.residualApps})
+            for (const apps::AppModelPtr& a : *list)
+                if (a->bundleID == id) return a;
+        return nullptr;
+    }
+
+    LinuxMachine machine;
+    std::string paint;
+    std::unique_ptr<FakeTools> tools;
+};
+
+TEST_F(AppRemovalScreensTest, UninstallAsksNamingWhatGoesThenShowsTheResultAndItsLog) {
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    tools->onCall("flatpak", "uninstall --user --noninteractive --delete-data org.example.Paint",
+                  "rm -rf '" + paint + "'\n");
+    apps::AppModelPtr p = app(manager, "org.example.Paint");
+    ASSERT_TRUE(p);
+    p->setItemState(true);
+
+    std::unique_ptr<AppRemovalConfirmation> dialog(screen.confirmRemoval(false));
+    ASSERT_TRUE(dialog);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_TRUE(dialog->question()->text().startsWith("Uninstall 1 application and remove 2 items"))
+        << dialog->question()->text().toStdString();
+    QTreeWidget* list = dialog->list();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Paint");
+    ASSERT_EQ(list->topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->child(0)->text(2), "removed by flatpak");
+    EXPECT_EQ(list->topLevelItem(0)->child(1)->text(2), "deleted by Orvane");
+    EXPECT_FALSE(dialog->aptNote()->isVisibleTo(dialog.get())) << "no packages, no apt";
+    EXPECT_TRUE(tools->calls().empty()) << "asking touches nothing";
+    dialog->confirmButton()->click();
+
+    EXPECT_EQ(screen.page(), Page::managing);
+    EXPECT_EQ(screen.managingTitle()->text(), "Uninstall Applications");
+    ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::finished; }, 15000));
+    EXPECT_EQ(screen.finishedTitle()->text(), "Uninstallation Complete");
+    EXPECT_EQ(screen.finishedSummary()->text(), "Successfully uninstalled 1 app(s) and 0 item(s)");
+    EXPECT_EQ(screen.moreButton()->text(), "Uninstall More Apps");
+    EXPECT_EQ(screen.managingProgress()->value(), 2);
+    EXPECT_EQ(tools->calls(),
+              (std::vector<std::string>{
+                  "flatpak uninstall --user --noninteractive --delete-data org.example.Paint"}));
+
+    std::unique_ptr<AppCleaningLogDialog> log(screen.cleaningLog());
+    ASSERT_TRUE(log);
+    log->setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(log->windowTitle(), "Cleaning Log");
+    ASSERT_EQ(log->tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(log->tree()->topLevelItem(0)->text(0), "Paint");
+    EXPECT_EQ(log->tree()->topLevelItem(0)->text(2), "Succeeded");
+
+    screen.moreButton()->click();
+    EXPECT_EQ(screen.page(), Page::results);
+    EXPECT_FALSE(app(manager, "org.example.Paint")) << "gone from the list";
+    EXPECT_EQ(screen.resultView()->listModel()->rowCount(), 1);
+}
+
+TEST_F(AppRemovalScreensTest, AFailedItemIsMarkedAndItsReasonIsInTheLog) {
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    tools->answer("flatpak", "uninstall --user --noninteractive org.example.Paint", "", 1,
+                  "error: Refusing to operate on a user installation as root!\n");
+    apps::AppModelPtr p = app(manager, "org.example.Paint");
+    ASSERT_TRUE(p);
+    p->appFiles[0]->selected = true;
+    screen.startRemoval(false);
+    ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::finished; }, 15000));
+    EXPECT_TRUE(screen.finishedSummary()->text().contains("Cleaning Log says why"));
+    std::unique_ptr<AppCleaningLogDialog> log(screen.cleaningLog());
+    log->setAttribute(Qt::WA_DeleteOnClose, false);
+    QTreeWidgetItem* row = log->tree()->topLevelItem(0);
+    EXPECT_EQ(row->text(2), "1 failed");
+    EXPECT_EQ(row->child(0)->text(2), "Refusing to operate on a user installation as root!");
+}
+
+TEST_F(AppRemovalScreensTest, LeftoversAreCountedAsItemsAndCleaned) {
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    AppManageResultViewController* result = screen.resultView();
+    result->residualTab()->click();
+    EXPECT_EQ(result->removeButton()->text(), "Remove Leftovers");
+    ASSERT_TRUE(waitUntil([&] { return result->listModel()->rowCount() == 1; }));
+    ASSERT_TRUE(result->listModel()->setData(result->listModel()->index(0, AppListModel::name),
+                                             Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(result->selectionLabel()->text().startsWith("Selected: 2"))
+        << "items, never an app";
+    screen.startRemoval(true);
+    EXPECT_EQ(screen.managingTitle()->text(), "Clean Leftover Files");
+    ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::finished; }, 15000));
+    EXPECT_EQ(screen.finishedTitle()->text(), "Cleanup Complete");
+    EXPECT_EQ(screen.finishedSummary()->text(), "Successfully cleaned 2 item(s)");
+    EXPECT_FALSE(machine.tree.exists("root/home/ann/.config/org.gone.Tool"));
+    EXPECT_TRUE(machine.tree.exists("root/home/ann/.config/krita/kritarc"));
+}
+
+TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    const std::string columns = "--app --columns=application,version,branch,origin,download-size";
+    tools->answer("flatpak", "remote-ls --updates --user " + columns,
+                  "org.example.Paint\t3.2\tstable\tflathub\t4.1 MB\n");
+    tools->answer("flatpak", "remote-ls --updates --system " + columns, "");
+    // The update takes a moment, so a stop can come while it runs.
+    tools->onCall("flatpak", "update --user --noninteractive org.example.Paint", "sleep 1\n");
+
+    AppManageResultViewController* result = screen.resultView();
+    result->updatesTab()->click();
+    AppUpdatesView* updates = result->updatesView();
+    ASSERT_TRUE(waitUntil([&] { return updates->list()->topLevelItemCount() == 1; }, 15000));
+    EXPECT_EQ(updates->list()->topLevelItem(0)->text(0), "Paint");
+    EXPECT_EQ(updates->list()->topLevelItem(0)->text(1), "3.1 → 3.2");
+    EXPECT_EQ(updates->detailValue(0)->text(), "3.1");
+    EXPECT_EQ(updates->detailValue(1)->text(), "3.2");
+    EXPECT_EQ(updates->detailValue(3)->text(), "4.1 MB");
+    EXPECT_FALSE(updates->updateSelectedButton()->isEnabled());
+    EXPECT_EQ(updates->selectionLabel()->text(), "0 app selected");
+
+    ASSERT_TRUE(updates->updateButton(0));
+    updates->updateButton(0)->click();
+    EXPECT_EQ(screen.page(), Page::managing);
+    EXPECT_EQ(screen.managingTitle()->text(), "Update Apps");
+    QTimer::singleShot(0, [] { orvane::testing::answerMessageBox("Yes"); });
+    screen.cancelRun();  // asked, answered Yes: the update in progress still finishes
+    ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::finished; }, 15000));
+    EXPECT_EQ(screen.finishedTitle()->text(), "Update Complete");
+    EXPECT_EQ(screen.finishedSummary()->text(), "1 app(s) updated successfully");
+    EXPECT_FALSE(screen.cleaningLogButton()->isVisible());
+    EXPECT_EQ(screen.moreButton()->text(), "Update More Apps");
+    EXPECT_EQ(tools->calls().back(), "flatpak update --user --noninteractive org.example.Paint");
+}
+
+}  // namespace
+}  // namespace orvane::app

@@ -178,8 +178,7 @@ ToolOutcome AppManager::updateOne(const AppModelPtr& app) {
     const AppUpdateInfo& info = *app->updateInfo;
     if (info.store == "flatpak") {
         return FlatpakTool::update(
-            app->bundleID, info.installation == "user",
-            [this, app](int percent) {
+            app->bundleID, info.installation == "user", [this, app](int percent) {
                 notifyTo(updateDelegate, [this, app, percent](AppManagerUpdateDelegate& d) {
                     d.appManagerDidUpdateAppProgress(*this, app, percent);
                 });

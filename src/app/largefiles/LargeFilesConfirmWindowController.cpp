@@ -38,6 +38,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     list_->setRootIsDecorated(false);
     list_->setHeaderLabels({loc("Name"), loc("Path"), loc("Size"), loc("Creation Date")});
     list_->setUniformRowHeights(true);
+    // Both ends of a path tell where a file is: the top folder and the one that holds it.
+    list_->setTextElideMode(Qt::ElideMiddle);
     for (const auto& row : rows_) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, displayPath(row.name));

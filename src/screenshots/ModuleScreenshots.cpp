@@ -211,6 +211,11 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-trash"));
     view->requestRemove(files::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-folder"));
+    // Every copy of the biggest group checked: the question says what will be lost.
+    duplicates::DuplicateSelection::setGroupChecked(*view->model()->groups().front(), true);
+    view->requestRemove(files::RemoveType::forever());
+    out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-every-copy"));
+    view->autoSelect();
 
     RemovingProgressWindowController sheet(&window);
     sheet.cleanProgress(0.45, 120);

@@ -51,6 +51,10 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     }
     list_->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Size and date take what they need; the path gets the rest.
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     list_->setColumnWidth(0, 180);
     layout->addWidget(list_, 1);
 

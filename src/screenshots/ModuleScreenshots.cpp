@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -12,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
+
+#include <climits>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "app/duplicates/DuplicatFilesViewController.h"
 #include "app/duplicates/DuplicateResultModel.h"
@@ -54,6 +59,36 @@ QByteArray picture(int hue) {
     return bytes;
 }
 
+// A chain of folders nested deeper than any path can name, as some backup tools leave behind:
+// the scan passes over it and says so.
+void makeTooDeepChain(const QString& root) {
+    QDir().mkpath(root);
+    const QByteArray segment(200, 'd');
+    int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int depth = 0; fd >= 0 && depth * (segment.size() + 1) < PATH_MAX + 200; ++depth) {
+        ::mkdirat(fd, segment.constData(), 0755);
+        const int next = ::openat(fd, segment.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    if (fd >= 0) ::close(fd);
+}
+
+// Removes the chain again, by descriptors: no path call can reach its far end.
+void removeTooDeepChain(const QString& root) {
+    const QByteArray segment(200, 'd');
+    std::vector<int> fds;
+    int fd = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    while (fd >= 0) {
+        fds.push_back(fd);
+        fd = ::openat(fd, segment.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    }
+    for (auto it = fds.rbegin(); it != fds.rend(); ++it) {
+        ::unlinkat(*it, segment.constData(), AT_REMOVEDIR);
+        ::close(*it);
+    }
+}
+
 // A small tree with duplicates of every kind, in a temporary folder (never the user's home).
 void makeFixture(const QString& root) {
     const QByteArray report = QByteArray("Quarterly report\n").repeated(4000);
@@ -77,6 +112,7 @@ void makeFixture(const QString& root) {
     writeFile(root + "/Downloads/setup.zip", archive);
     writeFile(root + "/Downloads/setup (1).zip", archive);
     writeFile(root + "/Documents/unique.txt", "only one of these");
+    makeTooDeepChain(root + "/Backups/nested");
 }
 
 bool waitFor(const std::function<bool()>& done, int ms) {
@@ -145,6 +181,10 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     waitFor(finished, 20000);
     DuplicateResultView* view = result->resultView();
     out.save(&window, QStringLiteral("12-duplicates-results"));
+    QMenu* selectMenu = view->selectButton()->menu();
+    selectMenu->popup(view->selectButton()->mapToGlobal(QPoint(0, view->selectButton()->height())));
+    out.save(selectMenu, QStringLiteral("12-duplicates-select-menu"));
+    selectMenu->hide();
 
     view->autoSelect();
     view->table()->setCurrentIndex(view->model()->index(view->model()->rowCount() - 1, 0));
@@ -171,6 +211,11 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-trash"));
     view->requestRemove(files::RemoveType::folder((tmp.path() + "/Kept copies").toStdString()));
     out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-folder"));
+    // Every copy of the biggest group checked: the question says what will be lost.
+    duplicates::DuplicateSelection::setGroupChecked(*view->model()->groups().front(), true);
+    view->requestRemove(files::RemoveType::forever());
+    out.saveAndCloseMessage(QStringLiteral("17-duplicates-confirm-every-copy"));
+    view->autoSelect();
 
     RemovingProgressWindowController sheet(&window);
     sheet.cleanProgress(0.45, 120);
@@ -194,6 +239,7 @@ void runModuleScreenshots(ScreenshotWriter& out, MainWindow& window) {
 
     module->goBack();
     out.saveAndCloseMessage(QStringLiteral("21-duplicates-back-question"));
+    removeTooDeepChain(root + "/Backups/nested");
 
     runLargeFilesScreenshots(out, window);
     runAppsScreenshots(out, window);

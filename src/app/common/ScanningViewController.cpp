@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -187,6 +188,7 @@ QString ScanningViewController::foundItemsText(long long count) {
 
 void ScanningViewController::startScanning() {
     stopped_ = false;
+    finished_ = false;
     left_->lastProgressValue = 0;
     left_->timeSeconds = 0;
     left_->showProgress(0);
@@ -281,9 +283,16 @@ void ScanningViewController::setSimilarFound(long long count) {
 }
 
 void ScanningViewController::scanFinished() {
+    finished_ = true;
     left_->myTimer.stop();
     ring_->setSpinning(false);
     stop_->setEnabled(false);
+    // Answering it now could only stop the next scan or nothing; the results replace this page.
+    if (question_) {
+        QMessageBox* box = question_;
+        question_ = nullptr;
+        box->reject();
+    }
 }
 
 void ScanningViewController::markStopped() {
@@ -292,13 +301,17 @@ void ScanningViewController::markStopped() {
 }
 
 void ScanningViewController::requestStop() {
-    if (stopped_) return;
-    askQuestion(this, stopQuestionFor(module_), loc("Cancel"), loc("Yes"), [this](bool yes) {
-        usage::sheetAnswer(usage::moduleFor(module_), yes);
-        if (!yes || stopped_) return;
-        markStopped();
-        if (stopConfirmed) stopConfirmed();
-    });
+    if (stopped_ || finished_ || question_) return;
+    question_ =
+        askQuestion(this, stopQuestionFor(module_), loc("Cancel"), loc("Yes"), [this](bool yes) {
+            question_ = nullptr;
+            // Withdrawn because the scan ended: nobody answered it.
+            if (finished_) return;
+            usage::sheetAnswer(usage::moduleFor(module_), yes);
+            if (!yes || stopped_) return;
+            markStopped();
+            if (stopConfirmed) stopConfirmed();
+        });
 }
 
 void ScanningViewController::tick() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -65,7 +67,8 @@ public:
     void setScannedCount(long long count);
     // Similar photos: images found similar so far.
     void setSimilarFound(long long count);
-    // The scan ended (finished or stopped): the clock stops.
+    // The scan ended (finished or stopped): the clock stops, and a stop question still open is
+    // withdrawn, since there is nothing left to stop.
     void scanFinished();
     // The scan was stopped from elsewhere: the bar freezes where it is.
     void markStopped();
@@ -76,8 +79,11 @@ public:
     // Optional: the driver's own stop flag, so a stop set elsewhere also freezes the bar.
     std::function<bool()> isDriverStopping;
 
-    // Opens the stop question; the answer arrives through stopConfirmed.
+    // Opens the stop question; the answer arrives through stopConfirmed. Does nothing once the
+    // scan has ended.
     void requestStop();
+    // The stop question while it is open.
+    QMessageBox* stopQuestion() const { return question_; }
 
     // One tick of the 0.1 s clock (the timer calls it; tests too).
     void tick();
@@ -103,6 +109,8 @@ private:
 
     ModuleType module_;
     bool stopped_ = false;
+    bool finished_ = false;
+    QPointer<QMessageBox> question_;
     LeftScanningViewController* left_ = nullptr;
     ProgressRing* ring_ = nullptr;
     QLabel* title_ = nullptr;

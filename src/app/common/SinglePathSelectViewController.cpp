@@ -100,6 +100,13 @@ SinglePathSelectViewController::SinglePathSelectViewController(const QString& ti
     scanButton_->setMinimumWidth(180);
     layout->addWidget(scanButton_, 0, Qt::AlignHCenter);
     layout->addStretch(4);
+    footnote_ = new QLabel(single);
+    footnote_->setObjectName(QStringLiteral("pathFootnote"));
+    footnote_->setAlignment(Qt::AlignCenter);
+    footnote_->setWordWrap(true);
+    footnote_->setStyleSheet(QStringLiteral("color: #8792a0; font-size: 11px;"));
+    footnote_->hide();
+    layout->addWidget(footnote_);
     pages_->addWidget(single);
 
     multi_ = new MultPathsSelectViewController(pages_);
@@ -119,6 +126,11 @@ SinglePathSelectViewController::SinglePathSelectViewController(const QString& ti
             &SinglePathSelectViewController::switchToMultiple);
     connect(scanButton_, &QPushButton::clicked, this, &SinglePathSelectViewController::scan);
     reset();
+}
+
+void SinglePathSelectViewController::setFootnote(const QString& text) {
+    footnote_->setText(text);
+    footnote_->setVisible(!text.isEmpty());
 }
 
 void SinglePathSelectViewController::reset() {

@@ -49,6 +49,9 @@ public:
     QComboBox* dropDown() const { return combo_; }
     QPushButton* scanButton() const { return scanButton_; }
     QLabel* selectedLabel() const { return selected_; }
+    // A small note at the foot of the page (what a scan leaves out); empty hides it.
+    void setFootnote(const QString& text);
+    QLabel* footnoteLabel() const { return footnote_; }
     MultPathsSelectViewController* multiView() const { return multi_; }
     bool isShowingMultiple() const;
 
@@ -61,6 +64,7 @@ private:
     QComboBox* combo_ = nullptr;
     QLabel* selected_ = nullptr;
     QLabel* warning_ = nullptr;
+    QLabel* footnote_ = nullptr;
     QPushButton* scanButton_ = nullptr;
     QPushButton* chooseButton_ = nullptr;
     QPushButton* multipleButton_ = nullptr;

@@ -1,6 +1,7 @@
 #include "app/duplicates/DuplicatFilesViewController.h"
 
 #include <QStackedWidget>
+#include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -10,8 +11,18 @@
 #include "app/common/UsageEvents.h"
 #include "app/duplicates/ScanFileResultViewController.h"
 #include "core/duplicates/ScanManager.h"
+#include "core/files/IgnoresPathExtention.h"
 
 namespace orvane::app {
+
+QString DuplicatFilesViewController::neverComparedText() {
+    QStringList extensions;
+    for (std::string_view extension : files::IgnoresPathExtention::allCases)
+        extensions << QStringLiteral(".") +
+                          QString::fromUtf8(extension.data(), static_cast<int>(extension.size()));
+    return locFormat("Never compared: source, configuration and data files (%@).",
+                     {extensions.join(QStringLiteral(", "))});
+}
 
 DuplicatFilesViewController::DuplicatFilesViewController(
     std::shared_ptr<duplicates::ScanManager> manager, QWidget* parent)
@@ -26,6 +37,7 @@ DuplicatFilesViewController::DuplicatFilesViewController(
         loc("Duplicate_Files"), loc("Find files with identical content and keep just one copy."),
         pages_);
     pages_->addWidget(pathSelect_);
+    pathSelect_->setFootnote(neverComparedText());
     result_ = new ScanFileResultViewController(manager_, pages_);
     pages_->addWidget(result_);
     result_->setListEnabled = [this](bool enabled) { setLeftlistStatus(enabled); };

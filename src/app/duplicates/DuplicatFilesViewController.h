@@ -32,6 +32,9 @@ public:
     // The back button of the result screen: asks, then returns to choosing targets.
     void goBack();
 
+    // The note under the targets: the kinds of files a scan never compares.
+    static QString neverComparedText();
+
     SinglePathSelectViewController* pathSelect() const { return pathSelect_; }
     ScanFileResultViewController* resultScreen() const { return result_; }
     bool isShowingPathSelect() const;

@@ -97,10 +97,22 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     select_->setObjectName(QStringLiteral("selectButton"));
     auto* selectMenu = new QMenu(select_);
     selectMenu->addAction(loc("Auto select"), this, &DuplicateResultView::autoSelect);
+    selectMenu->addAction(loc("Select New"), this,
+                          [this] { selectKeeping(duplicates::KeepRule::oldest); });
+    selectMenu->addAction(loc("Select Old"), this,
+                          [this] { selectKeeping(duplicates::KeepRule::newest); });
     selectMenu->addAction(loc("Deselect All"), this, &DuplicateResultView::deselectAll);
     select_->setMenu(selectMenu);
     headerLayout->addWidget(select_);
     outer->addWidget(header);
+    skipped_ = new QLabel(this);
+    skipped_->setObjectName(QStringLiteral("skippedEntries"));
+    skipped_->setWordWrap(true);
+    skipped_->setStyleSheet(
+        QStringLiteral("background: #fff8e6; color: #7a5a12; font-size: 12px; padding: 6px 16px;"
+                       " border-bottom: 1px solid #f0e2bd;"));
+    skipped_->hide();
+    outer->addWidget(skipped_);
 
     auto* body = new QHBoxLayout;
     body->setSpacing(0);
@@ -207,9 +219,15 @@ void DuplicateResultView::setCategories(std::array<Category, categoryCount> cate
         files += g->count();
         bytes += g->totalSize;
     }
-    summary_->setText(locFormat("%@, %@ in total", {quantity(static_cast<long long>(files),
-                                                             "duplicate file", "duplicate files"),
-                                                    sizeText(bytes)}));
+    // The total counts the copies that will stay; what a clean-up can give back is less.
+    summary_->setText(
+        locFormat("%@, %@ in total, %@ reclaimable",
+                  {quantity(static_cast<long long>(files), "duplicate file", "duplicate files"),
+                   sizeText(bytes),
+                   sizeText(DuplicateSelection::reclaimableSize(categoriesData_[all].groups))}));
+    summary_->setToolTip(
+        loc("Reclaimable: what removing every copy but one of each group gives "
+            "back."));
     category_ = -1;
     showCategory(all);
 }
@@ -245,6 +263,17 @@ void DuplicateResultView::autoSelect() {
     DuplicateSelection::autoSelect(model_->groups());
     model_->refreshChecks();
     refreshTotals();
+}
+
+void DuplicateResultView::selectKeeping(duplicates::KeepRule rule) {
+    DuplicateSelection::selectKeeping(model_->groups(), rule);
+    model_->refreshChecks();
+    refreshTotals();
+}
+
+void DuplicateResultView::setSkippedText(const QString& text) {
+    skipped_->setText(text);
+    skipped_->setVisible(!text.isEmpty());
 }
 
 void DuplicateResultView::deselectAll() {
@@ -350,13 +379,22 @@ void DuplicateResultView::requestRemove(const RemoveType& type) {
             confirm = loc("Move");
             break;
     }
+    // Said before anything goes: a group whose every copy is checked keeps none of its content.
+    QString details;
+    if (const std::size_t lost =
+            DuplicateSelection::groupsLosingEveryCopy(categoriesData_[all].groups))
+        details = locFormat("%@ will lose every copy.",
+                            {quantity(static_cast<long long>(lost), "group", "groups")});
     asking_ = true;
-    askQuestion(this, question, loc("Cancel"), confirm, [this, type](bool yes) {
-        asking_ = false;
-        if (!yes) return;
-        if (type.kind == RemoveType::Kind::folder) lastFolder = type.path;
-        if (removeRequested) removeRequested(categoriesData_[all].groups, type);
-    });
+    askQuestion(
+        this, question, loc("Cancel"), confirm,
+        [this, type](bool yes) {
+            asking_ = false;
+            if (!yes) return;
+            if (type.kind == RemoveType::Kind::folder) lastFolder = type.path;
+            if (removeRequested) removeRequested(categoriesData_[all].groups, type);
+        },
+        details);
 }
 
 void DuplicateResultView::showRowMenu(const QPoint& at) {

@@ -46,7 +46,12 @@ public:
     void setSortOrder(duplicates::GroupSortOrder order);
     duplicates::GroupSortOrder sortOrder() const { return order_; }
     void autoSelect();
+    // "Select New" keeps the oldest copy of each group, "Select Old" the newest.
+    void selectKeeping(duplicates::KeepRule rule);
     void deselectAll();
+    // What the last scan passed over, told under the headline; empty hides the line.
+    void setSkippedText(const QString& text);
+    QLabel* skippedLabel() const { return skipped_; }
     // Selected files over the groups on show.
     duplicates::SelectionTotals totals() const;
 
@@ -98,6 +103,7 @@ private:
     QMenu* removeMenu_ = nullptr;
     QLabel* totals_ = nullptr;
     QLabel* summary_ = nullptr;
+    QLabel* skipped_ = nullptr;
     QPushButton* back_ = nullptr;
     bool asking_ = false;
 };

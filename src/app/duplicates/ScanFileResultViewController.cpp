@@ -315,13 +315,24 @@ void ScanFileResultViewController::showResults() {
     // Removal leaves failed copies deselected and takes removed ones out; the group boxes and
     // their selected sizes follow from what is left.
     for (const auto& group : m.totalFiles) duplicates::DuplicateSelection::refreshGroup(*group);
+    // The side panel shows what is still duplicated: a group a removal left with one file is
+    // not listed, so its bytes are not counted either, and a group whose first copy went is
+    // filed by the copy now first. That is what a new scan of the same files would show.
+    const auto kinds = duplicates::DuplicateSelection::remainingByKind(m.totalFiles);
     std::array<DuplicateResultView::Category, DuplicateResultView::categoryCount> categories;
-    categories[DuplicateResultView::all] = {m.totalFiles, m.totalFilesSize};
-    categories[DuplicateResultView::video] = {m.videoFiles, m.videoFilesSize};
-    categories[DuplicateResultView::audio] = {m.audioFiles, m.audioFilesSize};
-    categories[DuplicateResultView::picture] = {m.pictureFiles, m.pictureFilesSize};
-    categories[DuplicateResultView::document] = {m.documentFiles, m.documentFilesSize};
-    categories[DuplicateResultView::other] = {m.otherFiles, m.otherFilesSize};
+    auto& all = categories[DuplicateResultView::all];
+    all.groups = m.totalFiles;  // removal reads every group, listed or not
+    for (const auto& kind : kinds) all.totalSize += kind.size;
+    const auto place = [&](DuplicateResultView::CategoryIndex index, files::FileType type) {
+        const auto& kind = kinds[static_cast<std::size_t>(type)];
+        categories[index] = {kind.groups, kind.size};
+    };
+    place(DuplicateResultView::video, files::FileType::video);
+    place(DuplicateResultView::audio, files::FileType::audio);
+    place(DuplicateResultView::picture, files::FileType::picture);
+    place(DuplicateResultView::document, files::FileType::document);
+    place(DuplicateResultView::other, files::FileType::other);
+    result_->setSkippedText(QString::fromStdString(m.skippedEntries().sentence()));
     if (m.lastRemoveType && m.lastRemoveType->kind == files::RemoveType::Kind::folder)
         result_->lastFolder = m.lastRemoveType->path;
     result_->setCategories(std::move(categories));

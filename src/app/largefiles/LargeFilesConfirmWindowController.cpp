@@ -38,6 +38,8 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     list_->setRootIsDecorated(false);
     list_->setHeaderLabels({loc("Name"), loc("Path"), loc("Size"), loc("Creation Date")});
     list_->setUniformRowHeights(true);
+    // Both ends of a path tell where a file is: the top folder and the one that holds it.
+    list_->setTextElideMode(Qt::ElideMiddle);
     for (const auto& row : rows_) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, displayPath(row.name));
@@ -49,6 +51,10 @@ LargeFilesConfirmWindowController::LargeFilesConfirmWindowController(
     }
     list_->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // Size and date take what they need; the path gets the rest.
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     list_->setColumnWidth(0, 180);
     layout->addWidget(list_, 1);
 

@@ -97,6 +97,14 @@ LargeFilesResultViewController::LargeFilesResultViewController(
     connect(nameSort_, &QPushButton::clicked, this, &LargeFilesResultViewController::sortByName);
     connect(sizeSort_, &QPushButton::clicked, this, &LargeFilesResultViewController::sortBySize);
     rightLayout->addLayout(header);
+    skipped_ = new QLabel(right);
+    skipped_->setObjectName(QStringLiteral("skippedEntries"));
+    skipped_->setWordWrap(true);
+    skipped_->setStyleSheet(
+        QStringLiteral("background: #fff8e6; color: #7a5a12; font-size: 12px; padding: 6px 10px;"
+                       " border: 1px solid #f0e2bd; border-radius: 6px;"));
+    skipped_->hide();
+    rightLayout->addWidget(skipped_);
 
     files_ = new LargeFilesTableModel(this);
     fileView_ = new QTreeView(right);
@@ -168,6 +176,9 @@ QPushButton* LargeFilesResultViewController::listButton(LeftLargeDataListStyle s
 
 void LargeFilesResultViewController::reload() {
     for (auto* model : categories_) model->setGroups(manager_.allFiles);
+    const QString skipped = QString::fromStdString(manager_.skippedEntries().sentence());
+    skipped_->setText(skipped);
+    skipped_->setVisible(!skipped.isEmpty());
     showList(style_);
     chooseCategory(row_);
 }

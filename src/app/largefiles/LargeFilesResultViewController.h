@@ -50,6 +50,8 @@ public:
     QPushButton* sizeSortButton() const { return sizeSort_; }
     QLabel* selectionLabel() const { return selection_; }
     QLabel* categoryTitle() const { return categoryTitle_; }
+    // What the scan passed over (unreadable folders, paths too long); hidden when nothing was.
+    QLabel* skippedLabel() const { return skipped_; }
     LeftLargeDataListStyle currentList() const { return style_; }
     std::size_t currentGroup() const { return group_; }
 
@@ -69,6 +71,7 @@ private:
     QLabel* categoryTitle_ = nullptr;
     QLabel* selection_ = nullptr;
     QLabel* empty_ = nullptr;
+    QLabel* skipped_ = nullptr;
     QPushButton* remove_ = nullptr;
     QPushButton* nameSort_ = nullptr;
     QPushButton* sizeSort_ = nullptr;

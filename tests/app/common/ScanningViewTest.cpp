@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 #include "app/common/ProgressRing.h"
@@ -141,5 +142,40 @@ TEST_F(ScanningViewTest, StopAsksTheModulesQuestionAndOnlyYesStops) {
         EXPECT_EQ(stops, 1);
         EXPECT_TRUE(view.isStopped());
         EXPECT_FALSE(view.stopButton()->isEnabled());
+    }
+}
+
+TEST_F(ScanningViewTest, AScanThatEndsWhileTheStopQuestionIsOpenWithdrawsIt) {
+    for (ModuleType type :
+         {ModuleType::duplicateFiles, ModuleType::similarPhotos, ModuleType::largeFiles}) {
+        ScanningViewController view(type);
+        view.show();
+        view.startScanning();
+        int stops = 0;
+        view.stopConfirmed = [&] { ++stops; };
+        view.stopButton()->click();
+        QPointer<QMessageBox> box = waitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        // A second press while it is open does not stack another question.
+        view.requestStop();
+        EXPECT_EQ(view.stopQuestion(), box.data());
+
+        view.scanFinished();
+        QApplication::processEvents();
+        EXPECT_TRUE(box.isNull() || !box->isVisible()) << "the question outlived the scan";
+        EXPECT_EQ(openMessageBox(), nullptr);
+        EXPECT_EQ(stops, 0) << "a finished scan is not reported as stopped";
+        EXPECT_FALSE(view.isStopped());
+
+        // Nothing is left to stop: no question comes back.
+        view.requestStop();
+        EXPECT_EQ(openMessageBox(), nullptr);
+
+        // The next scan asks again.
+        view.startScanning();
+        view.stopButton()->click();
+        ASSERT_NE(waitForMessageBox(), nullptr);
+        ASSERT_TRUE(answerMessageBox("Yes"));
+        EXPECT_EQ(stops, 1);
     }
 }

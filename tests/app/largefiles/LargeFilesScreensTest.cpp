@@ -96,6 +96,28 @@ TEST_F(LargeFilesScreens, CategoryListsCarryTheirTitlesCountsAndSizes) {
     EXPECT_EQ(shown(*result.fileModel()), std::vector<std::string>{"huge.mkv"});
 }
 
+TEST_F(LargeFilesScreens, ListsSayWhatTheScanCouldNotReachAndCountSharedFilesOnce) {
+    tree.sparseFile("home/film.mkv", 30'000'000);
+    tree.hardlink("home/film.mkv", "home/Videos/film.mkv");
+    tree.symlink(tree.path("home/film.mkv"), "home/Desktop/film.mkv");
+    scanFixture();
+    LargeFilesResultViewController result(manager);
+    result.resize(900, 600);
+    result.show();
+    result.reload();
+    EXPECT_TRUE(result.skippedLabel()->isHidden());
+    auto* sizes = result.categoryModel();
+    EXPECT_EQ(sizes->index(0).data(LargeFilesCategoryModel::countRole).toLongLong(), 3);
+    EXPECT_EQ(sizes->index(0).data(LargeFilesCategoryModel::sizeRole).toULongLong(), 30'000'000u)
+        << "three names, one file on disk";
+
+    tree.deepChain("home/deep", "buried.mkv", "x");
+    scanFixture();
+    result.reload();
+    EXPECT_TRUE(result.skippedLabel()->isVisible());
+    EXPECT_EQ(result.skippedLabel()->text(), "1 entry was skipped: 1 path too long.");
+}
+
 TEST_F(LargeFilesScreens, CheckingInOneListChecksTheFileEverywhereAndCountsItOnce) {
     tree.sparseFile("home/huge.mkv", 5'000'000'000);
     tree.sparseFile("home/small.bin", 20'000'000);
@@ -162,6 +184,8 @@ TEST_F(LargeFilesScreens, ConfirmWindowMenuAndQuestions) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Confirm Your Selection"));
     EXPECT_EQ(window.removeNowButton()->text(), QStringLiteral("Remove Now"));
     EXPECT_EQ(window.list()->topLevelItemCount(), 2);
+    // Long paths keep the folder they start from and the one holding the file.
+    EXPECT_EQ(window.list()->textElideMode(), Qt::ElideMiddle);
     auto* menu = window.methodMenu();
     ASSERT_EQ(menu->count(), 3);
     EXPECT_EQ(menu->itemText(0), QStringLiteral("Discard to the Trash"));

@@ -1,0 +1,254 @@
+// The duplicate result screen after a scan and after a removal, driven as a person would: the
+// totals by kind, the selection menu, the removal question, what the scan could not read, and a
+// stop pressed as the scan ends.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/common/ScanningViewController.h"
+#include "app/common/SinglePathSelectViewController.h"
+#include "app/duplicates/DuplicatFilesViewController.h"
+#include "app/duplicates/DuplicateResultModel.h"
+#include "app/duplicates/DuplicateResultView.h"
+#include "app/duplicates/RemoveFinishedView.h"
+#include "app/duplicates/ScanFileResultViewController.h"
+#include "core/duplicates/DuplicateSelection.h"
+#include "core/duplicates/ScanManager.h"
+#include "platform/Layout.h"
+#include "support/GuiTestSupport.h"
+#include "support/TempTree.h"
+
+using namespace orvane::app;
+using namespace orvane::testing;
+namespace dupl = ::orvane::duplicates;
+
+namespace {
+
+class DuplicateResults : public ::testing::Test {
+protected:
+    void SetUp() override { guiApp(); }
+    void TearDown() override {
+        while (QMessageBox* box = openMessageBox()) box->reject();
+    }
+
+    std::shared_ptr<dupl::ScanManager> makeManager() {
+        dupl::ScanManager::Environment env;
+        env.layout = orvane::platform::Layout::linuxLayout();
+        env.walkerThreads = 2;
+        return dupl::ScanManager::create(env);
+    }
+
+    // A result screen that has scanned `folder` to the end.
+    std::unique_ptr<ScanFileResultViewController> scanned(const std::string& folder) {
+        auto screen = std::make_unique<ScanFileResultViewController>(makeManager());
+        screen->resize(1000, 640);
+        screen->show();
+        screen->manager()->folderList = {folder};
+        screen->startScan();
+        const bool done = waitUntil(
+            [&] { return screen->displayType() == DisplayViewType::displayViewTypeScanFinished; },
+            20000);
+        return done ? std::move(screen) : nullptr;
+    }
+
+    static std::vector<std::string> categoryRows(DuplicateResultView* view) {
+        std::vector<std::string> rows;
+        for (int i = 0; i < view->categoryList()->count(); ++i)
+            rows.push_back(view->categoryList()->item(i)->text().toStdString());
+        return rows;
+    }
+
+    static QAction* menuAction(QToolButton* button, const QString& text) {
+        for (QAction* a : button->menu()->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+
+    static dupl::DuplicateFilesPtr groupHolding(DuplicateResultView* view, const std::string& end) {
+        for (const auto& g : view->model()->groups())
+            for (const auto& f : g->infos())
+                if (f->path().ends_with(end)) return g;
+        return nullptr;
+    }
+
+    TempTree tree;
+    ScopedHome home{tree};
+};
+
+}  // namespace
+
+TEST_F(DuplicateResults, TotalsByKindAfterARemovalMatchAFreshScan) {
+    // Pictures: a pair, and a trio whose third copy carries an extension of another kind.
+    // Documents: a small pair and a trio.
+    tree.file("scan/a/moon.png", std::string(40'000, 'm'));
+    tree.file("scan/b/moon.png", std::string(40'000, 'm'));
+    tree.file("scan/a/sun.jpg", std::string(30'000, 's'));
+    tree.file("scan/b/sun.jpg", std::string(30'000, 's'));
+    tree.file("scan/c/sun.jpg.orig", std::string(30'000, 's'));
+    tree.file("scan/a/memo.txt", std::string(33, 'n'));
+    tree.file("scan/b/memo.txt", std::string(33, 'n'));
+    tree.file("scan/a/plan.pdf", std::string(67, 'p'));
+    tree.file("scan/b/plan.pdf", std::string(67, 'p'));
+    tree.file("scan/c/plan.pdf", std::string(67, 'p'));
+
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    DuplicateResultView* view = screen->resultView();
+    ASSERT_EQ(view->model()->groups().size(), 4u);
+
+    // One moon (the pair is then no duplicate), the odd-named sun, one memo, one plan.
+    for (const std::string end : {"b/moon.png", "c/sun.jpg.orig", "b/memo.txt", "c/plan.pdf"}) {
+        auto g = groupHolding(view, end);
+        ASSERT_NE(g, nullptr) << end;
+        for (std::size_t i = 0; i < g->count(); ++i)
+            if (g->infos()[i]->path().ends_with(end)) dupl::DuplicateSelection::toggleFile(*g, i);
+    }
+    view->requestRemove(orvane::files::RemoveType::forever());
+    ASSERT_TRUE(answerMessageBox("Delete"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return screen->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
+    screen->finishedView()->doneButton()->click();
+    ASSERT_EQ(screen->currentPage(), view);
+    const std::vector<std::string> afterRemoval = categoryRows(view);
+
+    auto fresh = scanned(tree.path("scan"));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(afterRemoval, categoryRows(fresh->resultView()));
+    EXPECT_EQ(afterRemoval[DuplicateResultView::picture], "Picture   60 KB");
+    EXPECT_EQ(afterRemoval[DuplicateResultView::document], "Document   134 bytes");
+    EXPECT_EQ(afterRemoval[DuplicateResultView::other], "Other   0 bytes");
+    EXPECT_EQ(view->summaryLabel()->text(), fresh->resultView()->summaryLabel()->text());
+    EXPECT_EQ(view->model()->groups().size(), 2u) << "the groups left with one copy are gone";
+}
+
+TEST_F(DuplicateResults, HeadlineTellsWhatACleanUpWouldGiveBack) {
+    tree.file("scan/a/x.mov", std::string(5000, 'x'));
+    tree.file("scan/b/x.mov", std::string(5000, 'x'));
+    tree.file("scan/c/x.mov", std::string(5000, 'x'));
+    tree.file("scan/a/y.txt", std::string(2000, 'y'));
+    tree.file("scan/b/y.txt", std::string(2000, 'y'));
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->resultView()->summaryLabel()->text(),
+              "5 duplicate files, 19 KB in total, 12 KB reclaimable");
+}
+
+TEST_F(DuplicateResults, SelectNewAndSelectOldKeepTheOldestAndTheNewestCopy) {
+    tree.file("scan/Pictures/beach.jpg", std::string(4000, 'b'));
+    tree.file("scan/Documents/Backup/beach.jpg", std::string(4000, 'b'));
+    tree.file("scan/Downloads/beach.jpg", std::string(4000, 'b'));
+    tree.setMtime("scan/Pictures/beach.jpg", 1'600'000'000);  // the original
+    tree.setMtime("scan/Documents/Backup/beach.jpg", 1'700'000'000);
+    tree.setMtime("scan/Downloads/beach.jpg", 1'700'000'000);  // ties with the backup
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    DuplicateResultView* view = screen->resultView();
+    ASSERT_EQ(view->model()->groups().size(), 1u);
+    const auto group = view->model()->groups().front();
+    auto unselected = [&] {
+        std::vector<std::string> out;
+        for (const auto& f : group->infos())
+            if (!f->selected) out.push_back(f->path().substr(tree.path("scan/").size()));
+        return out;
+    };
+
+    QStringList entries;
+    for (QAction* a : view->selectButton()->menu()->actions()) entries << a->text();
+    EXPECT_EQ(entries, (QStringList{"Auto select", "Select New", "Select Old", "Deselect All"}));
+
+    menuAction(view->selectButton(), "Auto select")->trigger();
+    EXPECT_EQ(unselected(), std::vector<std::string>{"Documents/Backup/beach.jpg"})
+        << "the smallest path stays";
+    menuAction(view->selectButton(), "Select New")->trigger();
+    EXPECT_EQ(unselected(), std::vector<std::string>{"Pictures/beach.jpg"}) << "the oldest stays";
+    EXPECT_EQ(view->totals().count, 2u);
+    EXPECT_EQ(group->selectState, orvane::files::SelectState::mixed);
+    menuAction(view->selectButton(), "Select Old")->trigger();
+    // The two newest tie on time; the smaller path wins the tie.
+    EXPECT_EQ(unselected(), std::vector<std::string>{"Documents/Backup/beach.jpg"});
+    EXPECT_EQ(view->totalsLabel()->text(), "Selected: 2 files, 8 KB");
+}
+
+TEST_F(DuplicateResults, TheRemovalQuestionSaysWhichGroupsLoseEveryCopy) {
+    for (const char* name : {"p", "q", "r"}) {
+        tree.file(std::string("scan/a/") + name + ".txt", std::string(1000, name[0]));
+        tree.file(std::string("scan/b/") + name + ".txt", std::string(1000, name[0]));
+    }
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    DuplicateResultView* view = screen->resultView();
+    ASSERT_EQ(view->model()->groups().size(), 3u);
+
+    view->autoSelect();
+    view->requestRemove(orvane::files::RemoveType::trash());
+    QMessageBox* box = waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->informativeText(), "") << "every group keeps a copy";
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+
+    dupl::DuplicateSelection::setGroupChecked(*view->model()->groups()[0], true);
+    view->requestRemove(orvane::files::RemoveType::trash());
+    ASSERT_NE(box = waitForMessageBox(), nullptr);
+    EXPECT_EQ(box->informativeText(), "1 group will lose every copy.");
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+
+    dupl::DuplicateSelection::setGroupChecked(*view->model()->groups()[2], true);
+    view->requestRemove(orvane::files::RemoveType::forever());
+    ASSERT_NE(box = waitForMessageBox(), nullptr);
+    EXPECT_EQ(box->text(), "Are you sure to permanently delete the selected files?");
+    EXPECT_EQ(box->informativeText(), "2 groups will lose every copy.");
+    ASSERT_TRUE(answerMessageBox("Cancel"));
+    EXPECT_TRUE(tree.exists("scan/a/p.txt") && tree.exists("scan/b/p.txt"));
+}
+
+TEST_F(DuplicateResults, WhatTheScanCouldNotReachIsSaid) {
+    tree.file("scan/a/x.txt", std::string(1000, 'x'));
+    tree.file("scan/b/x.txt", std::string(1000, 'x'));
+    auto clean = scanned(tree.path("scan"));
+    ASSERT_NE(clean, nullptr);
+    EXPECT_TRUE(clean->resultView()->skippedLabel()->isHidden());
+
+    tree.deepChain("scan/deep", "x.txt", std::string(1000, 'x'));
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    QLabel* skipped = screen->resultView()->skippedLabel();
+    EXPECT_TRUE(skipped->isVisible());
+    EXPECT_EQ(skipped->text(), "1 entry was skipped: 1 path too long.");
+}
+
+TEST_F(DuplicateResults, StopPressedAsTheScanEndsLeavesNoQuestionOverTheResults) {
+    tree.file("scan/a/x.txt", std::string(1000, 'x'));
+    tree.file("scan/b/x.txt", std::string(1000, 'x'));
+    auto screen = std::make_unique<ScanFileResultViewController>(makeManager());
+    screen->show();
+    screen->manager()->folderList = {tree.path("scan")};
+    screen->startScan();
+    // The question opens at once; the scan's end is delivered by the next turns of the loop.
+    screen->scanningView()->stopButton()->click();
+    ASSERT_NE(openMessageBox(), nullptr);
+    ASSERT_TRUE(waitUntil(
+        [&] { return screen->displayType() == DisplayViewType::displayViewTypeScanFinished; },
+        20000));
+    QApplication::processEvents();
+    EXPECT_EQ(openMessageBox(), nullptr);
+    EXPECT_EQ(screen->currentPage(), screen->resultView());
+    EXPECT_FALSE(screen->manager()->scanStop.load());
+    EXPECT_EQ(screen->resultView()->model()->groups().size(), 1u);
+}
+
+TEST_F(DuplicateResults, TheStartScreenNamesTheFilesNeverCompared) {
+    DuplicatFilesViewController module(makeManager());
+    module.resize(1000, 640);
+    module.show();
+    QLabel* note = module.pathSelect()->footnoteLabel();
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith("Never compared: source, configuration and data files ("));
+    for (const char* extension : {".json", ".plist", ".py", ".cpp", ".dylib"})
+        EXPECT_TRUE(note->text().contains(extension)) << extension;
+}

@@ -27,4 +27,8 @@ struct SubcommandRegistration {
 // Adds every registered subcommand to the app, in order.
 void addRegisteredCommands(CLI::App& app, Action& action);
 
+// Runs orvane-full with this process's command line in its place; returns only when it cannot
+// (with an exit code). For the commands `orvane` leaves to it.
+int handOverToFullProgram();
+
 }  // namespace orvane::cli

@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
         return code == 0 ? 0 : cli::kExitUsage;
     }
     if (manPage) {
+#ifdef ORVANE_CLI_FULL_PROGRAM
+        // The page lists every command's options, the handed-over ones too.
+        return cli::handOverToFullProgram();
+#endif
         std::fputs(cli::manPage(app).c_str(), stdout);
         return cli::kExitOk;
     }

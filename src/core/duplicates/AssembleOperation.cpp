@@ -25,17 +25,6 @@ namespace {
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-// A file grouped by what an earlier scan learned is not read; it must at least still be the very
-// file the walk just stamped.
-bool stillAsScanned(const ResourceValueURL& file, const FileStamp& stamp) {
-    struct stat st {};
-    return ::lstat(file.url.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                     static_cast<std::uint64_t>(st.st_size),
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
-                     st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec} == stamp;
-}
-
 bool sameFile(int fd, const ResourceValueURL& file) {
     const auto id = file.resourceValues.fileResourceIdentifier();
     if (!id) return true;
@@ -271,16 +260,11 @@ std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
         !classes.empty() && classes.begin()->first.scan == std::prev(classes.end())->first.scan;
     std::vector<std::vector<std::size_t>> sets;
     if (toCompare.empty() && oneScan) {
-        // One scan compared them all with each other: its classes are the answer, and stay
-        // as they are. A file grouped unread must at least still be the file the walk stamped.
+        // One scan compared them all with each other: its classes are the answer, and stay as
+        // they are. The stamps they are known by are the walk's, taken moments ago; removal
+        // checks them, and the bytes, again before it touches anything.
         known = true;
-        for (auto& [cls, members] : classes) {
-            if (members.size() >= 2)
-                std::erase_if(members, [&](std::size_t i) {
-                    return !stillAsScanned(data[i], *FileStamp::of(data[i], bytes));
-                });
-            sets.push_back(std::move(members));
-        }
+        for (auto& [cls, members] : classes) sets.push_back(std::move(members));
         return sets;
     }
     std::map<std::size_t, const std::vector<std::size_t>*> classOf;

@@ -15,7 +15,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a Qt platform plugin (xcb or wayland), which Qt loads rather than links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, adwaita-icon-theme")
+# pkexec starts the administrator helper that removes files in system folders.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, adwaita-icon-theme, pkexec")
 set(CPACK_PACKAGE_DESCRIPTION
     "Orvane finds what takes up room on your disk and lets you decide what goes:
 duplicate files confirmed by their content, large files by size, age and

@@ -26,7 +26,8 @@ done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/orvane ./usr/bin/orvane-gui ./usr/share/applications/com.orvane.app.desktop \
   ./usr/share/metainfo/com.orvane.app.metainfo.xml ./usr/share/icons/hicolor/scalable/apps/com.orvane.app.svg \
-  ./usr/share/icons/hicolor/48x48/apps/com.orvane.app.png ./usr/share/man/man1/orvane.1.gz; do
+  ./usr/share/icons/hicolor/48x48/apps/com.orvane.app.png ./usr/share/man/man1/orvane.1.gz \
+  ./usr/libexec/orvane/orvane-helper ./usr/share/polkit-1/actions/com.orvane.app.helper.policy; do
   grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 if grep -q '^\./usr/local/\|^\./tmp/\|test_' <<<"$contents"; then
@@ -36,6 +37,8 @@ fi
 # Unpacked, the programs run and their shared libraries all resolve.
 dpkg-deb -x "$deb" "$work/root"
 "$work/root/usr/bin/orvane" --version >/dev/null || fail "the packaged orvane does not run"
+grep -q '>/usr/libexec/orvane/orvane-helper</annotate>' "$work/root/usr/share/polkit-1/actions/com.orvane.app.helper.policy" ||
+  fail "the polkit action does not name the packaged helper"
 if ldd "$work/root/usr/bin/orvane-gui" | grep -q 'not found'; then
   fail "the packaged orvane-gui misses a library"
 fi

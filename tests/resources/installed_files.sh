@@ -39,6 +39,22 @@ version=$("$prefix/bin/orvane" --version | awk '{print $2}')
 grep -q "<release version=\"$version\"" "$metainfo" || fail "no release $version in the metainfo"
 [[ $(grep -c '<caption>' "$metainfo") -ge 1 ]] || fail "screenshots without captions"
 
+# The administrator helper lies where pkexec's action names it, and the action is one polkit reads.
+helper=$(find "$prefix" -path '*/orvane/orvane-helper' -type f | head -n 1)
+[[ -n $helper && -x $helper ]] || fail "no installed orvane-helper"
+policy=$share/polkit-1/actions/com.orvane.app.helper.policy
+[[ -f $policy ]] || fail "no polkit action for the helper"
+python3 - "$policy" "${helper#"$prefix"}" <<'PY' || fail "the polkit action is not right for the helper"
+import sys, xml.etree.ElementTree as ET
+action = ET.parse(sys.argv[1]).getroot().find("action[@id='com.orvane.app.helper']")
+assert action is not None, "no action com.orvane.app.helper"
+assert action.find("defaults/allow_active").text == "auth_admin_keep"
+path = action.find("annotate[@key='org.freedesktop.policykit.exec.path']").text
+assert path.endswith(sys.argv[2]), f"{path} is not the installed helper"
+PY
+# Started by hand it refuses a test root only when it runs with borrowed rights.
+printf '8:5:hello,,' | "$helper" | grep -q 'orvane-helper' || fail "the helper does not answer"
+
 # Every raster icon is square and as large as the folder it lies in says.
 count=0
 for png in "$share"/icons/hicolor/*x*/apps/"$icon".png; do

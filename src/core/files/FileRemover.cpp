@@ -15,6 +15,7 @@
 #include "core/files/CrossDiskMove.h"
 #include "core/files/RemovalGuard.h"
 #include "core/files/RemovalJournal.h"
+#include "core/files/TreeRemoval.h"
 #include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
@@ -107,36 +108,6 @@ RemovalResult refusedBy(const files::GuardResult& g, const std::string& path) {
             return errnoFailure(kit::localized("checked"), path, g.error);
         default: return failure(kRemoveErrorChanged, g.reason);
     }
-}
-
-// Empties and removes the folder `name` inside `parentFd`. Every entry is opened relative to
-// its own folder with O_NOFOLLOW, so a link is removed as a link and never leads outside.
-int removeTreeAt(int parentFd, const std::string& name) {
-    const int fd =
-        ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return errno;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        const int e = errno;
-        ::close(fd);
-        return e;
-    }
-    int firstError = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        const std::string child = entry->d_name;
-        if (child == "." || child == "..") continue;
-        struct stat st {};
-        if (::fstatat(fd, child.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (!firstError && errno != ENOENT) firstError = errno;
-            continue;
-        }
-        const int e = S_ISDIR(st.st_mode) ? removeTreeAt(fd, child)
-                                          : (::unlinkat(fd, child.c_str(), 0) == 0 ? 0 : errno);
-        if (e && e != ENOENT && !firstError) firstError = e;
-    }
-    ::closedir(dir);
-    if (firstError) return firstError;
-    return ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
 std::string twoDigits(int v, int width = 2) {
@@ -234,9 +205,7 @@ RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedI
     if (auto refused = compareParent(path, item.parent.get(), scanned)) return *refused;
     if (auto refused = checkKept(path, item, kept)) return *refused;
     if (auto refused = writeDown("delete", path, item, {})) return *refused;
-    const int e = S_ISDIR(item.st.st_mode)
-                      ? removeTreeAt(item.parent.get(), item.name)
-                      : (::unlinkat(item.parent.get(), item.name.c_str(), 0) == 0 ? 0 : errno);
+    const int e = files::removeGuardedItem(item);
     if (e) return errnoFailure(kit::localized("deleted"), path, e);
     return success();
 }
@@ -307,7 +276,7 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
                 std::filesystem::remove_all(target, ignored);
                 return errnoFailure(kit::localized("moved"), path, ec.value());
             }
-            const int r = removeTreeAt(item.parent.get(), item.name);
+            const int r = files::removeGuardedItem(item);
             if (r) return errnoFailure(kit::localized("removed after copying"), path, r);
             return success(target);
         }

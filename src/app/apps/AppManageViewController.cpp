@@ -18,12 +18,25 @@
 #include "app/apps/AppUpdatesView.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
 #include "core/apps/AppManager.h"
 #include "kit/Log.h"
 
 namespace orvane::app {
+
+namespace {
+
+// The app manager's removal events name only what was removed: applications or leftovers.
+analytics::Labels cleanLabels(apps::AppManageCleanType type) {
+    const std::string blank(analytics::label::blank);
+    return {blank, blank, blank, "",
+            std::string(type == apps::AppManageCleanType::appFiles ? analytics::label::leftover
+                                                                   : analytics::label::uninstall)};
+}
+
+}  // namespace
 
 // Brings the manager's reports to the screen on the GUI thread, and drops them once it is gone.
 class AppManageObserver final : public apps::AppManagerDelegate,
@@ -268,10 +281,16 @@ void AppManageViewController::startScan() {
     currentIcon_->clear();
     note_->clear();
     stop_->setEnabled(true);
+    usage::process(analytics::module::appManage, analytics::action::startScan, {""});
     showPage(Page::scanning);
+    usage::process(analytics::module::appManage, analytics::action::scanPage,
+                   {std::string(analytics::label::nil)});
     setLeftlistStatus(false);
     manager_->delegate = observer_;
+    scanStartedAt_ = std::chrono::steady_clock::now();
     manager_->scanApp();
+    analytics::reportEvent(analytics::category::appManage, analytics::module::none,
+                           analytics::action::scanApp, {std::string(analytics::label::blank)});
 }
 
 void AppManageViewController::stopScan() {
@@ -297,6 +316,12 @@ void AppManageViewController::didScanApp(const apps::AppModelPtr& app) {
 }
 
 void AppManageViewController::didFinish() {
+    std::uint64_t scanned = 0;
+    for (const apps::AppModelPtr& app : manager_->apps) scanned += app->totalSize();
+    usage::process(
+        analytics::module::appManage, analytics::action::scanEnd,
+        {analytics::labels::elapsedTime(usage::secondsSince(scanStartedAt_)),
+         analytics::labels::scannedSize(scanned), analytics::labels::outcome(stopping_)});
     setLeftlistStatus(true);
     result_->reload();
     showPage(Page::results);
@@ -366,6 +391,8 @@ void AppManageViewController::startRemoval(bool residual) {
         residual ? apps::AppManageCleanType::appFiles : apps::AppManageCleanType::appUninsatll,
         total);
     manager_->delegate = observer_;
+    usage::process(analytics::module::appManage, analytics::action::removeStart,
+                   cleanLabels(runType_));
     manager_->startCleanInBackground(residual);
 }
 
@@ -426,6 +453,9 @@ void AppManageViewController::didFinishCleaningFile() {
 
 void AppManageViewController::didFinishCleaning(std::vector<apps::AppCleaningLog> logs) {
     ORVANE_LOG(">>>>>>>应用卸载日志：" + std::to_string(logs.size()) + " logs");
+    if (runType_ != apps::AppManageCleanType::appUpdate)
+        usage::process(analytics::module::appManage, analytics::action::removeEnd,
+                       cleanLabels(runType_));
     logs_ = std::move(logs);
     long long appCount = 0, itemCount = 0;
     bool anyFailed = false;

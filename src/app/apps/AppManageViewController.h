@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "app/shell/ModuleBaseViewController.h"
@@ -103,6 +104,7 @@ private:
     std::shared_ptr<AppManageObserver> observer_;
     Page page_ = Page::start;
     bool stopping_ = false;
+    std::chrono::steady_clock::time_point scanStartedAt_{};
     QStackedWidget* stack_ = nullptr;
     QPushButton* scanButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -20,6 +20,8 @@
 #include "core/apps/AppFixtures.h"
 #include "core/apps/AppManager.h"
 #include "support/GuiTestSupport.h"
+#include "support/ScopedEnv.h"
+#include "support/TempTree.h"
 
 namespace orvane::app {
 namespace {
@@ -49,6 +51,10 @@ protected:
         ASSERT_TRUE(waitUntil(
             [&] { return screen.page() == AppManageViewController::Page::results; }, 15000));
     }
+
+    // The screens record usage events; they go here, never into the tester's home.
+    orvane::testing::TempTree stateTree;
+    orvane::testing::ScopedEnv state{"XDG_STATE_HOME", stateTree.dir("state")};
 };
 
 TEST_F(AppScreensTest, TheModuleListShowsAppManagement) {

@@ -17,6 +17,8 @@
 #include "core/apps/AppManager.h"
 #include "core/apps/FakeTools.h"
 #include "support/GuiTestSupport.h"
+#include "support/RecordedEvents.h"
+#include "support/ScopedEnv.h"
 
 namespace orvane::app {
 namespace {
@@ -60,6 +62,8 @@ protected:
     }
 
     LinuxMachine machine;
+    // The usage events land in the machine's own state folder, never in the tester's home.
+    orvane::testing::ScopedEnv state{"XDG_STATE_HOME", machine.tree.dir("state")};
     std::string paint;
     std::unique_ptr<FakeTools> tools;
 };
@@ -152,6 +156,24 @@ TEST_F(AppRemovalScreensTest, LeftoversAreCountedAsItemsAndCleaned) {
     EXPECT_EQ(screen.finishedSummary()->text(), "Successfully cleaned 2 item(s)");
     EXPECT_FALSE(machine.tree.exists("root/home/ann/.config/org.gone.Tool"));
     EXPECT_TRUE(machine.tree.exists("root/home/ann/.config/krita/kritarc"));
+
+    // The scan's four events, then the leftover removal's start and end.
+    const auto events = orvane::testing::recordedEvents();
+    EXPECT_EQ(
+        orvane::testing::eventMoments(events),
+        (std::vector<std::string>{"Process/AppManage/StartScan", "Process/AppManage/ScanPage",
+                                  "AppManage//ScanApp", "Process/AppManage/ScanEnd",
+                                  "Process/AppManage/RemoveStart", "Process/AppManage/RemoveEnd"}));
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[1].labels, std::vector<std::string>{"nil"});
+    EXPECT_EQ(events[2].labels, std::vector<std::string>{" "});
+    ASSERT_EQ(events[3].labels.size(), 3u);
+    EXPECT_TRUE(events[3].labels[0].ends_with("秒"));
+    EXPECT_NE(events[3].labels[1], "0KB") << "the fixture's applications have a size";
+    EXPECT_EQ(events[3].labels[2], "Finish");
+    const std::vector<std::string> leftover{" ", " ", " ", "", "Leftover"};
+    EXPECT_EQ(events[4].labels, leftover);
+    EXPECT_EQ(events[5].labels, leftover);
 }
 
 TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {
@@ -189,6 +211,9 @@ TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {
     EXPECT_FALSE(screen.cleaningLogButton()->isVisible());
     EXPECT_EQ(screen.moreButton()->text(), "Update More Apps");
     EXPECT_EQ(tools->calls().back(), "flatpak update --user --noninteractive org.example.Paint");
+    for (const auto& e : orvane::testing::recordedEvents())
+        EXPECT_TRUE(e.action != "RemoveStart" && e.action != "RemoveEnd")
+            << "an update run is no removal";
 }
 
 }  // namespace

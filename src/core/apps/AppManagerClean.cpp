@@ -191,9 +191,9 @@ std::vector<std::pair<AppFilePtr, ToolOutcome>> AppManager::rootDeleteApps(
             const AptRemovalPlan plan = AptRemovalPlan::simulate(names);
             ToolOutcome removed = ToolOutcome::failure(plan.error);
             if (plan.ok && !plan.accepted.empty()) {
-                for (auto& [app, file] : packages)
-                    if (!byRecord.count(file.get()))
-                        notify([this, app](AppManagerDelegate& d) {
+                for (const auto& entry : packages)
+                    if (!byRecord.count(entry.second.get()))
+                        notify([this, app = entry.first](AppManagerDelegate& d) {
                             d.appManagerDidStartCleaningApp(*this, app);
                         });
                 removed = privilegedHelper().removePackages(plan.accepted);

@@ -161,6 +161,11 @@ ContentClass ScanCache::newClass() {
     return ContentClass{scan_, nextClass_.fetch_add(1, std::memory_order_relaxed)};
 }
 
+void ScanCache::expect(std::size_t files) {
+    std::lock_guard lock(mutex_);
+    learned_.reserve(std::min(files, kMaxEntries));
+}
+
 void ScanCache::store(const std::vector<Fact>& facts) {
     std::lock_guard lock(mutex_);
     for (const Fact& fact : facts) {
@@ -183,10 +188,11 @@ std::size_t ScanCache::size() const {
 template <class Emit>
 void ScanCache::eachKept(Emit&& emit) {
     {
-        // Facts about one file state add up; a newer state of the file replaces the older.
+        // In place, without a merge buffer: records of one file in one scan (its hard links)
+        // carry the same stamps and add up whatever their order.
         std::lock_guard lock(mutex_);
-        std::stable_sort(learned_.begin(), learned_.end(),
-                         [](const Entry& a, const Entry& b) { return keyLess(a.stamp, b.stamp); });
+        std::sort(learned_.begin(), learned_.end(),
+                  [](const Entry& a, const Entry& b) { return keyLess(a.stamp, b.stamp); });
     }
     const std::vector<Entry>& fresh = learned_;
     auto absorb = [](Entry& into, const Entry& e) {

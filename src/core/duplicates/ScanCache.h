@@ -76,6 +76,9 @@ public:
         std::optional<ContentClass> contentClass;
     };
     void store(const std::vector<Fact>& facts);
+    // Room for what a scan of this many candidate files may learn, made once rather than by
+    // doubling (which would hold two copies at the moment it grows).
+    void expect(std::size_t files);
 
     std::size_t size() const;  // facts loaded plus learned
     const std::string& path() const { return path_; }

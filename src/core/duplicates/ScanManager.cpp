@@ -267,7 +267,12 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     }
     SizeGroups sizeGroups = filterSameSize(roots);
     if (scanStop) sizeGroups = {};
-    if (cacheLoaded.valid()) cacheLoaded.get();
+    if (cacheLoaded.valid()) {
+        cacheLoaded.get();
+        std::size_t candidates = 0;
+        for (const auto& group : sizeGroups.groups) candidates += group.count;
+        cache->expect(candidates);
+    }
 
     {
         std::lock_guard lock(progressMutex_);

@@ -46,6 +46,9 @@ public:
     std::optional<orvane::files::RemoveError> removeError;
     enum class CleanOutcome { none, removed, alreadyGone, failed };
     CleanOutcome cleanOutcome = CleanOutcome::none;
+    // Disk space its removal gave back (blocks, not lengths: what the file system's free space
+    // shows).
+    std::uint64_t freedBytes = 0;
     // The folder of the rule that found the item; cleaning never reaches outside it.
     std::string basePath;
     // The running program whose cache this is; such items are offered but not ticked.

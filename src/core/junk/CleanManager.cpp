@@ -293,7 +293,7 @@ void CleanManager::runClean() {
         op->removeInfoBlock = [this](const CleanBaseItemPtr& item, std::int64_t size, bool success,
                                      CleanStageType stage) {
             if (item->cleanOutcome == CleanBaseItem::CleanOutcome::removed)
-                cleanedSize += static_cast<std::uint64_t>(std::max<std::int64_t>(0, size));
+                cleanedSize += item->freedBytes;
             if (auto d = cleaner()) d->cleanTrashProgress(item->url, success, stage, size);
         };
         op->removePuaseBlock = [this] {

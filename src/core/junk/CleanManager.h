@@ -62,7 +62,8 @@ public:
     std::atomic<double> cleanProgress{0};
     std::weak_ptr<TrashScanManagerDelegate> scanDelegate;
     std::weak_ptr<TrashCleanManagerDelegate> cleanDelegate;
-    // Bytes freed by the running or last cleaning (items removed, not those already gone).
+    // Disk space freed by the running or last cleaning (blocks of what was removed, not what was
+    // already gone).
     std::atomic<std::uint64_t> cleanedSize{0};
     std::atomic<std::uint64_t> totalJunkSize{0};
     // The overall progress of the running scan, 0...1.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/files/FileRemover.h"
@@ -129,6 +130,7 @@ bool CleanOperation::fail(CleanBaseItem& item, int code, std::string description
 bool CleanOperation::removeItem(CleanBaseItem& item) const {
     const std::string& path = item.url;
     item.removeError.reset();
+    item.freedBytes = 0;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
         ORVANE_LOG("文件不存在，跳过删除: " + path);
@@ -166,6 +168,7 @@ bool CleanOperation::removeItem(CleanBaseItem& item) const {
     const orvane::files::RemovalResult result = context_->remover->deleteForever(path, scanned);
     if (result.ok) {
         ORVANE_LOG("普通权限删除成功: " + path);
+        item.freedBytes = result.freedBytes;
         item.cleanOutcome = CleanBaseItem::CleanOutcome::removed;
         return true;
     }
@@ -192,6 +195,8 @@ bool CleanOperation::removeItem(CleanBaseItem& item) const {
                     why.empty() ? kit::localized("Administrator rights were not obtained.") : why);
     }
     if (helper->removeFile(path, item.scanned)) {
+        // The helper removes as another user and reports no figure; the scan's size stands in.
+        item.freedBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item.size()));
         item.cleanOutcome = CleanBaseItem::CleanOutcome::removed;
         return true;
     }

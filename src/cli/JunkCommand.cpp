@@ -1,8 +1,10 @@
 // `orvane junk [--json] [--kinds system,app,trash,package,internet]`: the junk scan from the
 // command line, grouped as the desktop program shows it, so people can check what a cleaning
-// would take before it does. Nothing is removed here.
+// would take before it does. `--clean [--all|--recommended] [--dry-run]` then deletes what the
+// scan recommends (or everything it listed), or only lists what would go.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "core/junk/CleanError.h"
 #include "core/junk/CleanManager.h"
 #include "core/junk/JunkSubcategory.h"
 #include "kit/JsonText.h"
@@ -98,6 +101,8 @@ void printText(const std::vector<JunkCategoryPtr>& categories, std::uint64_t tot
             for (const auto& item : group->files()) {
                 std::printf("    %12lld  ", static_cast<long long>(item->size()));
                 printPath(item->url);
+                if (!item->runningApp.empty())
+                    std::printf("  (in use by %s; not ticked)", item->runningApp.c_str());
                 std::fputc('\n', stdout);
             }
         }
@@ -140,22 +145,172 @@ void printJson(const std::vector<JunkCategoryPtr>& categories, std::uint64_t tot
     std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// Cleaning progress on standard error, one line redrawn.
+class TerminalCleanProgress final : public TrashCleanManagerDelegate {
+public:
+    explicit TerminalCleanProgress(bool enabled, std::size_t total)
+        : enabled_(enabled), total_(total) {}
+    void cleanTrashProgress(const std::string&, bool, CleanStageType, std::int64_t size) override {
+        ++done_;
+        bytes_ += static_cast<std::uint64_t>(std::max<std::int64_t>(0, size));
+        if (!enabled_) return;
+        std::fprintf(stderr, "\r\033[Kcleaning %zu of %zu items, %s", done_.load(), total_,
+                     kit::transformedFileSize(bytes_.load()).c_str());
+        std::fflush(stderr);
+    }
+    void finish() {
+        if (enabled_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool enabled_;
+    std::size_t total_;
+    std::atomic<std::size_t> done_{0};
+    std::atomic<std::uint64_t> bytes_{0};
+};
+
+std::vector<CleanBaseItemPtr> selectedItems(const CleanManager& manager) {
+    std::vector<CleanBaseItemPtr> out;
+    for (const auto& model : manager.getModels())
+        for (const auto& item : model->allItems)
+            if (item->isSelected) out.push_back(item);
+    return out;
+}
+
+int printDryRun(const CleanManager& manager, bool json) {
+    std::uint64_t total = 0;
+    std::size_t count = 0;
+    std::string out = "{\"dryRun\":true,\"items\":[";
+    for (const auto& model : manager.getModels()) {
+        bool header = false;
+        for (const auto& item : model->allItems) {
+            if (!item->isSelected) continue;
+            const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->size()));
+            total += size;
+            if (json) {
+                out += std::string(count ? "," : "") +
+                       "{\"kind\":" + kit::jsonString(kindName(model->junkType)) +
+                       ",\"path\":" + kit::jsonString(item->url) +
+                       ",\"size\":" + std::to_string(size) + "}";
+            } else {
+                if (!header) std::printf("%s:\n", model->name().c_str());
+                header = true;
+                std::printf("  %12llu  ", static_cast<unsigned long long>(size));
+                printPath(item->url);
+                if (!item->runningApp.empty())
+                    std::printf("  (in use by %s)", item->runningApp.c_str());
+                std::fputc('\n', stdout);
+            }
+            ++count;
+        }
+    }
+    if (json) {
+        out +=
+            "],\"count\":" + std::to_string(count) + ",\"size\":" + std::to_string(total) + "}\n";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    } else {
+        std::printf("Would remove %zu item%s, %s; nothing was removed (--dry-run).\n", count,
+                    count == 1 ? "" : "s", kit::transformedFileSize(total).c_str());
+    }
+    return kExitOk;
+}
+
+int runClean(CleanManager& manager, bool json, bool quiet) {
+    const std::vector<CleanBaseItemPtr> chosen = selectedItems(manager);
+    auto progress =
+        std::make_shared<TerminalCleanProgress>(!quiet && isatty(STDERR_FILENO), chosen.size());
+    manager.cleanDelegate = progress;
+    gJunkInterrupted = false;
+    auto previous = std::signal(SIGINT, onJunkInterrupt);
+    manager.startClean();
+    while (manager.cleanState.load() == CleanState::cleaning ||
+           manager.cleanState.load() == CleanState::paused) {
+        if (gJunkInterrupted.load()) {
+            manager.stopClean();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    manager.waitUntilCleanFinished();
+    std::signal(SIGINT, previous);
+    progress->finish();
+
+    std::size_t removed = 0, gone = 0, failed = 0, untouched = 0;
+    std::string failures;
+    for (const auto& item : chosen) {
+        switch (item->cleanOutcome) {
+            case CleanBaseItem::CleanOutcome::removed: ++removed; break;
+            case CleanBaseItem::CleanOutcome::alreadyGone: ++gone; break;
+            case CleanBaseItem::CleanOutcome::none: ++untouched; break;
+            case CleanBaseItem::CleanOutcome::failed: {
+                ++failed;
+                const int code = item->removeError ? item->removeError->code : 0;
+                const std::string reason = item->removeError ? item->removeError->description : "";
+                if (json) {
+                    failures += std::string(failed > 1 ? "," : "") +
+                                "{\"path\":" + kit::jsonString(item->url) +
+                                ",\"code\":" + std::to_string(code) +
+                                ",\"reason\":" + kit::jsonString(reason) + "}";
+                } else {
+                    std::fputs("Failed: ", stdout);
+                    printPath(item->url);
+                    std::printf(" (error %d): %s\n", code, reason.c_str());
+                }
+                break;
+            }
+        }
+    }
+    const std::uint64_t freed = manager.cleanedSize.load();
+    const bool interrupted = gJunkInterrupted.load();
+    if (json) {
+        std::string out =
+            "{\"freedSize\":" + std::to_string(freed) + ",\"removed\":" + std::to_string(removed) +
+            ",\"alreadyGone\":" + std::to_string(gone) + ",\"failed\":" + std::to_string(failed) +
+            ",\"notReached\":" + std::to_string(untouched) + ",\"failures\":[" + failures + "]" +
+            (interrupted ? ",\"interrupted\":true" : "") + "}\n";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    } else {
+        std::printf("Freed %s: %zu item%s removed", kit::transformedFileSize(freed).c_str(),
+                    removed, removed == 1 ? "" : "s");
+        if (gone) std::printf(", %zu already gone", gone);
+        std::printf(", %zu failed", failed);
+        if (untouched) std::printf(", %zu not reached (stopped)", untouched);
+        std::printf(".\n");
+    }
+    if (interrupted) return kExitInterrupted;
+    return failed ? kExitFailure : kExitOk;
+}
+
 }  // namespace
 
 void addJunkCommand(CLI::App& app, Action& action) {
     struct Options {
         bool json = false;
         bool quiet = false;
+        bool clean = false;
+        bool all = false;
+        bool recommended = false;
+        bool dryRun = false;
         std::string kinds;
     };
     auto opts = std::make_shared<Options>();
     auto* cmd =
         app.add_subcommand("junk",
                            "List system junk, application caches and logs, the Trash, installer "
-                           "packages and browser caches (nothing is removed)");
+                           "packages and browser caches; with --clean, delete them");
     cmd->add_flag("--json", opts->json,
                   "Print one JSON object with every category, group and item");
     cmd->add_flag("-q,--quiet", opts->quiet, "No progress line on standard error");
+    cmd->add_flag("--clean", opts->clean,
+                  "Delete what the scan recommends (the items ticked by default) and print each "
+                  "failure with its reason, then the freed size; exit 1 when anything failed");
+    auto* all = cmd->add_flag("--all", opts->all,
+                              "With --clean: delete every item listed, not only the recommended");
+    auto* recommended = cmd->add_flag("--recommended", opts->recommended,
+                                      "With --clean: delete the recommended items (the default)");
+    all->excludes(recommended);
+    cmd->add_flag("--dry-run", opts->dryRun,
+                  "With --clean: list exactly what would be deleted, deleting nothing");
     cmd->add_option("--kinds", opts->kinds,
                     "Comma-separated kinds to scan: system,app,trash,package,internet "
                     "(default: all)");
@@ -180,6 +335,7 @@ void addJunkCommand(CLI::App& app, Action& action) {
                 }
             }
 
+            const bool cleaning = opts->clean || opts->all || opts->recommended || opts->dryRun;
             CleanManager manager;
             manager.scanKinds = kinds;
             auto progress =
@@ -210,6 +366,14 @@ void addJunkCommand(CLI::App& app, Action& action) {
                              "orvane junk: the junk rules could not be used (%s); only the "
                              "built-in places were scanned\n",
                              manager.ruleError().c_str());
+            if (cleaning) {
+                if (interrupted) return kExitInterrupted;
+                if (opts->all)
+                    for (const auto& model : manager.getModels())
+                        for (const auto& item : model->allItems) item->isSelected = true;
+                if (opts->dryRun) return printDryRun(manager, opts->json);
+                return runClean(manager, opts->json, opts->quiet);
+            }
             if (opts->json) printJson(categories, total, interrupted, manager.ruleError());
             else printText(categories, total);
             return interrupted ? kExitInterrupted : kExitOk;

@@ -3,15 +3,21 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "app/junk/CleanUpResultNewViewController.h"
 #include "app/junk/JunkViewController.h"
+#include "app/junk/LeftCleanUpListViewController.h"
+#include "app/junk/RightCleanUpListViewController.h"
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
+#include "core/junk/CleanManager.h"
 #include "kit/Paths.h"
 #include "screenshots/ScreenshotSteps.h"
 
@@ -83,6 +89,22 @@ void runJunkScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.save(&window, QStringLiteral("51-junk-scanning"));
     waitFor(out, [&] { return screen->page() == JunkViewController::Page::summary; });
     out.save(&window, QStringLiteral("52-junk-summary"));
+    // The Trash's items with one unticked, so the boxes above it show "some".
+    CleanUpResultNewViewController* results = screen->resultsScreen();
+    results->leftVC->tableView->setCurrentCell(2, 0);
+    if (QTreeWidgetItem* group = results->rightVC->scanOutlineView->topLevelItem(0)) {
+        group->setExpanded(true);
+        if (group->childCount() > 1) group->child(1)->setCheckState(0, Qt::Unchecked);
+    }
+    out.save(&window, QStringLiteral("53-junk-results-trash"));
+    results->cleanButton->click();
+    // Held after its first items so the screen is caught mid-way.
+    screen->manager().pauseClean();
+    out.settleEvents(300);
+    out.save(&window, QStringLiteral("54-junk-cleaning"));
+    screen->manager().resumeClean();
+    waitFor(out, [&] { return screen->page() == JunkViewController::Page::finished; });
+    out.save(&window, QStringLiteral("55-junk-cleaned"));
 }
 
 }  // namespace orvane::app

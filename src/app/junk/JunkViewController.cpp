@@ -12,9 +12,13 @@
 
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/junk/CleanUpResultNewViewController.h"
+#include "app/junk/CleanUpResultViewController.h"
+#include "app/junk/CleanupCleanViewController.h"
 #include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
 #include "core/junk/CleanManager.h"
+#include "kit/Log.h"
 
 namespace orvane::app {
 
@@ -39,6 +43,42 @@ public:
     }
     void stopScanTrash() override {
         post([](JunkViewController& s) { s.scanEnded(true); });
+    }
+
+private:
+    template <class F>
+    void post(F&& fn) {
+        QPointer<JunkViewController> screen = screen_;
+        if (!screen) return;
+        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
+            if (screen) fn(*screen);
+        });
+    }
+    QPointer<JunkViewController> screen_;
+};
+
+// The same for the cleaning.
+class JunkCleanObserver final : public junk::TrashCleanManagerDelegate {
+public:
+    explicit JunkCleanObserver(JunkViewController* screen) : screen_(screen) {}
+    void cleanTrashStartForState(junk::CleanStageType stage) override {
+        post([stage](JunkViewController& s) { s.cleaning_->stageStarted(stage); });
+    }
+    void cleanTrashProgress(const std::string& path, bool success, junk::CleanStageType stage,
+                            std::int64_t size) override {
+        if (!success) ORVANE_LOG("cleanup remove path fail:" + path);
+        post([success, stage, size](JunkViewController& s) {
+            s.cleaning_->progress(success, stage, size);
+        });
+    }
+    void cleanTrashFinishForState(junk::CleanStageType stage) override {
+        post([stage](JunkViewController& s) { s.cleaning_->stageFinished(stage); });
+    }
+    void cleanTrashCompleted() override {
+        post([](JunkViewController& s) { s.cleanEnded(false); });
+    }
+    void stopCleanTrash() override {
+        post([](JunkViewController& s) { s.cleanEnded(true); });
     }
 
 private:
@@ -211,19 +251,10 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
     summaryDetail_ = label(QString(), styles::subtitle(), summary);
     summaryLayout->addWidget(summaryDetail_);
     summaryLayout->addSpacing(8);
-    summaryTree_ = new QTreeWidget(summary);
-    summaryTree_->setObjectName(QStringLiteral("junkSummaryTree"));
-    summaryTree_->setColumnCount(3);
-    summaryTree_->setHeaderLabels({loc("Found"), loc("Items"), loc("Size")});
-    summaryTree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    summaryTree_->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    summaryTree_->header()->setSectionResizeMode(2, QHeaderView::Fixed);
-    summaryTree_->header()->resizeSection(1, 90);
-    summaryTree_->header()->resizeSection(2, 110);
-    summaryTree_->header()->setStretchLastSection(false);
-    summaryTree_->setRootIsDecorated(true);
-    summaryTree_->setUniformRowHeights(true);
-    summaryLayout->addWidget(summaryTree_, 1);
+    results_ = new CleanUpResultNewViewController(*manager_, summary);
+    results_->setObjectName(QStringLiteral("junkResults"));
+    results_->onStartClean = [this](const std::vector<junk::CheckState>&) { startClean(); };
+    summaryLayout->addWidget(results_, 1);
     rescanButton_ = new QPushButton(loc("Scan Again"), summary);
     rescanButton_->setObjectName(QStringLiteral("junkRescan"));
     rescanButton_->setStyleSheet(styles::primaryButton());
@@ -233,22 +264,32 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
     stack_->addWidget(summary);
     connect(rescanButton_, &QPushButton::clicked, this, &JunkViewController::startScan);
 
+    // Cleaning, then its result.
+    cleaning_ = new CleanupCleanViewController(stack_);
+    stack_->addWidget(cleaning_);
+    connect(cleaning_->stopButton(), &QPushButton::clicked, this, &JunkViewController::stopClean);
+    finished_ = new CleanUpResultViewController(stack_);
+    stack_->addWidget(finished_);
+    finished_->onBackHomeFromeResult = [this] { showPage(Page::home); };
+
     refresh_ = new QTimer(this);
     refresh_->setSingleShot(true);
     refresh_->setInterval(80);
     connect(refresh_, &QTimer::timeout, this, &JunkViewController::refreshRows);
 
     manager_->scanDelegate = observer_;
+    cleanObserver_ = std::make_shared<JunkCleanObserver>(this);
 }
 
 JunkViewController::~JunkViewController() {
     if (manager_->scanDelegate.lock() == observer_) manager_->scanDelegate.reset();
+    if (manager_->cleanDelegate.lock() == cleanObserver_) manager_->cleanDelegate.reset();
 }
 
 void JunkViewController::showPage(Page page) {
     page_ = page;
     stack_->setCurrentIndex(static_cast<int>(page));
-    setLeftlistStatus(page != Page::scanning);
+    setLeftlistStatus(page != Page::scanning && page != Page::cleaning);
 }
 
 int JunkViewController::rowFor(std::uint32_t junkType) const {
@@ -368,6 +409,16 @@ void JunkViewController::fillSummary() {
             : locFormat("%@ items. %@ of them are safe to remove and are selected for cleaning.",
                         {countText(static_cast<long long>(items)),
                          sizeText(static_cast<std::uint64_t>(recommended))});
+    long long inUse = 0;
+    for (const auto& category : categories_)
+        for (const auto& item : category->model->allItems)
+            if (!item->runningApp.empty()) ++inUse;
+    if (inUse > 0)
+        detail += QStringLiteral("\n") +
+                  locFormat(
+                      "%@ belong to programs that are running and are not ticked; close "
+                      "those programs to clean them.",
+                      {quantity(inUse, "item", "items")});
     if (!manager_->ruleError().empty())
         detail +=
             QStringLiteral("\n") +
@@ -376,38 +427,40 @@ void JunkViewController::fillSummary() {
                 {qs(manager_->ruleError())});
     summaryDetail_->setText(detail);
 
-    summaryTree_->clear();
-    for (const auto& category : categories_) {
-        auto* top = new QTreeWidgetItem(summaryTree_);
-        top->setText(0, loc(category->name));
-        top->setText(1, countText(static_cast<long long>(category->fileCount())));
-        top->setText(2, sizeText(static_cast<std::uint64_t>(category->size())));
-        top->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        top->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        QFont bold = top->font(0);
-        bold.setBold(true);
-        top->setFont(0, bold);
-        for (const auto& group : category->subcategories()) {
-            auto* row = new QTreeWidgetItem(top);
-            QString name = qs(group->name);
-            if (group->isRecommended) name += QStringLiteral("  ·  ") + loc("recommended");
-            row->setText(0, name);
-            row->setText(1, countText(static_cast<long long>(group->fileCount())));
-            row->setText(2, sizeText(static_cast<std::uint64_t>(group->allSize())));
-            row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-            row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-            row->setToolTip(
-                0, group->files().empty() ? QString() : displayPath(group->files().front()->url));
-        }
-        top->setExpanded(category->fileCount() > 0);
-    }
-    for (int c = 1; c < 3; ++c) summaryTree_->headerItem()->setTextAlignment(c, Qt::AlignRight);
+    results_->applyCategories(categories_);
+}
+
+void JunkViewController::startClean() {
+    if (page_ != Page::summary) return;
+    manager_->waitUntilScanFinished();
+    manager_->waitUntilCleanFinished();
+    std::size_t selected = 0;
+    for (const auto& model : manager_->getModels())
+        for (const auto& item : model->allItems)
+            if (item->isSelected) ++selected;
+    cleaning_->start(selected);
+    showPage(Page::cleaning);
+    manager_->cleanDelegate = cleanObserver_;
+    manager_->startClean();
+}
+
+void JunkViewController::stopClean() {
+    if (page_ != Page::cleaning) return;
+    cleaning_->stopButton()->setEnabled(false);
+    manager_->stopClean();
+}
+
+void JunkViewController::cleanEnded(bool stopped) {
+    if (page_ != Page::cleaning) return;
+    manager_->waitUntilCleanFinished();
+    finished_->showResult(manager_->getModels(), manager_->cleanedSize.load(), stopped);
+    showPage(Page::finished);
 }
 
 bool JunkViewController::isShouldCloseWindow() { return true; }
 
 void JunkViewController::backToHome(std::function<void(bool)> completion) {
-    if (page_ == Page::scanning) {
+    if (page_ == Page::scanning || page_ == Page::cleaning) {
         completion(false);
         return;
     }
@@ -417,6 +470,8 @@ void JunkViewController::backToHome(std::function<void(bool)> completion) {
 void JunkViewController::applicationWillTerminate() {
     manager_->stopScan();
     manager_->waitUntilScanFinished();
+    manager_->stopClean();
+    manager_->waitUntilCleanFinished();
 }
 
 }  // namespace orvane::app

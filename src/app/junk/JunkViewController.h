@@ -24,6 +24,10 @@ class CleanManager;
 namespace orvane::app {
 
 class JunkScanObserver;
+class JunkCleanObserver;
+class CleanUpResultNewViewController;
+class CleanupCleanViewController;
+class CleanUpResultViewController;
 
 // One kind of junk on the scanning screen: its name, what was found so far and whether it is
 // being scanned now.
@@ -45,12 +49,12 @@ private:
 };
 
 // The junk module: a home screen with the scan button, the scanning screen with the five kinds
-// growing as items arrive, and a summary of what was found, by kind and heading. The driver is
-// the application's manager unless a test hands in its own.
+// growing as items arrive, the results to tick what goes, the cleaning screen and the result of
+// the cleaning. The driver is the application's manager unless a test hands in its own.
 class JunkViewController : public ModuleBaseViewController {
     Q_OBJECT
 public:
-    enum class Page { home, scanning, summary };
+    enum class Page { home, scanning, summary, cleaning, finished };
     static constexpr int kKinds = 5;
 
     explicit JunkViewController(junk::CleanManager* manager = nullptr, QWidget* parent = nullptr);
@@ -58,6 +62,9 @@ public:
 
     void startScan();
     void stopScan();
+    // Cleans what is ticked on the results screen.
+    void startClean();
+    void stopClean();
 
     Page page() const { return page_; }
     junk::CleanManager& manager() const { return *manager_; }
@@ -68,7 +75,9 @@ public:
     JunkKindRow* kindRow(int index) const { return rows_[static_cast<std::size_t>(index)]; }
     QLabel* summaryTitle() const { return summaryTitle_; }
     QLabel* summaryDetail() const { return summaryDetail_; }
-    QTreeWidget* summaryTree() const { return summaryTree_; }
+    CleanUpResultNewViewController* resultsScreen() const { return results_; }
+    CleanupCleanViewController* cleaningScreen() const { return cleaning_; }
+    CleanUpResultViewController* finishedScreen() const { return finished_; }
     const std::vector<junk::JunkCategoryPtr>& categories() const { return categories_; }
     bool wasStopped() const { return stopped_; }
 
@@ -78,6 +87,8 @@ public:
 
 private:
     friend class JunkScanObserver;
+    friend class JunkCleanObserver;
+    void cleanEnded(bool stopped);
     void showPage(Page page);
     void itemFound(const junk::CleanBaseModelPtr& model, const junk::CleanBaseItemPtr& item,
                    double progress);
@@ -89,6 +100,7 @@ private:
 
     junk::CleanManager* manager_;
     std::shared_ptr<JunkScanObserver> observer_;
+    std::shared_ptr<JunkCleanObserver> cleanObserver_;
     Page page_ = Page::home;
     bool stopped_ = false;
     std::vector<junk::JunkCategoryPtr> categories_;
@@ -107,7 +119,9 @@ private:
     std::array<JunkKindRow*, kKinds> rows_{};
     QLabel* summaryTitle_ = nullptr;
     QLabel* summaryDetail_ = nullptr;
-    QTreeWidget* summaryTree_ = nullptr;
+    CleanUpResultNewViewController* results_ = nullptr;
+    CleanupCleanViewController* cleaning_ = nullptr;
+    CleanUpResultViewController* finished_ = nullptr;
 };
 
 }  // namespace orvane::app

@@ -205,9 +205,12 @@ RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedI
     if (auto refused = compareParent(path, item.parent.get(), scanned)) return *refused;
     if (auto refused = checkKept(path, item, kept)) return *refused;
     if (auto refused = writeDown("delete", path, item, {})) return *refused;
-    const int e = files::removeGuardedItem(item);
+    std::uint64_t freed = 0;
+    const int e = files::removeGuardedItem(item, &freed);
     if (e) return errnoFailure(kit::localized("deleted"), path, e);
-    return success();
+    RemovalResult done = success();
+    done.freedBytes = freed;
+    return done;
 }
 
 RemovalResult FileRemover::moveToTrash(const std::string& path, const ScannedIdentity& scanned,

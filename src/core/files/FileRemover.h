@@ -60,8 +60,9 @@ inline constexpr int kRemoveErrorInPlace = -7;     // already in the chosen fold
 struct RemovalResult {
     bool ok = false;
     int code = 0;
-    std::string error;        // a sentence for the user when !ok
-    std::string destination;  // where the item now lies (Trash or folder), when known
+    std::string error;             // a sentence for the user when !ok
+    std::string destination;       // where the item now lies (Trash or folder), when known
+    std::uint64_t freedBytes = 0;  // disk space a deletion gave back
 };
 
 // Free bytes of the file system holding a path; nothing when it cannot be read. Injected so that

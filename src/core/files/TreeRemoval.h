@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 namespace orvane::files {
@@ -13,9 +14,12 @@ struct GuardedItem;
 // removed as a link and never leads anywhere; a folder on another file system (a mount point
 // inside the tree) is left alone. 0 on success, else the first errno met (EXDEV for a mount
 // point, ESTALE when the folder was swapped for another since it was checked).
-int removeGuardedItem(const GuardedItem& item);
+// `freedBytes`, when given, grows by the disk space given back: the blocks of every file whose
+// last name went and of every folder removed (a file with other names frees nothing).
+int removeGuardedItem(const GuardedItem& item, std::uint64_t* freedBytes = nullptr);
 
 // The folder `name` inside `parentFd`, emptied and removed as above, staying on `device`.
-int removeTreeAt(int parentFd, const std::string& name, dev_t device);
+int removeTreeAt(int parentFd, const std::string& name, dev_t device,
+                 std::uint64_t* freedBytes = nullptr);
 
 }  // namespace orvane::files

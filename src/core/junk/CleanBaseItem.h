@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/files/FileIdentity.h"
+#include "core/files/FileInfo.h"
 #include "core/junk/JunkTypes.h"
 #include "core/junk/RuleEnums.h"
 
@@ -41,7 +42,17 @@ public:
     CleanType cleanType = CleanType::remove;
     bool isSelected = false;
     bool canRemove = true;
-    std::optional<std::string> removeError;
+    // Why cleaning left the item in place (codes in CleanError.h); domain "CleanError".
+    std::optional<orvane::files::RemoveError> removeError;
+    enum class CleanOutcome { none, removed, alreadyGone, failed };
+    CleanOutcome cleanOutcome = CleanOutcome::none;
+    // Disk space its removal gave back (blocks, not lengths: what the file system's free space
+    // shows).
+    std::uint64_t freedBytes = 0;
+    // The folder of the rule that found the item; cleaning never reaches outside it.
+    std::string basePath;
+    // The running program whose cache this is; such items are offered but not ticked.
+    std::string runningApp;
     // The heading the item is shown under (a rule group's title, an application, a language).
     std::string groupName;
     // Whether the rules call removing it harmless.

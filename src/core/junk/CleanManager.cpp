@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "core/files/FileRemover.h"
+#include "core/junk/AuthoredHelper.h"
 #include "core/junk/JunkFiles.h"
 #include "core/junk/RuleEnvironment.h"
+#include "core/junk/RunningApps.h"
 #include "kit/Log.h"
 #include "platform/Trash.h"
 
@@ -38,6 +41,8 @@ CleanManager::CleanManager(JunkSetup setup)
 CleanManager::~CleanManager() {
     stopScan();
     waitUntilScanFinished();
+    stopClean();
+    waitUntilCleanFinished();
 }
 
 std::vector<CleanBaseModelPtr> CleanManager::getModels() const {
@@ -189,6 +194,7 @@ void CleanManager::scanAcition() {
         operations_.clear();
     }
     const bool stopped = stopRequested_.exchange(false);
+    if (!stopped) markRunningApps();
     ScanState expected = ScanState::scanning;
     if (!stopped && scanState.compare_exchange_strong(expected, ScanState::completed)) {
         raiseProgress(1.0);
@@ -237,6 +243,123 @@ void CleanManager::startScan() {
         beforeScan();
         scanAcition();
     });
+}
+
+void CleanManager::markRunningApps() {
+    const RunningApps running = RunningApps::read(setup_.procRoot);
+    const std::vector<std::string> appFolders{env_->layout.caches, env_->layout.containers};
+    for (const CleanBaseModelPtr& model :
+         {CleanBaseModelPtr(cleanAppCacheModel), CleanBaseModelPtr(cleanNetModel)})
+        for (const CleanBaseItemPtr& item : model->allItems) {
+            std::string owner = running.ownerOf(*item, appFolders);
+            if (owner.empty()) continue;
+            item->runningApp = std::move(owner);
+            item->isSelected = false;
+        }
+}
+
+void CleanManager::startClean() {
+    waitUntilCleanFinished();
+    cleanStopRequested_ = false;
+    cleanState = CleanState::cleaning;
+    cleanThread_ = std::thread([this] { runClean(); });
+}
+
+void CleanManager::cleanAcition() {
+    cleanStopRequested_ = false;
+    cleanState = CleanState::cleaning;
+    runClean();
+}
+
+void CleanManager::runClean() {
+    cleanedSize = 0;
+    if (auto d = cleaner()) d->startCleanTrash();
+
+    if (!remover_) remover_ = std::make_unique<orvane::files::FileRemover>(nullptr);
+    auto context = std::make_shared<CleanContext>();
+    context->remover = remover_.get();
+    context->authoredHelper =
+        setup_.authoredHelper ? setup_.authoredHelper : &AuthoredHelper::sharedInstance();
+    context->layout = env_ ? env_->layout : setup_.environment()->layout;
+    context->neverRemoved = CleanContext::wellKnownPlaces(context->layout);
+    // The rules in force for this cleaning are the ones the items were found with.
+    auto setting = cleanPreference;
+
+    std::vector<CleanOperationPtr> ops;
+    for (const auto& model : getModels()) {
+        model->suceesCount = 0;
+        model->errorCount = 0;
+        auto op = std::make_shared<CleanOperation>(model, setting, context);
+        op->removeInfoBlock = [this](const CleanBaseItemPtr& item, std::int64_t size, bool success,
+                                     CleanStageType stage) {
+            if (item->cleanOutcome == CleanBaseItem::CleanOutcome::removed)
+                cleanedSize += item->freedBytes;
+            if (auto d = cleaner()) d->cleanTrashProgress(item->url, success, stage, size);
+        };
+        op->removePuaseBlock = [this] {
+            if (auto d = cleaner()) d->pauseCleanTrash();
+        };
+        op->removeSuspendBlock = [this] {
+            if (auto d = cleaner()) d->resumeCleanTrash();
+        };
+        op->removeStartBlock = [this](CleanStageType stage) {
+            if (auto d = cleaner()) d->cleanTrashStartForState(stage);
+        };
+        op->removeFinishBlock = [this](CleanStageType stage) {
+            if (auto d = cleaner()) d->cleanTrashFinishForState(stage);
+        };
+        ops.push_back(op);
+    }
+    {
+        std::lock_guard guard(opsLock_);
+        cleanOperations_ = ops;
+    }
+    for (const auto& op : ops) cleanQueue.addOperation(op);
+    if (cleanStopRequested_) stopClean();
+    cleanQueue.waitUntilAllOperationsAreFinished();
+    {
+        std::lock_guard guard(opsLock_);
+        cleanOperations_.clear();
+    }
+    const bool stopped = cleanStopRequested_.exchange(false);
+    CleanState expected = CleanState::cleaning;
+    if (!stopped && cleanState.compare_exchange_strong(expected, CleanState::completed)) {
+        if (auto d = cleaner()) d->cleanTrashCompleted();
+    }
+}
+
+void CleanManager::stopClean() {
+    cleanStopRequested_ = true;
+    const CleanState state = cleanState.load();
+    if (state != CleanState::cleaning && state != CleanState::paused) return;
+    cleanState = CleanState::idle;
+    std::vector<CleanOperationPtr> ops;
+    {
+        std::lock_guard guard(opsLock_);
+        ops = cleanOperations_;
+    }
+    for (const auto& op : ops) op->stop();
+    cleanQueue.cancelAllOperations();
+    if (auto d = cleaner()) d->stopCleanTrash();
+}
+
+void CleanManager::pauseClean() {
+    CleanState expected = CleanState::cleaning;
+    if (!cleanState.compare_exchange_strong(expected, CleanState::paused)) return;
+    std::lock_guard guard(opsLock_);
+    for (const auto& op : cleanOperations_) op->pause();
+}
+
+void CleanManager::resumeClean() {
+    CleanState expected = CleanState::paused;
+    if (!cleanState.compare_exchange_strong(expected, CleanState::cleaning)) return;
+    std::lock_guard guard(opsLock_);
+    for (const auto& op : cleanOperations_) op->resume();
+}
+
+void CleanManager::waitUntilCleanFinished() {
+    if (cleanThread_.joinable() && cleanThread_.get_id() != std::this_thread::get_id())
+        cleanThread_.join();
 }
 
 void CleanManager::waitUntilScanFinished() {

@@ -359,6 +359,7 @@ std::vector<ResultItemPtr> FilterParse::enumerateFilePath(const ActionItemPtr& a
                 if (!evaluate(scanFilters, candidate) || !evaluate(resultFilters, candidate))
                     continue;
                 auto hit = std::make_shared<ResultItem>(candidate, *env_);
+                hit->basePath = base;
                 hit->id = action->actionId.value_or("");
                 hit->cleanType = action->cleanType;
                 hits.push_back(hit);
@@ -489,6 +490,7 @@ std::vector<ResultItemPtr> FilterParse::enumerateLanguageFiles(const ActionItemP
             }
             hit->languageDisplayName = shown.empty() ? lang : shown;
             hit->relatedAppPath = app;
+            hit->basePath = app;
             hit->id = action->actionId.value_or("");
             hits.push_back(hit);
             report(hit);

@@ -30,6 +30,8 @@ public:
     std::optional<std::string> languageIdentifier;
     std::optional<std::string> languageDisplayName;
     std::optional<std::string> relatedAppPath;
+    // The folder the rule searched when it found this item.
+    std::string basePath;
 };
 
 using ResultItemPtr = std::shared_ptr<ResultItem>;

@@ -139,6 +139,8 @@ bool ScanOperation::addItem(const CleanBaseItemPtr& item, ScanStageType stage) {
         ORVANE_LOG("already offered under another heading: " + item->url);
         return false;
     }
+    // Items found by listing a folder belong to that folder.
+    if (item->basePath.empty()) item->basePath = kit::parentPath(item->url);
     model->addCacheItem(item);
     ++count_;
     report(stage, item);
@@ -196,6 +198,7 @@ CleanBaseItemPtr ScanOperation::createCleanItem(const ResultItemPtr& hit) const 
     }
     if (!item) return nullptr;
     item->id = hit->id;
+    item->basePath = hit->basePath;
     item->bundleIdentifier = hit->bundleId.value_or("");
     item->appName = hit->appName.value_or("");
     item->cleanType = hit->cleanType;
@@ -332,6 +335,7 @@ void ScanOperation::scanAppJunk() {
             // Without an application to name it, a cache cannot be shown to anyone meaningfully.
             if (!hit->appName || hit->appName->empty()) continue;
             auto item = std::make_shared<CleanAppCacheItem>(hit->path);
+            item->basePath = hit->basePath;
             item->appJunkType = junkType;
             item->bundleIdentifier = hit->bundleId.value_or("");
             item->appName = *hit->appName;

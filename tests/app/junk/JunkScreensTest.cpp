@@ -4,9 +4,14 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 
+#include "app/junk/CleanUpResultNewViewController.h"
+#include "app/junk/JunkSort.h"
 #include "app/junk/JunkViewController.h"
+#include "app/junk/LeftCleanUpListViewController.h"
+#include "app/junk/RightCleanUpListViewController.h"
 #include "core/junk/CleanManager.h"
 #include "core/junk/RuleEnvironment.h"
 #include "kit/Resources.h"
@@ -69,15 +74,19 @@ TEST_F(JunkScreens, ScanButtonShowsTheKindsGrowingThenASummary) {
     EXPECT_TRUE(screen.summaryTitle()->text().endsWith(QStringLiteral("of junk found")))
         << screen.summaryTitle()->text().toStdString();
 
-    // The summary lists the five kinds with their headings; nothing is a look-alike.
-    QTreeWidget* tree = screen.summaryTree();
-    ASSERT_EQ(tree->topLevelItemCount(), 5);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("System Junk"));
-    EXPECT_EQ(tree->topLevelItem(4)->text(0), QStringLiteral("Internet Junk"));
-    EXPECT_EQ(tree->topLevelItem(4)->childCount(), 1);
-    EXPECT_TRUE(tree->topLevelItem(4)->child(0)->text(0).startsWith(QStringLiteral("Firefox")));
-    EXPECT_EQ(tree->topLevelItem(2)->text(1), QStringLiteral("2"));
-    EXPECT_EQ(tree->topLevelItem(3)->child(0)->text(0),
+    // The results list the five kinds with their headings; nothing is a look-alike.
+    LeftCleanUpListViewController* left = screen.resultsScreen()->leftVC;
+    RightCleanUpListViewController* right = screen.resultsScreen()->rightVC;
+    ASSERT_EQ(left->tableView->rowCount(), 5);
+    EXPECT_EQ(left->tableView->item(0, 0)->text(), QStringLiteral("System Junk"));
+    EXPECT_EQ(left->tableView->item(4, 0)->text(), QStringLiteral("Internet Junk"));
+    left->tableView->setCurrentCell(4, 0);
+    ASSERT_EQ(right->scanOutlineView->topLevelItemCount(), 1);
+    EXPECT_TRUE(
+        right->scanOutlineView->topLevelItem(0)->text(0).startsWith(QStringLiteral("Firefox")));
+    EXPECT_EQ(itemsOf(*left->categories[2]).size(), 2u);
+    left->tableView->setCurrentCell(3, 0);
+    EXPECT_EQ(right->scanOutlineView->topLevelItem(0)->text(0),
               QStringLiteral("Unused Installation Packages"));
     for (const auto& category : screen.categories())
         for (const auto& group : category->subcategories())
@@ -88,7 +97,7 @@ TEST_F(JunkScreens, ScanButtonShowsTheKindsGrowingThenASummary) {
     screen.rescanButton()->click();
     ASSERT_TRUE(
         waitUntil([&] { return screen.page() == JunkViewController::Page::summary; }, 20000));
-    EXPECT_EQ(screen.summaryTree()->topLevelItem(2)->text(1), QStringLiteral("2"));
+    EXPECT_EQ(itemsOf(*screen.resultsScreen()->leftVC->categories[2]).size(), 2u);
 }
 
 TEST_F(JunkScreens, StopEndsOnWhatWasFoundSoFar) {
@@ -124,7 +133,7 @@ TEST_F(JunkScreens, ABrokenRuleDocumentIsSaidOnTheSummary) {
     ASSERT_TRUE(
         waitUntil([&] { return screen.page() == JunkViewController::Page::summary; }, 20000));
     EXPECT_TRUE(screen.summaryDetail()->text().contains(QStringLiteral("could not be read")));
-    EXPECT_EQ(screen.summaryTree()->topLevelItem(0)->text(1), QStringLiteral("1"))
+    EXPECT_EQ(itemsOf(*screen.resultsScreen()->leftVC->categories[0]).size(), 1u)
         << "the thumbnail folder is still found";
 }
 

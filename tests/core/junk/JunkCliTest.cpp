@@ -118,6 +118,58 @@ TEST_F(JunkCli, ABrokenRuleDocumentStillListsTheBuiltInPlaces) {
     EXPECT_EQ(homeItems(doc)["trash"].size(), 1u);
 }
 
+TEST_F(JunkCli, DryRunListsExactlyWhatCleaningWouldTakeAndTouchesNothing) {
+    CliRun r = run("--clean --dry-run");
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const char* goes : {".cache/thumbnails/normal", ".local/share/Trash/files/old.txt",
+                             ".cache/mozilla/firefox/p.default/cache2"})
+        EXPECT_NE(r.out.find(tree.path("home/") + goes), std::string::npos) << goes << r.out;
+    EXPECT_EQ(r.out.find("setup.run"), std::string::npos) << "downloads are not recommended";
+    EXPECT_NE(r.out.find("nothing was removed"), std::string::npos) << r.out;
+
+    r = run("--all --dry-run --json");
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto doc = nlohmann::json::parse(r.out);
+    std::set<std::string> paths;
+    std::int64_t sum = 0;
+    for (const auto& item : doc.at("items")) {
+        paths.insert(item.at("path").get<std::string>());
+        sum += item.at("size").get<std::int64_t>();
+    }
+    EXPECT_TRUE(paths.contains(tree.path("home/Downloads/setup.run")));
+    EXPECT_EQ(doc.at("size").get<std::int64_t>(), sum);
+    EXPECT_EQ(doc.at("count").get<std::size_t>(), paths.size());
+    for (const char* kept : {"home/.cache/thumbnails/normal/a.png", "home/Downloads/setup.run",
+                             "home/.local/share/Trash/files/old.txt"})
+        EXPECT_TRUE(tree.exists(kept)) << kept;
+
+    EXPECT_EQ(run("--all --recommended").code, 2) << "the two selections exclude each other";
+}
+
+TEST_F(JunkCli, CleanRemovesTheRecommendedItemsReportsTheFreedSizeAndKeepsTheRest) {
+    const CliRun r = run("--clean --json --kinds system,app,trash,package,internet");
+    ASSERT_EQ(r.code, 0) << r.err << r.out;
+    const auto doc = nlohmann::json::parse(r.out);
+    EXPECT_EQ(doc.at("failed").get<int>(), 0);
+    EXPECT_GE(doc.at("removed").get<int>(), 3);
+    EXPECT_GE(doc.at("freedSize").get<std::int64_t>(), 5 + 7 + 3);
+    for (const char* gone :
+         {"home/.cache/thumbnails/normal", "home/.local/share/Trash/files/old.txt",
+          "home/.cache/mozilla/firefox/p.default/cache2"})
+        EXPECT_FALSE(tree.exists(gone)) << gone;
+    for (const char* kept :
+         {"home/.mozilla/firefox/p.default/cookies.sqlite", "home/Downloads/setup.run",
+          "home/Downloads/notes.txt", "home/.cache/thumbnails", "home/.local/share/Trash/files"})
+        EXPECT_TRUE(tree.exists(kept)) << kept;
+
+    const CliRun all = run("--clean --all");
+    ASSERT_EQ(all.code, 0) << all.err << all.out;
+    EXPECT_NE(all.out.find("Freed "), std::string::npos) << all.out;
+    EXPECT_NE(all.out.find("0 failed"), std::string::npos) << all.out;
+    EXPECT_FALSE(tree.exists("home/Downloads/setup.run"));
+    EXPECT_TRUE(tree.exists("home/Downloads/notes.txt"));
+}
+
 }  // namespace
 
 #endif

@@ -7,3 +7,8 @@ if(NOT TARGET PkgConfig::HTTPLIB)
 endif()
 target_link_libraries(test_apps PRIVATE PkgConfig::HTTPLIB)
 target_compile_definitions(test_apps PRIVATE ORVANE_APPS_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+# Removals needing administrator rights run the real helper program, without pkexec.
+if(TARGET orvane-helper)
+  add_dependencies(test_apps orvane-helper)
+  target_compile_definitions(test_apps PRIVATE ORVANE_HELPER_BINARY="$<TARGET_FILE:orvane-helper>")
+endif()

@@ -169,6 +169,33 @@ int printLogs(const std::vector<apps::AppCleaningLog>& logs) {
     return failed;
 }
 
+// On a terminal, which app the run is at and how many items are done, redrawn in place.
+class RemovalProgress final : public apps::AppManagerDelegate {
+public:
+    explicit RemovalProgress(int total) : total_(total) {}
+    void appManagerDidStartCleaningApp(AppManager&, const AppModelPtr& app) override {
+        name_ = shown(app->appName);
+        if (name_.size() > 50) name_ = name_.substr(0, 47) + "...";
+        draw();
+    }
+    void appManagerDidFinishCleaningFile(AppManager&, const apps::AppFilePtr&, bool) override {
+        ++done_;
+        draw();
+    }
+    void appManagerDidFinishCleaning(AppManager&,
+                                     const std::vector<apps::AppCleaningLog>&) override {
+        std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    void draw() const {
+        std::fprintf(stderr, "\r\033[KRemoving %d/%d  %s", done_, total_, name_.c_str());
+        std::fflush(stderr);
+    }
+    int total_, done_ = 0;
+    std::string name_;
+};
+
 int runRemoval(AppManager& manager, const std::vector<AppModelPtr>& picked, bool residuals,
                bool dryRun) {
     if (picked.empty()) return kExitOk;
@@ -181,8 +208,22 @@ int runRemoval(AppManager& manager, const std::vector<AppModelPtr>& picked, bool
     StopOnInterrupt stop(manager.isCleaningCancelled);
     manager.isCleaningCancelled.store(false);
     std::vector<apps::AppCleaningLog> logs;
+    std::shared_ptr<RemovalProgress> progress;
+    if (::isatty(STDERR_FILENO)) {
+        int total = 0;
+        for (const AppModelPtr& app : picked)
+            for (const apps::AppFilePtr& f : app->allSubFiles()) total += f->selected ? 1 : 0;
+        progress = std::make_shared<RemovalProgress>(total);
+        manager.delegate = progress;
+    }
     // Only the picked apps are in the run, whatever else the scan found.
-    manager.workQueue.async([&] { logs = manager.cleanSelectedFiles(picked); });
+    std::atomic<bool> done{false};
+    manager.workQueue.async([&] {
+        logs = manager.cleanSelectedFiles(picked);
+        done.store(true);
+        loop.wake();
+    });
+    loop.runUntil([&] { return done.load(); });
     manager.waitUntilWorkFinished();
     loop.drain();
     const int failed = printLogs(logs);

@@ -12,6 +12,7 @@
 
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
+#include "app/common/UsageEvents.h"
 #include "app/junk/CleanUpResultNewViewController.h"
 #include "app/junk/CleanUpResultViewController.h"
 #include "app/junk/CleanupCleanViewController.h"
@@ -317,6 +318,10 @@ void JunkViewController::startScan() {
     currentPath_->clear();
     lastPath_.clear();
     stopButton_->setEnabled(true);
+    usage::process(analytics::module::cleanup, analytics::action::scanPage,
+                   {std::string(analytics::label::nil)});
+    usage::process(analytics::module::cleanup, analytics::action::startScan, {""});
+    scanStartedAt_ = std::chrono::steady_clock::now();
     showPage(Page::scanning);
     manager_->startScan();
 }
@@ -378,6 +383,12 @@ void JunkViewController::scanEnded(bool stopped) {
     refreshRows();
     manager_->waitUntilScanFinished();
     fillSummary();
+    std::uint64_t found = 0;
+    for (const auto& category : categories_)
+        found += static_cast<std::uint64_t>(std::max<std::int64_t>(category->size(), 0));
+    usage::process(
+        analytics::module::cleanup, analytics::action::scanEnd,
+        analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_), found, stopped_));
     showPage(Page::summary);
 }
 
@@ -438,6 +449,8 @@ void JunkViewController::startClean() {
     for (const auto& model : manager_->getModels())
         for (const auto& item : model->allItems)
             if (item->isSelected) ++selected;
+    // The results screen has reported the start, with the kinds it cleans.
+    cleanStartedAt_ = std::chrono::steady_clock::now();
     cleaning_->start(selected);
     showPage(Page::cleaning);
     manager_->cleanDelegate = cleanObserver_;
@@ -453,6 +466,14 @@ void JunkViewController::stopClean() {
 void JunkViewController::cleanEnded(bool stopped) {
     if (page_ != Page::cleaning) return;
     manager_->waitUntilCleanFinished();
+    std::size_t removed = 0, failed = 0;
+    for (const auto& model : manager_->getModels()) {
+        removed += static_cast<std::size_t>(std::max(model->suceesCount, 0));
+        failed += static_cast<std::size_t>(std::max(model->errorCount, 0));
+    }
+    usage::process(analytics::module::cleanup, analytics::action::removeEnd,
+                   analytics::labels::removeEnd(removed, failed, manager_->cleanedSize.load(),
+                                                usage::secondsSince(cleanStartedAt_)));
     finished_->showResult(manager_->getModels(), manager_->cleanedSize.load(), stopped);
     showPage(Page::finished);
 }

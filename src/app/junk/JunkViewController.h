@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -103,6 +104,8 @@ private:
     std::shared_ptr<JunkCleanObserver> cleanObserver_;
     Page page_ = Page::home;
     bool stopped_ = false;
+    std::chrono::steady_clock::time_point scanStartedAt_{};
+    std::chrono::steady_clock::time_point cleanStartedAt_{};
     std::vector<junk::JunkCategoryPtr> categories_;
     std::array<long long, kKinds> counts_{};
     std::array<std::int64_t, kKinds> bytes_{};

@@ -17,10 +17,12 @@
 #include "app/junk/JunkViewController.h"
 #include "app/junk/LeftCleanUpListViewController.h"
 #include "app/junk/RightCleanUpListViewController.h"
+#include "core/analytics/EventLabels.h"
 #include "core/junk/CleanManager.h"
 #include "core/junk/RuleEnvironment.h"
 #include "kit/Resources.h"
 #include "support/GuiTestSupport.h"
+#include "support/RecordedEvents.h"
 #include "support/TempTree.h"
 
 namespace orvane::app {
@@ -193,6 +195,21 @@ TEST_F(JunkResults, CleaningRemovesWhatIsTickedAndEndsOnWhatWasFreed) {
         screen->cleaningScreen()->stageStatus(2)->text().startsWith(QStringLiteral("Done")));
     finished->okButton()->click();
     EXPECT_EQ(screen->page(), JunkViewController::Page::home);
+
+    // The history sees the scan and the cleaning with what was asked for and what was freed.
+    const auto events = orvane::testing::recordedEvents();
+    EXPECT_EQ(orvane::testing::eventMoments(events),
+              (std::vector<std::string>{"Process/Cleanup/ScanPage", "Process/Cleanup/StartScan",
+                                        "Process/Cleanup/ScanEnd", "Process/Cleanup/RemoveStart",
+                                        "Process/Cleanup/RemoveEnd"}));
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].labels, std::vector<std::string>{"nil"});
+    EXPECT_EQ(events[2].labels.back(), "Finish");
+    EXPECT_EQ(events[3].labels, (std::vector<std::string>{"System", "Trash", "Internet"}))
+        << "the kinds with something ticked";
+    EXPECT_EQ(events[4].labels[1], "0") << "nothing failed";
+    EXPECT_EQ(events[4].labels[2],
+              orvane::analytics::labels::megabytes(manager->cleanedSize.load()));
 }
 
 TEST_F(JunkResults, AnItemChangedSinceTheScanIsListedWithItsReason) {

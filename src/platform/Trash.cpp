@@ -108,17 +108,16 @@ std::vector<std::string> trashContentFolders(const Layout& layout,
     return folders;
 }
 
-Outcome removeFromTrash(const std::string& contentFolder, const std::string& name) {
+Outcome forgetTrashRecord(const std::string& contentFolder, const std::string& name) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
         return Outcome::failure(
             kit::formatLocalized("“%@” is not an item of the Trash.", {kit::displayPath(name)}));
     }
     const std::string item = kit::joinPath(contentFolder, name);
-    std::error_code ec;
-    std::filesystem::remove_all(item, ec);  // removes a link itself, never what it points to
-    if (ec) {
-        return Outcome::failure(kit::formatLocalized("“%@” could not be removed from the Trash: %@",
-                                                     {kit::displayPath(name), ec.message()}));
+    struct stat st {};
+    if (::lstat(item.c_str(), &st) == 0 || errno != ENOENT) {
+        return Outcome::failure(
+            kit::formatLocalized("“%@” is still in the Trash.", {kit::displayPath(name)}));
     }
     if (contentFolder.ends_with("/files")) {
         const std::string trashRoot = kit::parentPath(contentFolder);

@@ -42,9 +42,9 @@ bool canReadTrash(const Layout& layout);
 std::vector<std::string> trashContentFolders(
     const Layout& layout, const std::string& mountInfoPath = "/proc/self/mountinfo");
 
-// Deletes the item `name` of a folder listed by trashContentFolders for good, together with its
-// restore record and its cached size, so file managers do not show a ghost. A link is removed,
-// never followed.
-Outcome removeFromTrash(const std::string& contentFolder, const std::string& name);
+// Once the item `name` of a folder listed by trashContentFolders is gone (removed through the
+// shared removal path), drops its restore record and its cached size, so that file managers
+// show no ghost of it. Touches nothing while the item is still there.
+Outcome forgetTrashRecord(const std::string& contentFolder, const std::string& name);
 
 }  // namespace orvane::platform

@@ -11,6 +11,7 @@
 #include "kit/Localization.h"
 #include "kit/Log.h"
 #include "kit/Paths.h"
+#include "platform/Trash.h"
 
 namespace orvane::junk {
 
@@ -168,6 +169,10 @@ bool CleanOperation::removeItem(CleanBaseItem& item) const {
     const orvane::files::RemovalResult result = context_->remover->deleteForever(path, scanned);
     if (result.ok) {
         ORVANE_LOG("普通权限删除成功: " + path);
+        // An item taken straight out of a Trash leaves no restore record behind it.
+        const std::string base = trimmed(item.basePath);
+        if (base.ends_with("/files") && kit::parentPath(normalized) == base)
+            platform::forgetTrashRecord(base, normalized.substr(base.size() + 1));
         item.freedBytes = result.freedBytes;
         item.cleanOutcome = CleanBaseItem::CleanOutcome::removed;
         return true;

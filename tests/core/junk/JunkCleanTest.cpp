@@ -210,6 +210,8 @@ TEST_F(LinuxClean, RemovesTheSelectedItemsOfEveryKindAndNothingBesideThem) {
         EXPECT_TRUE(home.tree.exists(kept)) << kept;
     EXPECT_FALSE(home.tree.exists("root/var/log/syslog.1"));
     EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/files/draft.odt"));
+    EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/info/draft.odt.trashinfo"))
+        << "no restore record is left for an item that is gone";
 }
 
 TEST_F(LinuxClean, TheScreenHearsEachKindInOrderAndOnlySelectedItems) {
@@ -238,6 +240,7 @@ TEST_F(LinuxClean, TheScreenHearsEachKindInOrderAndOnlySelectedItems) {
         EXPECT_NE(p.path, trash->url) << "an unticked item is neither removed nor reported";
     }
     EXPECT_TRUE(home.tree.exists("home/.local/share/Trash/files/draft.odt"));
+    EXPECT_TRUE(home.tree.exists("home/.local/share/Trash/info/draft.odt.trashinfo"));
     EXPECT_EQ(manager->cleanTrashModel->suceesCount, 0);
 
     EXPECT_EQ(CleanOperation::stageFor(1), CleanStageType::cleanSystem);

@@ -30,10 +30,11 @@ CleanUpResultNewViewController::CleanUpResultNewViewController(junk::CleanManage
     rightVC->updateDelegate = this;
     split->addWidget(leftVC);
     split->addWidget(rightVC);
-    split->setStretchFactor(0, 2);
+    split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 5);
     split->setChildrenCollapsible(false);
-    split->setSizes({240, 560});
+    // Wide enough for the longest kind name ("Installation Packages") beside its size.
+    split->setSizes({300, 540});
     layout->addWidget(split, 1);
 
     auto* bottom = new QHBoxLayout;

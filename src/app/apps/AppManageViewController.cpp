@@ -113,7 +113,8 @@ QLabel* label(const QString& text, const QString& style, QWidget* parent) {
 AppManageViewController::AppManageViewController(apps::AppManager* manager, QWidget* parent)
     : ModuleBaseViewController(ModuleType::appManage, parent),
       manager_(manager ? manager : &apps::AppManager::shared()),
-      icons_(std::make_unique<AppIcons>(manager_->layout())) {
+      icons_(std::make_unique<AppIcons>(manager_->layout())),
+      leaveQuestion_(loc("Yes")) {
     setObjectName(QStringLiteral("appManageModule"));
     observer_ = std::make_shared<AppManageObserver>(this);
     auto* layout = new QVBoxLayout(this);
@@ -327,6 +328,23 @@ void AppManageViewController::didFinish() {
     showPage(Page::results);
     result_->setIncomplete(stopping_);
     stopping_ = false;
+}
+
+void AppManageViewController::backToHome(std::function<void(bool)> completion) {
+    if (page_ == Page::start) return completion(true);
+    if (page_ == Page::scanning || page_ == Page::managing) return completion(false);
+    if (manager_->apps.empty() && manager_->residualApps.empty()) {
+        showPage(Page::start);
+        return completion(true);
+    }
+    leaveQuestion_.ask(window(), analytics::module::appManage,
+                       [this, completion = std::move(completion)](bool yes) {
+                           // The lists stay with the manager until the next scan replaces them:
+                           // an update check may still be reading them. The way back to them is
+                           // gone with the page.
+                           if (yes) showPage(Page::start);
+                           completion(yes);
+                       });
 }
 
 bool AppManageViewController::isShouldCloseWindow() { return true; }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/common/LeaveQuestion.h"
 #include "app/shell/ModuleBaseViewController.h"
 #include "core/apps/AppCleaningLog.h"
 #include "core/apps/AppManageCleanType.h"
@@ -79,6 +80,9 @@ public:
     QLabel* scanNote() const { return note_; }
     AppManageResultViewController* resultView() const { return result_; }
 
+    // Leaving the lists of a scan (or what a run left of them) drops them: the user is asked
+    // first unless they are empty. Work in flight is never left.
+    void backToHome(std::function<void(bool)> completion) override;
     bool isShouldCloseWindow() override;
     void applicationWillTerminate() override;
 
@@ -104,6 +108,7 @@ private:
     std::shared_ptr<AppManageObserver> observer_;
     Page page_ = Page::start;
     bool stopping_ = false;
+    LeaveQuestion leaveQuestion_;
     std::chrono::steady_clock::time_point scanStartedAt_{};
     QStackedWidget* stack_ = nullptr;
     QPushButton* scanButton_ = nullptr;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -174,6 +175,58 @@ TEST_F(AppRemovalScreensTest, LeftoversAreCountedAsItemsAndCleaned) {
     const std::vector<std::string> leftover{" ", " ", " ", "", "Leftover"};
     EXPECT_EQ(events[4].labels, leftover);
     EXPECT_EQ(events[5].labels, leftover);
+}
+
+TEST_F(AppRemovalScreensTest, LeavingTheListsAsksFirstAndRecordsTheAnswer) {
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    std::vector<bool> answers;
+    const auto leave = [&] { screen.backToHome([&](bool yes) { answers.push_back(yes); }); };
+
+    // Nothing scanned yet: nothing to lose, no question.
+    leave();
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(orvane::testing::openMessageBox(), nullptr);
+
+    scan(screen);
+    const std::size_t before = orvane::testing::recordedEvents().size();
+    leave();
+    QMessageBox* box = orvane::testing::waitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), "The scanning results won't be saved if you go Back.");
+    QStringList buttons;
+    for (QAbstractButton* b : box->buttons()) buttons << b->text();
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"Cancel", "Yes"}));
+    leave();  // asked again while the question is open: the open one decides
+    ASSERT_TRUE(orvane::testing::answerMessageBox("Cancel"));
+    EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+    EXPECT_EQ(screen.page(), Page::results) << "the lists stay after Cancel";
+
+    leave();
+    ASSERT_TRUE(orvane::testing::answerMessageBox("Yes"));
+    EXPECT_EQ(answers, (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(screen.page(), Page::start);
+
+    auto events = orvane::testing::recordedEvents();
+    ASSERT_EQ(events.size(), before + 2);
+    EXPECT_EQ(orvane::testing::eventMoments(events)[before], "Operational/AppManage/SCwindow");
+    EXPECT_EQ(events[before].labels, std::vector<std::string>{"Cancel"});
+    EXPECT_EQ(orvane::testing::eventMoments(events)[before + 1], "Operational/AppManage/SCwindow");
+    EXPECT_EQ(events[before + 1].labels, std::vector<std::string>{"Confirm"});
+
+    // A machine without applications or leftovers: leaving answers at once.
+    LinuxMachine bare;
+    apps::AppManager bareManager(bare.layout());
+    AppManageViewController bareScreen(&bareManager);
+    scan(bareScreen);
+    answers.clear();
+    bareScreen.backToHome([&](bool yes) { answers.push_back(yes); });
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(orvane::testing::openMessageBox(), nullptr);
+    EXPECT_EQ(bareScreen.page(), Page::start);
+    for (const auto& e : orvane::testing::recordedEvents())
+        EXPECT_NE(e.action, "SCwindow") << "nothing was asked, so nothing was answered";
 }
 
 TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {

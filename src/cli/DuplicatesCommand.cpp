@@ -1,18 +1,10 @@
 // `orvane duplicates`: the duplicate finder on the command line, with the saved settings and
 // per-run overrides, text or JSON output, and a progress line on a terminal.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -23,8 +15,8 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
-#include "cli/RemoveMode.h"
 #include "cli/RunEvents.h"
+#include "cli/ScanOptions.h"
 #include "core/analytics/Analytics.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanCache.h"
@@ -44,21 +36,12 @@ namespace {
 using duplicates::ScanManager;
 using files::DuplicateFilesPtr;
 
-volatile sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
-
-struct Options {
-    std::vector<std::string> paths;
+// --auto-select: first, new or old, the copy kept.
+struct Options : ScanOptions {
     bool hidden = false;
     bool zeroByte = false;
     std::string minSize, maxSize;
     std::vector<std::string> kinds;
-    bool json = false;
-    bool quiet = false;
-    std::string settingsPath;
-    std::string autoSelect;  // empty: nothing is selected; first, new or old: the copy kept
-    std::string remove;      // trash, delete or move=DIR
-    bool dryRun = false;
     bool strict = false;  // exit 1 when the scan had to pass over something
     bool noCache = false;
 };
@@ -119,12 +102,6 @@ private:
     std::mutex mutex;
     std::string current;
 };
-
-int terminalWidth() {
-    winsize ws{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20) return ws.ws_col;
-    return 80;
-}
 
 void printResults(const std::vector<DuplicateFilesPtr>& found, bool json,
                   const files::SkippedEntries& skipped) {
@@ -193,28 +170,9 @@ int run(const Options& o) {
         return kExitUsage;
     };
     std::optional<files::RemoveType> removeType;
-    if (!o.remove.empty()) {
-        std::string error;
-        if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
-        if (o.autoSelect.empty())
-            return fail("--remove needs --auto-select: nothing is selected otherwise");
-        if (o.json)
-            return fail("--remove prints one line per file; it cannot be combined with --json");
-    } else if (o.dryRun) {
-        return fail("--dry-run goes with --remove");
-    }
-
+    if (auto error = checkRemovalOptions(o, "file", removeType)) return fail(*error);
     std::vector<std::string> roots;
-    for (const auto& raw : o.paths) {
-        const std::string path = kit::absolutePath(raw);
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0)
-            return fail("cannot read '" + raw + "': " + std::strerror(errno));
-        if (!S_ISDIR(st.st_mode)) return fail("'" + raw + "' is not a folder");
-        if (::access(path.c_str(), R_OK | X_OK) != 0)
-            return fail("cannot read '" + raw + "': " + std::strerror(errno));
-        roots.push_back(path);
-    }
+    if (auto error = scanRoots(o.paths, roots)) return fail(*error);
 
     std::optional<std::int64_t> minSize, maxSize;
     if (!o.minSize.empty() && !(minSize = parseSize(o.minSize)))
@@ -268,49 +226,37 @@ int run(const Options& o) {
     manager->delegate = observer;
 
     kit::MainLoop loop;
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sa.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
-    sigemptyset(&sa.sa_mask);
-    struct sigaction previous {};
-    ::sigaction(SIGINT, &sa, &previous);
-    gInterrupted = 0;
-
-    const bool showProgress = !o.quiet && ::isatty(STDERR_FILENO);
     RunEvents events(analytics::module::duplicateFile);
-    events.scanStarted(analytics::labels::startScanTiles(roots));
-    manager->scanDuplicateFile();
     bool stopping = false;
-    std::size_t lastWidth = 0;
-    while (!observer->finished) {
-        loop.runUntil([&] { return observer->finished.load() || gInterrupted; },
-                      std::chrono::milliseconds(100));
-        if (gInterrupted && !stopping) {
-            stopping = true;
-            manager->stopScanning();
-        }
-        if (showProgress && !observer->finished) {
-            std::string line;
-            const std::string path = observer->currentPath();
-            if (path.empty()) {
-                line = "Scanning… " + std::to_string(manager->enumeratedItems()) + " items";
-            } else {
-                char pct[16];
-                std::snprintf(pct, sizeof pct, "%3.0f%% ", observer->progress.load() * 100);
-                line = std::string("Comparing ") + pct + kit::displayPath(path);
+    {
+        InterruptWatch interrupt;
+        ProgressLine progress(o.quiet);
+        events.scanStarted(analytics::labels::startScanTiles(roots));
+        manager->scanDuplicateFile();
+        while (!observer->finished) {
+            loop.runUntil(
+                [&] { return observer->finished.load() || InterruptWatch::interrupted(); },
+                std::chrono::milliseconds(100));
+            if (InterruptWatch::interrupted() && !stopping) {
+                stopping = true;
+                manager->stopScanning();
             }
-            const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
-            if (line.size() > width) line = line.substr(0, width);
-            std::fprintf(
-                stderr, "\r%s%s", line.c_str(),
-                std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
-            lastWidth = line.size();
+            if (progress.shown() && !observer->finished) {
+                const std::string path = observer->currentPath();
+                if (path.empty()) {
+                    progress.show("Scanning… " + std::to_string(manager->enumeratedItems()) +
+                                  " items");
+                } else {
+                    char pct[16];
+                    std::snprintf(pct, sizeof pct, "%3.0f%% ", observer->progress.load() * 100);
+                    progress.show(std::string("Comparing ") + pct + kit::displayPath(path));
+                }
+            }
         }
+        manager->waitUntilScanFinished();
+        loop.drain();
+        progress.clear();
     }
-    manager->waitUntilScanFinished();
-    loop.drain();
-    if (showProgress) std::fprintf(stderr, "\r%s\r", std::string(lastWidth, ' ').c_str());
-    ::sigaction(SIGINT, &previous, nullptr);
 
     const files::SkippedEntries skipped = manager->skippedEntries();
     printResults(manager->totalFiles, o.json, skipped);
@@ -343,7 +289,7 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
         "duplicates",
         "Find files with identical content below the given folders, using the saved settings "
         "(`orvane settings`) unless a flag overrides them for this run");
-    cmd->add_option("PATH", options->paths, "Folders to scan")->required();
+    addScanFoldersOption(*cmd, *options);
     cmd->add_flag("--hidden", options->hidden, "Include hidden files");
     cmd->add_flag("--zero-byte", options->zeroByte, "Include empty files");
     cmd->add_option("--min-size", options->minSize,
@@ -353,7 +299,7 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
     cmd->add_option("--kinds", options->kinds,
                     "Only these kinds: video, audio, picture, document, other")
         ->delimiter(',');
-    cmd->add_flag("--json", options->json, "Print one JSON object");
+    addJsonFlag(*cmd, *options);
     cmd->add_option("--auto-select", options->autoSelect,
                     "Select every copy but one in each group, keeping: first (the smallest "
                     "path, the default), new (keep the oldest copy, select the newer ones) or "
@@ -367,18 +313,14 @@ void addDuplicatesCommand(CLI::App& app, Action& action) {
                    "' is not first, new or old (name folders before --auto-select, "
                    "or write --auto-select=first)";
         });
-    cmd->add_option("--remove", options->remove,
-                    "Remove the selected copies: trash (undoable), delete (for good) or "
-                    "move=FOLDER");
-    cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
+    addRemovalOptions(*cmd, *options, "copies");
     cmd->add_flag("--strict", options->strict,
                   "Exit with status 1 when some folders or files could not be read (the results "
                   "then do not cover everything)");
-    cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
+    addQuietFlag(*cmd, *options);
     cmd->add_flag("--no-cache", options->noCache,
                   "Read every candidate afresh: neither use nor keep what earlier scans learned");
-    cmd->add_option("--settings", options->settingsPath,
-                    "Settings file to use instead of the saved one");
+    addSettingsOption(*cmd, *options);
     std::string neverCompared;
     for (std::string_view extension : duplicates::IgnoresPathExtention::allCases)
         neverCompared += (neverCompared.empty() ? "" : ", ") + std::string(extension);

@@ -2,7 +2,6 @@
 
 #include "cli/RunEvents.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 
 #include "cli/Commands.h"
 #include "cli/RemovalReport.h"
+#include "cli/ScanOptions.h"
 #include "core/duplicates/DuplicateSelection.h"
 #include "core/duplicates/ScanManager.h"
 
@@ -23,9 +23,6 @@ namespace orvane::cli {
 namespace {
 
 using files::RemoveType;
-
-volatile sig_atomic_t gStop = 0;
-void onStop(int) { gStop = 1; }
 
 // Waits for the end of a removal run, whichever way it ends.
 class RemovalObserver final : public files::ScanManagerProtocol {
@@ -97,28 +94,22 @@ int removeAutoSelected(const std::shared_ptr<duplicates::ScanManager>& manager,
 
     auto observer = std::make_shared<RemovalObserver>();
     manager->delegate = observer;
-    struct sigaction sa {};
-    sa.sa_handler = onStop;
-    sa.sa_flags = SA_RESETHAND;
-    sigemptyset(&sa.sa_mask);
-    struct sigaction previous {};
-    ::sigaction(SIGINT, &sa, &previous);
-    gStop = 0;
-
-    if (events) events->removeStarted(chosen.size(), chosenBytes);
-    manager->removeDuplicateFiles(groups, type);
     bool stopped = false;
-    const bool showProgress = ::isatty(STDERR_FILENO);
-    while (!observer->waitFor(std::chrono::milliseconds(100))) {
-        if (gStop && !stopped) {
-            stopped = true;
-            manager->removeStop = true;
+    {
+        InterruptWatch interrupt;
+        if (events) events->removeStarted(chosen.size(), chosenBytes);
+        manager->removeDuplicateFiles(groups, type);
+        const bool showProgress = ::isatty(STDERR_FILENO);
+        while (!observer->waitFor(std::chrono::milliseconds(100))) {
+            if (InterruptWatch::interrupted() && !stopped) {
+                stopped = true;
+                manager->removeStop = true;
+            }
+            if (showProgress)
+                std::fprintf(stderr, "\rRemoving… %3.0f%%", observer->progress.load() * 100);
         }
-        if (showProgress)
-            std::fprintf(stderr, "\rRemoving… %3.0f%%", observer->progress.load() * 100);
+        if (showProgress) std::fprintf(stderr, "\r%20s\r", "");
     }
-    if (showProgress) std::fprintf(stderr, "\r%20s\r", "");
-    ::sigaction(SIGINT, &previous, nullptr);
 
     if (const std::string refusal = observer->refusal(); !refusal.empty()) {
         if (events) events->removeEnded(0, 0, 0);

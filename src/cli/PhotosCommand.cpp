@@ -1,17 +1,9 @@
 // `orvane photos`: groups of similar pictures below the given folders, as text or JSON, and the
 // removal of the automatically selected ones.
-#include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,7 +12,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
-#include "cli/RemoveMode.h"
+#include "cli/ScanOptions.h"
 #include "core/photos/PhotoSelection.h"
 #include "core/photos/ScanImagesManager.h"
 #include "engine/SimilarImageEngine.h"
@@ -34,18 +26,9 @@ namespace {
 
 using photos::ScanImagesManager;
 
-volatile sig_atomic_t gInterrupted = 0;
-void onInterrupt(int) { gInterrupted = 1; }
-
-struct Options {
-    std::vector<std::string> paths;
-    bool json = false;
-    double threshold = -1;   // -1: the saved one
-    std::string autoSelect;  // new or old
-    std::string remove;      // trash, delete or move=DIR
-    bool dryRun = false;
-    bool quiet = false;
-    std::string settingsPath;
+// --auto-select: new or old.
+struct Options : ScanOptions {
+    double threshold = -1;  // -1: the saved one
 };
 
 class Progress final : public photos::ScanImagesManagerProtocol {
@@ -71,12 +54,6 @@ private:
     long long total = 0;
     std::string path;
 };
-
-int terminalWidth() {
-    winsize ws{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20) return ws.ws_col;
-    return 80;
-}
 
 void printResults(const photos::ScanImagesGroups& groups, bool json) {
     std::string out;
@@ -151,7 +128,7 @@ int removeSelected(ScanImagesManager& manager, photos::ScanImagesGroups groups,
     std::atomic<bool> done{false};
     std::thread watcher([&] {
         while (!done) {
-            if (gInterrupted) manager.stopRemove();
+            if (InterruptWatch::interrupted()) manager.stopRemove();
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
@@ -190,34 +167,12 @@ int run(const Options& o) {
     };
     if (o.threshold != -1 && (!std::isfinite(o.threshold) || o.threshold < 20 || o.threshold > 100))
         return fail("--threshold must lie between 20 (loose) and 100 (identical pictures only)");
-    std::optional<files::RemoveType> removeType;
     if (!o.autoSelect.empty() && o.autoSelect != "new" && o.autoSelect != "old")
         return fail("--auto-select takes new (keep the oldest picture) or old (keep the newest)");
-    if (!o.remove.empty()) {
-        std::string error;
-        if (!(removeType = parseRemoveMode(o.remove, error))) return fail(error);
-        if (o.autoSelect.empty())
-            return fail("--remove needs --auto-select: nothing is selected otherwise");
-        if (o.json)
-            return fail("--remove prints one line per picture; it cannot be combined with --json");
-    } else if (o.dryRun) {
-        return fail("--dry-run goes with --remove");
-    }
-
+    std::optional<files::RemoveType> removeType;
+    if (auto error = checkRemovalOptions(o, "picture", removeType)) return fail(*error);
     std::vector<std::string> roots;
-    for (const auto& raw : o.paths) {
-        std::error_code ec;
-        std::string path = std::filesystem::absolute(raw, ec).lexically_normal().string();
-        if (ec) path = raw;
-        while (path.size() > 1 && path.back() == '/') path.pop_back();
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0)
-            return fail("cannot read '" + raw + "': " + std::strerror(errno));
-        if (!S_ISDIR(st.st_mode)) return fail("'" + raw + "' is not a folder");
-        if (::access(path.c_str(), R_OK | X_OK) != 0)
-            return fail("cannot read '" + raw + "': " + std::strerror(errno));
-        roots.push_back(path);
-    }
+    if (auto error = scanRoots(o.paths, roots)) return fail(*error);
 
     auto environment = ScanImagesManager::defaultEnvironment();
     if (!o.settingsPath.empty()) environment.preferencesFile = o.settingsPath;
@@ -226,42 +181,27 @@ int run(const Options& o) {
     auto progress = std::make_shared<Progress>();
     manager.setDelegate(progress);
 
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sa.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
-    sigemptyset(&sa.sa_mask);
-    struct sigaction previous {};
-    ::sigaction(SIGINT, &sa, &previous);
-    gInterrupted = 0;
-
-    std::atomic<bool> finished{false};
     int result = 0;
-    std::thread scan([&] {
-        result = manager.findDuplicateImages(roots);
-        finished = true;
-    });
-    const bool showProgress = !o.quiet && ::isatty(STDERR_FILENO);
-    std::size_t lastWidth = 0;
     bool stopping = false;
-    while (!finished) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (gInterrupted && !stopping) {
-            stopping = true;
-            manager.stop();
+    {
+        InterruptWatch interrupt;
+        std::atomic<bool> finished{false};
+        std::thread scan([&] {
+            result = manager.findDuplicateImages(roots);
+            finished = true;
+        });
+        ProgressLine line(o.quiet);
+        while (!finished) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (InterruptWatch::interrupted() && !stopping) {
+                stopping = true;
+                manager.stop();
+            }
+            if (line.shown() && !finished) line.show(progress->line());
         }
-        if (showProgress && !finished) {
-            std::string line = progress->line();
-            const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
-            if (line.size() > width) line = line.substr(0, width);
-            std::fprintf(
-                stderr, "\r%s%s", line.c_str(),
-                std::string(lastWidth > line.size() ? lastWidth - line.size() : 0, ' ').c_str());
-            lastWidth = line.size();
-        }
+        scan.join();
+        line.clear();
     }
-    scan.join();
-    if (showProgress) std::fprintf(stderr, "\r%s\r", std::string(lastWidth, ' ').c_str());
-    ::sigaction(SIGINT, &previous, nullptr);
 
     auto groups = manager.dupImages();
     for (auto& g : groups) photos::orderGroupForDisplay(*g);
@@ -281,11 +221,8 @@ int run(const Options& o) {
     if (removeType) {
         photos::autoSelect(groups, o.autoSelect == "new" ? photos::AutoSelect::selectNew
                                                          : photos::AutoSelect::selectOld);
-        gInterrupted = 0;
-        ::sigaction(SIGINT, &sa, &previous);
-        const int code = removeSelected(manager, groups, *removeType, o.dryRun);
-        ::sigaction(SIGINT, &previous, nullptr);
-        return code;
+        InterruptWatch interrupt;
+        return removeSelected(manager, groups, *removeType, o.dryRun);
     }
     return kExitOk;
 }
@@ -298,21 +235,17 @@ void addPhotosCommand(CLI::App& app, Action& action) {
         "photos",
         "Find groups of similar pictures (resized, recompressed, lightly cropped or "
         "retouched copies) below the given folders");
-    cmd->add_option("PATH", options->paths, "Folders to scan")->required();
-    cmd->add_flag("--json", options->json, "Print one JSON object");
+    addScanFoldersOption(*cmd, *options);
+    addJsonFlag(*cmd, *options);
     cmd->add_option("--threshold", options->threshold,
                     "Similarity in percent, 20 (loose) to 100 (identical pictures only); default: "
                     "the saved setting, 85");
     cmd->add_option(
         "--auto-select", options->autoSelect,
         "new: select all but the oldest picture of each group; old: all but the newest");
-    cmd->add_option(
-        "--remove", options->remove,
-        "Remove the selected pictures: trash (undoable), delete (for good) or move=FOLDER");
-    cmd->add_flag("--dry-run", options->dryRun, "With --remove: list what would go, touch nothing");
-    cmd->add_flag("-q,--quiet", options->quiet, "No progress line");
-    cmd->add_option("--settings", options->settingsPath,
-                    "Settings file to use instead of the saved one");
+    addRemovalOptions(*cmd, *options, "pictures");
+    addQuietFlag(*cmd, *options);
+    addSettingsOption(*cmd, *options);
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });
 }
 

@@ -69,6 +69,20 @@ TEST_F(PhotosCli, RefusedArgumentsExitWithTwoAndTouchNothing) {
     EXPECT_TRUE(tree.exists("p/a.jpg") && tree.exists("p/b.jpg"));
 }
 
+TEST_F(PhotosCli, AFolderNamedThroughALinkAndDotDotIsTheOneTheKernelReaches) {
+    // elsewhere/link/.. is real/ for the kernel, though the text reads as elsewhere/.
+    photoPair("real/p/a.jpg", "real/p/b.jpg", 4);
+    tree.dir("real/inner");
+    tree.dir("elsewhere");
+    tree.symlink(tree.path("real/inner"), "elsewhere/link");
+    const auto r = run("photos --json -q " + quoted("elsewhere/link/.."));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j.at("groups").size(), 1u) << r.out;
+    for (const auto& f : j["groups"][0].at("files"))
+        EXPECT_NE(f.at("path").get<std::string>().find("/real/p/"), std::string::npos);
+}
+
 TEST_F(PhotosCli, DryRunListsAndMoveKeepsTheNewestPicture) {
     const auto [a, b] = photoPair("p/a.jpg", "p/b.jpg", 4);
     tree.setMtime("p/a.jpg", 1'600'000'000);  // a is older

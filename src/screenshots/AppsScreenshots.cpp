@@ -25,6 +25,7 @@
 #include "app/shell/LeftListViewController.h"
 #include "app/shell/MainViewController.h"
 #include "app/shell/MainWindow.h"
+#include "core/apps/AppManager.h"
 #include "kit/Paths.h"
 #include "screenshots/ScreenshotSteps.h"
 
@@ -179,7 +180,8 @@ void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window) {
         }
     out.settleEvents(100);
     out.save(&window, QStringLiteral("53-apps-details-selected"));
-    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(false)) {
+    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(
+            false, apps::AppManager::debianRemovalPlan(screen->manager().apps))) {
         confirm->show();
         out.settleEvents(200);
         out.save(confirm, QStringLiteral("53-apps-confirm-uninstall"));
@@ -207,7 +209,8 @@ void runAppsScreenshots(ScreenshotWriter& out, MainWindow& window) {
         if (model->appAt(row)->bundleID == "com.vendor.OldPlayer")
             model->setData(model->index(row, AppListModel::name), Qt::Checked, Qt::CheckStateRole);
     out.settleEvents(100);
-    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(true)) {
+    if (AppRemovalConfirmation* confirm = screen->confirmRemoval(
+            true, apps::AppManager::debianRemovalPlan(screen->manager().residualApps))) {
         confirm->show();
         out.settleEvents(200);
         out.save(confirm, QStringLiteral("56-apps-confirm-leftovers"));

@@ -1,6 +1,5 @@
 #include "app/apps/AppManageViewController.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -261,6 +260,7 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
 }
 
 AppManageViewController::~AppManageViewController() {
+    if (aptStop_) aptStop_->store(true);
     manager_->cancelScan();
     manager_->isCleaningCancelled.store(true);
     manager_->isUpdatingCancelled.store(true);
@@ -350,6 +350,7 @@ void AppManageViewController::backToHome(std::function<void(bool)> completion) {
 bool AppManageViewController::isShouldCloseWindow() { return true; }
 
 void AppManageViewController::applicationWillTerminate() {
+    if (aptStop_) aptStop_->store(true);
     manager_->cancelScan();
     manager_->isCleaningCancelled.store(true);
     manager_->isUpdatingCancelled.store(true);
@@ -357,15 +358,11 @@ void AppManageViewController::applicationWillTerminate() {
     manager_->waitUntilWorkFinished();
 }
 
-AppRemovalConfirmation* AppManageViewController::confirmRemoval(bool residual) {
+AppRemovalConfirmation* AppManageViewController::confirmRemoval(bool residual,
+                                                                const apps::AptRemovalPlan& plan) {
     const auto ticked =
         AppRemovalConfirmation::tickedApps(residual ? manager_->residualApps : manager_->apps);
     if (ticked.empty()) return nullptr;
-    // apt answers within a second or two; the window says it is busy meanwhile.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const apps::AptRemovalPlan plan = residual ? apps::AptRemovalPlan{true, {}, {}, {}, {}}
-                                               : apps::AppManager::debianRemovalPlan(ticked);
-    QApplication::restoreOverrideCursor();
     auto* dialog = new AppRemovalConfirmation(ticked, residual, plan, manager_->layout(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, residual] { startRemoval(residual); });
@@ -373,7 +370,46 @@ AppRemovalConfirmation* AppManageViewController::confirmRemoval(bool residual) {
 }
 
 void AppManageViewController::removeSelected(bool residual) {
-    if (auto* dialog = confirmRemoval(residual)) dialog->open();
+    if (page_ == Page::managing) return;
+    const auto ticked =
+        AppRemovalConfirmation::tickedApps(residual ? manager_->residualApps : manager_->apps);
+    if (ticked.empty()) return;
+    std::vector<std::string> packages;
+    if (!residual) packages = apps::AppManager::tickedPackageNames(ticked);
+    if (packages.empty()) {
+        apps::AptRemovalPlan nothingToAsk;
+        nothingToAsk.ok = true;
+        didPlanRemoval(residual, nothingToAsk);
+        return;
+    }
+    // apt resolves on the worker; the managing page is busy until it answers or Cancel.
+    showManaging(apps::AppManageCleanType::appUninsatll, 0);
+    managingProgress_->setRange(0, 0);
+    managingCurrent_->setText(loc("Asking apt what it would remove..."));
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    aptStop_ = stop;
+    QPointer<AppManageViewController> self = this;
+    manager_->debianRemovalPlanInBackground(
+        std::move(packages), stop, [self, stop, residual](const apps::AptRemovalPlan& plan) {
+            // A question the user stopped (or a closed window) has no one to answer to.
+            if (!self || stop->load() || self->aptStop_ != stop) return;
+            self->aptStop_.reset();
+            self->showPage(Page::results);
+            self->setLeftlistStatus(true);
+            self->didPlanRemoval(residual, plan);
+        });
+}
+
+void AppManageViewController::didPlanRemoval(bool residual, const apps::AptRemovalPlan& plan) {
+    if (auto* dialog = confirmRemoval(residual, plan)) dialog->open();
+}
+
+void AppManageViewController::stopAskingApt() {
+    if (!aptStop_) return;
+    aptStop_->store(true);
+    aptStop_.reset();
+    showPage(Page::results);
+    setLeftlistStatus(true);
 }
 
 void AppManageViewController::showManaging(apps::AppManageCleanType type, int total) {
@@ -433,6 +469,10 @@ void AppManageViewController::startUpdate() {
 
 void AppManageViewController::cancelRun(bool ask) {
     if (page_ != Page::managing || runStopping_) return;
+    if (aptStop_) {  // nothing was removed yet: no question to ask
+        stopAskingApt();
+        return;
+    }
     if (ask) {
         QMessageBox box(QMessageBox::Question, loc("Cancel"),
                         loc("Are you sure you want to proceed?"), QMessageBox::NoButton, this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -8,6 +9,7 @@
 #include "core/apps/AppCleaningLog.h"
 #include "core/apps/AppManageCleanType.h"
 #include "core/apps/AppModel.h"
+#include "core/apps/AptRemovalPlan.h"
 
 class QLabel;
 class QProgressBar;
@@ -43,11 +45,16 @@ public:
     // Ends the pass at the next application; what was scanned so far is shown.
     void stopScan();
 
-    // The confirmation for removing what is ticked in the list on show (apt is asked first what
-    // it would remove); nothing when nothing is ticked. The caller shows it.
-    AppRemovalConfirmation* confirmRemoval(bool residual);
-    // Asks, then removes. Returns at once; the managing page shows the run.
+    // The confirmation for removing what is ticked in the list on show, given what apt said it
+    // would do with the ticked Debian packages; nothing when nothing is ticked. The caller
+    // shows it.
+    AppRemovalConfirmation* confirmRemoval(bool residual, const apps::AptRemovalPlan& plan);
+    // Asks, then removes. Returns at once. With Debian packages ticked, apt is asked first on
+    // the module's worker (resolving can take a while) and the managing page says so; its
+    // Cancel drops the question. The confirmation opens once apt answered.
     void removeSelected(bool residual);
+    // Whether apt is being asked about a removal right now.
+    bool isAskingApt() const { return aptStop_ != nullptr; }
     // Starts the run without asking (after a confirmation).
     void startRemoval(bool residual);
     // Updates the apps ticked on the update tab.
@@ -102,6 +109,8 @@ private:
     void didUpdateApp(int current, int total);
     void didFinishUpdate(int success, int total);
     void showManaging(apps::AppManageCleanType type, int total);
+    void didPlanRemoval(bool residual, const apps::AptRemovalPlan& plan);
+    void stopAskingApt();
 
     apps::AppManager* manager_;
     std::unique_ptr<AppIcons> icons_;
@@ -125,6 +134,8 @@ private:
     int cleanTotalCount_ = 0, cleanedCount_ = 0;
     std::vector<apps::AppCleaningLog> logs_;
     std::vector<apps::AppModelPtr> tickedWhole_;
+    // Set while apt is asked about a removal; setting what it points to stops the question.
+    std::shared_ptr<std::atomic<bool>> aptStop_;
     QLabel* managingTitle_ = nullptr;
     QLabel* managingCurrent_ = nullptr;
     QProgressBar* managingProgress_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -102,6 +103,15 @@ public:
     void updateAppModel(const AppModelPtr& app, bool removingDeletedFiles);
     // What apt would remove for the Debian packages ticked in `list`, and which it refuses.
     static AptRemovalPlan debianRemovalPlan(const std::vector<AppModelPtr>& list);
+    // The Debian package names ticked in `list`, in list order; read on the thread that owns
+    // the lists.
+    static std::vector<std::string> tickedPackageNames(const std::vector<AppModelPtr>& list);
+    // Asks apt about `names` on workQueue, since resolving can take long enough to freeze a
+    // window, and hands the plan to `done` on the main queue. Setting `*stop` ends the
+    // simulation early; `done` still gets the (refusing) plan.
+    void debianRemovalPlanInBackground(std::vector<std::string> names,
+                                       std::shared_ptr<std::atomic<bool>> stop,
+                                       std::function<void(const AptRemovalPlan&)> done);
     // Blocks until every removal and update run asked for so far has ended.
     void waitUntilWorkFinished() { workQueue.drain(); }
 

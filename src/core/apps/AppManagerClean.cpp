@@ -353,17 +353,34 @@ void AppManager::updateAppModel(const AppModelPtr& app, bool removingDeletedFile
     prune(residualApps);
 }
 
-AptRemovalPlan AppManager::debianRemovalPlan(const std::vector<AppModelPtr>& list) {
+std::vector<std::string> AppManager::tickedPackageNames(const std::vector<AppModelPtr>& list) {
     std::vector<std::string> names;
     for (const AppModelPtr& app : list)
         for (const AppFilePtr& file : app->appFiles)
             if (file->selected && !file->packageName.empty()) names.push_back(file->packageName);
+    return names;
+}
+
+AptRemovalPlan AppManager::debianRemovalPlan(const std::vector<AppModelPtr>& list) {
+    const std::vector<std::string> names = tickedPackageNames(list);
     if (names.empty()) {
         AptRemovalPlan plan;
         plan.ok = true;
         return plan;
     }
     return AptRemovalPlan::simulate(names);
+}
+
+void AppManager::debianRemovalPlanInBackground(std::vector<std::string> names,
+                                               std::shared_ptr<std::atomic<bool>> stop,
+                                               std::function<void(const AptRemovalPlan&)> done) {
+    workQueue.async([alive = alive_, names = std::move(names), stop = std::move(stop),
+                     done = std::move(done)]() mutable {
+        AptRemovalPlan plan = AptRemovalPlan::simulate(names, stop.get());
+        kit::delay(0, [alive, plan = std::move(plan), done = std::move(done)] {
+            if (*alive) done(plan);
+        });
+    });
 }
 
 }  // namespace orvane::apps

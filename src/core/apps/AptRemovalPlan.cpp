@@ -20,10 +20,11 @@ struct Simulation {
     bool essential = false;
 };
 
-Simulation run(const std::vector<std::string>& names) {
+Simulation run(const std::vector<std::string>& names, const std::atomic<bool>* stop) {
     Simulation s;
     kit::ToolOptions options;
     options.timeout = std::chrono::minutes(2);
+    options.stop = stop;
     const kit::ToolResult r =
         kit::runTool(kAptGet, AptRemovalPlan::simulationArguments(names), options);
     s.outcome = ToolOutcome::of(kAptGet, r);
@@ -84,7 +85,8 @@ std::vector<std::string> AptRemovalPlan::parseSimulation(std::string_view text, 
     return out;
 }
 
-AptRemovalPlan AptRemovalPlan::simulate(const std::vector<std::string>& asked) {
+AptRemovalPlan AptRemovalPlan::simulate(const std::vector<std::string>& asked,
+                                        const std::atomic<bool>* stop) {
     AptRemovalPlan plan;
     std::vector<std::string> names;
     for (const std::string& name : asked) {
@@ -98,7 +100,7 @@ AptRemovalPlan AptRemovalPlan::simulate(const std::vector<std::string>& asked) {
         plan.ok = true;
         return plan;
     }
-    const Simulation all = run(names);
+    const Simulation all = run(names, stop);
     if (!all.outcome.ok) {
         plan.error = all.outcome.message;
         return plan;
@@ -118,7 +120,14 @@ AptRemovalPlan AptRemovalPlan::simulate(const std::vector<std::string>& asked) {
     }
     // Someone else depends on at least one of them: find out which.
     for (const std::string& name : names) {
-        const Simulation alone = run({name});
+        const Simulation alone = run({name}, stop);
+        if (stop && stop->load()) {
+            plan.ok = false;
+            plan.error = alone.outcome.message;
+            plan.accepted.clear();
+            plan.refused.clear();
+            return plan;
+        }
         if (!alone.outcome.ok) {
             plan.refused[name] = alone.outcome.message;
             continue;
@@ -140,7 +149,7 @@ AptRemovalPlan AptRemovalPlan::simulate(const std::vector<std::string>& asked) {
     // What apt would remove once the refused packages stay.
     plan.removed.clear();
     if (!plan.accepted.empty()) {
-        const Simulation rest = run(plan.accepted);
+        const Simulation rest = run(plan.accepted, stop);
         if (!rest.outcome.ok) {
             plan.ok = false;
             plan.error = rest.outcome.message;

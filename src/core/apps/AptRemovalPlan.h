@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <string_view>
@@ -26,8 +27,10 @@ struct AptRemovalPlan {
     // apt-get -s remove <names...>
     static std::vector<std::string> simulationArguments(const std::vector<std::string>& names);
     // Asks apt. When the whole set would take other packages along, each package is asked
-    // alone to learn which of them is needed by the others.
-    static AptRemovalPlan simulate(const std::vector<std::string>& names);
+    // alone to learn which of them is needed by the others. apt may take a while to resolve;
+    // setting `stop` ends the running simulation and leaves a plan that removes nothing.
+    static AptRemovalPlan simulate(const std::vector<std::string>& names,
+                                   const std::atomic<bool>* stop = nullptr);
 
     // The packages of "Remv <name> [<version>]" lines of a simulation, in order. Sets
     // `essential` when apt warns that essential packages would go.

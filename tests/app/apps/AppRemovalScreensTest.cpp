@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -62,6 +65,12 @@ protected:
         return nullptr;
     }
 
+    static apps::AptRemovalPlan noPackages() {
+        apps::AptRemovalPlan plan;
+        plan.ok = true;
+        return plan;
+    }
+
     LinuxMachine machine;
     // The usage events land in the machine's own state folder, never in the tester's home.
     orvane::testing::ScopedEnv state{"XDG_STATE_HOME", machine.tree.dir("state")};
@@ -79,7 +88,7 @@ TEST_F(AppRemovalScreensTest, UninstallAsksNamingWhatGoesThenShowsTheResultAndIt
     ASSERT_TRUE(p);
     p->setItemState(true);
 
-    std::unique_ptr<AppRemovalConfirmation> dialog(screen.confirmRemoval(false));
+    std::unique_ptr<AppRemovalConfirmation> dialog(screen.confirmRemoval(false, noPackages()));
     ASSERT_TRUE(dialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     EXPECT_TRUE(dialog->question()->text().startsWith("Uninstall 1 application and remove 2 items"))
@@ -267,6 +276,91 @@ TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {
     for (const auto& e : orvane::testing::recordedEvents())
         EXPECT_TRUE(e.action != "RemoveStart" && e.action != "RemoveEnd")
             << "an update run is no removal";
+}
+
+// apt takes its time to resolve a removal; the window must not freeze meanwhile.
+TEST_F(AppRemovalScreensTest, AptIsAskedOffTheGuiThreadAndItsRefusalsReachTheConfirmation) {
+    machine.debApp("fooedit", "fooedit", "Foo Edit", "1.0-1", 100);
+    machine.debApp("libbar-gui", "bar", "Bar", "2.0-1", 200);
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    tools->install("apt-get");
+    tools->onCall("apt-get", "-s remove libbar-gui fooedit", "sleep 2\n");
+    tools->answer("apt-get", "-s remove libbar-gui fooedit",
+                  "Remv bar-plugins [2.0-1]\nRemv fooedit [1.0-1]\nRemv libbar-gui [2.0-1]\n");
+    tools->answer("apt-get", "-s remove fooedit", "Remv fooedit [1.0-1]\n");
+    tools->answer("apt-get", "-s remove libbar-gui",
+                  "Remv bar-plugins [2.0-1]\nRemv libbar-gui [2.0-1]\n");
+    for (const char* id : {"fooedit", "bar"}) {
+        ASSERT_TRUE(app(manager, id)) << id;
+        app(manager, id)->setItemState(true);
+    }
+
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+    heartbeat.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    screen.removeSelected(false);
+    EXPECT_LT(clock.elapsed(), 1000) << "the click returns before apt answers";
+    EXPECT_TRUE(screen.isAskingApt());
+    EXPECT_EQ(screen.page(), Page::managing);
+    EXPECT_EQ(screen.managingCurrent()->text(), "Asking apt what it would remove...");
+    EXPECT_EQ(screen.managingProgress()->maximum(), 0) << "a busy bar while apt resolves";
+    EXPECT_TRUE(screen.managingCancel()->isEnabled());
+
+    AppRemovalConfirmation* dialog = nullptr;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (dialog = screen.findChild<AppRemovalConfirmation*>()) != nullptr; }, 15000));
+    const qint64 waited = clock.elapsed();
+    heartbeat.stop();
+    EXPECT_GE(waited, 2000) << "the slow simulation was waited for";
+    // A blocked GUI thread would fire the 20 ms timer once or twice in those two seconds.
+    EXPECT_GT(ticks, 30) << "the event loop kept running while apt worked: " << ticks;
+    EXPECT_FALSE(screen.isAskingApt());
+    EXPECT_EQ(screen.page(), Page::results);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->aptNote()->text().contains(
+        "Not removed: libbar-gui. Other installed packages depend on it: bar-plugins."))
+        << dialog->aptNote()->text().toStdString();
+    EXPECT_TRUE(dialog->aptNote()->text().contains("apt will remove: fooedit"))
+        << dialog->aptNote()->text().toStdString();
+    EXPECT_EQ(tools->calls(),
+              (std::vector<std::string>{"apt-get -s remove libbar-gui fooedit",
+                                        "apt-get -s remove libbar-gui", "apt-get -s remove fooedit",
+                                        "apt-get -s remove fooedit"}));
+    dialog->reject();
+}
+
+TEST_F(AppRemovalScreensTest, CancelWhileAptIsAskedStopsItAndRemovesNothing) {
+    const std::string entry = machine.debApp("fooedit", "fooedit", "Foo Edit", "1.0-1", 100);
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    scan(screen);
+    tools->install("apt-get");
+    // exec: the stop reaches the sleeping process itself, as it would reach apt.
+    tools->onCall("apt-get", "-s remove fooedit", "exec sleep 30\n");
+    ASSERT_TRUE(app(manager, "fooedit"));
+    app(manager, "fooedit")->setItemState(true);
+
+    screen.removeSelected(false);
+    ASSERT_TRUE(screen.isAskingApt());
+    ASSERT_TRUE(waitUntil([&] { return !tools->calls().empty(); }, 5000)) << "apt was started";
+    QElapsedTimer clock;
+    clock.start();
+    screen.managingCancel()->click();  // no question: nothing was removed yet
+    EXPECT_FALSE(screen.isAskingApt());
+    EXPECT_EQ(screen.page(), Page::results);
+    manager.waitUntilWorkFinished();
+    EXPECT_LT(clock.elapsed(), 10000) << "the simulation was stopped, not waited out";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(
+        waitUntil([&] { return screen.findChild<AppRemovalConfirmation*>() != nullptr; }, 300))
+        << "a stopped question opens no confirmation";
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_EQ(tools->calls(), (std::vector<std::string>{"apt-get -s remove fooedit"}));
 }
 
 }  // namespace

@@ -316,9 +316,13 @@ void SimilarPhotosResultViewController::onRemoveProgress(double fraction) {
 
 void SimilarPhotosResultViewController::closeSheet() {
     if (!sheet_) return;
-    sheet_->stopBlock = nullptr;
-    sheet_->close();
+    RemovingProgressWindowController* sheet = sheet_;
     sheet_ = nullptr;
+    sheet->stopBlock = nullptr;
+    // close() would go through reject(), which the sheet reads as the user's Stop and so
+    // stays up saying "Remove interrupted" over the summary.
+    sheet->done(QDialog::Accepted);
+    sheet->deleteLater();
 }
 
 void SimilarPhotosResultViewController::onRemoveEnded(bool stopped) {

@@ -161,13 +161,16 @@ void removeBody(const std::shared_ptr<ScanManager>& self, std::vector<DuplicateF
             g->infos().empty() ? FileType::other : g->infos().front()->fileType();
         std::weak_ptr<DuplicateFiles> weakGroup = g;
         op->removeBlock = [weak, weakGroup, groupKind, filesToRemove](
-                              const std::shared_ptr<FileInfo>& file, FileType) {
+                              const std::shared_ptr<FileInfo>& file, FileType,
+                              const RemovalResult& result) {
             auto s = weak.lock();
             if (!s) return;
             // Called on the removal thread while the group's members stand still: a name whose
-            // file keeps another name freed no bytes.
+            // file keeps another name, in the group or anywhere else, freed no bytes.
             const auto group = weakGroup.lock();
-            const std::uint64_t size = group && group->hasOtherNameOf(*file) ? 0 : file->size();
+            const bool freedNothing =
+                result.otherNamesRemain || (group && group->hasOtherNameOf(*file));
+            const std::uint64_t size = freedNothing ? 0 : file->size();
             const FileType kind = groupKind;
             s->dataQueue.async([s, size, kind, filesToRemove] {
                 s->succeedRemoveSize += size;

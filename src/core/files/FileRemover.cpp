@@ -64,6 +64,19 @@ bool exists(const std::string& path) {
 
 std::int64_t nanoseconds(const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; }
 
+// A success, told whether the file lives on under another name, read from the handle the guard
+// kept on it once this name is gone.
+RemovalResult succeeded(const files::GuardedItem& item, std::string destination = {}) {
+    RemovalResult done = success(std::move(destination));
+    if (S_ISDIR(item.st.st_mode) || item.st.st_nlink <= 1) return done;
+    done.otherNamesRemain = true;
+    done.linkCount = static_cast<std::uint64_t>(item.st.st_nlink);
+    struct stat now {};
+    if (::fstat(item.item.get(), &now) == 0 && now.st_nlink > 0)
+        done.remainingCtimeNs = nanoseconds(now.st_ctim);
+    return done;
+}
+
 std::optional<RemovalResult> compare(const std::string& path, const struct stat& st,
                                      const ScannedIdentity& scanned) {
     if (S_ISLNK(st.st_mode))
@@ -208,7 +221,7 @@ RemovalResult FileRemover::deleteForever(const std::string& path, const ScannedI
     std::uint64_t freed = 0;
     const int e = files::removeGuardedItem(item, &freed);
     if (e) return errnoFailure(kit::localized("deleted"), path, e);
-    RemovalResult done = success();
+    RemovalResult done = succeeded(item);
     done.freedBytes = freed;
     return done;
 }
@@ -227,7 +240,7 @@ RemovalResult FileRemover::moveToTrash(const std::string& path, const ScannedIde
         return failure(kRemoveErrorTrash,
                        r.error.empty() ? kit::localized("The item could not be moved to the Trash.")
                                        : r.error);
-    return success(r.trashedPath);
+    return succeeded(*g.item, r.trashedPath);
 }
 
 RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedIdentity& scanned,
@@ -236,6 +249,9 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
     if (!g) return refusedBy(g, path);
     const files::GuardedItem& item = *g.item;
     const struct stat& st = item.st;
+    const auto moved = [&item](std::string destination) {
+        return succeeded(item, std::move(destination));
+    };
     if (auto refused = compare(path, st, scanned)) return *refused;
     // Already in the chosen folder: nothing moves and nothing is freed.
     struct stat folderSt {};
@@ -253,14 +269,14 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
         if (auto refused = writeDown("move", path, item, target)) return *refused;
         if (::renameat2(item.parent.get(), item.name.c_str(), AT_FDCWD, target.c_str(),
                         RENAME_NOREPLACE) == 0)
-            return success(target);
+            return moved(target);
         const int e = errno;
         if (e == EEXIST) continue;
         if (e == EINVAL) {
             // A file system without no-replace renames: a hard link refuses a taken name too.
             if (::linkat(item.parent.get(), item.name.c_str(), AT_FDCWD, target.c_str(), 0) == 0) {
                 ::unlinkat(item.parent.get(), item.name.c_str(), 0);
-                return success(target);
+                return moved(target);
             }
             if (errno == EEXIST) continue;
             return errnoFailure(kit::localized("moved"), path, errno);
@@ -281,16 +297,16 @@ RemovalResult FileRemover::moveToFolder(const std::string& path, const ScannedId
             }
             const int r = files::removeGuardedItem(item);
             if (r) return errnoFailure(kit::localized("removed after copying"), path, r);
-            return success(target);
+            return moved(target);
         }
-        const files::MoveResult moved = files::CrossDiskMove::move(path, item, folder, [&](int n) {
+        const files::MoveResult copied = files::CrossDiskMove::move(path, item, folder, [&](int n) {
             return n == 0 ? target : renamePath(folder, path, clock_());
         });
-        if (!moved.ok) {
-            if (moved.error == EAGAIN) return failure(kRemoveErrorChanged, moved.reason);
-            return failure(moved.error ? moved.error : EIO, moved.reason);
+        if (!copied.ok) {
+            if (copied.error == EAGAIN) return failure(kRemoveErrorChanged, copied.reason);
+            return failure(copied.error ? copied.error : EIO, copied.reason);
         }
-        return success(moved.finalPath);
+        return moved(copied.finalPath);
     }
     return failure(EEXIST, kit::formatLocalized("No free name for “%@” in the destination folder.",
                                                 {kit::displayPath(kit::directoryName(path))}));

@@ -63,6 +63,12 @@ struct RemovalResult {
     std::string error;             // a sentence for the user when !ok
     std::string destination;       // where the item now lies (Trash or folder), when known
     std::uint64_t freedBytes = 0;  // disk space a deletion gave back
+    // The file keeps another name (a hard link) elsewhere: taking this name away gave back no
+    // space, whatever the mode. Its change time moved with the name; `remainingCtimeNs` is the
+    // new one, so that another name of it chosen in the same run is not taken for edited.
+    bool otherNamesRemain = false;
+    std::optional<std::int64_t> remainingCtimeNs;
+    std::uint64_t linkCount = 1;  // names the file had right before this one went
 };
 
 // Free bytes of the file system holding a path; nothing when it cannot be read. Injected so that

@@ -62,7 +62,11 @@ bool RemoveOperation::roomFor(const FileInfo& file) {
 
 RemovalResult RemoveOperation::removeOne(const FileInfo& file, const std::vector<KeptCopy>& kept) {
     const RemoveRunContext& ctx = *context_;
-    const ScannedIdentity id = identityOf(file);
+    ScannedIdentity id = identityOf(file);
+    if (id.device && id.inode)
+        if (auto touched = touchedByUs_.find({*id.device, *id.inode});
+            touched != touchedByUs_.end())
+            id.ctimeNs = touched->second.ctimeNs;
     if (ctx.type.kind == RemoveType::Kind::forever || ctx.forceRemove->load())
         return ctx.remover->deleteForever(file.path(), id, kept);
     if (ctx.type.kind == RemoveType::Kind::trash)
@@ -109,10 +113,21 @@ void RemoveOperation::main() {
         }
         file->deleted = true;
         file->removeError.reset();
+        RemovalResult told = result;
+        const ScannedIdentity id = identityOf(*file);
+        if (result.remainingCtimeNs && id.device && id.inode) {
+            Touched& touched = touchedByUs_[{*id.device, *id.inode}];
+            touched.ctimeNs = *result.remainingCtimeNs;
+            if (moving) {
+                // Every name still outside what this run moved keeps the bytes where they were.
+                ++touched.namesMoved;
+                told.otherNamesRemain = result.linkCount > touched.namesMoved;
+            }
+        }
         // The group's total holds each file's bytes once, whatever its number of names.
         if (!files->hasOtherNameOf(*file))
             files->totalSize -= std::min(files->totalSize, file->size());
-        if (removeBlock) removeBlock(file, file->fileType());
+        if (removeBlock) removeBlock(file, file->fileType(), told);
     }
 
     std::erase_if(files->_infos, [](const std::shared_ptr<FileInfo>& f) { return f->deleted; });

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,8 +53,9 @@ public:
 
     const DuplicateFilesPtr files;
     const std::string folder;
-    // Runs for every file removed or moved, with its kind.
-    std::function<void(const std::shared_ptr<FileInfo>&, FileType)> removeBlock;
+    // Runs for every file removed or moved, with its kind and what the remover reported.
+    std::function<void(const std::shared_ptr<FileInfo>&, FileType, const RemovalResult&)>
+        removeBlock;
 
     static ScannedIdentity identityOf(const FileInfo& file);
 
@@ -66,6 +68,14 @@ private:
     RemovalResult removeOne(const FileInfo& file, const std::vector<KeptCopy>& kept);
 
     std::shared_ptr<const RemoveRunContext> context_;
+    // Files with several names this run has acted on, by device and inode. Taking one name away
+    // touches the file, and that alone must not make its other names look edited; names put in
+    // the Trash or a folder still count as names, and they are ours.
+    struct Touched {
+        std::int64_t ctimeNs = 0;
+        std::uint64_t namesMoved = 0;
+    };
+    std::map<std::pair<std::uint64_t, std::uint64_t>, Touched> touchedByUs_;
 };
 
 }  // namespace orvane::files

@@ -503,10 +503,11 @@ void LargeFilesManager::runRemoval(files::RemoveType type) {
     };
     auto operation = std::make_shared<files::RemoveOperation>(work, context);
     operation->removeBlock = [this, &report](const std::shared_ptr<files::FileInfo>& info,
-                                             files::FileType) {
+                                             files::FileType, const files::RemovalResult& result) {
         info->selected = false;
         removesucceedCount.fetch_add(1);
-        removesucceedSize.fetch_add(info->size());
+        // A name of a file that keeps another one gave back nothing.
+        if (!result.otherNamesRemain) removesucceedSize.fetch_add(info->size());
         report();
     };
     if (!work->infos().empty()) {

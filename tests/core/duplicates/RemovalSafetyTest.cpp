@@ -47,7 +47,9 @@ struct DeleteRun {
     }
     void remove(const DuplicateFilesPtr& group) {
         auto op = std::make_shared<RemoveOperation>(group, context);
-        op->removeBlock = [this](const std::shared_ptr<FileInfo>&, FileType) { ++removed; };
+        op->removeBlock = [this](const std::shared_ptr<FileInfo>&, FileType, const RemovalResult&) {
+            ++removed;
+        };
         queue.addOperation(op);
         queue.waitUntilAllOperationsAreFinished();
     }

@@ -43,7 +43,8 @@ struct RemovalRun {
     void remove(const std::vector<DuplicateFilesPtr>& groups) {
         for (const auto& g : groups) {
             auto op = std::make_shared<RemoveOperation>(g, context);
-            op->removeBlock = [this](const std::shared_ptr<FileInfo>& f, FileType kind) {
+            op->removeBlock = [this](const std::shared_ptr<FileInfo>& f, FileType kind,
+                                     const RemovalResult&) {
                 std::lock_guard lock(mutex);
                 removed.push_back(f->path());
                 kinds.push_back(kind);

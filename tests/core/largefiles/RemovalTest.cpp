@@ -95,6 +95,42 @@ TEST_F(LargeFileRemoval, FileChosenInTwoListsIsRemovedOnceAndLeavesEveryList) {
     EXPECT_EQ(manager.allFiles[videoGroup]->count(), 1u);
 }
 
+TEST_F(LargeFileRemoval, NamesOfAFileThatKeepsAnotherNameFreeNothing) {
+    tree.sparseFile("data/film.mkv", 60'000'000);
+    tree.hardlink("data/film.mkv", "elsewhere/film.mkv");  // a name the scan never sees
+    tree.sparseFile("data/pair.mkv", 30'000'000);
+    tree.hardlink("data/pair.mkv", "data/pair again.mkv");
+    tree.sparseFile("data/alone.mkv", 20'000'000);
+    scan();
+    for (const char* name : {"film.mkv", "pair.mkv", "pair again.mkv", "alone.mkv"})
+        find(allLargeFiles, name)->selected = true;
+
+    remove(RemoveType::forever());
+    EXPECT_TRUE(refusal.empty()) << refusal;
+    EXPECT_EQ(manager.removesucceedCount, 4);
+    // The film lives on under its other name; of the pair, only the last name to go gave
+    // its bytes back.
+    EXPECT_EQ(manager.removesucceedSize, 30'000'000u + 20'000'000u);
+    EXPECT_TRUE(tree.exists("elsewhere/film.mkv"));
+    EXPECT_FALSE(tree.exists("data/film.mkv"));
+}
+
+TEST_F(LargeFileRemoval, BothNamesOfOneFileGoToTheTrashAndCountOnce) {
+    tree.sparseFile("data/pair.mkv", 30'000'000);
+    tree.hardlink("data/pair.mkv", "data/pair again.mkv");
+    scan();
+    find(allLargeFiles, "pair.mkv")->selected = true;
+    find(allLargeFiles, "pair again.mkv")->selected = true;
+
+    // Moving the first name touches the file; the second must not be taken for edited.
+    remove(RemoveType::trash());
+    EXPECT_EQ(manager.errorRemoveCount, 0);
+    EXPECT_EQ(manager.removesucceedCount, 2);
+    EXPECT_EQ(manager.removesucceedSize, 30'000'000u);
+    EXPECT_FALSE(tree.exists("data/pair.mkv"));
+    EXPECT_FALSE(tree.exists("data/pair again.mkv"));
+}
+
 TEST_F(LargeFileRemoval, VanishedReplacedAndLinkedFilesFailOnTheirOwnRows) {
     tree.sparseFile("data/gone.bin", 20'000'000);
     tree.sparseFile("data/replaced.bin", 20'000'000);

@@ -583,16 +583,32 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         all.insert(all.end(), t.kept.begin(), t.kept.end());
         std::vector<KeptFile>().swap(t.kept);
     }
-    std::sort(all.begin(), all.end(), [](const KeptFile& a, const KeptFile& b) {
-        if (a.size != b.size) return a.size < b.size;
-        return a.pathView() < b.pathView();
-    });
-    // The same path reached from two roots is one file, not two.
-    all.erase(std::unique(all.begin(), all.end(),
-                          [](const KeptFile& a, const KeptFile& b) {
-                              return a.size == b.size && a.pathView() == b.pathView();
-                          }),
-              all.end());
+    // By size alone: no path is recorded twice, as the walker reads every folder once, from
+    // whichever root reaches it first; a group puts its members in path order when it delivers
+    // them. The records are large, so their order is found on small keys and then applied in
+    // place, each record moving once.
+    {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keys(all.size());
+        for (std::size_t k = 0; k < all.size(); ++k)
+            keys[k] = {all[k].size, static_cast<std::uint32_t>(k)};
+        std::sort(keys.begin(), keys.end());
+        // Position k receives record keys[k].second; follow each cycle of that permutation.
+        for (std::size_t start = 0; start < keys.size(); ++start) {
+            if (keys[start].second == start) continue;
+            KeptFile moving = all[start];
+            std::size_t at = start;
+            for (;;) {
+                const std::size_t from = keys[at].second;
+                keys[at].second = static_cast<std::uint32_t>(at);  // placed
+                if (from == start) {
+                    all[at] = moving;
+                    break;
+                }
+                all[at] = all[from];
+                at = from;
+            }
+        }
+    }
     result.recordedFiles = all.size();
     // Single sizes are dropped from the records as they are counted.
     std::size_t write = 0;

@@ -31,7 +31,7 @@ namespace orvane::duplicates {
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
-    std::vector<ResourceValueURL> files;  // distinct paths, ascending; see SizeGroups::materialize
+    std::vector<ResourceValueURL> files;  // distinct paths; see SizeGroups::materialize
     std::size_t first = 0, count = 0;     // where its files lie in the compact records
 };
 

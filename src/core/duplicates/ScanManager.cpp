@@ -303,6 +303,39 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     // Operations are made as the queues drain rather than all at once: a tree with a million
     // candidate groups would otherwise hold a million waiting operations.
     auto window = std::make_shared<std::counting_semaphore<kQueuedGroups>>(kQueuedGroups);
+    // Small groups travel to their queue in batches, run one after another by one worker: a
+    // group of a few small files (or one a rescan knows whole) takes less time than the hand-
+    // over between threads would.
+    using Batch = std::vector<std::shared_ptr<AssembleOperation>>;
+    struct Pending {
+        Batch ops;
+        std::uint64_t bytes = 0, files = 0;
+    };
+    Pending ssdBatch, cachedBatch;
+    auto flush = [](Pending& pending, kit::OperationQueue& queue) {
+        if (pending.ops.empty()) return;
+        auto ops = std::make_shared<Batch>(std::move(pending.ops));
+        pending = {};
+        auto next = std::make_shared<std::size_t>(0);
+        auto runRest = [ops, next] {
+            while (*next < ops->size()) (*ops)[(*next)++]->start();
+        };
+        auto batch = std::make_shared<kit::BlockOperation>(runRest);
+        // Also when the batch was cancelled before it ran: each group's completion still runs
+        // (its work ends at once, as the scan is stopping), so no place in the window is lost.
+        batch->setCompletionBlock(runRest);
+        queue.addOperation(std::move(batch));
+    };
+    auto submit = [&flush](Pending& pending, kit::OperationQueue& queue,
+                           std::shared_ptr<AssembleOperation> op) {
+        pending.files += op->data.size();
+        pending.bytes +=
+            op->data.size() * static_cast<std::uint64_t>(std::max<std::int64_t>(op->size, 0));
+        pending.ops.push_back(std::move(op));
+        if (pending.ops.size() >= kBatchGroups || pending.files >= kBatchFiles ||
+            pending.bytes >= kBatchBytes)
+            flush(pending, queue);
+    };
     for (auto& group : sizeGroups.groups) {
         window->acquire();
         if (scanStop) {
@@ -325,54 +358,70 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             auto it = volumeTypeOfDisk.find(*volumeURL);
             solidState = it != volumeTypeOfDisk.end() && it->second;
         }
+        // An operation's groups go to appendQueue together, when it ends: one hop per size
+        // group rather than one per group found keeps a tree of many small files from queueing
+        // a hundred thousand tiny appends.
+        using Found = std::shared_ptr<std::vector<DuplicateFilesPtr>>;
         auto makeOperation = [this, weak, cache](std::vector<ResourceValueURL> files,
-                                                 std::int64_t size) {
+                                                 std::int64_t size, const Found& found) {
             auto op = std::make_shared<AssembleOperation>(std::move(files), size, &scanStop);
             op->cache = cache;
             op->assemblingBlock = [weak](const std::string& path) {
                 if (auto self = weak.lock())
                     if (auto o = self->observer()) o->scaningPath(path);
             };
-            op->assembleBlock = [weak](DuplicateFilesPtr found) {
-                if (auto self = weak.lock()) {
-                    self->appendQueue.addOperation([weak, found = std::move(found)] {
-                        if (auto s = weak.lock()) s->append(found);
-                    });
-                }
+            op->assembleBlock = [found](DuplicateFilesPtr group) {
+                found->push_back(std::move(group));
             };
             return op;
         };
-        auto op = makeOperation(std::move(group.files), group.size);
+        auto deliver = [weak](const Found& found) {
+            if (found->empty()) return;
+            if (auto self = weak.lock()) {
+                self->appendQueue.addOperation([weak, found] {
+                    if (auto s = weak.lock())
+                        for (const auto& group : *found) s->append(group);
+                });
+            }
+        };
+        auto found = std::make_shared<std::vector<DuplicateFilesPtr>>();
+        auto op = makeOperation(std::move(group.files), group.size, found);
         std::vector<ResourceValueURL>().swap(group.files);
         if (solidState) {
-            op->setCompletionBlock([advance, window] {
+            op->setCompletionBlock([advance, window, deliver, found] {
+                deliver(found);
                 window->release();
                 advance(1);
             });
-            assembleSSDQueue.addOperation(std::move(op));
+            submit(ssdBatch, assembleSSDQueue, std::move(op));
         } else {
             op->cachedOnly = true;
             AssembleOperation* attempt = op.get();  // alive while its completion runs
-            op->setCompletionBlock([this, attempt, advance, makeOperation, window] {
+            op->setCompletionBlock([this, attempt, advance, makeOperation, deliver, found, window] {
                 if (!attempt->deferred || scanStop) {
+                    deliver(found);
                     window->release();
                     advance(1);
                     return;
                 }
-                auto again = makeOperation(attempt->data, attempt->size);
-                // Longer reads: the one reader of a rotating disk seeks less between the files
-                // it compares side by side.
+                auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
+                auto again = makeOperation(attempt->data, attempt->size, later);
+                // Longer reads: the one reader of a rotating disk seeks less between the
+                // files it compares side by side.
                 again->limits.bufferBytes = kRotatingBuffer;
                 again->limits.maxChunk = kRotatingChunk;
-                again->setCompletionBlock([advance, window] {
+                again->setCompletionBlock([advance, window, deliver, later] {
+                    deliver(later);
                     window->release();
                     advance(1);
                 });
                 assembleHDDQueue.addOperation(std::move(again));
             });
-            assembleCachedQueue.addOperation(std::move(op));
+            submit(cachedBatch, assembleCachedQueue, std::move(op));
         }
     }
+    flush(ssdBatch, assembleSSDQueue);
+    flush(cachedBatch, assembleCachedQueue);
     sizeGroups = {};
 
     // The cached queue first: what it cannot finish it hands to the rotating-disk queue.

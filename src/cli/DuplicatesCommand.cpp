@@ -105,17 +105,38 @@ private:
 
 void printResults(const std::vector<DuplicateFilesPtr>& found, bool json,
                   const files::SkippedEntries& skipped) {
-    std::vector<DuplicateFilesPtr> groups = found;
     // Biggest waste first; ties by first path, so the same tree always prints the same way.
-    std::sort(
-        groups.begin(), groups.end(), [](const DuplicateFilesPtr& a, const DuplicateFilesPtr& b) {
-            const std::uint64_t sa = a->infos().empty() ? 0 : a->infos().front()->size();
-            const std::uint64_t sb = b->infos().empty() ? 0 : b->infos().front()->size();
-            if (sa != sb) return sa > sb;
-            if (a->infos().empty() || b->infos().empty())
-                return b->infos().empty() && !a->infos().empty();
-            return duplicates::pathLess(a->infos().front()->path(), b->infos().front()->path());
-        });
+    // The keys are taken once: a tree of many small files has a hundred thousand groups of a
+    // handful of sizes, and nearly every comparison falls to the paths.
+    struct Key {
+        std::uint64_t size;
+        std::string_view first;  // empty for a group without members
+        bool ascii;
+        const DuplicateFilesPtr* group;
+    };
+    std::vector<Key> keys;
+    keys.reserve(found.size());
+    for (const auto& g : found) {
+        Key k{0, {}, true, &g};
+        if (!g->infos().empty()) {
+            k.size = g->infos().front()->size();
+            k.first = g->infos().front()->path();
+            k.ascii = std::all_of(k.first.begin(), k.first.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        }
+        keys.push_back(k);
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.size != b.size) return a.size > b.size;
+        const bool emptyA = (*a.group)->infos().empty(), emptyB = (*b.group)->infos().empty();
+        if (emptyA || emptyB) return emptyB && !emptyA;
+        // Plain byte order is the path order for ASCII names.
+        if (a.ascii && b.ascii) return a.first < b.first;
+        return duplicates::pathLess(a.first, b.first);
+    });
+    std::vector<DuplicateFilesPtr> groups;
+    groups.reserve(keys.size());
+    for (const Key& k : keys) groups.push_back(*k.group);
     std::uint64_t totalFiles = 0, totalSize = 0;
     for (const auto& g : groups) {
         totalFiles += g->count();

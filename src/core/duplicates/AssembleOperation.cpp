@@ -25,14 +25,6 @@ namespace {
 
 bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-bool sameFile(int fd, const ResourceValueURL& file) {
-    const auto id = file.resourceValues.fileResourceIdentifier();
-    if (!id) return true;
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 && static_cast<std::uint64_t>(st.st_dev) == id->first &&
-           static_cast<std::uint64_t>(st.st_ino) == id->second;
-}
-
 }  // namespace
 
 // Files opened for sampling stay open for their comparison, so each name is looked up once, up
@@ -42,7 +34,7 @@ class FileHandles {
 public:
     static constexpr std::size_t kKeepOpen = 128;
 
-    explicit FileHandles(std::size_t count) : fds_(count, -1) {}
+    FileHandles(std::size_t count, std::uint64_t size) : fds_(count, -1), size_(size) {}
     ~FileHandles() {
         for (int fd : fds_)
             if (fd >= 0) ::close(fd);
@@ -56,14 +48,12 @@ public:
     R with(std::size_t i, const ResourceValueURL& file, R failed, F&& use) {
         int fd = fds_[i];
         if (fd < 0) {
-            fd = ContentReader::open(file.url);
-            if (fd < 0) return failed;
             // A name that leads to another file than the scan saw (replaced meanwhile, perhaps
             // between two chunks of one comparison) is not the file being compared.
-            if (!sameFile(fd, file)) {
-                ::close(fd);
-                return failed;
-            }
+            const auto id = file.resourceValues.fileResourceIdentifier();
+            fd = id ? ContentReader::open(file.url, id->first, id->second, size_)
+                    : ContentReader::open(file.url);
+            if (fd < 0) return failed;
             if (open_ < kKeepOpen) {
                 fds_[i] = fd;
                 ++open_;
@@ -94,6 +84,7 @@ public:
 
 private:
     std::vector<int> fds_;
+    std::uint64_t size_;  // what every file of the group had when scanned
     std::size_t open_ = 0;
 };
 
@@ -248,37 +239,54 @@ std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
     if (!cache) return compare(candidate, bytes, files);
     // Files an earlier scan compared, unchanged since, stand for their whole class: only one
     // of each class and the files nobody compared yet are read.
-    std::map<ContentClass, std::vector<std::size_t>> classes;
+    std::vector<std::pair<ContentClass, std::size_t>> knownFiles;  // (class, file), sorted below
     std::vector<std::size_t> toCompare;
     for (std::size_t i : candidate) {
         const auto stamp = FileStamp::of(data[i], bytes);
         const auto cls = stamp ? cache->contentClass(*stamp) : std::nullopt;
-        if (cls) classes[*cls].push_back(i);
+        if (cls) knownFiles.emplace_back(*cls, i);
         else toCompare.push_back(i);
     }
+    std::sort(knownFiles.begin(), knownFiles.end());
+    // Runs of one class in knownFiles, as [begin, end).
+    std::vector<std::pair<std::size_t, std::size_t>> classes;
+    for (std::size_t a = 0; a < knownFiles.size();) {
+        std::size_t b = a + 1;
+        while (b < knownFiles.size() && knownFiles[b].first == knownFiles[a].first) ++b;
+        classes.emplace_back(a, b);
+        a = b;
+    }
     const bool oneScan =
-        !classes.empty() && classes.begin()->first.scan == std::prev(classes.end())->first.scan;
+        !knownFiles.empty() && knownFiles.front().first.scan == knownFiles.back().first.scan;
     std::vector<std::vector<std::size_t>> sets;
+    auto membersOf = [&](std::pair<std::size_t, std::size_t> run, std::vector<std::size_t>& into) {
+        for (std::size_t k = run.first; k < run.second; ++k) into.push_back(knownFiles[k].second);
+    };
     if (toCompare.empty() && oneScan) {
         // One scan compared them all with each other: its classes are the answer, and stay as
         // they are. The stamps they are known by are the walk's, taken moments ago; removal
         // checks them, and the bytes, again before it touches anything.
         known = true;
-        for (auto& [cls, members] : classes) sets.push_back(std::move(members));
+        sets.resize(classes.size());
+        for (std::size_t c = 0; c < classes.size(); ++c) membersOf(classes[c], sets[c]);
         return sets;
     }
-    std::map<std::size_t, const std::vector<std::size_t>*> classOf;
-    for (const auto& [cls, members] : classes) {
-        classOf[members.front()] = &members;
-        toCompare.push_back(members.front());
+    // (first member, class run), sorted by the member, for the files that stand for a class.
+    std::vector<std::pair<std::size_t, std::pair<std::size_t, std::size_t>>> classOf;
+    for (const auto& run : classes) {
+        classOf.emplace_back(knownFiles[run.first].second, run);
+        toCompare.push_back(knownFiles[run.first].second);
     }
+    std::sort(classOf.begin(), classOf.end());
     std::sort(toCompare.begin(), toCompare.end());
     for (auto& set : compare(toCompare, bytes, files)) {
         std::vector<std::size_t> expanded;
         for (std::size_t i : set) {
-            const auto it = classOf.find(i);
-            if (it == classOf.end()) expanded.push_back(i);
-            else expanded.insert(expanded.end(), it->second->begin(), it->second->end());
+            const auto it = std::lower_bound(
+                classOf.begin(), classOf.end(), i,
+                [](const auto& entry, std::size_t file) { return entry.first < file; });
+            if (it == classOf.end() || it->first != i) expanded.push_back(i);
+            else membersOf(it->second, expanded);
         }
         sets.push_back(std::move(expanded));
     }
@@ -315,23 +323,31 @@ void AssembleOperation::main() {
         }
         sets.push_back(std::move(present));
     } else {
-        FileHandles files(data.size());
+        FileHandles files(data.size(), bytes);
         // Hard links are one file under several names: only the first name of each is read,
         // and the others join whatever set it ends in.
         std::vector<std::size_t> readers;
         std::vector<std::vector<std::size_t>> linksOf(data.size());
         {
-            std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstOfInode;
+            // Sorted by identity, so names of one file lie side by side; the first name in
+            // data order is the one read.
+            std::vector<std::pair<std::pair<std::uint64_t, std::uint64_t>, std::size_t>> byId;
+            byId.reserve(data.size());
             for (std::size_t i = 0; i < data.size(); ++i) {
-                if (const auto id = data[i].resourceValues.fileResourceIdentifier()) {
-                    auto [it, fresh] = firstOfInode.emplace(*id, i);
-                    if (!fresh) {
-                        linksOf[it->second].push_back(i);
-                        continue;
-                    }
-                }
-                readers.push_back(i);
+                if (const auto id = data[i].resourceValues.fileResourceIdentifier())
+                    byId.emplace_back(*id, i);
+                else readers.push_back(i);
             }
+            std::sort(byId.begin(), byId.end());
+            for (std::size_t a = 0; a < byId.size();) {
+                std::size_t b = a + 1;
+                while (b < byId.size() && byId[b].first == byId[a].first) ++b;
+                readers.push_back(byId[a].second);
+                for (std::size_t k = a + 1; k < b; ++k)
+                    linksOf[byId[a].second].push_back(byId[k].second);
+                a = b;
+            }
+            std::sort(readers.begin(), readers.end());
         }
 
         // Candidate sets: files that may be equal. Larger files are sampled first: most files
@@ -426,12 +442,17 @@ void AssembleOperation::main() {
         group->_infos.reserve(members.size());
         // Hard links are one file under several names: their bytes count once, as removing a
         // name frees nothing while another remains.
-        std::set<std::pair<std::uint64_t, std::uint64_t>> counted;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> counted;
         for (std::size_t i : members) {
             group->_infos.push_back(std::make_shared<FileInfo>(data[i], bytes));
             const auto id = data[i].resourceValues.fileResourceIdentifier();
-            if (!id || counted.insert(*id).second) group->totalSize += bytes;
+            if (id) counted.push_back(*id);
+            else group->totalSize += bytes;
         }
+        std::sort(counted.begin(), counted.end());
+        group->totalSize +=
+            bytes * static_cast<std::uint64_t>(std::unique(counted.begin(), counted.end()) -
+                                               counted.begin());
         if (assembleBlock) assembleBlock(std::move(group));
     }
 }

@@ -48,9 +48,11 @@ public:
     // still exist just before delivery, as reading them takes long enough for that to change.
     static constexpr std::int64_t kRecheckAbove = 1'000'000'000;
     // Groups of files up to this size, together up to kInMemoryGroup, are read whole and
-    // compared in memory; larger ones are compared side by side, chunk by chunk.
+    // compared in memory; larger ones are compared side by side, chunk by chunk. The group
+    // bound lets tens of thousands of tiny files of one size (config files, markers, source
+    // trees) be compared with one read each.
     static constexpr std::uint64_t kInMemoryFile = 64 * 1024;
-    static constexpr std::uint64_t kInMemoryGroup = 1024 * 1024;
+    static constexpr std::uint64_t kInMemoryGroup = 4 * 1024 * 1024;
 
     // Buffer bounds of the side-by-side comparison; a rotating disk gets longer reads, so it
     // seeks less between the files it compares.

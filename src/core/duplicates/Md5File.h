@@ -49,6 +49,11 @@ public:
 
     // Opens a file for the readers below; -1 (logged) when it cannot be opened.
     static int open(const std::string& path);
+    // The same for a file the scan saw as a regular file of `size` bytes on `device`/`inode`:
+    // -1 also when the name now leads to another file or one of another size, so a name
+    // replaced since the scan is never compared in place of the file it had.
+    static int open(const std::string& path, std::uint64_t device, std::uint64_t inode,
+                    std::uint64_t size);
 
     // MD5 and SHA-256 of exactly `size` bytes, read from the current offset of `fd` (or from
     // `path`). `stop` is asked between chunks, so a stop ends even the read of a huge file at

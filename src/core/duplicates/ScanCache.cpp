@@ -6,6 +6,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -41,12 +42,23 @@ std::size_t slotOf(std::uint64_t device, std::uint64_t inode, std::size_t mask) 
                                     (device * 0xC2B2AE3D27D4EB4Full)) &
            mask;
 }
+// Little-endian on disk; on a little-endian machine one load each.
 std::uint64_t get64(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
     std::uint64_t v = 0;
     for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
     return v;
 }
 std::uint32_t get32(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
     return v;

@@ -303,6 +303,39 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     // Operations are made as the queues drain rather than all at once: a tree with a million
     // candidate groups would otherwise hold a million waiting operations.
     auto window = std::make_shared<std::counting_semaphore<kQueuedGroups>>(kQueuedGroups);
+    // Small groups travel to their queue in batches, run one after another by one worker: a
+    // group of a few small files (or one a rescan knows whole) takes less time than the hand-
+    // over between threads would.
+    using Batch = std::vector<std::shared_ptr<AssembleOperation>>;
+    struct Pending {
+        Batch ops;
+        std::uint64_t bytes = 0, files = 0;
+    };
+    Pending ssdBatch, cachedBatch;
+    auto flush = [](Pending& pending, kit::OperationQueue& queue) {
+        if (pending.ops.empty()) return;
+        auto ops = std::make_shared<Batch>(std::move(pending.ops));
+        pending = {};
+        auto next = std::make_shared<std::size_t>(0);
+        auto runRest = [ops, next] {
+            while (*next < ops->size()) (*ops)[(*next)++]->start();
+        };
+        auto batch = std::make_shared<kit::BlockOperation>(runRest);
+        // Also when the batch was cancelled before it ran: each group's completion still runs
+        // (its work ends at once, as the scan is stopping), so no place in the window is lost.
+        batch->setCompletionBlock(runRest);
+        queue.addOperation(std::move(batch));
+    };
+    auto submit = [&flush](Pending& pending, kit::OperationQueue& queue,
+                           std::shared_ptr<AssembleOperation> op) {
+        pending.files += op->data.size();
+        pending.bytes +=
+            op->data.size() * static_cast<std::uint64_t>(std::max<std::int64_t>(op->size, 0));
+        pending.ops.push_back(std::move(op));
+        if (pending.ops.size() >= kBatchGroups || pending.files >= kBatchFiles ||
+            pending.bytes >= kBatchBytes)
+            flush(pending, queue);
+    };
     for (auto& group : sizeGroups.groups) {
         window->acquire();
         if (scanStop) {
@@ -325,54 +358,70 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             auto it = volumeTypeOfDisk.find(*volumeURL);
             solidState = it != volumeTypeOfDisk.end() && it->second;
         }
+        // An operation's groups go to appendQueue together, when it ends: one hop per size
+        // group rather than one per group found keeps a tree of many small files from queueing
+        // a hundred thousand tiny appends.
+        using Found = std::shared_ptr<std::vector<DuplicateFilesPtr>>;
         auto makeOperation = [this, weak, cache](std::vector<ResourceValueURL> files,
-                                                 std::int64_t size) {
+                                                 std::int64_t size, const Found& found) {
             auto op = std::make_shared<AssembleOperation>(std::move(files), size, &scanStop);
             op->cache = cache;
             op->assemblingBlock = [weak](const std::string& path) {
                 if (auto self = weak.lock())
                     if (auto o = self->observer()) o->scaningPath(path);
             };
-            op->assembleBlock = [weak](DuplicateFilesPtr found) {
-                if (auto self = weak.lock()) {
-                    self->appendQueue.addOperation([weak, found = std::move(found)] {
-                        if (auto s = weak.lock()) s->append(found);
-                    });
-                }
+            op->assembleBlock = [found](DuplicateFilesPtr group) {
+                found->push_back(std::move(group));
             };
             return op;
         };
-        auto op = makeOperation(std::move(group.files), group.size);
+        auto deliver = [weak](const Found& found) {
+            if (found->empty()) return;
+            if (auto self = weak.lock()) {
+                self->appendQueue.addOperation([weak, found] {
+                    if (auto s = weak.lock())
+                        for (const auto& group : *found) s->append(group);
+                });
+            }
+        };
+        auto found = std::make_shared<std::vector<DuplicateFilesPtr>>();
+        auto op = makeOperation(std::move(group.files), group.size, found);
         std::vector<ResourceValueURL>().swap(group.files);
         if (solidState) {
-            op->setCompletionBlock([advance, window] {
+            op->setCompletionBlock([advance, window, deliver, found] {
+                deliver(found);
                 window->release();
                 advance(1);
             });
-            assembleSSDQueue.addOperation(std::move(op));
+            submit(ssdBatch, assembleSSDQueue, std::move(op));
         } else {
             op->cachedOnly = true;
             AssembleOperation* attempt = op.get();  // alive while its completion runs
-            op->setCompletionBlock([this, attempt, advance, makeOperation, window] {
+            op->setCompletionBlock([this, attempt, advance, makeOperation, deliver, found, window] {
                 if (!attempt->deferred || scanStop) {
+                    deliver(found);
                     window->release();
                     advance(1);
                     return;
                 }
-                auto again = makeOperation(attempt->data, attempt->size);
-                // Longer reads: the one reader of a rotating disk seeks less between the files
-                // it compares side by side.
+                auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
+                auto again = makeOperation(attempt->data, attempt->size, later);
+                // Longer reads: the one reader of a rotating disk seeks less between the
+                // files it compares side by side.
                 again->limits.bufferBytes = kRotatingBuffer;
                 again->limits.maxChunk = kRotatingChunk;
-                again->setCompletionBlock([advance, window] {
+                again->setCompletionBlock([advance, window, deliver, later] {
+                    deliver(later);
                     window->release();
                     advance(1);
                 });
                 assembleHDDQueue.addOperation(std::move(again));
             });
-            assembleCachedQueue.addOperation(std::move(op));
+            submit(cachedBatch, assembleCachedQueue, std::move(op));
         }
     }
+    flush(ssdBatch, assembleSSDQueue);
+    flush(cachedBatch, assembleCachedQueue);
     sizeGroups = {};
 
     // The cached queue first: what it cannot finish it hands to the rotating-disk queue.
@@ -583,16 +632,32 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         all.insert(all.end(), t.kept.begin(), t.kept.end());
         std::vector<KeptFile>().swap(t.kept);
     }
-    std::sort(all.begin(), all.end(), [](const KeptFile& a, const KeptFile& b) {
-        if (a.size != b.size) return a.size < b.size;
-        return a.pathView() < b.pathView();
-    });
-    // The same path reached from two roots is one file, not two.
-    all.erase(std::unique(all.begin(), all.end(),
-                          [](const KeptFile& a, const KeptFile& b) {
-                              return a.size == b.size && a.pathView() == b.pathView();
-                          }),
-              all.end());
+    // By size alone: no path is recorded twice, as the walker reads every folder once, from
+    // whichever root reaches it first; a group puts its members in path order when it delivers
+    // them. The records are large, so their order is found on small keys and then applied in
+    // place, each record moving once.
+    {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keys(all.size());
+        for (std::size_t k = 0; k < all.size(); ++k)
+            keys[k] = {all[k].size, static_cast<std::uint32_t>(k)};
+        std::sort(keys.begin(), keys.end());
+        // Position k receives record keys[k].second; follow each cycle of that permutation.
+        for (std::size_t start = 0; start < keys.size(); ++start) {
+            if (keys[start].second == start) continue;
+            KeptFile moving = all[start];
+            std::size_t at = start;
+            for (;;) {
+                const std::size_t from = keys[at].second;
+                keys[at].second = static_cast<std::uint32_t>(at);  // placed
+                if (from == start) {
+                    all[at] = moving;
+                    break;
+                }
+                all[at] = all[from];
+                at = from;
+            }
+        }
+    }
     result.recordedFiles = all.size();
     // Single sizes are dropped from the records as they are counted.
     std::size_t write = 0;

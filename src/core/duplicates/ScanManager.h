@@ -31,7 +31,7 @@ namespace orvane::duplicates {
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
-    std::vector<ResourceValueURL> files;  // distinct paths, ascending; see SizeGroups::materialize
+    std::vector<ResourceValueURL> files;  // distinct paths; see SizeGroups::materialize
     std::size_t first = 0, count = 0;     // where its files lie in the compact records
 };
 
@@ -165,6 +165,12 @@ public:
 
 private:
     static constexpr std::ptrdiff_t kQueuedGroups = 128;
+    // A batch of small groups is handed to a queue once it holds this many groups, files or
+    // bytes to compare; fewer groups than kQueuedGroups, so the window never waits on groups
+    // that were not handed over yet.
+    static constexpr std::size_t kBatchGroups = 32;
+    static constexpr std::uint64_t kBatchFiles = 512;
+    static constexpr std::uint64_t kBatchBytes = 4 * 1024 * 1024;
     static constexpr std::size_t kRotatingBuffer = 16 * 1024 * 1024;
     static constexpr std::size_t kRotatingChunk = 4 * 1024 * 1024;
     explicit ScanManager(Environment environment);

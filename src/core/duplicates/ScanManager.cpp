@@ -110,6 +110,38 @@ void SizeGroups::materialize(SizeGroup& group) const {
     }
 }
 
+void SizeGroups::materialize(SizeGroup& group, const ScanCache& cache) const {
+    if (!compact || !group.files.empty()) return;
+    // Each member's class, looked up on the records, before any path is copied.
+    std::vector<std::pair<ContentClass, std::size_t>> classes;
+    classes.reserve(group.count);
+    for (std::size_t k = group.first; k < group.first + group.count; ++k) {
+        const KeptFile& f = compact->files[k];
+        const auto id = f.values.fileResourceIdentifier();
+        const auto times = f.values.times();
+        if (!id || !times) return materialize(group);
+        const auto cls = cache.contentClass(
+            FileStamp{id->first, id->second, f.size, times->first, times->second});
+        if (!cls || (!classes.empty() && cls->scan != classes.front().first.scan))
+            return materialize(group);
+        classes.emplace_back(*cls, k);
+    }
+    // Names of one file share its stamp, so its hard links share its class and stay together.
+    std::sort(classes.begin(), classes.end());
+    group.files.reserve(group.count);
+    for (std::size_t a = 0; a < classes.size();) {
+        std::size_t b = a + 1;
+        while (b < classes.size() && classes[b].first == classes[a].first) ++b;
+        if (b - a >= 2) {
+            for (std::size_t i = a; i < b; ++i) {
+                const KeptFile& f = compact->files[classes[i].second];
+                group.files.push_back(ResourceValueURL{std::string(f.pathView()), f.values});
+            }
+        }
+        a = b;
+    }
+}
+
 std::shared_ptr<ScanManager> ScanManager::create(Environment environment) {
     return std::shared_ptr<ScanManager>(new ScanManager(std::move(environment)));
 }
@@ -343,7 +375,14 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             if (auto o = observer()) o->stopScan();
             break;
         }
-        sizeGroups.materialize(group);
+        if (cache) sizeGroups.materialize(group, *cache);
+        else sizeGroups.materialize(group);
+        if (group.files.size() < 2) {
+            // A rescan that knows every member to be unique.
+            window->release();
+            advance(1);
+            continue;
+        }
         const std::optional<std::uint32_t> volume =
             group.files.front().resourceValues.volumeIndex();
         if (!volume) {

@@ -28,6 +28,8 @@ class PerferenceInfo;
 
 namespace orvane::duplicates {
 
+class ScanCache;
+
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
@@ -46,6 +48,10 @@ struct SizeGroups {
 
     // Fills group.files from the compact records.
     void materialize(SizeGroup& group) const;
+    // The same, leaving out members that `cache` shows to have no copy in the group: when one
+    // earlier scan compared every member, unchanged since, a member alone in its content class
+    // needs no reading and no record. Without such knowledge every member stays.
+    void materialize(SizeGroup& group, const ScanCache& cache) const;
 
     struct Compact;
     std::shared_ptr<const Compact> compact;

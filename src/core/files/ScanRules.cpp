@@ -86,6 +86,11 @@ bool ScanRules::ignoreFile(std::string_view url, std::int64_t size,
                            const ResourceValues& values) const {
     if (!preference_) return false;
     const auto& p = *preference_;
+    // The cheap tests first: on big trees most files are settled by their size alone.
+    if (size == 0 && p.omitZeroByte) return true;
+    if (p.enableMaxSize && p.maxSize && size > *p.maxSize) return true;
+    if (p.enableMinSize && p.minSize && size < *p.minSize) return true;
+    if (values.isHidden().value_or(false) && p.omitHidden) return true;
     for (const auto& entry : p.whiteListPath)
         if (withoutTrailingSlashes(entry) == url) return true;
     switch (fileTypeOfPath(url)) {
@@ -105,10 +110,6 @@ bool ScanRules::ignoreFile(std::string_view url, std::int64_t size,
             if (!p.omitOther) return true;
             break;
     }
-    if (size == 0 && p.omitZeroByte) return true;
-    if (p.enableMaxSize && p.maxSize && size > *p.maxSize) return true;
-    if (p.enableMinSize && p.minSize && size < *p.minSize) return true;
-    if (values.isHidden().value_or(false) && p.omitHidden) return true;
     return false;
 }
 

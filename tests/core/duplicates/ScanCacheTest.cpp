@@ -127,6 +127,59 @@ TEST(ScanCache, ARescanOfUnchangedFilesReadsNothingAndGivesTheSameGroups) {
     }
 }
 
+TEST(ScanCache, ARescanHandsOnOnlyTheFilesThatMayHaveACopy) {
+    TempTree t;
+    t.file("data/a1", "same");
+    t.file("data/a2", "same");
+    t.file("data/lone", "lone");
+    t.file("data/other", "othr");
+    t.hardlink("data/lone", "data/lone-link");
+    ScanManager::Environment env;
+    env.settingsPath = t.path("settings.plist");
+    auto manager = ScanManager::create(std::move(env));
+    auto names = [&](const SizeGroup& g) {
+        std::set<std::string> out;
+        for (const auto& f : g.files) out.insert(f.url.substr(t.path("data/").size()));
+        return out;
+    };
+    auto group = [&] {
+        SizeGroups groups = manager->filterSameSize({t.path("data")});
+        EXPECT_EQ(groups.groups.size(), 1u);
+        return groups;
+    };
+
+    const std::string file = t.path("cache/duplicate-scan");
+    {
+        SizeGroups groups = group();
+        SizeGroup g = groups.groups.front();
+        groups.materialize(g);
+        std::vector<std::string> paths;
+        for (const auto& f : g.files) paths.push_back(f.url);
+        auto first = cacheAt(file);
+        assemble(paths, 4, first);
+        ASSERT_TRUE(first->save());
+    }
+    const auto known = cacheAt(file);
+    {
+        SizeGroups groups = group();
+        SizeGroup g = groups.groups.front();
+        groups.materialize(g, *known);
+        EXPECT_EQ(names(g), (std::set<std::string>{"a1", "a2", "lone", "lone-link"}))
+            << "a file known to be alone in its content is left out; names of one file are not";
+    }
+    // A changed file is unknown again: nothing is left out, as it may now equal any other.
+    t.file("data/other", "lone");
+    SizeGroups groups = group();
+    SizeGroup g = groups.groups.front();
+    groups.materialize(g, *known);
+    EXPECT_EQ(names(g).size(), 5u);
+    std::vector<std::string> paths;
+    for (const auto& f : g.files) paths.push_back(f.url);
+    EXPECT_EQ(assemble(paths, 4, known).groups,
+              (Groups{{t.path("data/a1"), t.path("data/a2")},
+                      {t.path("data/lone"), t.path("data/lone-link"), t.path("data/other")}}));
+}
+
 TEST(ScanCache, ChangedAndNewFilesAreReadAndRegroupedExactly) {
     const std::int64_t size = 50'000;
     Tree tree(size);

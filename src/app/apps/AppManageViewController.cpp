@@ -310,7 +310,7 @@ void AppManageViewController::backToHome(std::function<void(bool)> completion) {
         showPage(Page::start);
         return completion(true);
     }
-    leaveQuestion_.ask(window(), analytics::module::appManage,
+    leaveQuestion_.ask(this, analytics::module::appManage,
                        [this, completion = std::move(completion)](bool yes) {
                            // The lists stay with the manager until the next scan replaces them:
                            // an update check may still be reading them. The way back to them is

@@ -44,7 +44,7 @@ void PathScanModuleViewController::askToLeave(std::function<void(bool)> completi
         completion(true);
         return;
     }
-    leaveQuestion_.ask(window(), leaveEventModule(), std::move(completion));
+    leaveQuestion_.ask(this, leaveEventModule(), std::move(completion));
 }
 
 void PathScanModuleViewController::backToHome(std::function<void(bool)> completion) {

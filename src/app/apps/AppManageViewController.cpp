@@ -15,6 +15,8 @@
 #include "app/apps/AppRemovalConfirmation.h"
 #include "app/apps/AppTexts.h"
 #include "app/apps/AppUpdatesView.h"
+#include "app/common/PageParts.h"
+#include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -39,9 +41,10 @@ analytics::Labels cleanLabels(apps::AppManageCleanType type) {
 
 // Brings the manager's reports to the screen on the GUI thread, and drops them once it is gone.
 class AppManageObserver final : public apps::AppManagerDelegate,
-                                public apps::AppManagerUpdateDelegate {
+                                public apps::AppManagerUpdateDelegate,
+                                ScreenRelay<AppManageViewController> {
 public:
-    explicit AppManageObserver(AppManageViewController* screen) : screen_(screen) {}
+    using ScreenRelay::ScreenRelay;
 
     void appManagerDidStartScan(apps::AppManager&) override {
         post([](AppManageViewController& s) { s.didStart(); });
@@ -86,28 +89,7 @@ public:
     void appManagerDidFinishUpdate(apps::AppManager&, int success, int total) override {
         post([success, total](AppManageViewController& s) { s.didFinishUpdate(success, total); });
     }
-
-private:
-    template <class F>
-    void post(F&& fn) {
-        QPointer<AppManageViewController> screen = screen_;
-        if (!screen) return;
-        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
-            if (screen) fn(*screen);
-        });
-    }
-    QPointer<AppManageViewController> screen_;
 };
-
-namespace {
-QLabel* label(const QString& text, const QString& style, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setStyleSheet(style);
-    l->setAlignment(Qt::AlignCenter);
-    l->setWordWrap(true);
-    return l;
-}
-}  // namespace
 
 AppManageViewController::AppManageViewController(apps::AppManager* manager, QWidget* parent)
     : ModuleBaseViewController(ModuleType::appManage, parent),
@@ -116,24 +98,15 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
       leaveQuestion_(loc("Yes")) {
     setObjectName(QStringLiteral("appManageModule"));
     observer_ = std::make_shared<AppManageObserver>(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_);
+    stack_ = addPageStack(this);
 
     // Start
     auto* start = new QWidget(stack_);
     auto* startLayout = new QVBoxLayout(start);
     startLayout->addStretch(2);
-    auto* icon = new QLabel(start);
-    icon->setPixmap(appIcon(QStringLiteral("leftList_app")).pixmap(110, 110));
-    icon->setAlignment(Qt::AlignCenter);
-    startLayout->addWidget(icon);
-    startLayout->addWidget(label(loc("App Management"), styles::title(), start));
-    startLayout->addWidget(
-        label(loc("See every installed application with the settings, data, logs and "
-                  "caches it keeps, and find what removed applications left behind."),
-              styles::subtitle(), start));
+    addModuleIntro(startLayout, QStringLiteral("leftList_app"), 110, loc("App Management"),
+                   loc("See every installed application with the settings, data, logs and "
+                       "caches it keeps, and find what removed applications left behind."));
     startLayout->addSpacing(16);
     scanButton_ = new QPushButton(loc("Scan"), start);
     scanButton_->setObjectName(QStringLiteral("appsScan"));
@@ -148,8 +121,8 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     auto* scanning = new QWidget(stack_);
     auto* scanLayout = new QVBoxLayout(scanning);
     scanLayout->addStretch(2);
-    scanLayout->addWidget(label(loc("Scanning Applications..."), styles::title(), scanning));
-    count_ = label(QString(), styles::subtitle(), scanning);
+    scanLayout->addWidget(wrappedLabel(loc("Scanning Applications..."), styles::title(), scanning));
+    count_ = wrappedLabel(QString(), styles::subtitle(), scanning);
     count_->setObjectName(QStringLiteral("appsScanCount"));
     scanLayout->addWidget(count_);
     progress_ = new QProgressBar(scanning);
@@ -171,7 +144,7 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     currentRow->addStretch(1);
     scanLayout->addSpacing(8);
     scanLayout->addLayout(currentRow);
-    note_ = label(QString(), QStringLiteral("color: #8792a0; font-size: 12px;"), scanning);
+    note_ = wrappedLabel(QString(), QStringLiteral("color: #8792a0; font-size: 12px;"), scanning);
     scanLayout->addWidget(note_);
     stop_ = new QPushButton(loc("Stop"), scanning);
     stop_->setObjectName(QStringLiteral("appsStop"));
@@ -195,7 +168,7 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     auto* managing = new QWidget(stack_);
     auto* managingLayout = new QVBoxLayout(managing);
     managingLayout->addStretch(2);
-    managingTitle_ = label(QString(), styles::title(), managing);
+    managingTitle_ = wrappedLabel(QString(), styles::title(), managing);
     managingTitle_->setObjectName(QStringLiteral("appsManagingTitle"));
     managingLayout->addWidget(managingTitle_);
     managingProgress_ = new QProgressBar(managing);
@@ -204,7 +177,7 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     managingProgress_->setMinimumWidth(320);
     managingProgress_->setMaximumWidth(420);
     managingLayout->addWidget(managingProgress_, 0, Qt::AlignHCenter);
-    managingCurrent_ = label(QString(), styles::subtitle(), managing);
+    managingCurrent_ = wrappedLabel(QString(), styles::subtitle(), managing);
     managingCurrent_->setObjectName(QStringLiteral("appsManagingCurrent"));
     managingCurrent_->setTextFormat(Qt::PlainText);
     managingLayout->addWidget(managingCurrent_);
@@ -225,10 +198,10 @@ AppManageViewController::AppManageViewController(apps::AppManager* manager, QWid
     doneIcon->setPixmap(appIcon(QStringLiteral("done")).pixmap(88, 88));
     doneIcon->setAlignment(Qt::AlignCenter);
     finishedLayout->addWidget(doneIcon);
-    finishedTitle_ = label(QString(), styles::title(), finished);
+    finishedTitle_ = wrappedLabel(QString(), styles::title(), finished);
     finishedTitle_->setObjectName(QStringLiteral("appsFinishedTitle"));
     finishedLayout->addWidget(finishedTitle_);
-    finishedSummary_ = label(QString(), styles::subtitle(), finished);
+    finishedSummary_ = wrappedLabel(QString(), styles::subtitle(), finished);
     finishedSummary_->setObjectName(QStringLiteral("appsFinishedSummary"));
     finishedLayout->addWidget(finishedSummary_);
     logButton_ = new QPushButton(loc("Cleaning Log"), finished);
@@ -337,7 +310,7 @@ void AppManageViewController::backToHome(std::function<void(bool)> completion) {
         showPage(Page::start);
         return completion(true);
     }
-    leaveQuestion_.ask(window(), analytics::module::appManage,
+    leaveQuestion_.ask(this, analytics::module::appManage,
                        [this, completion = std::move(completion)](bool yes) {
                            // The lists stay with the manager until the next scan replaces them:
                            // an update check may still be reading them. The way back to them is

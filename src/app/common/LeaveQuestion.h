@@ -18,8 +18,8 @@ public:
     // `confirmText` names the confirming button; the cancelling one is "Cancel".
     explicit LeaveQuestion(QString confirmText) : confirmText_(std::move(confirmText)) {}
 
-    void ask(QWidget* window, std::string_view module, std::function<void(bool)> completion);
-    bool isOpen() const { return open_; }
+    // Asks over the window of `asker`; `completion` gets the answer unless `asker` is gone by then.
+    void ask(QWidget* asker, std::string_view module, std::function<void(bool)> completion);
 
 private:
     QString confirmText_;

@@ -2,9 +2,7 @@
 
 #include <memory>
 
-#include "app/shell/ModuleBaseViewController.h"
-
-class QStackedWidget;
+#include "app/common/PathScanModuleViewController.h"
 
 namespace orvane::duplicates {
 class ScanManager;
@@ -13,41 +11,31 @@ class ScanManager;
 namespace orvane::app {
 
 class ScanFileResultViewController;
-class SinglePathSelectViewController;
 
 // The duplicate module's root screen: choose where to look, then the result screen takes over
 // (scanning, results, removal). Going back drops the results, after asking when there are any.
-class DuplicatFilesViewController : public ModuleBaseViewController {
+class DuplicatFilesViewController : public PathScanModuleViewController {
     Q_OBJECT
 public:
     // Without a manager the program's shared one is used.
     explicit DuplicatFilesViewController(std::shared_ptr<duplicates::ScanManager> manager = nullptr,
                                          QWidget* parent = nullptr);
 
-    void backToHome(std::function<void(bool)> completion) override;
-    void applicationWillTerminate() override;
-
-    // Starts a scan of `paths` as the scan button does.
-    void scanPaths(const std::vector<std::string>& paths);
-    // The back button of the result screen: asks, then returns to choosing targets.
-    void goBack();
+    void scanPaths(const std::vector<std::string>& paths) override;
+    // Also tells the usage events that the user started over.
+    void goBack() override;
 
     // The note under the targets: the kinds of files a scan never compares.
     static QString neverComparedText();
 
-    SinglePathSelectViewController* pathSelect() const { return pathSelect_; }
     ScanFileResultViewController* resultScreen() const { return result_; }
-    bool isShowingPathSelect() const;
+
+protected:
+    std::string_view leaveEventModule() const override;
 
 private:
-    void askToLeave(std::function<void(bool)> completion);
-    void returnToPathSelect();
-
     std::shared_ptr<duplicates::ScanManager> manager_;
-    QStackedWidget* pages_ = nullptr;
-    SinglePathSelectViewController* pathSelect_ = nullptr;
     ScanFileResultViewController* result_ = nullptr;
-    bool asking_ = false;
 };
 
 }  // namespace orvane::app

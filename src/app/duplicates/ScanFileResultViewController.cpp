@@ -10,7 +10,9 @@
 #include <thread>
 
 #include "app/common/Alerts.h"
+#include "app/common/PageParts.h"
 #include "app/common/ScanningViewController.h"
+#include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -30,11 +32,10 @@ using duplicates::ScanManager;
 // Receives the manager's reports on its threads and hands them to the screen on the GUI thread.
 // Frequent reports (the path being read, progress) are coalesced: only the latest value is
 // delivered, so a scan of a million small files cannot flood the event loop.
-class ScanFileResultViewController::Observer : public files::ScanManagerProtocol {
+class ScanFileResultViewController::Observer : public files::ScanManagerProtocol,
+                                               public ScreenRelay<ScanFileResultViewController> {
 public:
-    explicit Observer(ScanFileResultViewController* screen) : screen_(screen) {}
-
-    void detach() { screen_.store(nullptr); }
+    using ScreenRelay::ScreenRelay;
 
     void stopScan() override {
         post([](ScanFileResultViewController& s) { s.onStopScan(); });
@@ -85,7 +86,7 @@ public:
         post([message](ScanFileResultViewController& s) { s.onRemoveRefused(message); });
     }
     void confirmForceRemove(const std::string& volume, std::function<void(bool)> answer) override {
-        if (!screen_.load()) {
+        if (isDetached()) {
             answer(false);
             return;
         }
@@ -101,16 +102,6 @@ public:
     }
 
 private:
-    template <class F>
-    void post(F&& fn) {
-        ScanFileResultViewController* screen = screen_.load();
-        if (!screen) return;
-        QPointer<ScanFileResultViewController> guard(screen);
-        onMainThread(screen, [guard, fn = std::forward<F>(fn)]() mutable {
-            if (guard) fn(*guard);
-        });
-    }
-
     void flushScanSoon() {
         if (scanPending_.exchange(true)) return;
         post([this](ScanFileResultViewController& s) {
@@ -126,7 +117,6 @@ private:
         });
     }
 
-    std::atomic<ScanFileResultViewController*> screen_;
     std::mutex mutex_;
     std::string path_;
     double progress_ = 0;
@@ -136,46 +126,14 @@ private:
     std::atomic<bool> cleanPending_{false};
 };
 
-namespace {
-
-QWidget* makeMessagePage(QWidget* parent, const QString& iconName, const QString& title,
-                         QPushButton** button, const QString& buttonText) {
-    auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    layout->addStretch(2);
-    auto* icon = new QLabel(page);
-    icon->setPixmap(appIcon(iconName).pixmap(88, 88));
-    icon->setAlignment(Qt::AlignCenter);
-    layout->addWidget(icon);
-    auto* text = new QLabel(title, page);
-    text->setObjectName(QStringLiteral("pageTitle"));
-    text->setAlignment(Qt::AlignCenter);
-    text->setStyleSheet(styles::title());
-    layout->addWidget(text);
-    if (button) {
-        layout->addSpacing(12);
-        *button = new QPushButton(buttonText, page);
-        (*button)->setStyleSheet(styles::primaryButton());
-        (*button)->setMinimumWidth(160);
-        layout->addWidget(*button, 0, Qt::AlignHCenter);
-    }
-    layout->addStretch(3);
-    return page;
-}
-
-}  // namespace
-
 ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanManager> manager,
                                                            QWidget* parent)
-    : QWidget(parent), manager_(std::move(manager)) {
+    : ScanResultScreen(parent), manager_(std::move(manager)) {
     setObjectName(QStringLiteral("scanFileResult"));
     observer_ = std::make_shared<Observer>(this);
     manager_->delegate = observer_;
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    pages_ = new QStackedWidget(this);
-    layout->addWidget(pages_);
+    pages_ = addPageStack(this);
 
     scanning_ = new ScanningViewController(ModuleType::duplicateFiles, pages_);
     pages_->addWidget(scanning_);
@@ -190,9 +148,7 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
 
     result_ = new DuplicateResultView(pages_);
     pages_->addWidget(result_);
-    connect(result_->backButton(), &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(result_->backButton());
     result_->removeRequested = [this](std::vector<files::DuplicateFilesPtr> groups,
                                       files::RemoveType type) {
         // The groups are the manager's: from here until the run ends only the removal touches
@@ -225,23 +181,19 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
     };
 
     QPushButton* emptyBack = nullptr;
-    empty_ = makeMessagePage(pages_, QStringLiteral("empty"), loc("There's nothing to clean up."),
-                             &emptyBack, loc("Back"));
+    empty_ = messagePage(pages_, QStringLiteral("empty"), loc("There's nothing to clean up."),
+                         &emptyBack, loc("Back"));
     empty_->setObjectName(QStringLiteral("emptyResult"));
-    connect(emptyBack, &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(emptyBack);
     pages_->addWidget(empty_);
-    removing_ = makeMessagePage(pages_, QStringLiteral("leftList_duplicate"), loc("Removing..."),
-                                nullptr, {});
+    removing_ =
+        messagePage(pages_, QStringLiteral("leftList_duplicate"), loc("Removing..."), nullptr, {});
     pages_->addWidget(removing_);
     finished_ = new RemoveFinishedView(pages_);
     pages_->addWidget(finished_);
     connect(finished_->doneButton(), &QPushButton::clicked, this,
             &ScanFileResultViewController::showResults);
-    connect(finished_->newScanButton(), &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(finished_->newScanButton());
 
     counterTimer_.setInterval(250);
     connect(&counterTimer_, &QTimer::timeout, this, &ScanFileResultViewController::pollCounters);
@@ -337,6 +289,11 @@ void ScanFileResultViewController::showResults() {
         result_->lastFolder = m.lastRemoveType->path;
     result_->setCategories(std::move(categories));
     pages_->setCurrentWidget(hasResults() ? static_cast<QWidget*>(result_) : empty_);
+}
+
+bool ScanFileResultViewController::isBusy() const {
+    return displayType_ == DisplayViewType::displayViewTypeScanning ||
+           displayType_ == DisplayViewType::displayViewTypeRemoving;
 }
 
 bool ScanFileResultViewController::hasResults() const {

@@ -2,13 +2,14 @@
 
 #include <QTimer>
 
-#include <QWidget>
 #include <chrono>
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "app/common/ScanResultScreen.h"
 
 namespace orvane::duplicates {
 class ScanManager;
@@ -35,7 +36,7 @@ enum class DisplayViewType {
 // The duplicate module after the targets are chosen: scanning, the results, removal and what it
 // did. It drives the shared ScanManager and watches it as its observer; every report is moved to
 // the GUI thread before it touches a widget.
-class ScanFileResultViewController : public QWidget {
+class ScanFileResultViewController : public ScanResultScreen {
     Q_OBJECT
 public:
     explicit ScanFileResultViewController(std::shared_ptr<duplicates::ScanManager> manager,
@@ -45,17 +46,11 @@ public:
     // Switches to scanning and starts a scan of the manager's folderList.
     void startScan();
     DisplayViewType displayType() const { return displayType_; }
+    bool isBusy() const override;
     // True when the finished scan left groups the user would lose by going back.
-    bool hasResults() const;
-    // Drops the results (a new scan or leaving the module).
-    void dropResults();
-    // Ends running work for good (the program is quitting).
-    void stopWork();
-
-    // The module list is disabled while scanning or removing.
-    std::function<void(bool enabled)> setListEnabled;
-    // The user asked to go back to choosing targets.
-    std::function<void()> backBlock;
+    bool hasResults() const override;
+    void dropResults() override;
+    void stopWork() override;
 
     const std::shared_ptr<duplicates::ScanManager>& manager() const { return manager_; }
     ScanningViewController* scanningView() const { return scanning_; }

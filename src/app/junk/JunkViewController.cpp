@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/common/PageParts.h"
+#include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -26,9 +28,10 @@ namespace orvane::app {
 using junk::CleanJunkType;
 
 // Moves the driver's reports onto the GUI thread, and drops them once the screen is gone.
-class JunkScanObserver final : public junk::TrashScanManagerDelegate {
+class JunkScanObserver final : public junk::TrashScanManagerDelegate,
+                               ScreenRelay<JunkViewController> {
 public:
-    explicit JunkScanObserver(JunkViewController* screen) : screen_(screen) {}
+    using ScreenRelay::ScreenRelay;
 
     void scanTrashFetchData(const junk::CleanBaseModelPtr& model,
                             const junk::CleanBaseItemPtr& item, double progress) override {
@@ -45,23 +48,13 @@ public:
     void stopScanTrash() override {
         post([](JunkViewController& s) { s.scanEnded(true); });
     }
-
-private:
-    template <class F>
-    void post(F&& fn) {
-        QPointer<JunkViewController> screen = screen_;
-        if (!screen) return;
-        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
-            if (screen) fn(*screen);
-        });
-    }
-    QPointer<JunkViewController> screen_;
 };
 
 // The same for the cleaning.
-class JunkCleanObserver final : public junk::TrashCleanManagerDelegate {
+class JunkCleanObserver final : public junk::TrashCleanManagerDelegate,
+                                ScreenRelay<JunkViewController> {
 public:
-    explicit JunkCleanObserver(JunkViewController* screen) : screen_(screen) {}
+    using ScreenRelay::ScreenRelay;
     void cleanTrashStartForState(junk::CleanStageType stage) override {
         post([stage](JunkViewController& s) { s.cleaning_->stageStarted(stage); });
     }
@@ -81,29 +74,9 @@ public:
     void stopCleanTrash() override {
         post([](JunkViewController& s) { s.cleanEnded(true); });
     }
-
-private:
-    template <class F>
-    void post(F&& fn) {
-        QPointer<JunkViewController> screen = screen_;
-        if (!screen) return;
-        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
-            if (screen) fn(*screen);
-        });
-    }
-    QPointer<JunkViewController> screen_;
 };
 
 namespace {
-
-QLabel* label(const QString& text, const QString& style, QWidget* parent,
-              Qt::Alignment align = Qt::AlignCenter) {
-    auto* l = new QLabel(text, parent);
-    l->setStyleSheet(style);
-    l->setAlignment(align);
-    l->setWordWrap(true);
-    return l;
-}
 
 struct KindInfo {
     CleanJunkType type;
@@ -180,24 +153,15 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
       manager_(manager ? manager : &junk::CleanManager::shared()) {
     setObjectName(QStringLiteral("junkModule"));
     observer_ = std::make_shared<JunkScanObserver>(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_);
+    stack_ = addPageStack(this);
 
     // Home
     auto* home = new QWidget(stack_);
     auto* homeLayout = new QVBoxLayout(home);
     homeLayout->addStretch(2);
-    auto* icon = new QLabel(home);
-    icon->setPixmap(appIcon(QStringLiteral("leftList_cleanup")).pixmap(110, 110));
-    icon->setAlignment(Qt::AlignCenter);
-    homeLayout->addWidget(icon);
-    homeLayout->addWidget(label(loc("Junk Files"), styles::title(), home));
-    homeLayout->addWidget(
-        label(loc("Find caches, leftover logs, old installers, browser caches and what waits in "
-                  "the Trash, and see how much space they take."),
-              styles::subtitle(), home));
+    addModuleIntro(homeLayout, QStringLiteral("leftList_cleanup"), 110, loc("Junk Files"),
+                   loc("Find caches, leftover logs, old installers, browser caches and what "
+                       "waits in the Trash, and see how much space they take."));
     homeLayout->addSpacing(16);
     scanButton_ = new QPushButton(loc("Scan"), home);
     scanButton_->setObjectName(QStringLiteral("junkScan"));
@@ -212,7 +176,7 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
     auto* scanning = new QWidget(stack_);
     auto* scanLayout = new QVBoxLayout(scanning);
     scanLayout->setContentsMargins(40, 30, 40, 30);
-    scanningTitle_ = label(loc("Scanning for Junk"), styles::title(), scanning);
+    scanningTitle_ = wrappedLabel(loc("Scanning for Junk"), styles::title(), scanning);
     scanLayout->addWidget(scanningTitle_);
     progress_ = new QProgressBar(scanning);
     progress_->setRange(0, 1000);
@@ -223,7 +187,8 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
                        "QProgressBar::chunk { background: #2f7cf6; border-radius: 4px; }"));
     scanLayout->addSpacing(8);
     scanLayout->addWidget(progress_);
-    currentPath_ = label(QString(), QStringLiteral("color: #8792a0; font-size: 12px;"), scanning);
+    currentPath_ =
+        wrappedLabel(QString(), QStringLiteral("color: #8792a0; font-size: 12px;"), scanning);
     currentPath_->setWordWrap(false);
     scanLayout->addWidget(currentPath_);
     scanLayout->addSpacing(12);
@@ -246,10 +211,10 @@ JunkViewController::JunkViewController(junk::CleanManager* manager, QWidget* par
     auto* summary = new QWidget(stack_);
     auto* summaryLayout = new QVBoxLayout(summary);
     summaryLayout->setContentsMargins(40, 30, 40, 24);
-    summaryTitle_ = label(QString(), styles::title(), summary);
+    summaryTitle_ = wrappedLabel(QString(), styles::title(), summary);
     summaryTitle_->setObjectName(QStringLiteral("junkSummaryTitle"));
     summaryLayout->addWidget(summaryTitle_);
-    summaryDetail_ = label(QString(), styles::subtitle(), summary);
+    summaryDetail_ = wrappedLabel(QString(), styles::subtitle(), summary);
     summaryLayout->addWidget(summaryDetail_);
     summaryLayout->addSpacing(8);
     results_ = new CleanUpResultNewViewController(*manager_, summary);

@@ -10,8 +10,10 @@
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
+#include "app/common/PageParts.h"
 #include "app/common/RemovalText.h"
 #include "app/common/ScanningViewController.h"
+#include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -27,9 +29,10 @@
 namespace orvane::app {
 
 // Moves the driver's reports onto the GUI thread, and drops them once the screen is gone.
-class LargeFilesObserver final : public files::ScanManagerProtocol {
+class LargeFilesObserver final : public files::ScanManagerProtocol,
+                                 ScreenRelay<LargeFilesViewController> {
 public:
-    explicit LargeFilesObserver(LargeFilesViewController* screen) : screen_(screen) {}
+    using ScreenRelay::ScreenRelay;
 
     void scaningPath(const std::string& path) override {
         post([path](LargeFilesViewController& s) { s.scanning_->scaningPath(path); });
@@ -53,28 +56,7 @@ public:
     void removeFinished() override {
         post([](LargeFilesViewController& s) { s.removalDidFinish(); });
     }
-
-private:
-    template <class F>
-    void post(F&& fn) {
-        QPointer<LargeFilesViewController> screen = screen_;
-        if (!screen) return;
-        onMainThread(screen.data(), [screen, fn = std::forward<F>(fn)] {
-            if (screen) fn(*screen);
-        });
-    }
-    QPointer<LargeFilesViewController> screen_;
 };
-
-namespace {
-QLabel* label(const QString& text, const QString& style, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setStyleSheet(style);
-    l->setAlignment(Qt::AlignCenter);
-    l->setWordWrap(true);
-    return l;
-}
-}  // namespace
 
 LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager* manager,
                                                    QWidget* parent)
@@ -82,26 +64,17 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
       manager_(manager ? manager : &largefiles::LargeFilesManager::shared()) {
     setObjectName(QStringLiteral("largeFilesModule"));
     observer_ = std::make_shared<LargeFilesObserver>(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_);
+    stack_ = addPageStack(this);
 
     // Start
     auto* start = new QWidget(stack_);
     auto* startLayout = new QVBoxLayout(start);
     startLayout->addStretch(2);
-    auto* icon = new QLabel(start);
-    icon->setPixmap(appIcon(QStringLiteral("leftList_bigFiles")).pixmap(110, 110));
-    icon->setAlignment(Qt::AlignCenter);
-    startLayout->addWidget(icon);
-    startLayout->addWidget(label(loc("Large Files"), styles::title(), start));
-    startLayout->addWidget(
-        label(loc("Find the files of 10 MB and more in your home folder, sorted by "
-                  "size, age and kind, and free the space they take."),
-              styles::subtitle(), start));
-    auto* where = label(displayPath(kit::customHomeDirectory()),
-                        QStringLiteral("color: #8792a0; font-size: 12px;"), start);
+    addModuleIntro(startLayout, QStringLiteral("leftList_bigFiles"), 110, loc("Large Files"),
+                   loc("Find the files of 10 MB and more in your home folder, sorted by "
+                       "size, age and kind, and free the space they take."));
+    auto* where = wrappedLabel(displayPath(kit::customHomeDirectory()),
+                               QStringLiteral("color: #8792a0; font-size: 12px;"), start);
     startLayout->addWidget(where);
     startLayout->addSpacing(16);
     scanButton_ = new QPushButton(loc("Scan"), start);
@@ -133,8 +106,8 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     auto* removing = new QWidget(stack_);
     auto* removingLayout = new QVBoxLayout(removing);
     removingLayout->addStretch(2);
-    removingLayout->addWidget(label(loc("Removing..."), styles::title(), removing));
-    removeLabel_ = label(QString(), styles::subtitle(), removing);
+    removingLayout->addWidget(wrappedLabel(loc("Removing..."), styles::title(), removing));
+    removeLabel_ = wrappedLabel(QString(), styles::subtitle(), removing);
     removingLayout->addWidget(removeLabel_);
     removeProgress_ = new QProgressBar(removing);
     removeProgress_->setRange(0, 1000);
@@ -158,13 +131,14 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     finishedIcon_->setObjectName(QStringLiteral("finishedIcon"));
     finishedIcon_->setAlignment(Qt::AlignCenter);
     finishedLayout->addWidget(finishedIcon_);
-    finishedTitle_ = label(loc("Removed Successfully"), styles::title(), finished);
+    finishedTitle_ = wrappedLabel(loc("Removed Successfully"), styles::title(), finished);
     finishedLayout->addWidget(finishedTitle_);
     finishedSummary_ =
-        label(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
+        wrappedLabel(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
     finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
     finishedLayout->addWidget(finishedSummary_);
-    failuresTitle_ = label(loc("These files could not be removed:"), styles::subtitle(), finished);
+    failuresTitle_ =
+        wrappedLabel(loc("These files could not be removed:"), styles::subtitle(), finished);
     finishedLayout->addWidget(failuresTitle_);
     failures_ = new QTreeWidget(finished);
     failures_->setObjectName(QStringLiteral("removeFailures"));

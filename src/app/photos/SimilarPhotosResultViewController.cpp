@@ -9,7 +9,9 @@
 #include <mutex>
 
 #include "app/common/Alerts.h"
+#include "app/common/PageParts.h"
 #include "app/common/ScanningViewController.h"
+#include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -28,11 +30,12 @@ using photos::ScanImagesManager;
 
 // Hands the driver's reports to the screen on the GUI thread. Progress is coalesced: only the
 // latest value is delivered, however often the engine reports.
-class SimilarPhotosResultViewController::Observer : public photos::ScanImagesManagerProtocol,
-                                                    public photos::ScanImagesRemoveProtocol {
+class SimilarPhotosResultViewController::Observer
+    : public photos::ScanImagesManagerProtocol,
+      public photos::ScanImagesRemoveProtocol,
+      public ScreenRelay<SimilarPhotosResultViewController> {
 public:
-    explicit Observer(SimilarPhotosResultViewController* screen) : screen_(screen) {}
-    void detach() { screen_.store(nullptr); }
+    using ScreenRelay::ScreenRelay;
 
     void progressDidChanged(ScanImagesManager&, double ratio, long long total,
                             const std::string& path) override {
@@ -79,18 +82,7 @@ public:
         path_.clear();
     }
 
-    template <class F>
-    void post(F&& fn) {
-        SimilarPhotosResultViewController* screen = screen_.load();
-        if (!screen) return;
-        QPointer<SimilarPhotosResultViewController> guard(screen);
-        onMainThread(screen, [guard, fn = std::forward<F>(fn)]() mutable {
-            if (guard) fn(*guard);
-        });
-    }
-
 private:
-    std::atomic<SimilarPhotosResultViewController*> screen_;
     std::mutex mutex_;
     double ratio_ = 0;
     long long total_ = 0;
@@ -98,48 +90,16 @@ private:
     std::atomic<bool> pending_{false};
 };
 
-namespace {
-
-QWidget* messagePage(QWidget* parent, const QString& iconName, const QString& title,
-                     QPushButton** button, const QString& buttonText) {
-    auto* page = new QWidget(parent);
-    auto* layout = new QVBoxLayout(page);
-    layout->addStretch(2);
-    auto* icon = new QLabel(page);
-    icon->setPixmap(appIcon(iconName).pixmap(88, 88));
-    icon->setAlignment(Qt::AlignCenter);
-    layout->addWidget(icon);
-    auto* text = new QLabel(title, page);
-    text->setObjectName(QStringLiteral("pageTitle"));
-    text->setAlignment(Qt::AlignCenter);
-    text->setStyleSheet(styles::title());
-    layout->addWidget(text);
-    if (button) {
-        layout->addSpacing(12);
-        *button = new QPushButton(buttonText, page);
-        (*button)->setStyleSheet(styles::primaryButton());
-        (*button)->setMinimumWidth(160);
-        layout->addWidget(*button, 0, Qt::AlignHCenter);
-    }
-    layout->addStretch(3);
-    return page;
-}
-
-}  // namespace
-
 SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesManager* manager,
                                                                      QWidget* parent)
-    : QWidget(parent), manager_(manager) {
+    : ScanResultScreen(parent), manager_(manager) {
     setObjectName(QStringLiteral("similarPhotosResult"));
     observer_ = std::make_shared<Observer>(this);
     manager_->setDelegate(std::static_pointer_cast<photos::ScanImagesManagerProtocol>(observer_));
     manager_->setRemoveDelegate(
         std::static_pointer_cast<photos::ScanImagesRemoveProtocol>(observer_));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    pages_ = new QStackedWidget(this);
-    layout->addWidget(pages_);
+    pages_ = addPageStack(this);
 
     scanning_ = new ScanningViewController(ModuleType::similarPhotos, pages_);
     pages_->addWidget(scanning_);
@@ -147,18 +107,14 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
 
     result_ = new PhotoResultView(manager_, pages_);
     pages_->addWidget(result_);
-    connect(result_->backButton(), &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(result_->backButton());
     result_->removeConfirmed = [this] { startRemoval(); };
 
     QPushButton* emptyBack = nullptr;
     empty_ = messagePage(pages_, QStringLiteral("empty"), loc("No similar photos were found."),
                          &emptyBack, loc("Back"));
     empty_->setObjectName(QStringLiteral("emptyResult"));
-    connect(emptyBack, &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(emptyBack);
     pages_->addWidget(empty_);
     removing_ =
         messagePage(pages_, QStringLiteral("leftList_similar"), loc("Removing..."), nullptr, {});
@@ -167,9 +123,7 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
     pages_->addWidget(finished_);
     connect(finished_->doneButton(), &QPushButton::clicked, this,
             &SimilarPhotosResultViewController::showResults);
-    connect(finished_->newScanButton(), &QPushButton::clicked, this, [this] {
-        if (backBlock) backBlock();
-    });
+    goesBack(finished_->newScanButton());
 }
 
 SimilarPhotosResultViewController::~SimilarPhotosResultViewController() {
@@ -178,6 +132,10 @@ SimilarPhotosResultViewController::~SimilarPhotosResultViewController() {
 }
 
 QWidget* SimilarPhotosResultViewController::currentPage() const { return pages_->currentWidget(); }
+
+bool SimilarPhotosResultViewController::isBusy() const {
+    return state_ == State::scanning || state_ == State::removing;
+}
 
 bool SimilarPhotosResultViewController::hasResults() const {
     return !manager_->dupImages().empty();

@@ -2,13 +2,14 @@
 
 #include <chrono>
 
-#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "app/common/ScanResultScreen.h"
 
 class QStackedWidget;
 
@@ -27,7 +28,7 @@ class ScanningViewController;
 // The photo module after the targets are chosen: scanning, the groups, removal and what it
 // did. The scan runs on a thread of this screen (the engine call blocks it); every report of
 // the driver is moved to the GUI thread before it touches a widget.
-class SimilarPhotosResultViewController : public QWidget {
+class SimilarPhotosResultViewController : public ScanResultScreen {
     Q_OBJECT
 public:
     enum class State { scanning, results, removing, removeFinished };
@@ -38,13 +39,11 @@ public:
 
     void startScan(const std::vector<std::string>& paths);
     State state() const { return state_; }
-    bool hasResults() const;
-    void dropResults();
+    bool isBusy() const override;
+    bool hasResults() const override;
+    void dropResults() override;
     // Stops the scan or the removal and waits for it (leaving the module, quitting).
-    void stopWork();
-
-    std::function<void(bool enabled)> setListEnabled;
-    std::function<void()> backBlock;
+    void stopWork() override;
 
     ScanningViewController* scanningView() const { return scanning_; }
     PhotoResultView* resultView() const { return result_; }

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
+#include "app/common/PageParts.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
@@ -54,14 +55,6 @@ private:
 
 namespace {
 
-QLabel* label(const QString& text, const QString& style, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setStyleSheet(style);
-    l->setAlignment(Qt::AlignCenter);
-    l->setWordWrap(true);
-    return l;
-}
-
 QPushButton* button(const QString& text, const QString& name, const QString& style,
                     QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -94,24 +87,15 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
     observer_ = std::make_shared<RenamerObserver>(this);
     renamer_->delegate = observer_;
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_);
+    stack_ = addPageStack(this);
 
     // Add files
     auto* add = new QWidget(stack_);
     auto* addLayout = new QVBoxLayout(add);
     addLayout->addStretch(1);
-    auto* icon = new QLabel(add);
-    icon->setPixmap(appIcon(QStringLiteral("leftList_airenamer")).pixmap(90, 90));
-    icon->setAlignment(Qt::AlignCenter);
-    addLayout->addWidget(icon);
-    addLayout->addWidget(label(loc("AI File Renamer"), styles::title(), add));
-    addLayout->addWidget(
-        label(loc("Name documents and images after what they hold. Nothing is "
-                  "renamed until you confirm, and the last renaming can be undone."),
-              styles::subtitle(), add));
+    addModuleIntro(addLayout, QStringLiteral("leftList_airenamer"), 90, loc("AI File Renamer"),
+                   loc("Name documents and images after what they hold. Nothing is "
+                       "renamed until you confirm, and the last renaming can be undone."));
     addLayout->addSpacing(12);
     drop_ = new FileDropView(add);
     drop_->dropped = [this](const std::vector<std::string>& paths) { dragDrop(paths); };
@@ -216,10 +200,10 @@ AIRenamerViewController::AIRenamerViewController(QWidget* parent, std::string se
     done->setPixmap(appIcon(QStringLiteral("done")).pixmap(72, 72));
     done->setAlignment(Qt::AlignCenter);
     summaryLayout->addWidget(done);
-    summaryTitle_ = label(loc("Renamed Successfully"), styles::title(), summary);
+    summaryTitle_ = wrappedLabel(loc("Renamed Successfully"), styles::title(), summary);
     summaryTitle_->setObjectName(QStringLiteral("renamerSummaryTitle"));
     summaryLayout->addWidget(summaryTitle_);
-    summaryCount_ = label({}, styles::subtitle(), summary);
+    summaryCount_ = wrappedLabel({}, styles::subtitle(), summary);
     summaryCount_->setObjectName(QStringLiteral("renamerSummaryCount"));
     summaryLayout->addWidget(summaryCount_);
     failures_ = new QTreeWidget(summary);

@@ -67,6 +67,21 @@ void RemovingProgressWindowController::showInterrupted() {
     stop_->setEnabled(false);
 }
 
+RemovingProgressWindowController* RemovingProgressWindowController::openOver(
+    QWidget* window, std::function<void()> stop) {
+    auto* sheet = new RemovingProgressWindowController(window);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->stopBlock = std::move(stop);
+    sheet->open();
+    return sheet;
+}
+
+void RemovingProgressWindowController::finish() {
+    stopBlock = nullptr;
+    done(QDialog::Accepted);
+    deleteLater();
+}
+
 void RemovingProgressWindowController::reject() {
     if (!interrupted_) stop_->click();
 }

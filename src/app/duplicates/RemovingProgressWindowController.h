@@ -16,6 +16,12 @@ class RemovingProgressWindowController : public QDialog {
     Q_OBJECT
 public:
     explicit RemovingProgressWindowController(QWidget* parent = nullptr);
+    // Opens a sheet over `window` that deletes itself once closed; `stop` ends the run.
+    static RemovingProgressWindowController* openOver(QWidget* window, std::function<void()> stop);
+
+    // The run ended: the sheet goes without reading that as the user's Stop (which would leave
+    // it up saying "Remove interrupted" over the summary).
+    void finish();
 
     void cleanProgress(double value, long long count);
     // The run was stopped: the sheet says so until it closes.

@@ -8,6 +8,7 @@
 
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "app/common/Alerts.h"
 #include "app/common/PageParts.h"
@@ -157,13 +158,10 @@ ScanFileResultViewController::ScanFileResultViewController(std::shared_ptr<ScanM
         result_->model()->setGroups({});
         pages_->setCurrentWidget(removing_);
         if (setListEnabled) setListEnabled(false);
-        sheet_ = new RemovingProgressWindowController(window());
-        sheet_->setAttribute(Qt::WA_DeleteOnClose);
         std::weak_ptr<ScanManager> weakManager = manager_;
-        sheet_->stopBlock = [weakManager] {
+        sheet_ = RemovingProgressWindowController::openOver(window(), [weakManager] {
             if (auto m = weakManager.lock()) m->removeStop = true;
-        };
-        sheet_->open();
+        });
         std::size_t count = 0;
         std::uint64_t bytes = 0;
         for (const auto& group : groups)
@@ -321,12 +319,7 @@ void ScanFileResultViewController::onCleanProgress(double value, long long count
 }
 
 void ScanFileResultViewController::closeSheet() {
-    if (!sheet_) return;
-    RemovingProgressWindowController* sheet = sheet_;
-    sheet_ = nullptr;
-    sheet->stopBlock = nullptr;
-    sheet->done(QDialog::Accepted);
-    sheet->deleteLater();
+    if (sheet_) std::exchange(sheet_, nullptr)->finish();
 }
 
 void ScanFileResultViewController::onRemoveFinished() {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 #include "app/common/Alerts.h"
 #include "app/common/PageParts.h"
@@ -261,10 +262,8 @@ void SimilarPhotosResultViewController::startRemoval() {
     state_ = State::removing;
     pages_->setCurrentWidget(removing_);
     if (setListEnabled) setListEnabled(false);
-    sheet_ = new RemovingProgressWindowController(window());
-    sheet_->setAttribute(Qt::WA_DeleteOnClose);
-    sheet_->stopBlock = [this] { manager_->stopRemove(); };
-    sheet_->open();
+    sheet_ =
+        RemovingProgressWindowController::openOver(window(), [this] { manager_->stopRemove(); });
     manager_->removeDuplicatesImages(std::move(groups));
 }
 
@@ -273,14 +272,7 @@ void SimilarPhotosResultViewController::onRemoveProgress(double fraction) {
 }
 
 void SimilarPhotosResultViewController::closeSheet() {
-    if (!sheet_) return;
-    RemovingProgressWindowController* sheet = sheet_;
-    sheet_ = nullptr;
-    sheet->stopBlock = nullptr;
-    // close() would go through reject(), which the sheet reads as the user's Stop and so
-    // stays up saying "Remove interrupted" over the summary.
-    sheet->done(QDialog::Accepted);
-    sheet->deleteLater();
+    if (sheet_) std::exchange(sheet_, nullptr)->finish();
 }
 
 void SimilarPhotosResultViewController::onRemoveEnded(bool stopped) {

@@ -23,12 +23,23 @@ AppManager::AppManager(platform::Layout layout) : layout_(std::move(layout)), si
 }
 
 AppManager::~AppManager() {
+    stopAndWait();
+    *alive_ = false;
+}
+
+void AppManager::stopAndWait() {
     isScanningCancelled.store(true);
     isCleaningCancelled.store(true);
     isUpdatingCancelled.store(true);
     scanQueue.drain();
     workQueue.drain();
-    *alive_ = false;
+}
+
+files::ScanTotals AppManager::scanTotals() const {
+    files::ScanTotals totals;
+    totals.count = foundCount_.load();
+    totals.size = foundBytes_.load();
+    return totals;
 }
 
 void AppManager::scanApp() {
@@ -53,6 +64,8 @@ void AppManager::runScan() {
     appleApps.clear();
     deleteAppStoreApps.clear();
     installedAppInfo.clear();
+    foundCount_.store(0);
+    foundBytes_.store(0);
     notify([this](AppManagerDelegate& d) { d.appManagerDidStartScan(*this); });
 
     const std::unique_ptr<AppInventory> inventory = AppInventory::forLayout(layout_, sizer_);
@@ -100,6 +113,8 @@ void AppManager::runScan() {
         }
         app->timeInterval = inventory->lastUsed(found, app->appFiles);
         apps.push_back(app);
+        foundCount_.fetch_add(1);
+        foundBytes_.fetch_add(app->totalSize());
         installedAppInfo.emplace_back(found.bundleID, found.appName);
         notify([this, progress = index + 1, total](AppManagerDelegate& d) {
             d.appManagerDidUpdateProgress(*this, progress, total);
@@ -119,8 +134,12 @@ void AppManager::runScan() {
         everything.emplace_back(std::string(kit::mainAppBundleID), std::string(kit::mainAppName));
         std::vector<AppModelPtr> residual =
             ResidualScanner(layout_, sizer_).scanResidualApps(everything, &isScanningCancelled);
-        if (!isScanningCancelled.load())
+        if (!isScanningCancelled.load()) {
+            for (const AppModelPtr& leftover : residual)
+                foundBytes_.fetch_add(leftover->totalSize());
+            foundCount_.fetch_add(static_cast<std::int64_t>(residual.size()));
             residualApps.insert(residualApps.end(), residual.begin(), residual.end());
+        }
     }
     notify([this, list = apps](AppManagerDelegate& d) { d.appManagerDidFinishScan(*this, list); });
 }

@@ -21,6 +21,7 @@
 #include "core/apps/InstalledApp.h"
 #include "core/apps/ToolOutcome.h"
 #include "core/files/FileRemover.h"
+#include "core/files/ScanDriver.h"
 #include "kit/DispatchQueue.h"
 #include "kit/MainQueue.h"
 #include "platform/Layout.h"
@@ -41,12 +42,12 @@ class AppStoreLookup;
 // delegate call is posted to the main queue in order, and the lists may be read from the main
 // thread once appManagerDidFinishScan arrived. The sorts run wherever the caller is and must
 // not overlap a pass.
-class AppManager {
+class AppManager : public files::ScanDriver {
 public:
     static AppManager& shared();
 
     explicit AppManager(platform::Layout layout);
-    ~AppManager();
+    ~AppManager() override;
     AppManager(const AppManager&) = delete;
     AppManager& operator=(const AppManager&) = delete;
 
@@ -80,7 +81,15 @@ public:
     // The pass stops at its next application and still reports appManagerDidFinishScan.
     void cancelScan() { isScanningCancelled.store(true); }
     // Blocks until every pass asked for so far has ended. For the command line and tests.
-    void waitUntilScanFinished() { scanQueue.drain(); }
+    void waitUntilScanFinished() override { scanQueue.drain(); }
+
+    // The contract every module's driver keeps; the screens and the program's shutdown use it.
+    void startScanning() override { scanApp(); }
+    void stopScanning() override { cancelScan(); }
+    // Stops the pass, a removal and an update check at their next step and waits for them.
+    void stopAndWait() override;
+    // Apps and leftovers found so far, with the bytes of all their records.
+    files::ScanTotals scanTotals() const override;
 
     // --- Removal ---------------------------------------------------------------------------
     // Removes what is ticked in `residualApps` (true) or `apps` (false) on the calling thread,
@@ -173,6 +182,8 @@ public:
 
 private:
     void runScan();
+    std::atomic<std::int64_t> foundCount_{0};
+    std::atomic<std::uint64_t> foundBytes_{0};
     ToolOutcome updateOne(const AppModelPtr& app);
     AppPrivileges& privilegedHelper();
     AppFilePtr makeRecord(const std::string& path, AppFileType type,

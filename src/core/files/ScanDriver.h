@@ -20,8 +20,8 @@ struct ScanTotals {
 // The contract every module's driver keeps with its screens and the command line.
 //
 // - startScanning() returns at once; the scan runs on the driver's own thread or queues. The
-//   observer (ScanManagerProtocol) hears startScan(), progress, and always last scanFinished(),
-//   also after a stop.
+//   module's observer (ScanManagerProtocol for files) hears the start, progress, and always last
+//   the end, also after a stop. A stop never carries over to the next scan.
 // - Observer calls arrive on the driver's threads. A screen moves them to the main thread with
 //   the one helper the desktop program has for it (app/shell/MainThread.h); nothing else in a
 //   screen posts to the driver's queues.

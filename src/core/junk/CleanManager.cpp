@@ -38,11 +38,20 @@ CleanManager::CleanManager(JunkSetup setup)
     if (!setup_.ruleDocument) setup_.ruleDocument = JunkSetup::current().ruleDocument;
 }
 
-CleanManager::~CleanManager() {
+CleanManager::~CleanManager() { stopAndWait(); }
+
+void CleanManager::stopAndWait() {
     stopScan();
-    waitUntilScanFinished();
     stopClean();
+    waitUntilScanFinished();
     waitUntilCleanFinished();
+}
+
+orvane::files::ScanTotals CleanManager::scanTotals() const {
+    orvane::files::ScanTotals totals;
+    totals.count = foundCount_.load();
+    totals.size = totalJunkSize.load();
+    return totals;
 }
 
 std::vector<CleanBaseModelPtr> CleanManager::getModels() const {
@@ -67,6 +76,7 @@ void CleanManager::beforeScan() {
     reloadDatas();
     claimed_->clear();
     totalJunkSize = 0;
+    foundCount_ = 0;
     scanProgress = 0;
     env_ = setup_.environment();
     const auto& layout = env_->layout;
@@ -157,6 +167,7 @@ void CleanManager::scanAcition() {
                 if (item) {
                     totalJunkSize +=
                         static_cast<std::uint64_t>(std::max<std::int64_t>(0, item->size()));
+                    foundCount_.fetch_add(1);
                     if (d) d->scanTrashFetchData(model, item, progress);
                 } else {
                     ORVANE_LOG(">>>>>path:" + message);

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/files/ScanDriver.h"
 #include "core/junk/ClaimedPaths.h"
 #include "core/junk/CleanBaseModel.h"
 #include "core/junk/CleanOperation.h"
@@ -48,12 +49,12 @@ struct JunkSetup {
 // in the order system, applications, Trash, installer packages, internet. Results stay in the
 // five models until the next scan; cleaning deletes their selected items, one operation per kind
 // on the serial clean queue.
-class CleanManager {
+class CleanManager : public orvane::files::ScanDriver {
 public:
     explicit CleanManager(JunkSetup setup = JunkSetup::current());
     // The program's one junk driver, on the running system's layout.
     static CleanManager& shared();
-    ~CleanManager();
+    ~CleanManager() override;
     CleanManager(const CleanManager&) = delete;
     CleanManager& operator=(const CleanManager&) = delete;
 
@@ -93,7 +94,15 @@ public:
 
     // The scan on the driver's own thread: beforeScan and scanAcition.
     void startScan();
-    void waitUntilScanFinished();
+    void waitUntilScanFinished() override;
+
+    // The contract every module's driver keeps; the screens and the program's shutdown use it.
+    void startScanning() override { startScan(); }
+    void stopScanning() override { stopScan(); }
+    // Stops the scan and the cleaning after the item in hand and waits for both.
+    void stopAndWait() override;
+    // What the scan has found so far: items and their bytes (junk has no file kinds).
+    orvane::files::ScanTotals scanTotals() const override;
 
     // Cleaning on the driver's own thread: startCleanTrash, one operation per kind, then
     // cleanTrashCompleted (or stopCleanTrash after stopClean()).
@@ -125,6 +134,7 @@ private:
     std::vector<std::shared_ptr<ScanOperation>> operations_;
     std::thread scanThread_;
     std::atomic<bool> stopRequested_{false};
+    std::atomic<std::int64_t> foundCount_{0};
     std::vector<CleanOperationPtr> cleanOperations_;
     std::thread cleanThread_;
     std::atomic<bool> cleanStopRequested_{false};

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "core/files/FileType.h"
 #include "core/photos/Thumbnail.h"
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/PlistValue.h"
@@ -125,6 +126,8 @@ ScanImagesManager::ScanImagesManager(Environment environment) : env_(std::move(e
 }
 
 ScanImagesManager::~ScanImagesManager() {
+    stop();
+    waitUntilScanFinished();
     waitForRemoval();
     if (thumbnailQueue_) thumbnailQueue_->drain();
     ScanImagesManager* self = this;
@@ -247,6 +250,7 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
         removeImagesSuccessCount_ = 0;
         removeImagesSuccessSize_ = 0;
         imagesArray_.clear();
+        dupFileCount_ = 0;
     }
     ImageDuplicateConfig config{};
     config.threshold = in.threshold;
@@ -294,6 +298,40 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
         ORVANE_LOG(std::string("查找相似图片失败: ") + ImageEngineResultText(result));
     }
     return result;
+}
+
+void ScanImagesManager::startScanning() {
+    waitUntilScanFinished();
+    // Counted as running from here, so that a stop pressed before the thread reaches the
+    // engine is not lost.
+    stopRequested_ = false;
+    scanning_ = true;
+    scanThread_ = std::thread([this] {
+        findDuplicateImages(scanRoots_);
+        scanning_ = false;
+    });
+}
+
+void ScanImagesManager::waitUntilScanFinished() {
+    if (scanThread_.joinable() && scanThread_.get_id() != std::this_thread::get_id())
+        scanThread_.join();
+}
+
+void ScanImagesManager::stopAndWait() {
+    stop();
+    stopRemove();
+    waitUntilScanFinished();
+    waitForRemoval();
+}
+
+files::ScanTotals ScanImagesManager::scanTotals() const {
+    std::lock_guard lock(mutex_);
+    files::ScanTotals totals;
+    totals.count = dupFileCount_;
+    for (const auto& group : imagesArray_)
+        totals.size += static_cast<std::uint64_t>(std::max<std::int64_t>(group->groupSize, 0));
+    totals.sizeByKind[static_cast<std::size_t>(files::FileType::picture)] = totals.size;
+    return totals;
 }
 
 void ScanImagesManager::stop() {

@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
+#include "core/files/ScanDriver.h"
 #include "core/photos/ScanImagesGroupItem.h"
 #include "core/photos/ScanImagesManagerProtocol.h"
 #include "platform/Layout.h"
@@ -33,7 +35,7 @@ namespace orvane::photos {
 // Threads: findDuplicateImages() runs on the caller's background thread; the engine's reports
 // arrive on its threads and are handled there (one at a time), so the results list is guarded
 // by a lock and the observer gets snapshots. A removal run executes on its own thread.
-class ScanImagesManager {
+class ScanImagesManager : public files::ScanDriver {
 public:
     // Where the driver finds its inputs; tests hand in a private home.
     struct Environment {
@@ -50,7 +52,7 @@ public:
     static ScanImagesManager& shared();
 
     explicit ScanImagesManager(Environment environment);
-    ~ScanImagesManager();
+    ~ScanImagesManager() override;
     ScanImagesManager(const ScanImagesManager&) = delete;
     ScanImagesManager& operator=(const ScanImagesManager&) = delete;
 
@@ -63,6 +65,17 @@ public:
     int findDuplicateImages(const std::vector<std::string>& folderList);
     // Asks a running scan to stop, from any thread. Does nothing when no scan runs.
     void stop();
+
+    // The contract every module's driver keeps: findDuplicateImages() of the folders set here,
+    // on the driver's own thread.
+    void setScanRoots(std::vector<std::string> roots) { scanRoots_ = std::move(roots); }
+    void startScanning() override;
+    void stopScanning() override { stop(); }
+    void waitUntilScanFinished() override;
+    // Stops the scan and a removal after the item in hand and waits for both.
+    void stopAndWait() override;
+    // Similar images found so far and their bytes.
+    files::ScanTotals scanTotals() const override;
     bool isScanning() const { return scanning_.load(); }
 
     ScanImagesGroups dupImages() const;
@@ -155,6 +168,8 @@ private:
 
     std::atomic<bool> scanning_{false};
     std::atomic<bool> stopRequested_{false};
+    std::vector<std::string> scanRoots_;
+    std::thread scanThread_;
     std::atomic<bool> isStop_{false};
     std::atomic<int> scanState_{0};
     std::atomic<int> lastResult_{0};

@@ -11,6 +11,7 @@
 #include "ScanSupport.h"
 #include "core/apps/AppPrivileges.h"
 #include "kit/MainQueue.h"
+#include "support/DriverContract.h"
 
 namespace orvane::apps {
 namespace {
@@ -91,6 +92,14 @@ AppFilePtr record(const AppModelPtr& app, const std::string& path) {
         if (f->url == path) return f;
     ADD_FAILURE() << "no record " << path;
     return std::make_shared<AppFileBaseModel>(path, 0);
+}
+
+TEST(AppRemoval, TheDriverKeepsTheContractOfEveryModule) {
+    LinuxMachine machine;
+    machine.appImage("Applications/Tool-1.0-x86_64.AppImage", true, 8000);
+    machine.tree.fileOfSize("root/home/ann/.config/tool/settings.ini", 300);
+    AppManager manager(machine.layout());
+    orvane::testing::expectDriverContract(manager);
 }
 
 TEST(AppRemoval, RemovesTheTickedRecordsOnlyAndLogsThem) {

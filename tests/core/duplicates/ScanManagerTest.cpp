@@ -10,6 +10,7 @@
 
 #include "core/duplicates/ScanManager.h"
 #include "core/settings/PerferenceInfo.h"
+#include "support/DriverContract.h"
 #include "support/RecordingObserver.h"
 #include "support/TempTree.h"
 
@@ -193,6 +194,16 @@ TEST(ScanManagerEnumeration, KindsZeroBytesAndSymlinks) {
     EXPECT_EQ(groups,
               (GroupSet{{f.tree.path("r/p1.png"), f.tree.path("r/p2.png")},
                         {f.tree.path("r/e1"), f.tree.path("r/e2"), f.tree.path("r/link.png")}}));
+}
+
+TEST(ScanManagerScan, TheDriverKeepsTheContractOfEveryModule) {
+    Fixture f;
+    f.tree.file("r/doc1.pdf", "pdf!");
+    f.tree.file("r/sub/doc2.pdf", "pdf!");
+    f.prefer({});
+    f.manager->folderList = {f.tree.path("r")};
+    orvane::testing::expectDriverContract(*f.manager);
+    EXPECT_EQ(f.manager->scanTotals().count, 2);
 }
 
 TEST(ScanManagerScan, HardLinksAreReportedAndResultsAreFiledByKind) {

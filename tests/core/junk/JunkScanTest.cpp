@@ -10,6 +10,7 @@
 #include "core/junk/CleanManager.h"
 #include "core/junk/JunkSubcategory.h"
 #include "kit/Resources.h"
+#include "support/DriverContract.h"
 
 namespace orvane::junk {
 namespace {
@@ -150,6 +151,13 @@ TEST_F(LinuxScan, FindsWhatPeopleAccumulateAndNothingThatOnlyLooksLikeIt) {
                 if (!item->url.ends_with("syslog.1")) {
                     EXPECT_EQ(item->url.find(bad), std::string::npos) << item->url;
                 }
+}
+
+TEST_F(LinuxScan, TheDriverKeepsTheContractOfEveryModule) {
+    CleanManager manager(
+        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    manager.scanDelegate = recorder;
+    orvane::testing::expectDriverContract(manager);
 }
 
 TEST_F(LinuxScan, ItemsCarryHeadingsSelectionAndTheScanIdentity) {

@@ -12,6 +12,7 @@
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
 #include "kit/MainQueue.h"
+#include "support/DriverContract.h"
 #include "support/RecordingObserver.h"
 #include "support/TempTree.h"
 
@@ -54,6 +55,13 @@ protected:
     LargeFilesManager manager;
     double now = kMidnight + 12 * 3600;
 };
+
+TEST_F(LargeFileScan, TheDriverKeepsTheContractOfEveryModule) {
+    tree.sparseFile("data/film.mkv", 80'000'000);
+    manager.folderList = {tree.path("data")};
+    testing::expectDriverContract(manager);
+    EXPECT_EQ(manager.scanTotals().count, 1);
+}
 
 TEST_F(LargeFileScan, ThresholdAndSizeBandsUseTheExactDecimalBoundaries) {
     tree.sparseFile("under.bin", 9'999'999);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "PhotoFixture.h"
+#include "support/DriverContract.h"
 
 using namespace orvane::photos;
 using namespace orvane::photos::testing;
@@ -167,6 +168,14 @@ TEST_F(PhotoTest, RealScanFindsThePairsAndTellsTheObserverOnce) {
     // A new scan discards the old results.
     EXPECT_EQ(m.findDuplicateImages({tree.path("other")}), 0);
     EXPECT_TRUE(m.dupImages().empty());
+}
+
+TEST_F(PhotoTest, TheDriverKeepsTheContractOfEveryModule) {
+    photoPair("pics/a.jpg", "pics/a-small.jpg", 5);
+    ScanImagesManager m(environment());
+    m.setScanRoots({tree.path("pics")});
+    orvane::testing::expectDriverContract(m);
+    EXPECT_EQ(m.scanTotals().count, 2);
 }
 
 TEST_F(PhotoTest, StopDuringAScanEndsItAsStopped) {

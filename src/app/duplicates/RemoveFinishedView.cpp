@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -13,6 +14,26 @@
 #include "app/shell/Icons.h"
 
 namespace orvane::app {
+
+namespace {
+
+// Measures a cell at its column's width, so that a wrapped sentence gets the lines it needs;
+// the tree view alone asks for the height of one unbounded line.
+class WrappingCellDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappingCellDelegate(QTreeView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem bounded(option);
+        bounded.rect = QRect(0, 0, view_->columnWidth(index.column()), 1);
+        return QStyledItemDelegate::sizeHint(bounded, index);
+    }
+
+private:
+    QTreeView* view_;
+};
+
+}  // namespace
 
 RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("removeFinished"));
@@ -42,8 +63,15 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
     failures_->setColumnCount(2);
     failures_->setHeaderLabels({loc("File"), loc("Reason")});
     failures_->setRootIsDecorated(false);
-    failures_->setUniformRowHeights(true);
+    // A reason is a sentence whose point is at its end ("...removing it would free nothing"):
+    // rows grow to show it whole rather than cutting out its middle.
+    failures_->setUniformRowHeights(false);
+    failures_->setWordWrap(true);
+    failures_->setItemDelegate(new WrappingCellDelegate(failures_));
     failures_->setTextElideMode(Qt::ElideMiddle);
+    // Row heights are measured once at the widths of the moment; a new width wraps anew.
+    connect(failures_->header(), &QHeaderView::sectionResized, failures_,
+            [list = failures_] { list->doItemsLayout(); });
     failures_->header()->resizeSection(0, 380);
     failures_->setMaximumHeight(220);
     failures_->setStyleSheet(QStringLiteral(

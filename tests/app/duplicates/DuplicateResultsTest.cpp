@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "app/common/ScanningViewController.h"
 #include "app/common/SinglePathSelectViewController.h"
@@ -252,3 +256,36 @@ TEST_F(DuplicateResults, TheStartScreenNamesTheFilesNeverCompared) {
     for (const char* extension : {".json", ".plist", ".py", ".cpp", ".dylib"})
         EXPECT_TRUE(note->text().contains(extension)) << extension;
 }
+
+namespace orvane::app {
+namespace {
+
+TEST(RemoveFinishedLayout, AFailureReasonIsShownWholeInItsRow) {
+    orvane::testing::guiApp();
+    RemoveFinishedView view;
+    view.resize(1060, 650);
+    const std::string reason =
+        "\u201cf87.txt\u201d was left in place: the copy you keep is the same file (a hard link), "
+        "so "
+        "removing it would free nothing.";
+    view.showResult(27, 100'000, false,
+                    {{"/home/ann/Documents/dups/f87.txt", reason}, {"/home/ann/b.txt", "Gone."}},
+                    files::RemoveType::trash());
+    view.show();
+    QTest::qWait(50);
+    QTreeWidget* list = view.failureList();
+    const QModelIndex cell = list->model()->index(0, 1);
+    const QRect row = list->visualRect(cell);
+    const int width = list->header()->sectionSize(1);
+    ASSERT_GT(width, 100);
+    const QRect needed = QFontMetrics(list->font())
+                             .boundingRect(QRect(0, 0, width - 12, 10000), Qt::TextWordWrap,
+                                           QString::fromStdString(reason));
+    EXPECT_GE(row.height(), needed.height()) << "the reason's lines all fit in its row";
+    EXPECT_GT(needed.height(), QFontMetrics(list->font()).height()) << "it does wrap here";
+    EXPECT_LT(list->visualRect(list->model()->index(1, 1)).height(), row.height())
+        << "a short reason keeps a one-line row";
+}
+
+}  // namespace
+}  // namespace orvane::app

@@ -1,5 +1,8 @@
 #include "app/apps/AppDetailsView.h"
 
+#include <algorithm>
+
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -86,6 +89,10 @@ AppDetailsView::AppDetailsView(AppIcons& icons, QWidget* parent) : QWidget(paren
     where_->setStyleSheet(QStringLiteral("color: #8792a0; font-size: 11px;"));
     where_->setTextFormat(Qt::PlainText);
     where_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the pane or run past its edge: it is shortened to fit.
+    where_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    where_->setMinimumWidth(1);
+    where_->installEventFilter(this);
     titles->addWidget(name_);
     titles->addWidget(info_);
     titles->addWidget(where_);
@@ -105,6 +112,16 @@ AppDetailsView::AppDetailsView(AppIcons& icons, QWidget* parent) : QWidget(paren
 
     connect(tree_, &QTreeWidget::itemChanged, this, &AppDetailsView::itemChanged);
     showApp(nullptr);
+}
+
+bool AppDetailsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == where_ && event->type() == QEvent::Resize) fitWhere();
+    return QWidget::eventFilter(watched, event);
+}
+
+void AppDetailsView::fitWhere() {
+    where_->setText(where_->fontMetrics().elidedText(whereText_, Qt::ElideMiddle,
+                                                     std::max(where_->width(), 1)));
 }
 
 void AppDetailsView::showApp(apps::AppModelPtr app) {
@@ -132,7 +149,8 @@ void AppDetailsView::showApp(apps::AppModelPtr app) {
     }
     info << sizeText(app_->totalSize());
     info_->setText(info.join(QStringLiteral("  ·  ")));
-    where_->setText(app_->isResidual ? displayPath(app_->bundleID) : shortPath(app_->path));
+    whereText_ = app_->isResidual ? displayPath(app_->bundleID) : shortPath(app_->path);
+    fitWhere();
     where_->setToolTip(displayPath(app_->path));
 
     const std::pair<apps::AppFileType, const std::vector<apps::AppFilePtr>*> groups[] = {

@@ -30,6 +30,7 @@ public:
     QLabel* nameLabel() const { return name_; }
     QLabel* infoLabel() const { return info_; }
     QLabel* hintLabel() const { return hint_; }
+    QLabel* whereLabel() const { return where_; }
 
     // "Application", "Preferences", ... for a kind of file.
     static QString kindTitle(apps::AppFileType type);
@@ -38,8 +39,13 @@ Q_SIGNALS:
     // The user ticked or cleared files of the app shown.
     void filesChanged(const apps::AppModel* app);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void itemChanged(QTreeWidgetItem* item, int column);
+    // The app's place, shortened in the middle to the width the pane gives it.
+    void fitWhere();
 
     AppIcons& icons_;
     apps::AppModelPtr app_;
@@ -50,6 +56,7 @@ private:
     QLabel* name_ = nullptr;
     QLabel* info_ = nullptr;
     QLabel* where_ = nullptr;
+    QString whereText_;
     QTreeWidget* tree_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -138,6 +140,33 @@ TEST_F(AppScreensTest, ScanListsAppsWithTheirFilesByKindAndCheckBoxes) {
     EXPECT_TRUE(details->infoLabel()->text().startsWith("Leftovers of a removed application"));
     ASSERT_EQ(details->fileTree()->topLevelItemCount(), 1);
     EXPECT_EQ(details->fileTree()->topLevelItem(0)->text(0), "Preferences");
+}
+
+TEST_F(AppScreensTest, ALongPlaceIsShortenedToTheDetailsPaneNotCutOff) {
+    LinuxMachine machine;
+    const std::string id = "org.example.AnApplicationWithAVeryLongIdentifierIndeed.Editor";
+    machine.flatpakApp(id, "Editor", "1.0", 1'000'000, true);
+    apps::AppManager manager(machine.layout());
+    AppManageViewController screen(&manager);
+    screen.resize(1024 - 210, 600);  // what a 1024-wide window leaves beside the module list
+    screen.show();
+    scan(screen);
+    AppManageResultViewController* result = screen.resultView();
+    ASSERT_TRUE(waitUntil([&] { return result->listModel()->rowCount() == 1; }));
+    result->selectRow(0);
+    QTest::qWait(20);
+    AppDetailsView* details = result->details();
+    QLabel* where = details->whereLabel();
+    ASSERT_TRUE(where->isVisible());
+    EXPECT_TRUE(where->toolTip().contains(QString::fromStdString(id)));
+    EXPECT_TRUE(where->text().contains(QChar(0x2026))) << where->text().toStdString();
+    EXPECT_LE(where->fontMetrics().horizontalAdvance(where->text()), where->width());
+    EXPECT_LE(where->mapTo(details, QPoint(where->width(), 0)).x(), details->width())
+        << "the label ends inside the pane";
+
+    screen.resize(2600, 700);
+    QTest::qWait(20);
+    EXPECT_FALSE(where->text().contains(QChar(0x2026))) << "room enough: the whole place";
 }
 
 TEST_F(AppScreensTest, EmptyListsSayWhatWasLookedFor) {

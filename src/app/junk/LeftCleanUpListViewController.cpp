@@ -45,9 +45,10 @@ LeftCleanUpListViewController::LeftCleanUpListViewController(QWidget* parent) : 
     tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tableView->setShowGrid(false);
     tableView->setStyleSheet(
-        QStringLiteral("QTableWidget { border: none; background: #f6f8fb; font-size: 13px; }"
-                       "QTableWidget::item { padding: 8px 6px; }"
-                       "QTableWidget::item:selected { background: #dce8fd; color: #1d2733; }"));
+        // The selection colours, not an ::item:selected rule: such a rule draws the chosen row
+        // with its own box model, which moves its check box and name off the others' line.
+        QStringLiteral("QTableWidget { border: none; background: #f6f8fb; font-size: 13px;"
+                       " selection-background-color: #dce8fd; selection-color: #1d2733; }"));
     layout->addWidget(tableView, 1);
 
     connect(tableView, &QTableWidget::itemChanged, this,

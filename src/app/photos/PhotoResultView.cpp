@@ -104,6 +104,14 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     layout->addLayout(body, 1);
 
     auto* bottom = new QHBoxLayout;
+    // The menu buttons of the bar wear the same pill as "Select All" beside them, so the row
+    // lines up: a plain tool button is shorter and boxy.
+    const QString menuButtonStyle = QStringLiteral(
+        "QToolButton { background: #ffffff; color: #24303f; border: 1px solid #c8d1dc;"
+        " border-radius: 15px; padding: 4px 26px 5px 18px; font-size: 13px; }"
+        "QToolButton:hover { background: #f0f4f9; }"
+        "QToolButton::menu-indicator { subcontrol-origin: padding;"
+        " subcontrol-position: right center; right: 10px; }");
     autoSelect_ = new QToolButton(this);
     autoSelect_->setText(loc("Auto select"));
     autoSelect_->setPopupMode(QToolButton::InstantPopup);
@@ -112,6 +120,7 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     autoMenu->addAction(loc("Select Old"), this, &PhotoResultView::autoSelectOld);
     autoMenu->addAction(loc("Deselect All"), this, &PhotoResultView::deselectAll);
     autoSelect_->setMenu(autoMenu);
+    autoSelect_->setStyleSheet(menuButtonStyle);
     bottom->addWidget(autoSelect_);
 
     selectAll_ = new QPushButton(loc("Select All"), this);
@@ -126,6 +135,7 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     sortMenu->addAction(loc("Sort by Size"), this, &PhotoResultView::sortBySize);
     sortMenu->addAction(loc("Sort by Quantity"), this, &PhotoResultView::sortByQuantity);
     sort_->setMenu(sortMenu);
+    sort_->setStyleSheet(menuButtonStyle);
     bottom->addWidget(sort_);
     bottom->addStretch();
 
@@ -140,6 +150,7 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
         if (!folder.empty()) setMode(Mode::moveToFolder, folder);
     });
     modeButton_->setMenu(modeMenu);
+    modeButton_->setStyleSheet(menuButtonStyle);
     bottom->addWidget(modeButton_);
 
     remove_ = new QPushButton(loc("Remove"), this);

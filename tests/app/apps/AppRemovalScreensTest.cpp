@@ -317,8 +317,9 @@ TEST_F(AppRemovalScreensTest, AptIsAskedOffTheGuiThreadAndItsRefusalsReachTheCon
     const qint64 waited = clock.elapsed();
     heartbeat.stop();
     EXPECT_GE(waited, 2000) << "the slow simulation was waited for";
-    // A blocked GUI thread would fire the 20 ms timer once or twice in those two seconds.
-    EXPECT_GT(ticks, 30) << "the event loop kept running while apt worked: " << ticks;
+    // A blocked GUI thread would fire the 20 ms timer once or twice in those two seconds; a
+    // live one about a hundred times, fewer on a loaded machine.
+    EXPECT_GT(ticks, 10) << "the event loop kept running while apt worked: " << ticks;
     EXPECT_FALSE(screen.isAskingApt());
     EXPECT_EQ(screen.page(), Page::results);
     EXPECT_TRUE(dialog->isVisible());

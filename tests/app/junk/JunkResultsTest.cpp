@@ -150,6 +150,31 @@ TEST_F(JunkResults, ThreeLevelsOfCheckBoxesAndTheTotalsFollowTheItems) {
     EXPECT_EQ(right->allSelectCheckBox->checkState(), Qt::PartiallyChecked);
 }
 
+// Where a row's check box starts: the first dark pixel along the middle of its name cell.
+int checkBoxLeft(QTableWidget* table, int row) {
+    const QImage image = table->viewport()->grab().toImage();
+    const QRect cell = table->visualItemRect(table->item(row, 0));
+    const int y = cell.center().y() * image.height() / table->viewport()->height();
+    for (int x = cell.left(); x < cell.left() + 40 && x < image.width(); ++x)
+        if (qGray(image.pixel(x, y)) < 205) return x;
+    return -1;
+}
+
+TEST_F(JunkResults, TheChosenKindsCheckBoxLinesUpWithTheOthers) {
+    QTableWidget* table = left->tableView;
+    ASSERT_GE(table->rowCount(), 3);
+    left->selectRow(0);
+    QCoreApplication::processEvents();
+    const int chosen = checkBoxLeft(table, 0);
+    const int other = checkBoxLeft(table, 1);
+    ASSERT_GE(chosen, 0);
+    ASSERT_GE(other, 0);
+    EXPECT_NEAR(chosen, other, 1) << "the highlighted row's box sits where the others do";
+    left->selectRow(2);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(checkBoxLeft(table, 2), checkBoxLeft(table, 0), 1);
+}
+
 TEST_F(JunkResults, SortingBySizeIsStableAndTheDefaultOrderComesBack) {
     left->tableView->setCurrentCell(rowOf(junk::CleanJunkType::trash), 0);
     right->sortPopButton->setCurrentIndex(2);

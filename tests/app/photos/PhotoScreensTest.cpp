@@ -207,6 +207,24 @@ TEST_F(PhotoScreensTest, SelectNewThenDeleteAsksAndReportsAndKeepsTheOldest) {
     EXPECT_EQ(result->currentPage(), result->emptyView());
 }
 
+TEST_F(PhotoScreensTest, TheButtonsOfTheBottomBarShareOneLineAndHeight) {
+    MainWindow window;
+    window.resize(1060, 700);
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("scan"));
+    ASSERT_NE(module, nullptr);
+    PhotoResultView* view = module->resultScreen()->resultView();
+    QCoreApplication::processEvents();
+    const QRect reference = view->selectAllButton()->geometry();
+    for (QWidget* button : std::initializer_list<QWidget*>{
+             view->autoSelectButton(), view->sortButton(), view->modeButton()}) {
+        EXPECT_NEAR(button->height(), reference.height(), 2)
+            << button->objectName().toStdString() << " beside Select All";
+        EXPECT_NEAR(button->geometry().center().y(), reference.center().y(), 1);
+        EXPECT_GE(button->width(), button->sizeHint().width()) << "its text is not cut";
+    }
+}
+
 TEST_F(PhotoScreensTest, MovingToAChosenFolderNamesItInTheMenuAndMovesTheSelection) {
     MainWindow window;
     window.show();

@@ -1,10 +1,5 @@
 #include "engine/HashCache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -13,62 +8,17 @@ namespace orvane::engine {
 
 namespace {
 
-// Bumped whenever the signature changes meaning, so an old cache is never mistaken for a new.
-constexpr std::string_view kMagic = "ORVANE-PHOTO-SIGNATURES-3\n";
+// Changed whenever the signature changes meaning, so an old cache is never mistaken for a new.
 constexpr std::size_t kRecordSize = 8 * 4 + 1 + 4 + 4 + 8 * kZoomCount + kThumbBytes * kZoomCount;
 // Beyond this many entries, those the last scan did not touch are dropped first.
 constexpr std::size_t kMaxEntries = 400'000;
+constexpr files::RecordFormat kFormat{"ORVANE-PHOTO-SIGNATURES-4\n", kRecordSize, kMaxEntries,
+                                      "signature cache"};
 
-void put64(std::string& out, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void put32(std::string& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-std::uint64_t get64(const unsigned char* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
-std::uint32_t get32(const unsigned char* p) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
-
-bool readWhole(const std::string& path, std::string& out, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        if (error) *error = "not a regular file";
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(got);
-    return true;
-}
-
-bool makeFolders(const std::string& folder) {
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at != folder.size() && folder[at] != '/') continue;
-        const std::string part = folder.substr(0, at);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
+using files::recordGet32;
+using files::recordGet64;
+using files::recordPut32;
+using files::recordPut64;
 
 }  // namespace
 
@@ -97,7 +47,7 @@ std::size_t HashCache::size() const {
     return slots_.size();
 }
 
-std::string HashCache::serialise() const {
+bool HashCache::write(const files::RecordWriter::Sink& sink) const {
     std::lock_guard lock(mutex_);
     std::vector<const Slot*> keep;
     keep.reserve(slots_.size());
@@ -107,22 +57,31 @@ std::string HashCache::serialise() const {
         if (!slot.used && keep.size() < kMaxEntries) keep.push_back(&slot);
     if (keep.size() > kMaxEntries) keep.resize(kMaxEntries);
 
-    std::string out(kMagic);
-    put64(out, keep.size());
-    out.reserve(out.size() + keep.size() * kRecordSize);
+    files::RecordWriter writer(kFormat, keep.size(), sink);
+    std::string& out = writer.buffer();
     for (const Slot* s : keep) {
-        put64(out, s->key.device);
-        put64(out, s->key.inode);
-        put64(out, s->key.size);
-        put64(out, static_cast<std::uint64_t>(s->key.modifiedNanoseconds));
+        recordPut64(out, s->key.device);
+        recordPut64(out, s->key.inode);
+        recordPut64(out, s->key.size);
+        recordPut64(out, static_cast<std::uint64_t>(s->key.modifiedNanoseconds));
         out.push_back(s->readable ? 1 : 0);
-        put32(out, s->signature.width);
-        put32(out, s->signature.height);
-        for (const std::uint64_t h : s->signature.hashes) put64(out, h);
+        recordPut32(out, s->signature.width);
+        recordPut32(out, s->signature.height);
+        for (const std::uint64_t h : s->signature.hashes) recordPut64(out, h);
         for (const auto& t : s->signature.thumbs)
             out.append(reinterpret_cast<const char*>(t.data()), t.size());
+        writer.endRecord();
     }
-    return out;
+    return writer.finish();
+}
+
+std::string HashCache::serialise() const {
+    std::string bytes;
+    write([&](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return true;
+    });
+    return bytes;
 }
 
 bool HashCache::parse(std::string_view bytes, std::string* error) {
@@ -130,31 +89,24 @@ bool HashCache::parse(std::string_view bytes, std::string* error) {
         if (error) *error = why;
         return false;
     };
-    if (bytes.substr(0, kMagic.size()) != kMagic)
-        return fail("not a signature cache of this version");
-    bytes.remove_prefix(kMagic.size());
-    if (bytes.size() < 8) return fail("truncated");
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::uint64_t count = get64(p);
-    bytes.remove_prefix(8);
-    if (count > kMaxEntries || bytes.size() != count * kRecordSize)
-        return fail("damaged: wrong length");
-    p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto records = files::parseRecords(bytes, kFormat, error);
+    if (!records) return false;
     decltype(slots_) slots;
-    slots.reserve(static_cast<std::size_t>(count));
-    for (std::uint64_t i = 0; i < count; ++i, p += kRecordSize) {
+    slots.reserve(static_cast<std::size_t>(records->count()));
+    for (std::uint64_t i = 0; i < records->count(); ++i) {
+        const unsigned char* p = records->record(i);
         Slot s;
-        s.key.device = get64(p);
-        s.key.inode = get64(p + 8);
-        s.key.size = get64(p + 16);
-        s.key.modifiedNanoseconds = static_cast<std::int64_t>(get64(p + 24));
+        s.key.device = recordGet64(p);
+        s.key.inode = recordGet64(p + 8);
+        s.key.size = recordGet64(p + 16);
+        s.key.modifiedNanoseconds = static_cast<std::int64_t>(recordGet64(p + 24));
         if (p[32] > 1) return fail("damaged: bad record");
         s.readable = p[32] == 1;
-        s.signature.width = get32(p + 33);
-        s.signature.height = get32(p + 37);
+        s.signature.width = recordGet32(p + 33);
+        s.signature.height = recordGet32(p + 37);
         const unsigned char* q = p + 41;
         for (auto& h : s.signature.hashes) {
-            h = get64(q);
+            h = recordGet64(q);
             q += 8;
         }
         for (auto& t : s.signature.thumbs) {
@@ -170,38 +122,14 @@ bool HashCache::parse(std::string_view bytes, std::string* error) {
 
 bool HashCache::load(std::string* error) {
     std::string bytes;
-    if (!readWhole(path_, bytes, error)) return false;
+    if (!files::readRecordFile(path_, kFormat, bytes, error)) return false;
+    if (bytes.empty()) return true;  // no cache yet: every image is decoded
     return parse(bytes, error);
 }
 
 bool HashCache::save(std::string* error) {
-    const auto slash = path_.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolders(path_.substr(0, slash))) {
-        if (error) *error = std::string("cannot create the cache folder: ") + std::strerror(errno);
-        return false;
-    }
-    const std::string bytes = serialise();
-    const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
-    const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool closed = ::close(fd) == 0;
-    if (written != bytes.size() || !closed || ::rename(temp.c_str(), path_.c_str()) != 0) {
-        if (error) *error = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return files::saveRecordFile(
+        path_, [this](const files::RecordWriter::Sink& sink) { return write(sink); }, error);
 }
 
 std::string defaultHashCachePath() {

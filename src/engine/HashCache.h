@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/files/RecordFile.h"
 #include "engine/ImageSignature.h"
 
 namespace orvane::engine {
@@ -30,8 +31,8 @@ public:
     // An empty cache that load() fills and save() writes to `path`.
     explicit HashCache(std::string path);
 
-    // Reads the file; a missing, foreign, truncated or damaged file leaves the cache empty and
-    // says why in `error` (the scan then simply decodes everything).
+    // Reads the file; a missing one is no error. A foreign, truncated or damaged file leaves
+    // the cache empty and says why in `error` (the scan then simply decodes everything).
     bool load(std::string* error = nullptr);
     // Writes every entry through a temporary file renamed over the old one, so a crash never
     // leaves half a cache. Entries not used by the last scan are kept up to a bound.
@@ -49,6 +50,8 @@ public:
     bool parse(std::string_view bytes, std::string* error = nullptr);
 
 private:
+    bool write(const files::RecordWriter::Sink& sink) const;
+
     struct Slot {
         FileKey key;
         bool readable = false;

@@ -76,6 +76,9 @@ TEST(HashCache, DamagedFilesAreRefusedWholeAndLeaveTheCacheEmpty) {
     HashCache c("");
     EXPECT_FALSE(c.parse(wrongCount));
     EXPECT_FALSE(c.parse("ORVANE-PHOTO-SIGNATURES-1\n"));
+    std::string flipped = bytes;
+    flipped[bytes.size() / 2] ^= 0x01;
+    EXPECT_FALSE(c.parse(flipped)) << "a changed signature byte fails the checksum";
     EXPECT_TRUE(c.parse(bytes));
     EXPECT_EQ(c.size(), 2u);
 }
@@ -84,7 +87,8 @@ TEST(HashCache, MissingFileLoadsNothingAndALinkIsNotFollowed) {
     orvane::testing::TempTree tree;
     HashCache missing(tree.path("none"));
     std::string error;
-    EXPECT_FALSE(missing.load(&error));
+    EXPECT_TRUE(missing.load(&error)) << "no cache yet is no error";
+    EXPECT_EQ(missing.size(), 0u);
     HashCache good(tree.path("real"));
     good.store({1, 1, 1, 1}, sample(1));
     ASSERT_TRUE(good.save());

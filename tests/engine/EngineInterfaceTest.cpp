@@ -231,7 +231,10 @@ TEST_F(Engine, BadFilesArePassedOverAndEveryGoodImageIsStillFound) {
     tree.file("p/empty.png", "");
     const std::string whole = tree.read("p/a.jpg");
     tree.file("p/truncated.jpg", whole.substr(0, whole.size() / 3));
-    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0DIHDR\0\0\x75\x30\0\0\x75\x30\x08\x02\0\0\0", 33);
+    // A valid header (with its checksum) claiming 30000 x 30000 pixels, and no image data.
+    const char header[] =
+        "\x89PNG\r\n\x1a\n\0\0\0\x0DIHDR\0\0\x75\x30\0\0\x75\x30\x08\x02\0\0\0\xE9\x45\x6F\xED";
+    const std::string png(header, sizeof header - 1);
     tree.file("p/bomb.png", png);
     tree.file("p/locked.jpg", whole);
     tree.chmod("p/locked.jpg", 0);

@@ -134,12 +134,13 @@ TEST(NamerServerTest, AnswersTheRenamerOverHttp) {
 
 // A small OpenAI-compatible endpoint that records what it is asked and answers as told.
 struct FakeModel {
-    LocalHttpServer http;
     json lastRequest;
     std::string lastAuth, lastPath;
     std::string reply = "Quarterly Report";
     int status = 200;
     std::mutex m;
+    // Last, so it is stopped before the members its handler uses are gone.
+    LocalHttpServer http;
     FakeModel() {
         http.server().Post(".*", [this](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard lock(m);

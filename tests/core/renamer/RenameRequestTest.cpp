@@ -29,12 +29,14 @@ AIRenameFileModel sampleFile() {
 
 // A service whose answer each test sets, recording what it was sent.
 struct FakeService {
-    LocalHttpServer http;
     int status = 200;
     std::string body;
     int delayMs = 0;
     std::string lastBody, lastContentType, lastAccept, lastPath;
     std::mutex mutex;
+    // Last, so it is stopped first: a handler still answering a client that gave up must not
+    // outlive what it reads.
+    LocalHttpServer http;
 
     FakeService() {
         http.server().Post(".*", [this](const httplib::Request& req, httplib::Response& res) {

@@ -89,22 +89,26 @@ const Identity& identity() {
     return id;
 }
 
+// Asks the system. Only a refusal counts: a link to nothing, or a loop of links, holds nothing
+// anyone could be refused.
+bool accessAllowed(const WalkEntry& e, int accessMode) {
+    if (e.parentFd < 0) return false;
+    if (::faccessat(e.parentFd, std::string(e.name).c_str(), accessMode, AT_EACCESS) == 0)
+        return true;
+    return errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+}
+
 bool permitted(const WalkEntry& e, std::uint32_t ownerBit, std::uint32_t groupBit,
                std::uint32_t otherBit, int accessMode) {
     const Identity& id = identity();
-    if (e.type == EntryType::symlink || !e.statOk) {
-        // Only the target can answer for a link; an entry we could not stat we ask about.
-        return e.parentFd >= 0 &&
-               ::faccessat(e.parentFd, std::string(e.name).c_str(), accessMode, AT_EACCESS) == 0;
-    }
+    // Only the target can answer for a link; an entry we could not stat we ask about.
+    if (e.type == EntryType::symlink || !e.statOk) return accessAllowed(e, accessMode);
     if (id.uid == 0) return accessMode != X_OK || (e.mode & 0111);
     bool allowed;
     if (e.uid == id.uid) allowed = e.mode & ownerBit;
     else if (id.inGroup(e.gid)) allowed = e.mode & groupBit;
     else allowed = e.mode & otherBit;
-    if (allowed) return true;
-    return e.parentFd >= 0 &&
-           ::faccessat(e.parentFd, std::string(e.name).c_str(), accessMode, AT_EACCESS) == 0;
+    return allowed || accessAllowed(e, accessMode);
 }
 
 struct Worker {

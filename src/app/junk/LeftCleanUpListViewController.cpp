@@ -10,21 +10,9 @@
 #include "app/common/Text.h"
 #include "app/junk/CleanUpResultNewViewController.h"
 #include "app/junk/JunkSort.h"
+#include "app/junk/QtCheckState.h"
 
 namespace orvane::app {
-
-namespace {
-
-Qt::CheckState qtState(junk::CheckState state) {
-    switch (state) {
-        case junk::CheckState::on: return Qt::Checked;
-        case junk::CheckState::mixed: return Qt::PartiallyChecked;
-        case junk::CheckState::off: return Qt::Unchecked;
-    }
-    return Qt::Unchecked;
-}
-
-}  // namespace
 
 LeftCleanUpListViewController::LeftCleanUpListViewController(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);

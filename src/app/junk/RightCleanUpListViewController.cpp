@@ -11,6 +11,7 @@
 #include "app/common/Text.h"
 #include "app/junk/CleanUpResultNewViewController.h"
 #include "app/junk/JunkSort.h"
+#include "app/junk/QtCheckState.h"
 #include "kit/Paths.h"
 
 namespace orvane::app {
@@ -20,15 +21,6 @@ namespace {
 // Rows keep what they show: a heading or an item, found again through these.
 constexpr int kGroupRole = Qt::UserRole + 1;
 constexpr int kItemRole = Qt::UserRole + 2;
-
-Qt::CheckState qtState(junk::CheckState state) {
-    switch (state) {
-        case junk::CheckState::on: return Qt::Checked;
-        case junk::CheckState::mixed: return Qt::PartiallyChecked;
-        case junk::CheckState::off: return Qt::Unchecked;
-    }
-    return Qt::Unchecked;
-}
 
 // Shows mixed when some items are ticked, but a click means "all" (from off or mixed) or "none"
 // (from on), never "some".

@@ -265,6 +265,9 @@ TEST_F(AppRemovalScreensTest, TheUpdateTabListsStoreUpdatesAndUpdatesOneOrAll) {
     updates->updateButton(0)->click();
     EXPECT_EQ(screen.page(), Page::managing);
     EXPECT_EQ(screen.managingTitle()->text(), "Update Apps");
+    // The stop must come while the update runs, not before the worker has picked it up.
+    ASSERT_TRUE(
+        waitUntil([&] { return screen.managingCurrent()->text() == "Updating Paint..."; }, 15000));
     QTimer::singleShot(0, [] { orvane::testing::answerMessageBox("Yes"); });
     screen.cancelRun();  // asked, answered Yes: the update in progress still finishes
     ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::finished; }, 15000));

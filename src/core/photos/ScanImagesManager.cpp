@@ -1,9 +1,11 @@
 #include "core/photos/ScanImagesManager.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -44,6 +46,9 @@ void progressCallback(ProgressType type, JsonData data) {
     auto* m = gScanning.load();
     if (!m) return;
     if (type == kProgressRunning) {
+        // A stop asked for before the engine was listening is repeated now that it is, before
+        // the throttle can swallow the event.
+        if (m->stopRequested()) StopFindDuplicates(10);
         const double t = now();
         if (t - gLastProgress.load() < 0.2) return;
         gLastProgress = t;
@@ -53,6 +58,16 @@ void progressCallback(ProgressType type, JsonData data) {
             ? std::string_view(data.data, static_cast<std::size_t>(data.length))
             : std::string_view();
     m->progressDidChanged(text, type);
+}
+
+// A folder that exists but cannot be listed; the engine would pass it over in silence.
+bool unreadableFolder(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir) {
+        ::closedir(dir);
+        return false;
+    }
+    return errno == EACCES || errno == EPERM;
 }
 
 std::string withSlash(std::string path) {
@@ -297,6 +312,25 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
     } else if (result != kImageEngineStopped) {
         ORVANE_LOG(std::string("查找相似图片失败: ") + ImageEngineResultText(result));
     }
+
+    ScanImagesOutcome outcome;
+    outcome.result = result;
+    outcome.resultText = ImageEngineResultText(result);
+    outcome.stopped = result == kImageEngineStopped;
+    outcome.failed = result != kImageEngineOk && result != kImageEngineStopped;
+    outcome.found = dupFileCount();
+    // Only the roots: the white-list folders that follow them are never looked into.
+    for (std::size_t i = 0; i + in.whiteList.size() < in.paths.size(); ++i) {
+        std::string root = in.paths[i];
+        if (root.size() > 1) root.pop_back();  // the slash the engine gets
+        if (unreadableFolder(root)) outcome.unreadableRoots.push_back(std::move(root));
+    }
+    scanning_ = false;
+    delegate = [&] {
+        std::lock_guard lock(mutex_);
+        return delegate_.lock();
+    }();
+    if (delegate) delegate->scanDidEnd(*this, outcome);
     return result;
 }
 
@@ -306,10 +340,7 @@ void ScanImagesManager::startScanning() {
     // engine is not lost.
     stopRequested_ = false;
     scanning_ = true;
-    scanThread_ = std::thread([this] {
-        findDuplicateImages(scanRoots_);
-        scanning_ = false;
-    });
+    scanThread_ = std::thread([this, roots = scanRoots_] { findDuplicateImages(roots); });
 }
 
 void ScanImagesManager::waitUntilScanFinished() {
@@ -342,8 +373,6 @@ void ScanImagesManager::stop() {
 }
 
 void ScanImagesManager::progressDidChanged(std::string_view json, int scanState) {
-    // A stop asked for before the engine was listening is repeated now that it is.
-    if (stopRequested_ && scanState == kProgressRunning) StopFindDuplicates(10);
     const auto parsed = nlohmann::json::parse(json, nullptr, false);
     if (parsed.is_discarded()) ORVANE_LOG("json 解析失败");
     double ratio = 0;

@@ -65,6 +65,8 @@ public:
     int findDuplicateImages(const std::vector<std::string>& folderList);
     // Asks a running scan to stop, from any thread. Does nothing when no scan runs.
     void stop();
+    // A stop was asked for during the running scan.
+    bool stopRequested() const { return stopRequested_.load(); }
 
     // The contract every module's driver keeps: findDuplicateImages() of the folders set here,
     // on the driver's own thread.

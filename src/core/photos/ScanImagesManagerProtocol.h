@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/photos/ScanImagesGroupItem.h"
+#include "core/photos/ScanImagesOutcome.h"
 
 namespace orvane::photos {
 
@@ -25,6 +26,10 @@ public:
     virtual void scanDidFinished(ScanImagesManager&, int /*state*/) {}
     // state 3: stopped; the results found so far are sorted.
     virtual void scanDidStop(ScanImagesManager&, int /*state*/) {}
+    // Always last, once for every scan, after the engine has returned (also when it failed
+    // without a report, or when a stop came before it started). The scan no longer counts as
+    // running.
+    virtual void scanDidEnd(ScanImagesManager&, const ScanImagesOutcome& /*outcome*/) {}
 };
 
 // What the driver tells the screen watching a removal run, from the run's thread.

@@ -1,10 +1,10 @@
 #include "app/photos/SimilarPhotosResultViewController.h"
 
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <utility>
@@ -20,10 +20,8 @@
 #include "app/duplicates/RemovingProgressWindowController.h"
 #include "app/photos/PhotoResultView.h"
 #include "app/shell/Icons.h"
-#include "app/shell/MainThread.h"
 #include "core/photos/PhotoSelection.h"
 #include "core/photos/ScanImagesManager.h"
-#include "engine/SimilarImageEngine.h"
 
 namespace orvane::app {
 
@@ -61,11 +59,8 @@ public:
             s.onProgress(ratio, total, path);
         });
     }
-    void scanDidFinished(ScanImagesManager&, int) override {
-        post([](SimilarPhotosResultViewController& s) { s.onScanEnded(false); });
-    }
-    void scanDidStop(ScanImagesManager&, int) override {
-        post([](SimilarPhotosResultViewController& s) { s.onScanEnded(true); });
+    void scanDidEnd(ScanImagesManager&, const photos::ScanImagesOutcome& outcome) override {
+        post([outcome](SimilarPhotosResultViewController& s) { s.onScanEnded(outcome); });
     }
     void progressDidChange(ScanImagesManager&, double fraction) override {
         post([fraction](SimilarPhotosResultViewController& s) { s.onRemoveProgress(fraction); });
@@ -104,7 +99,7 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
 
     scanning_ = new ScanningViewController(ModuleType::similarPhotos, pages_);
     pages_->addWidget(scanning_);
-    scanning_->stopConfirmed = [this] { manager_->stop(); };
+    scanning_->stopConfirmed = [this] { manager_->stopScanning(); };
 
     result_ = new PhotoResultView(manager_, pages_);
     pages_->addWidget(result_);
@@ -117,6 +112,12 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
     empty_->setObjectName(QStringLiteral("emptyResult"));
     goesBack(emptyBack);
     pages_->addWidget(empty_);
+    QPushButton* noAccessBack = nullptr;
+    noAccess_ = messagePage(pages_, QStringLiteral("empty"), {}, &noAccessBack, loc("Back"));
+    noAccess_->setObjectName(QStringLiteral("noAccessResult"));
+    noAccessTitle_ = noAccess_->findChild<QLabel*>(QStringLiteral("pageTitle"));
+    goesBack(noAccessBack);
+    pages_->addWidget(noAccess_);
     removing_ =
         messagePage(pages_, QStringLiteral("leftList_similar"), loc("Removing..."), nullptr, {});
     pages_->addWidget(removing_);
@@ -147,17 +148,10 @@ void SimilarPhotosResultViewController::dropResults() {
     manager_->removeDupimagesArray();
 }
 
-void SimilarPhotosResultViewController::stopWork() {
-    if (manager_->isScanning()) manager_->stop();
-    if (scanThread_.joinable()) scanThread_.join();
-    manager_->stopRemove();
-    manager_->waitForRemoval();
-}
+void SimilarPhotosResultViewController::stopWork() { manager_->stopAndWait(); }
 
 void SimilarPhotosResultViewController::startScan(const std::vector<std::string>& paths) {
-    if (scanThread_.joinable()) scanThread_.join();
     state_ = State::scanning;
-    scanEnded_ = false;
     result_->setGroups({});
     observer_->reset();
     pages_->setCurrentWidget(scanning_);
@@ -165,12 +159,8 @@ void SimilarPhotosResultViewController::startScan(const std::vector<std::string>
     usage::process(analytics::module::similar, analytics::action::scanPage, {""});
     scanStartedAt_ = std::chrono::steady_clock::now();
     if (setListEnabled) setListEnabled(false);
-    std::weak_ptr<Observer> weak = observer_;
-    scanThread_ = std::thread([this, paths, weak] {
-        const int result = manager_->findDuplicateImages(paths);
-        if (auto o = weak.lock())
-            o->post([result](SimilarPhotosResultViewController& s) { s.onScanReturned(result); });
-    });
+    manager_->setScanRoots(paths);
+    manager_->startScanning();
 }
 
 void SimilarPhotosResultViewController::onProgress(double ratio, long long total,
@@ -182,35 +172,43 @@ void SimilarPhotosResultViewController::onProgress(double ratio, long long total
     if (!path.empty()) scanning_->scaningPath(path);
 }
 
-void SimilarPhotosResultViewController::onScanEnded(bool stopped) {
-    if (state_ != State::scanning || scanEnded_) return;
-    scanEnded_ = true;
-    if (stopped) scanning_->markStopped();
+void SimilarPhotosResultViewController::onScanEnded(const photos::ScanImagesOutcome& outcome) {
+    if (state_ != State::scanning) return;
+    if (outcome.stopped) scanning_->markStopped();
     scanning_->scanFinished();
     std::uint64_t found = 0;
     for (const auto& group : manager_->dupImages())
         found += static_cast<std::uint64_t>(std::max<std::int64_t>(group->groupSize, 0));
-    usage::process(analytics::module::similar, analytics::action::scanEnd,
-                   analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_), found, stopped));
+    usage::process(
+        analytics::module::similar, analytics::action::scanEnd,
+        analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_), found, outcome.stopped));
     showResults();
-}
 
-void SimilarPhotosResultViewController::onScanReturned(int result) {
-    if (scanThread_.joinable()) scanThread_.join();
-    // A failure ends the scan without the engine's last report: end it here, with the reason.
-    if (result != kImageEngineOk && result != kImageEngineStopped) {
-        onScanEnded(false);
+    // What was found so far stays on screen under the message in every case.
+    if (outcome.failed) {
+        showAlert(window(),
+                  locFormat("The scan could not be completed: %@.", {qs(outcome.resultText)}),
+                  loc("OK"));
+        return;
+    }
+    if (outcome.unreadableRoots.empty()) return;
+    const QString folder = displayPath(outcome.unreadableRoots.front());
+    if (pages_->currentWidget() == empty_) {
+        // "Nothing similar" would be wrong: the folder was never looked into.
+        noAccessTitle_->setText(
+            locFormat("Orvane cannot open “%@”. Make sure you are allowed to read it, then scan "
+                      "again.",
+                      {folder}));
+        pages_->setCurrentWidget(noAccess_);
+    } else {
         showAlert(
             window(),
-            locFormat("The scan could not be completed: %@.", {qs(ImageEngineResultText(result))}),
+            locFormat("Orvane cannot open “%@”, so the photos in it were not compared.", {folder}),
             loc("OK"));
-    } else {
-        onScanEnded(result == kImageEngineStopped);
     }
 }
 
 void SimilarPhotosResultViewController::showResults() {
-    if (state_ == State::scanning && !scanEnded_) return;
     state_ = State::results;
     if (setListEnabled) setListEnabled(true);
     auto groups = manager_->dupImages();

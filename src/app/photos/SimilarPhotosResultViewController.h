@@ -6,16 +6,17 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/common/ScanResultScreen.h"
 
+class QLabel;
 class QStackedWidget;
 
 namespace orvane::photos {
 class ScanImagesManager;
 struct ScanImagesItem;
+struct ScanImagesOutcome;
 }  // namespace orvane::photos
 
 namespace orvane::app {
@@ -26,8 +27,9 @@ class RemovingProgressWindowController;
 class ScanningViewController;
 
 // The photo module after the targets are chosen: scanning, the groups, removal and what it
-// did. The scan runs on a thread of this screen (the engine call blocks it); every report of
-// the driver is moved to the GUI thread before it touches a widget.
+// did. The scan runs on the driver's thread; every report of the driver is moved to the GUI
+// thread before it touches a widget, and the scan's end (with the engine's verdict) picks the
+// page shown after it.
 class SimilarPhotosResultViewController : public ScanResultScreen {
     Q_OBJECT
 public:
@@ -50,12 +52,13 @@ public:
     RemoveFinishedView* finishedView() const { return finished_; }
     RemovingProgressWindowController* progressSheet() const { return sheet_; }
     QWidget* emptyView() const { return empty_; }
+    // Nothing was found and a chosen folder could not be opened.
+    QWidget* noAccessView() const { return noAccess_; }
     QWidget* currentPage() const;
 
     // Reports of the driver, on the GUI thread.
     void onProgress(double ratio, long long total, const std::string& path);
-    void onScanEnded(bool stopped);
-    void onScanReturned(int result);
+    void onScanEnded(const photos::ScanImagesOutcome& outcome);
     void onRemoveProgress(double fraction);
     void onRemoveEnded(bool stopped);
 
@@ -68,16 +71,16 @@ private:
 
     photos::ScanImagesManager* manager_;
     std::shared_ptr<Observer> observer_;
-    std::thread scanThread_;
     State state_ = State::results;
     QStackedWidget* pages_ = nullptr;
     ScanningViewController* scanning_ = nullptr;
     PhotoResultView* result_ = nullptr;
     QWidget* empty_ = nullptr;
+    QWidget* noAccess_ = nullptr;
+    QLabel* noAccessTitle_ = nullptr;
     QWidget* removing_ = nullptr;
     RemoveFinishedView* finished_ = nullptr;
     RemovingProgressWindowController* sheet_ = nullptr;
-    bool scanEnded_ = false;
     // The images a removal run was asked to remove, and the driver's totals before it.
     std::vector<std::shared_ptr<photos::ScanImagesItem>> removingItems_;
     long long removedBefore_ = 0;

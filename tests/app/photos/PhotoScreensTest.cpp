@@ -22,6 +22,7 @@
 #include "core/photos/ScanImagesManager.h"
 #include "support/PhotoScenes.h"
 #include "support/RecordedEvents.h"
+#include "support/ScopedFilePermissions.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -35,7 +36,6 @@ class PhotoScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
         guiApp();
-        ScanImagesManager::Environment env;
         env.preferencesFile = tree.path("prefs/PreferenceInfo.plist");
         env.logDirectory = tree.dir("logs");
         env.homeDirectory = home.home();
@@ -84,6 +84,17 @@ protected:
         return done ? module : nullptr;
     }
 
+    // Large damaged pictures the engine has to read through before it can pass them over:
+    // they keep a scan busy for a second or so.
+    void slowFolder(const std::string& rel) {
+        for (int i = 0; i < 16; ++i)
+            tree.sparseFile(rel + "/damaged " + std::to_string(i) + ".jpg", 256u << 20);
+    }
+    // The scanning page shows a picture being read: the engine is well inside its scan.
+    static bool readingPictures(SimilarPhotosResultViewController* screen) {
+        return !screen->scanningView()->pathLabel()->toolTip().isEmpty();
+    }
+
     static QAction* menuAction(QToolButton* button, const QString& text) {
         for (QAction* a : button->menu()->actions())
             if (a->text() == text) return a;
@@ -92,6 +103,7 @@ protected:
 
     TempTree tree;
     ScopedHome home{tree};
+    ScanImagesManager::Environment env;
     std::unique_ptr<ScanImagesManager> manager;
 };
 
@@ -318,4 +330,121 @@ TEST_F(PhotoScreensTest, AMissingFolderEndsTheScanWithAMessage) {
     EXPECT_TRUE(box->text().contains("Path not exist")) << box->text().toStdString();
     ASSERT_TRUE(answerMessageBox("OK"));
     EXPECT_EQ(screen.resultScreen()->state(), State::results);
+}
+
+TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
+    SimilarPhotosViewController screen(manager.get());
+    screen.show();
+    auto* result = screen.resultScreen();
+
+    // The engine refuses while another scan holds it (the command line's, say).
+    slowFolder("slow");
+    struct Reading : orvane::photos::ScanImagesManagerProtocol {
+        std::atomic<bool> reading{false};
+        void progressDidChanged(ScanImagesManager&, double, long long,
+                                const std::string& path) override {
+            if (!path.empty()) reading = true;
+        }
+    };
+    auto reading = std::make_shared<Reading>();
+    ScanImagesManager other(env);
+    other.setDelegate(reading);
+    other.setScanRoots({tree.path("slow")});
+    other.startScanning();
+    ASSERT_TRUE(waitUntil([&] { return reading->reading.load(); }, 20000));
+    screen.scanPaths({tree.path("scan")});
+    QMessageBox* box = waitForMessageBox(20000);
+    other.stopAndWait();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("Param invaild")) << box->text().toStdString();
+    ASSERT_TRUE(answerMessageBox("OK"));
+    EXPECT_EQ(result->state(), State::results);
+    EXPECT_EQ(result->currentPage(), result->emptyView());
+
+    // A folder the user may not open: not "nothing found", but why nothing was found.
+    tree.dir("locked/inside");
+    tree.chmod("locked", 0);
+    {
+        ScopedFilePermissions permissions;
+        result->startScan({tree.path("locked")});
+        ASSERT_TRUE(waitUntil([&] { return result->state() == State::results; }, 20000));
+        EXPECT_EQ(result->currentPage(), result->noAccessView());
+        auto* title = result->noAccessView()->findChild<QLabel*>("pageTitle");
+        ASSERT_NE(title, nullptr);
+        EXPECT_TRUE(title->text().contains("locked")) << title->text().toStdString();
+
+        // Beside a folder with pictures, the groups show and a message names the folder.
+        result->startScan({tree.path("locked"), tree.path("scan")});
+        box = waitForMessageBox(30000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains("locked")) << box->text().toStdString();
+        ASSERT_TRUE(answerMessageBox("OK"));
+        EXPECT_EQ(result->currentPage(), result->resultView());
+        EXPECT_EQ(result->resultView()->groups().size(), 2u);
+    }
+    tree.chmod("locked", 0755);
+}
+
+TEST_F(PhotoScreensTest, AStopMidScanEndsOnTheStoppedStateWithWhatWasFound) {
+    SimilarPhotosViewController screen(manager.get());
+    screen.show();
+    auto* result = screen.resultScreen();
+    // The first scan keeps the pictures' signatures, so the next one has them before it reads
+    // anything new.
+    screen.scanPaths({tree.path("scan")});
+    ASSERT_TRUE(waitUntil([&] { return result->currentPage() == result->resultView(); }, 30000));
+    slowFolder("scan/zz");
+
+    const auto before = recordedEvents().size();
+    result->startScan({tree.path("scan")});
+    ASSERT_TRUE(waitUntil([&] { return readingPictures(result); }, 20000));
+    result->scanningView()->stopConfirmed();
+    ASSERT_TRUE(waitUntil([&] { return result->state() == State::results; }, 20000));
+    EXPECT_TRUE(manager->isStop()) << "the scan ran to its end before the stop";
+    EXPECT_TRUE(result->scanningView()->isStopped());
+    EXPECT_FALSE(manager->isScanning());
+    EXPECT_EQ(result->currentPage(), result->resultView());
+    EXPECT_EQ(result->resultView()->groups().size(), 2u);
+    EXPECT_EQ(openMessageBox(), nullptr) << "a stop is no failure";
+    const auto events = recordedEvents();
+    ASSERT_GT(events.size(), before);
+    EXPECT_EQ(events.back().action, "ScanEnd");
+    EXPECT_EQ(events.back().labels.back(), "Cancel");
+}
+
+TEST_F(PhotoScreensTest, TheScreenGoingAwayMidScanStopsAndWaitsForIt) {
+    slowFolder("slow");
+    {
+        auto screen = std::make_unique<SimilarPhotosViewController>(manager.get());
+        screen->show();
+        screen->scanPaths({tree.path("slow"), tree.path("scan")});
+        ASSERT_TRUE(waitUntil([&] { return readingPictures(screen->resultScreen()); }, 20000));
+        screen.reset();
+        EXPECT_FALSE(manager->isScanning());
+        // Reports made before the end are still queued for the screen that has gone.
+        QCoreApplication::processEvents();
+    }
+
+    // The program quitting mid-scan, with the module on screen, does the same.
+    MainWindow window;
+    window.show();
+    MainViewController* main = window.mainView();
+    main->leftList()->clickIndex(1);
+    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::similarPhotos; }));
+    auto* module = qobject_cast<SimilarPhotosViewController*>(main->currentViewCtr());
+    ASSERT_NE(module, nullptr);
+    module->scanPaths({tree.path("slow")});
+    ASSERT_TRUE(waitUntil([&] { return readingPictures(module->resultScreen()); }, 20000));
+    window.prepareToTerminate();
+    EXPECT_FALSE(manager->isScanning());
+    QCoreApplication::processEvents();
+
+    // The driver is left ready for the next screen.
+    SimilarPhotosViewController again(manager.get());
+    again.show();
+    again.scanPaths({tree.path("scan")});
+    ASSERT_TRUE(waitUntil(
+        [&] { return again.resultScreen()->currentPage() == again.resultScreen()->resultView(); },
+        30000));
+    EXPECT_EQ(again.resultScreen()->resultView()->groups().size(), 2u);
 }

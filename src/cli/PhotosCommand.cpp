@@ -83,6 +83,8 @@ void printResults(const photos::ScanImagesGroups& groups, bool json) {
             out += "]}";
         }
         out += "]}\n";
+    } else if (groups.empty()) {
+        out = "No similar photos found.\n";
     } else {
         for (std::size_t g = 0; g < groups.size(); ++g) {
             const auto& group = *groups[g];
@@ -110,6 +112,10 @@ int removeSelected(ScanImagesManager& manager, photos::ScanImagesGroups groups,
     for (const auto& g : groups)
         for (const auto& item : g->dupImageItems)
             if (item->isSelect) chosen.push_back(item);
+    if (chosen.empty()) {
+        std::printf("Nothing to remove.\n");
+        return kExitOk;
+    }
     std::int64_t bytes = 0;
     for (const auto& item : chosen) bytes += item->imageSize;
     if (dryRun) {

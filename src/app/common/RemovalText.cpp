@@ -21,4 +21,16 @@ QString removedSummary(long long count, std::uint64_t bytes,
     return {};
 }
 
+QString removalTitle(long long removedCount, long long failedCount, bool interrupted) {
+    if (interrupted) return loc("Remove interrupted");
+    if (failedCount > 0)
+        return removedCount > 0 ? loc("Some files could not be removed")
+                                : loc("Nothing could be removed");
+    return loc("Removed Successfully");
+}
+
+bool removalSucceeded(long long failedCount, bool interrupted) {
+    return !interrupted && failedCount == 0;
+}
+
 }  // namespace orvane::app

@@ -15,4 +15,11 @@ namespace orvane::app {
 QString removedSummary(long long count, std::uint64_t bytes,
                        const std::optional<files::RemoveType>& type);
 
+// The headline of a finished removal, alike on every page that removes files: it claims success
+// only when nothing stayed behind, so a page whose list below shows failures never opens with
+// "Removed Successfully".
+QString removalTitle(long long removedCount, long long failedCount, bool interrupted);
+// Whether the page shows the removal as a plain success (its icon in colour).
+bool removalSucceeded(long long failedCount, bool interrupted);
+
 }  // namespace orvane::app

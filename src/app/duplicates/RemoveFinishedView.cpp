@@ -100,9 +100,12 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
 void RemoveFinishedView::showResult(long long removedCount, std::uint64_t removedSize,
                                     bool interrupted, const std::vector<Failure>& failures,
                                     const std::optional<files::RemoveType>& type) {
-    icon_->setPixmap(appIcon(QStringLiteral("done"))
-                         .pixmap(72, 72, interrupted ? QIcon::Disabled : QIcon::Normal));
-    title_->setText(interrupted ? loc("Remove interrupted") : loc("Removed Successfully"));
+    const auto failed = static_cast<long long>(failures.size());
+    icon_->setPixmap(
+        appIcon(QStringLiteral("done"))
+            .pixmap(72, 72,
+                    removalSucceeded(failed, interrupted) ? QIcon::Normal : QIcon::Disabled));
+    title_->setText(removalTitle(removedCount, failed, interrupted));
     detail_->setText(removedSummary(removedCount, removedSize, type));
     failures_->clear();
     failureTitle_->setVisible(!failures.empty());

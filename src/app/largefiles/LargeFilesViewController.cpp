@@ -271,9 +271,7 @@ void LargeFilesViewController::removalDidFinish() {
                    analytics::labels::removeEnd(
                        static_cast<std::size_t>(removed), static_cast<std::size_t>(failed),
                        manager_->removesucceedSize.load(), usage::secondsSince(removeStartedAt_)));
-    finishedTitle_->setText(stopped              ? loc("Remove interrupted")
-                            : failed && !removed ? loc("Nothing could be removed")
-                                                 : loc("Removed Successfully"));
+    finishedTitle_->setText(removalTitle(removed, failed, stopped));
     finishedSummary_->setText(
         removedSummary(removed, manager_->removesucceedSize.load(), manager_->lastRemoveType));
     failures_->clear();
@@ -289,7 +287,7 @@ void LargeFilesViewController::removalDidFinish() {
     failures_->setVisible(failures_->topLevelItemCount() > 0);
     finishedIcon_->setPixmap(
         appIcon(QStringLiteral("done"))
-            .pixmap(72, 72, stopped || (failed && !removed) ? QIcon::Disabled : QIcon::Normal));
+            .pixmap(72, 72, removalSucceeded(failed, stopped) ? QIcon::Normal : QIcon::Disabled));
     showPage(Page::finished);
 }
 

@@ -51,6 +51,7 @@ public:
     ScanningViewController* scanningView() const { return scanning_; }
     LargeFilesResultViewController* resultView() const { return result_; }
     QPushButton* scanButton() const { return scanButton_; }
+    QLabel* finishedTitle() const { return finishedTitle_; }
     QLabel* finishedSummary() const { return finishedSummary_; }
     QLabel* finishedIcon() const { return finishedIcon_; }
     QTreeWidget* failureList() const { return failures_; }

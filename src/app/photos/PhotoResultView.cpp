@@ -35,7 +35,9 @@ namespace {
 
 constexpr int kItemRole = Qt::UserRole + 1;   // ScanImagesItem*
 constexpr int kGroupRole = Qt::UserRole + 2;  // group index
-constexpr int kPreviewSide = 280;
+// Square preview beside the list; small enough that, at the window's first size, the list keeps
+// room for a camera's file names in full.
+constexpr int kPreviewSide = 240;
 
 QString dimensionText(const photos::ScanImagesItem& item) {
     if (!item.dimension) return loc("Unknown");
@@ -80,6 +82,10 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     tree_->setIconSize(QSize(60, 60));
     tree_->setUniformRowHeights(false);
     tree_->setAlternatingRowColors(true);
+    // A name too long for its column loses its middle, never its end: the extension and any
+    // " copy" or "(2)" stay in sight, and the tooltip has the whole path.
+    tree_->setTextElideMode(Qt::ElideMiddle);
+    tree_->setIndentation(12);
     tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < 4; ++c)
         tree_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);

@@ -1,6 +1,9 @@
 #include "app/renamer/AIRenamerViewController.h"
 
+#include <sys/stat.h>
+
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
+#include "app/common/DefaultsStore.h"
 #include "app/common/PageParts.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
@@ -30,10 +34,16 @@
 #include "kit/Localization.h"
 #include "kit/Paths.h"
 #include "namer/NameService.h"
+#include "platform/Layout.h"
 
 namespace orvane::app {
 
 using renamer::FileProcessState;
+
+namespace {
+// The folder the file chooser opens in next time.
+constexpr const char* kLastRenameFolder = "LastRenameFolder";
+}  // namespace
 
 // The driver reports on the main queue already; this only keeps reports away from a screen
 // that is gone.
@@ -250,18 +260,33 @@ void AIRenamerViewController::showPage(Page page) {
     refreshButtons();
 }
 
+std::string AIRenamerViewController::chooserFolder() {
+    // Where the user last took files from, as long as it is still a folder; else their home.
+    if (auto last = DefaultsStore::string(kLastRenameFolder); last && !last->empty()) {
+        struct stat st {};
+        if (::stat(last->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return *last;
+    }
+    return platform::Layout::current().home;
+}
+
 void AIRenamerViewController::chooseFiles() {
     usage::renamer(analytics::action::optionButton, {"add file"});
     QString filter = loc("Documents and images") + QStringLiteral(" (");
     for (const auto& ext : renamer::ParserRouter::supportedExtensions())
         filter += QStringLiteral("*.%1 *.%2 ").arg(qs(ext), qs(ext).toUpper());
     filter = filter.trimmed() + QStringLiteral(")");
-    auto* dialog = new QFileDialog(this, loc("Choose Files"), {}, filter);
+    auto* dialog =
+        new QFileDialog(this, loc("Choose Files"),
+                        QFile::decodeName(QByteArray::fromStdString(chooserFolder())), filter);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList& chosen) {
         std::vector<std::string> paths;
         for (const QString& p : chosen) paths.push_back(pathBytes(p));
+        if (!paths.empty()) {
+            const std::string folder = kit::parentPath(paths.front());
+            if (!folder.empty()) DefaultsStore::setString(kLastRenameFolder, folder);
+        }
         dragDrop(paths, true);
     });
     dialog->open();

@@ -75,6 +75,8 @@ private:
     friend class RenamerObserver;
     void showPage(Page page);
     void chooseFiles();
+    // The folder "Choose Files" opens in.
+    static std::string chooserFolder();
     void refreshRow(std::size_t index);
     void reportResult(std::size_t index);
     void refreshList();

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "core/duplicates/PathOrder.h"
 #include "core/settings/UserDefaults.h"
@@ -51,6 +53,22 @@ std::string sortKey(const icu::Collator& collator, std::string_view name) {
     }
     key.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return key;
+}
+
+// Two names of one file on disk (hard links): device and inode as the scan recorded them, or as
+// the file system tells now when the scan could not.
+bool sameFileOnDisk(const FileInfo& a, const FileInfo& b) {
+    auto ida = a.resourceValue.resourceValues.fileResourceIdentifier();
+    auto idb = b.resourceValue.resourceValues.fileResourceIdentifier();
+    auto now = [](const FileInfo& f) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
+        struct stat st {};
+        if (::lstat(f.path().c_str(), &st) != 0) return std::nullopt;
+        return std::pair(static_cast<std::uint64_t>(st.st_dev),
+                         static_cast<std::uint64_t>(st.st_ino));
+    };
+    if (!ida) ida = now(a);
+    if (!idb) idb = now(b);
+    return ida && idb && *ida == *idb;
 }
 
 std::string firstName(const DuplicateFiles& group) {
@@ -151,7 +169,11 @@ void DuplicateSelection::selectKeeping(const std::vector<DuplicateFilesPtr>& gro
     for (const auto& g : groups) {
         if (!g || g->count() == 0) continue;
         const std::size_t kept = keptIndex(*g, rule);
-        for (std::size_t i = 0; i < g->count(); ++i) g->_infos[i]->selected = i != kept;
+        const FileInfo& keptFile = *g->_infos[kept];
+        // Another name of the kept file holds no bytes of its own: taking it away frees nothing,
+        // and removal would refuse it anyway.
+        for (std::size_t i = 0; i < g->count(); ++i)
+            g->_infos[i]->selected = i != kept && !sameFileOnDisk(*g->_infos[i], keptFile);
         refreshGroup(*g);
     }
 }

@@ -56,7 +56,9 @@ public:
     // compared by their numeric value ("file2" before "file10").
     static bool localizedStandardLess(std::string_view a, std::string_view b);
 
-    // Keeps each group's first member (the smallest path) and selects every other copy.
+    // Keeps each group's first member (the smallest path) and selects every other copy. Here and
+    // in selectKeeping, a name that is the kept copy itself under another name (a hard link) is
+    // never selected: removing it would free nothing.
     static void autoSelect(const std::vector<DuplicateFilesPtr>& groups);
     // Keeps one copy of each group by `rule` and selects every other. Ages are the modification
     // times on disk now, ties go to the smaller path, and a copy that is gone is never the one

@@ -179,6 +179,68 @@ TEST_F(DuplicateResults, SelectNewAndSelectOldKeepTheOldestAndTheNewestCopy) {
     EXPECT_EQ(view->totalsLabel()->text(), "Selected: 2 files, 8 KB");
 }
 
+TEST_F(DuplicateResults, AutoSelectLeavesTheKeptCopysOtherNameAndTheEndSaysWhatFailed) {
+    // The original picture has a second name in Albums (a hard link); Backup holds a real copy.
+    tree.file("scan/Pictures/beach.jpg", std::string(4000, 'b'));
+    tree.hardlink("scan/Pictures/beach.jpg", "scan/Albums/beach.jpg");
+    tree.file("scan/Backup/beach.jpg", std::string(4000, 'b'));
+    tree.setMtime("scan/Pictures/beach.jpg", 1'600'000'000);
+    tree.setMtime("scan/Backup/beach.jpg", 1'700'000'000);
+    auto screen = scanned(tree.path("scan"));
+    ASSERT_NE(screen, nullptr);
+    DuplicateResultView* view = screen->resultView();
+    ASSERT_EQ(view->model()->groups().size(), 1u);
+    const auto group = view->model()->groups().front();
+    ASSERT_EQ(group->count(), 3u);
+    auto selected = [&] {
+        std::vector<std::string> out;
+        for (const auto& f : group->infos())
+            if (f->selected) out.push_back(f->path().substr(tree.path("scan/").size()));
+        return out;
+    };
+
+    // The two names of the original tie on age; one is kept and the other is no copy to take.
+    for (const char* entry : {"Auto select", "Select New"}) {
+        menuAction(view->selectButton(), entry)->trigger();
+        EXPECT_EQ(selected(), std::vector<std::string>{"Backup/beach.jpg"}) << entry;
+        EXPECT_EQ(view->totalsLabel()->text(), "Selected: 1 file, 4 KB") << entry;
+    }
+    // Deleted rather than trashed: GLib learns the Trash's home once per process, and another
+    // test of this program owns that.
+    view->requestRemove(orvane::files::RemoveType::forever());
+    ASSERT_NE(waitForMessageBox(), nullptr);
+    ASSERT_TRUE(answerMessageBox("Delete"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return screen->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
+    RemoveFinishedView* finished = screen->finishedView();
+    EXPECT_EQ(finished->titleLabel()->text(), "Removed Successfully");
+    EXPECT_TRUE(finished->failureList()->isHidden());
+    EXPECT_FALSE(tree.exists("scan/Backup/beach.jpg"));
+    EXPECT_TRUE(tree.exists("scan/Pictures/beach.jpg") && tree.exists("scan/Albums/beach.jpg"));
+
+    // Ticked by hand, the other name is refused: the page must not call that a success.
+    finished->doneButton()->click();
+    ASSERT_EQ(view->model()->groups().size(), 1u);
+    DuplicateResultModel* model = view->model();
+    const auto& names = view->model()->groups().front()->infos();
+    ASSERT_EQ(names.size(), 2u);
+    ASSERT_TRUE(model->setData(model->index(2, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(view->totals().count, 1u);
+    view->requestRemove(orvane::files::RemoveType::forever());
+    ASSERT_NE(waitForMessageBox(), nullptr);
+    ASSERT_TRUE(answerMessageBox("Delete"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return screen->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
+        20000));
+    EXPECT_EQ(finished->titleLabel()->text(), "Nothing could be removed");
+    ASSERT_FALSE(finished->failureList()->isHidden());
+    ASSERT_EQ(finished->failureList()->topLevelItemCount(), 1);
+    EXPECT_TRUE(finished->failureList()->topLevelItem(0)->text(1).contains("free nothing"))
+        << finished->failureList()->topLevelItem(0)->text(1).toStdString();
+    EXPECT_TRUE(tree.exists("scan/Pictures/beach.jpg") && tree.exists("scan/Albums/beach.jpg"));
+}
+
 TEST_F(DuplicateResults, TheRemovalQuestionSaysWhichGroupsLoseEveryCopy) {
     for (const char* name : {"p", "q", "r"}) {
         tree.file(std::string("scan/a/") + name + ".txt", std::string(1000, name[0]));
@@ -259,6 +321,22 @@ TEST_F(DuplicateResults, TheStartScreenNamesTheFilesNeverCompared) {
 
 namespace orvane::app {
 namespace {
+
+TEST(RemoveFinishedLayout, TheTitleClaimsSuccessOnlyWhenNothingStayed) {
+    orvane::testing::guiApp();
+    RemoveFinishedView view;
+    const std::vector<RemoveFinishedView::Failure> oneFailure{{"/home/ann/b.txt", "Gone."}};
+    view.showResult(3, 3000, false, {}, files::RemoveType::trash());
+    EXPECT_EQ(view.titleLabel()->text(), "Removed Successfully");
+    view.showResult(2, 2000, false, oneFailure, files::RemoveType::trash());
+    EXPECT_EQ(view.titleLabel()->text(), "Some files could not be removed");
+    EXPECT_EQ(view.detailLabel()->text(), "2 files moved to the Trash (2 KB)");
+    EXPECT_EQ(view.failureList()->topLevelItemCount(), 1);
+    view.showResult(0, 0, false, oneFailure, files::RemoveType::trash());
+    EXPECT_EQ(view.titleLabel()->text(), "Nothing could be removed");
+    view.showResult(1, 1000, true, oneFailure, files::RemoveType::trash());
+    EXPECT_EQ(view.titleLabel()->text(), "Remove interrupted");
+}
 
 TEST(RemoveFinishedLayout, AFailureReasonIsShownWholeInItsRow) {
     orvane::testing::guiApp();

@@ -245,6 +245,7 @@ TEST_F(DuplicateScreensTest, AFileGoneBeforeRemovalIsListedAsFailed) {
     ASSERT_TRUE(waitUntil(
         [&] { return result->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
         20000));
+    EXPECT_EQ(result->finishedView()->titleLabel()->text(), "Some files could not be removed");
     QTreeWidget* failures = result->finishedView()->failureList();
     ASSERT_FALSE(failures->isHidden());
     ASSERT_EQ(failures->topLevelItemCount(), 1);

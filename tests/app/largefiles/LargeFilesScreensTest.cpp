@@ -270,6 +270,8 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
         [&] { return screen.page() == LargeFilesViewController::Page::finished; }, 20'000));
     EXPECT_FALSE(screen.finishedIcon()->pixmap().isNull()) << "the finished page shows its icon";
 
+    EXPECT_EQ(screen.finishedTitle()->text(), QStringLiteral("Some files could not be removed"))
+        << "one of the two stayed: no success to claim";
     EXPECT_FALSE(tree.exists("home/Movies/film.mkv"));
     EXPECT_TRUE(tree.exists("trash/film.mkv"));
     EXPECT_TRUE(tree.exists("home/Downloads/image.iso"));

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -235,6 +236,71 @@ TEST_F(PhotoScreensTest, TheButtonsOfTheBottomBarShareOneLineAndHeight) {
         EXPECT_NEAR(button->geometry().center().y(), reference.center().y(), 1);
         EXPECT_GE(button->width(), button->sizeHint().width()) << "its text is not cut";
     }
+}
+
+namespace {
+
+// The text a list row shows in a column, cut as the style cuts it when it paints the row. The
+// probe is the view's own kind of delegate, so putting it in changes nothing of the drawing.
+class ShownText : public QStyledItemDelegate {
+public:
+    QString of(QTreeWidget* view, QTreeWidgetItem* item, int column) {
+        const QModelIndex index = view->indexFromItem(item, column);
+        QStyleOptionViewItem option;
+        option.initFrom(view->viewport());
+        option.rect = view->visualRect(index);
+        option.decorationSize = view->iconSize();
+        option.textElideMode = view->textElideMode();
+        initStyleOption(&option, index);
+        QStyle* style = view->style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        return option.fontMetrics.elidedText(option.text, option.textElideMode,
+                                             text.width() - 2 * margin);
+    }
+};
+
+}  // namespace
+
+TEST_F(PhotoScreensTest, PhotoNamesAreReadableAtTheWindowsFirstSize) {
+    const std::string camera = "IMG_20240501_183015.jpg";
+    const std::string longName =
+        "Summer holiday in Brittany with the whole family, the beach at sunset.jpg";
+    cv::RNG rng(41);
+    const cv::Mat img = scene(rng, 480, 360);
+    tree.file("camera/" + camera, jpegBytes(img));
+    tree.file("camera/edited/" + camera, jpegBytes(resized(img, 0.6), 85));
+    tree.file("camera/" + longName, jpegBytes(resized(img, 0.8), 90));
+    MainWindow window;  // at the size it first opens with
+    window.show();
+    SimilarPhotosViewController* module = openAndScan(window, tree.path("camera"));
+    ASSERT_NE(module, nullptr);
+    QTreeWidget* list = module->resultScreen()->resultView()->tree();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    QTreeWidgetItem* group = list->topLevelItem(0);
+    ASSERT_EQ(group->childCount(), 3);
+
+    auto* probe = new ShownText;
+    list->setItemDelegate(probe);
+    int cameraRows = 0;
+    for (int i = 0; i < group->childCount(); ++i) {
+        QTreeWidgetItem* row = group->child(i);
+        const QString name = row->text(0), shown = probe->of(list, row, 0);
+        EXPECT_TRUE(row->toolTip(0).startsWith(QString::fromStdString(tree.path("camera/"))))
+            << "the tooltip names the whole path: " << row->toolTip(0).toStdString();
+        EXPECT_TRUE(row->toolTip(0).endsWith(name)) << row->toolTip(0).toStdString();
+        if (name == QString::fromStdString(camera)) {
+            ++cameraRows;
+            EXPECT_EQ(shown, name) << "a camera's name is shown whole";
+        } else {
+            ASSERT_EQ(name, QString::fromStdString(longName));
+            EXPECT_NE(shown, name) << "this one is too long for any list column";
+            EXPECT_TRUE(shown.startsWith("Summer")) << shown.toStdString();
+            EXPECT_TRUE(shown.endsWith("sunset.jpg")) << shown.toStdString();
+        }
+    }
+    EXPECT_EQ(cameraRows, 2);
 }
 
 TEST_F(PhotoScreensTest, MovingToAChosenFolderNamesItInTheMenuAndMovesTheSelection) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -69,6 +71,46 @@ TEST_F(RenamerScreens, AddFilesScreenStatesTheLimits) {
     EXPECT_TRUE(texts.contains("Text: Max 20MB"));
     EXPECT_NE(screen->findChild<QPushButton*>("renamerChoose"), nullptr);
     EXPECT_FALSE(screen->undoButton()->isEnabled());  // nothing renamed yet
+}
+
+TEST_F(RenamerScreens, ChooseFilesOpensAtHomeThenWhereFilesWereLastTaken) {
+    const std::string report = tree.file("home/Documents/reports/q1.txt", "Quarterly sales.");
+    auto openChooser = [&](const char* button) -> QFileDialog* {
+        screen->findChild<QPushButton*>(button)->click();
+        QFileDialog* dialog = nullptr;
+        const bool open = QTest::qWaitFor([&] {
+            dialog = screen->findChild<QFileDialog*>();
+            return dialog && dialog->isVisible();
+        });
+        return open ? dialog : nullptr;
+    };
+    auto closed = [&] {
+        return QTest::qWaitFor([&] { return screen->findChild<QFileDialog*>() == nullptr; });
+    };
+
+    // Never the folder the program happened to be started from.
+    QFileDialog* dialog = openChooser("renamerChoose");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(home.home()));
+    dialog->selectFile(QString::fromStdString(report));
+    static_cast<QDialog*>(dialog)->accept();  // "Open", as the dialog's own button does
+    ASSERT_TRUE(closed());
+    ASSERT_EQ(screen->renamer().items.size(), 1u);
+    EXPECT_EQ(screen->renamer().items[0].filePath, report);
+
+    dialog = openChooser("renamerAddMore");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(),
+              QString::fromStdString(tree.path("home/Documents/reports")));
+    dialog->reject();
+    ASSERT_TRUE(closed());
+
+    // A remembered folder that is gone is not offered.
+    std::filesystem::remove_all(tree.path("home/Documents"));
+    dialog = openChooser("renamerAddMore");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(home.home()));
+    dialog->reject();
 }
 
 TEST_F(RenamerScreens, RefusedFilesShowNoticesSevenAtATime) {

@@ -166,3 +166,50 @@ TEST(DuplicateSelection, SelectNewKeepsTheOldestCopyAndSelectOldTheNewest) {
     S::selectKeeping({g}, KeepRule::oldest);
     EXPECT_EQ(selected(), (std::vector<bool>{true, false, true}));
 }
+
+TEST(DuplicateSelection, AnotherNameOfTheKeptCopyIsNeverSelected) {
+    TempTree t;
+    // Pictures/a.jpg is the original; Albums/a.jpg is the same file under a second name (a hard
+    // link, so it shares its time too) and Backup/a.jpg a real copy.
+    t.file("Pictures/a.jpg", "pixels");
+    t.hardlink("Pictures/a.jpg", "Albums/a.jpg");
+    t.file("Backup/a.jpg", "pixels");
+    t.setMtime("Pictures/a.jpg", 1'500'000'000);
+    t.setMtime("Backup/a.jpg", 1'700'000'000);
+    auto g = std::make_shared<DuplicateFiles>();
+    for (const char* rel : {"Albums/a.jpg", "Backup/a.jpg", "Pictures/a.jpg"})
+        g->append(scanned(t.path(rel)));
+    auto selected = [&] {
+        std::vector<std::string> out;
+        for (const auto& f : g->infos())
+            if (f->selected) out.push_back(f->path().substr(t.path("").size() + 1));
+        return out;
+    };
+
+    for (KeepRule rule : {KeepRule::first, KeepRule::oldest}) {
+        // Both keep one of the two names of the original: the other name frees nothing.
+        S::selectKeeping({g}, rule);
+        EXPECT_EQ(selected(), std::vector<std::string>{"Backup/a.jpg"}) << static_cast<int>(rule);
+        EXPECT_EQ(g->selectState, SelectState::mixed);
+        EXPECT_EQ(S::totals({g}).size, std::string("pixels").size());
+    }
+    // Keeping the backup, both names of the original go: together they do free its bytes.
+    S::selectKeeping({g}, KeepRule::newest);
+    EXPECT_EQ(selected(), (std::vector<std::string>{"Albums/a.jpg", "Pictures/a.jpg"}));
+
+    // A pair that is one file under two names has nothing to select at all.
+    auto pair = std::make_shared<DuplicateFiles>();
+    pair->append(scanned(t.path("Pictures/a.jpg")));
+    pair->append(scanned(t.path("Albums/a.jpg")));
+    S::autoSelect({pair});
+    EXPECT_EQ(S::totals({pair}).count, 0u);
+    EXPECT_EQ(pair->selectState, SelectState::off);
+
+    // Records without a known identity are compared as the file system sees them now.
+    auto bare = std::make_shared<DuplicateFiles>();
+    for (const char* rel : {"Albums/a.jpg", "Pictures/a.jpg", "Backup/a.jpg"})
+        bare->append(std::make_shared<FileInfo>(ResourceValueURL{t.path(rel), {}}, 6));
+    S::autoSelect({bare});
+    EXPECT_FALSE(bare->infos()[1]->selected);
+    EXPECT_TRUE(bare->infos()[2]->selected);
+}

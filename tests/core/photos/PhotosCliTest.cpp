@@ -52,6 +52,29 @@ TEST_F(PhotosCli, JsonListsEveryGroupWithItsFiles) {
     EXPECT_NE(text.out.find(a + "\t"), std::string::npos);
 }
 
+TEST_F(PhotosCli, AFolderWithoutSimilarPicturesSaysSo) {
+    // Two unrelated pictures and a note: something to examine, nothing alike.
+    for (std::uint64_t seed : {11, 12}) {
+        cv::RNG rng(seed);
+        tree.file("p/" + std::to_string(seed) + ".jpg",
+                  orvane::testing::jpegBytes(orvane::testing::scene(rng, 480, 360)));
+    }
+    tree.file("p/note.txt", "not a picture");
+    auto r = run("photos -q " + quoted("p"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "No similar photos found.\n");
+    r = run("photos -q --json " + quoted("p"));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"groups":[]})"))
+        << "JSON stays one object";
+    for (const char* removal : {"--remove trash", "--remove delete --dry-run"}) {
+        r = run(std::string("photos -q --auto-select new ") + removal + " " + quoted("p"));
+        ASSERT_EQ(r.code, 0) << removal << "\n" << r.err;
+        EXPECT_EQ(r.out, "No similar photos found.\nNothing to remove.\n") << removal;
+    }
+    EXPECT_TRUE(tree.exists("p/11.jpg") && tree.exists("p/12.jpg"));
+}
+
 TEST_F(PhotosCli, RefusedArgumentsExitWithTwoAndTouchNothing) {
     photoPair("p/a.jpg", "p/b.jpg", 3);
     tree.file("plain.txt", "x");

@@ -14,7 +14,8 @@ Figures, each beside the load average when it was taken:
            with Orvane's ratio to each peer. Orvane runs with --no-cache here: every hot run is
            a first scan.
   rescan   Orvane's first scan with an empty scan cache, then a rescan of the unchanged tree
-  bounds   what this machine allows: enumeration (`find -type f`), and reading the bytes that
+  bounds   what this machine allows: enumeration (`find -type f`), one stat of every file
+           (`find -size +0`, what an exact rescan cannot skip), and reading the bytes that
            sit in duplicate groups once, on every core
 
 Before timing, Orvane's groups are checked against jdupes' under equivalent options: jdupes
@@ -105,6 +106,8 @@ def orvane_groups(orvane, corpus, env):
 def bounds(corpus, data, work):
     """Enumeration and one read of every byte in duplicate groups (each inode once)."""
     find = measure(["find", corpus, "-type", "f"])
+    # What an exact rescan cannot skip: one stat of every file (find stats for -size).
+    stat = measure(["find", corpus, "-type", "f", "-size", "+0"])
     seen, listed, total = set(), os.path.join(work, "dup-files"), 0
     with open(listed, "wb") as out:
         for g in data["groups"]:
@@ -118,7 +121,7 @@ def bounds(corpus, data, work):
     cores = str(os.cpu_count() or 1)
     # Few processes: the bound is the reading, not starting cat.
     read = measure(["sh", "-c", f"xargs -0 -P {cores} -n 4000 cat < '{listed}' > /dev/null"])
-    return find, read, total
+    return find, stat, read, total
 
 
 def small_corpus(n):
@@ -244,9 +247,10 @@ def main():
                    for g in json.loads(out)["groups"]} == mine
     print("rescan groups: " + ("identical" if rescan_same else "DIFFERENT"))
 
-    find, read, total = bounds(corpus, data, work)
+    find, stat, read, total = bounds(corpus, data, work)
     print("\nbounds on this machine, hot")
     print(f"enumeration (find -type f)        {find[0]:6.2f} s wall {find[1]:6.2f} s cpu   load {find[3]}")
+    print(f"stat every file (find -size +0)   {stat[0]:6.2f} s wall {stat[1]:6.2f} s cpu   load {stat[3]}")
     print(f"read {total / 1e9:.2f} GB in duplicate groups once {read[0]:6.2f} s wall {read[1]:6.2f} s cpu"
           f"   load {read[3]}")
 
@@ -262,6 +266,9 @@ def main():
         print(f"{'rescan':8} " + fmt(measure(cached[:-1] + [small], cwd=work, env=env)))
         if "jdupes" in peers:
             print(f"{'jdupes':8} " + fmt(measure(["jdupes", "-r", "-q", small], cwd=work)))
+        stat = measure(["find", small, "-type", "f", "-size", "+0"])
+        print(f"bound: stat every file (find -size +0) {stat[0]:6.2f} s wall {stat[1]:6.2f} s cpu"
+              f"   load {stat[3]}")
 
     shutil.rmtree(work, ignore_errors=True)
     shutil.rmtree(home, ignore_errors=True)

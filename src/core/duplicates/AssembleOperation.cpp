@@ -18,6 +18,7 @@
 #include "core/duplicates/Md5File.h"
 #include "core/duplicates/PathOrder.h"
 #include "core/duplicates/ScanCache.h"
+#include "core/duplicates/ScratchRoom.h"
 
 namespace orvane::duplicates {
 
@@ -99,17 +100,10 @@ bool AssembleOperation::stopped() const {
 
 std::vector<std::vector<std::size_t>> AssembleOperation::compareInMemory(
     const std::vector<std::size_t>& toCompare, std::uint64_t bytes, FileHandles& files) {
-    // One block holds every file of the group, each with a spare byte that shows growth; it is
-    // kept for the thread's next group (at most kInMemoryGroup and a byte per file).
+    // One block holds every file of the group, each with a spare byte that shows growth.
     const std::size_t stride = static_cast<std::size_t>(bytes) + 1;
-    thread_local std::unique_ptr<std::uint8_t[]> room;
-    thread_local std::size_t roomSize = 0;
-    if (roomSize < toCompare.size() * stride) {
-        // Once to the bound, uninitialised: groups of growing sizes never reallocate.
-        roomSize = std::max(toCompare.size() * stride, static_cast<std::size_t>(kInMemoryGroup));
-        room.reset(new std::uint8_t[roomSize]);
-    }
-    auto at = [&](std::size_t k) { return room.get() + k * stride; };
+    std::uint8_t* const room = ScratchRoom::atLeast(toCompare.size() * stride, kInMemoryGroup);
+    auto at = [&](std::size_t k) { return room + k * stride; };
 
     std::vector<std::pair<std::uint64_t, std::size_t>> prints;  // (fingerprint, slot)
     for (std::size_t k = 0; k < toCompare.size(); ++k) {

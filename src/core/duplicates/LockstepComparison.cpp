@@ -7,6 +7,8 @@
 #include <memory>
 #include <utility>
 
+#include "core/duplicates/ScratchRoom.h"
+
 namespace orvane::duplicates {
 
 std::size_t LockstepComparison::chunkFor(std::size_t members) const {
@@ -67,10 +69,6 @@ std::vector<std::vector<std::size_t>> LockstepComparison::split(std::size_t coun
         for (std::size_t m = 0; m < count; ++m) all[m] = m;
         pending.emplace_back(std::move(all), 0);
     }
-    // Sized once to the budget and left uninitialised: pages are touched only as far as chunks
-    // are read into them, and groups of growing sizes never reallocate.
-    thread_local std::unique_ptr<std::uint8_t[]> room;
-    thread_local std::size_t roomSize = 0;
     while (!pending.empty()) {
         auto [members, offset] = std::move(pending.back());
         pending.pop_back();
@@ -93,10 +91,8 @@ std::vector<std::vector<std::size_t>> LockstepComparison::split(std::size_t coun
             continue;
         }
         const std::size_t chunk = chunkFor(members.size());
-        if (roomSize < members.size() * chunk) {
-            roomSize = std::max(members.size() * chunk, limits_.bufferBytes);
-            room.reset(new std::uint8_t[roomSize]);
-        }
+        std::uint8_t* const room =
+            ScratchRoom::atLeast(members.size() * chunk, limits_.bufferBytes);
         for (;;) {
             if (stop && stop()) {
                 for (std::size_t m : members) release(m);
@@ -109,8 +105,7 @@ std::vector<std::vector<std::size_t>> LockstepComparison::split(std::size_t coun
             std::vector<std::size_t> positions;
             positions.reserve(members.size());
             for (std::size_t k = 0; k < members.size(); ++k) {
-                if (read(members[k], offset, room.get() + k * chunk, length))
-                    positions.push_back(k);
+                if (read(members[k], offset, room + k * chunk, length)) positions.push_back(k);
                 else release(members[k]);
             }
             offset += length;
@@ -119,7 +114,7 @@ std::vector<std::vector<std::size_t>> LockstepComparison::split(std::size_t coun
                     pending.emplace_back(std::vector<std::size_t>{members[k]}, offset);
                 break;
             }
-            auto sets = partition(positions, room.get(), chunk, length);
+            auto sets = partition(positions, room, chunk, length);
             if (sets.size() == 1 && sets.front().size() == members.size()) {
                 if (offset >= size_) {
                     pending.emplace_back(std::move(members), size_);

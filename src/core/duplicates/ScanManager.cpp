@@ -12,11 +12,11 @@
 //  4. Confirm: small groups are read whole and compared in memory; larger files are read side
 //     by side, chunk by chunk, and a set splits at the first chunk where its files differ
 //     (LockstepComparison), so each byte is read once and compared at memory speed, with no
-//     digest in the way. Groups on solid-state disks run several at once; on rotating disks,
-//     groups already in the page cache run on every core and the rest go to the one reader of
-//     that disk.
-//     What a scan learns (sample fingerprints, which files proved identical) is kept in the
-//     ScanCache; a rescan takes it for files whose stamps are unchanged and reads the rest.
+//     digest in the way. Groups are handed out largest work first, so the cores finish together.
+//     Groups on solid-state disks run several at once; on rotating disks, groups already in the
+//     page cache run on every core and the rest go to the one reader of that disk. What a scan
+//     learns (sample fingerprints, which files proved identical) is kept in the ScanCache; a rescan
+//     takes it for files whose stamps are unchanged and reads the rest.
 //  5. Groups by kind (append): each confirmed group joins the all-files list and the list of its
 //     kind (video, audio, picture, document, other), on appendQueue, with the totals.
 
@@ -87,9 +87,38 @@ private:
     std::size_t used_ = 0;
 };
 
+// Records in blocks of one size: no block is ever copied to grow, and the blocks are freed one
+// by one as they are gathered into one list, so recording a million files never holds them
+// twice.
+class KeptFiles {
+public:
+    void push_back(const KeptFile& file) {
+        if (blocks_.empty() || blocks_.back().size() == kBlock) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(kBlock);
+        }
+        blocks_.back().push_back(file);
+        ++size_;
+    }
+    std::size_t size() const { return size_; }
+    void moveInto(std::vector<KeptFile>& all) {
+        for (auto& block : blocks_) {
+            all.insert(all.end(), block.begin(), block.end());
+            std::vector<KeptFile>().swap(block);
+        }
+        blocks_.clear();
+        size_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kBlock = 4096;
+    std::vector<std::vector<KeptFile>> blocks_;
+    std::size_t size_ = 0;
+};
+
 struct PerThread {
     PathArena arena;
-    std::vector<KeptFile> kept;
+    KeptFiles kept;
     std::uint64_t lastDevice = ~std::uint64_t{0};
     std::optional<std::uint32_t> lastVolume;
 };
@@ -306,10 +335,28 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         cache->expect(candidates);
     }
 
+    // Progress counts the work a group is expected to take: its bytes, and for each file the
+    // cost of opening it, so a tree of many tiny files moves as steadily as one of a few big ones.
+    auto work = [](const SizeGroup& group) {
+        return static_cast<double>(group.count) *
+               (static_cast<double>(std::max<std::int64_t>(group.size, 0)) + kOpenCost);
+    };
+    // Largest work first: what is left at the end is small, so no core waits idle while another
+    // reads a big group alone.
+    std::vector<std::size_t> order(sizeGroups.groups.size());
+    std::vector<double> workOf(sizeGroups.groups.size());
+    double totalWork = static_cast<double>(sizeGroups.singleSizes) * kOpenCost;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        order[k] = k;
+        workOf[k] = work(sizeGroups.groups[k]);
+        totalWork += workOf[k];
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return workOf[a] > workOf[b]; });
     {
         std::lock_guard lock(progressMutex_);
         progressCount_ = 0;
-        progressTotal_ = static_cast<double>(sizeGroups.groups.size() + sizeGroups.singleSizes);
+        progressTotal_ = totalWork;
     }
     std::weak_ptr<ScanManager> weak = weak_from_this();
     auto advance = [weak](double by) {
@@ -328,7 +375,7 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     // Sizes met once need no reading; they are finished as a batch rather than one main-thread
     // hop per file.
     if (sizeGroups.singleSizes > 0 && !scanStop) {
-        const double singles = static_cast<double>(sizeGroups.singleSizes);
+        const double singles = static_cast<double>(sizeGroups.singleSizes) * kOpenCost;
         kit::MainQueue::post([advance, singles] { advance(singles); });
     }
 
@@ -368,7 +415,9 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             pending.bytes >= kBatchBytes)
             flush(pending, queue);
     };
-    for (auto& group : sizeGroups.groups) {
+    for (const std::size_t index : order) {
+        SizeGroup& group = sizeGroups.groups[index];
+        const double groupWork = workOf[index];
         window->acquire();
         if (scanStop) {
             window->release();
@@ -380,7 +429,7 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         if (group.files.size() < 2) {
             // A rescan that knows every member to be unique.
             window->release();
-            advance(1);
+            advance(groupWork);
             continue;
         }
         const std::optional<std::uint32_t> volume =
@@ -388,7 +437,7 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         if (!volume) {
             // Without a volume the disk kind is unknown; such a group is left out.
             window->release();
-            advance(1);
+            advance(groupWork);
             continue;
         }
         const std::optional<std::string> volumeURL = VolumeRegistry::mountPoint(*volume);
@@ -427,35 +476,36 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         auto op = makeOperation(std::move(group.files), group.size, found);
         std::vector<ResourceValueURL>().swap(group.files);
         if (solidState) {
-            op->setCompletionBlock([advance, window, deliver, found] {
+            op->setCompletionBlock([advance, groupWork, window, deliver, found] {
                 deliver(found);
                 window->release();
-                advance(1);
+                advance(groupWork);
             });
             submit(ssdBatch, assembleSSDQueue, std::move(op));
         } else {
             op->cachedOnly = true;
             AssembleOperation* attempt = op.get();  // alive while its completion runs
-            op->setCompletionBlock([this, attempt, advance, makeOperation, deliver, found, window] {
-                if (!attempt->deferred || scanStop) {
-                    deliver(found);
-                    window->release();
-                    advance(1);
-                    return;
-                }
-                auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
-                auto again = makeOperation(attempt->data, attempt->size, later);
-                // Longer reads: the one reader of a rotating disk seeks less between the
-                // files it compares side by side.
-                again->limits.bufferBytes = kRotatingBuffer;
-                again->limits.maxChunk = kRotatingChunk;
-                again->setCompletionBlock([advance, window, deliver, later] {
-                    deliver(later);
-                    window->release();
-                    advance(1);
+            op->setCompletionBlock(
+                [this, attempt, advance, groupWork, makeOperation, deliver, found, window] {
+                    if (!attempt->deferred || scanStop) {
+                        deliver(found);
+                        window->release();
+                        advance(groupWork);
+                        return;
+                    }
+                    auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
+                    auto again = makeOperation(attempt->data, attempt->size, later);
+                    // Longer reads: the one reader of a rotating disk seeks less between
+                    // the files it compares side by side.
+                    again->limits.bufferBytes = kRotatingBuffer;
+                    again->limits.maxChunk = kRotatingChunk;
+                    again->setCompletionBlock([advance, groupWork, window, deliver, later] {
+                        deliver(later);
+                        window->release();
+                        advance(groupWork);
+                    });
+                    assembleHDDQueue.addOperation(std::move(again));
                 });
-                assembleHDDQueue.addOperation(std::move(again));
-            });
             submit(cachedBatch, assembleCachedQueue, std::move(op));
         }
     }
@@ -667,10 +717,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     std::size_t total = 0;
     for (auto& t : threads) total += t.kept.size();
     all.reserve(total);
-    for (auto& t : threads) {
-        all.insert(all.end(), t.kept.begin(), t.kept.end());
-        std::vector<KeptFile>().swap(t.kept);
-    }
+    for (auto& t : threads) t.kept.moveInto(all);
     // By size alone: no path is recorded twice, as the walker reads every folder once, from
     // whichever root reaches it first; a group puts its members in path order when it delivers
     // them. The records are large, so their order is found on small keys and then applied in

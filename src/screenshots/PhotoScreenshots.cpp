@@ -148,6 +148,20 @@ void runPhotoScreenshots(ScreenshotWriter& out, MainWindow& window) {
     out.settleEvents(300);
     out.save(&window, QStringLiteral("58-photos-after-removal"));
     view->setMode(PhotoResultView::Mode::trash);
+
+    // How a scan can end besides with groups: nothing similar, and the engine failing.
+    const QString empty = tmp.path() + "/Scanned documents";
+    QDir().mkpath(empty);
+    result->startScan({empty.toStdString()});
+    waitFor(out,
+            [&] { return result->state() == SimilarPhotosResultViewController::State::results; });
+    out.settleEvents(300);
+    out.save(&window, QStringLiteral("59-photos-nothing-found"));
+    result->startScan({(tmp.path() + "/Unplugged card").toStdString()});
+    waitFor(out,
+            [&] { return result->state() == SimilarPhotosResultViewController::State::results; });
+    out.settleEvents(300);
+    out.save(&window, QStringLiteral("60-photos-scan-failed"));
 }
 
 }  // namespace orvane::app

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
@@ -112,12 +113,28 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
     empty_->setObjectName(QStringLiteral("emptyResult"));
     goesBack(emptyBack);
     pages_->addWidget(empty_);
-    QPushButton* noAccessBack = nullptr;
-    noAccess_ = messagePage(pages_, QStringLiteral("empty"), {}, &noAccessBack, loc("Back"));
-    noAccess_->setObjectName(QStringLiteral("noAccessResult"));
-    noAccessTitle_ = noAccess_->findChild<QLabel*>(QStringLiteral("pageTitle"));
-    goesBack(noAccessBack);
-    pages_->addWidget(noAccess_);
+    // The pages of a scan that could not look at everything: a title, the reason under it.
+    const auto problemPage = [this](const QString& icon, const QString& name, QLabel** title,
+                                    QLabel** detail) {
+        QPushButton* back = nullptr;
+        QWidget* page = messagePage(pages_, icon, {}, &back, loc("Back"));
+        page->setObjectName(name);
+        *title = page->findChild<QLabel*>(QStringLiteral("pageTitle"));
+        (*title)->setWordWrap(true);
+        *detail = wrappedLabel({}, styles::subtitle(), page);
+        (*detail)->setObjectName(QStringLiteral("pageDetail"));
+        (*detail)->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        auto* layout = static_cast<QVBoxLayout*>(page->layout());
+        layout->insertWidget(layout->indexOf(*title) + 1, *detail);
+        goesBack(back);
+        pages_->addWidget(page);
+        return page;
+    };
+    noAccess_ = problemPage(QStringLiteral("lock"), QStringLiteral("noAccessResult"),
+                            &noAccessTitle_, &noAccessDetail_);
+    failed_ = problemPage(QStringLiteral("warning"), QStringLiteral("failedResult"), &failedTitle_,
+                          &failedDetail_);
+    failedTitle_->setText(loc("The scan could not be completed."));
     removing_ =
         messagePage(pages_, QStringLiteral("leftList_similar"), loc("Removing..."), nullptr, {});
     pages_->addWidget(removing_);
@@ -184,27 +201,39 @@ void SimilarPhotosResultViewController::onScanEnded(const photos::ScanImagesOutc
         analytics::labels::scanEnd(usage::secondsSince(scanStartedAt_), found, outcome.stopped));
     showResults();
 
-    // What was found so far stays on screen under the message in every case.
+    // Nothing found and a reason why: the reason's page instead of "nothing similar". Groups
+    // found stay on screen, with the reason over them.
+    const bool nothingFound = pages_->currentWidget() == empty_;
     if (outcome.failed) {
-        showAlert(window(),
-                  locFormat("The scan could not be completed: %@.", {qs(outcome.resultText)}),
-                  loc("OK"));
+        const QString reason = qs(outcome.resultText);
+        if (nothingFound) {
+            failedDetail_->setText(locFormat(
+                "The image engine stopped with “%@”. Check the chosen folders and scan again.",
+                {reason}));
+            pages_->setCurrentWidget(failed_);
+        } else {
+            showAlert(window(), locFormat("The scan could not be completed: %@.", {reason}),
+                      loc("OK"));
+        }
         return;
     }
     if (outcome.unreadableRoots.empty()) return;
-    const QString folder = displayPath(outcome.unreadableRoots.front());
-    if (pages_->currentWidget() == empty_) {
-        // "Nothing similar" would be wrong: the folder was never looked into.
-        noAccessTitle_->setText(
-            locFormat("Orvane cannot open “%@”. Make sure you are allowed to read it, then scan "
-                      "again.",
-                      {folder}));
+    QStringList folders;
+    for (const auto& root : outcome.unreadableRoots) folders << displayPath(root);
+    if (nothingFound) {
+        noAccessTitle_->setText(folders.size() == 1 ? loc("Orvane cannot open this folder.")
+                                                    : loc("Orvane cannot open these folders."));
+        noAccessDetail_->setText(
+            folders.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+            (folders.size() == 1
+                 ? loc("Make sure you are allowed to read it, then scan again.")
+                 : loc("Make sure you are allowed to read them, then scan again.")));
         pages_->setCurrentWidget(noAccess_);
     } else {
-        showAlert(
-            window(),
-            locFormat("Orvane cannot open “%@”, so the photos in it were not compared.", {folder}),
-            loc("OK"));
+        showAlert(window(),
+                  locFormat("Orvane cannot open “%@”, so the photos in it were not compared.",
+                            {folders.join(QStringLiteral("”, “"))}),
+                  loc("OK"));
     }
 }
 

@@ -54,6 +54,8 @@ public:
     QWidget* emptyView() const { return empty_; }
     // Nothing was found and a chosen folder could not be opened.
     QWidget* noAccessView() const { return noAccess_; }
+    // Nothing was found and the engine failed.
+    QWidget* failedView() const { return failed_; }
     QWidget* currentPage() const;
 
     // Reports of the driver, on the GUI thread.
@@ -78,6 +80,10 @@ private:
     QWidget* empty_ = nullptr;
     QWidget* noAccess_ = nullptr;
     QLabel* noAccessTitle_ = nullptr;
+    QLabel* noAccessDetail_ = nullptr;
+    QWidget* failed_ = nullptr;
+    QLabel* failedTitle_ = nullptr;
+    QLabel* failedDetail_ = nullptr;
     QWidget* removing_ = nullptr;
     RemoveFinishedView* finished_ = nullptr;
     RemovingProgressWindowController* sheet_ = nullptr;

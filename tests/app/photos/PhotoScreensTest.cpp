@@ -387,15 +387,19 @@ TEST_F(PhotoScreensTest, StoppingAtOnceAndAnEmptyFolderEndOnAPageWithTheListBack
     EXPECT_FALSE(manager->isScanning());
 }
 
-TEST_F(PhotoScreensTest, AMissingFolderEndsTheScanWithAMessage) {
+TEST_F(PhotoScreensTest, AMissingFolderEndsTheScanOnAPageThatSaysWhy) {
     SimilarPhotosViewController screen(manager.get());
     screen.show();
+    auto* result = screen.resultScreen();
     screen.scanPaths({tree.path("gone")});
-    QMessageBox* box = waitForMessageBox(20000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains("Path not exist")) << box->text().toStdString();
-    ASSERT_TRUE(answerMessageBox("OK"));
-    EXPECT_EQ(screen.resultScreen()->state(), State::results);
+    ASSERT_TRUE(waitUntil([&] { return result->currentPage() == result->failedView(); }, 20000));
+    EXPECT_EQ(result->state(), State::results);
+    EXPECT_EQ(openMessageBox(), nullptr);
+    const QString why = result->failedView()->findChild<QLabel*>("pageDetail")->text();
+    EXPECT_TRUE(why.contains("Path not exist")) << why.toStdString();
+    // Back leads to choosing the folders again.
+    result->failedView()->findChild<QPushButton*>()->click();
+    EXPECT_TRUE(waitUntil([&] { return screen.isShowingPathSelect(); }));
 }
 
 TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
@@ -419,13 +423,11 @@ TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
     other.startScanning();
     ASSERT_TRUE(waitUntil([&] { return reading->reading.load(); }, 20000));
     screen.scanPaths({tree.path("scan")});
-    QMessageBox* box = waitForMessageBox(20000);
+    ASSERT_TRUE(waitUntil([&] { return result->currentPage() == result->failedView(); }, 20000));
     other.stopAndWait();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains("Param invaild")) << box->text().toStdString();
-    ASSERT_TRUE(answerMessageBox("OK"));
     EXPECT_EQ(result->state(), State::results);
-    EXPECT_EQ(result->currentPage(), result->emptyView());
+    const QString why = result->failedView()->findChild<QLabel*>("pageDetail")->text();
+    EXPECT_TRUE(why.contains("Param invaild")) << why.toStdString();
 
     // A folder the user may not open: not "nothing found", but why nothing was found.
     tree.dir("locked/inside");
@@ -435,13 +437,12 @@ TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
         result->startScan({tree.path("locked")});
         ASSERT_TRUE(waitUntil([&] { return result->state() == State::results; }, 20000));
         EXPECT_EQ(result->currentPage(), result->noAccessView());
-        auto* title = result->noAccessView()->findChild<QLabel*>("pageTitle");
-        ASSERT_NE(title, nullptr);
-        EXPECT_TRUE(title->text().contains("locked")) << title->text().toStdString();
+        const QString why = result->noAccessView()->findChild<QLabel*>("pageDetail")->text();
+        EXPECT_TRUE(why.contains(QString::fromStdString(tree.path("locked")))) << why.toStdString();
 
         // Beside a folder with pictures, the groups show and a message names the folder.
         result->startScan({tree.path("locked"), tree.path("scan")});
-        box = waitForMessageBox(30000);
+        QMessageBox* box = waitForMessageBox(30000);
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(box->text().contains("locked")) << box->text().toStdString();
         ASSERT_TRUE(answerMessageBox("OK"));

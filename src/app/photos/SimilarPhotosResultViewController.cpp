@@ -101,6 +101,7 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
     scanning_ = new ScanningViewController(ModuleType::similarPhotos, pages_);
     pages_->addWidget(scanning_);
     scanning_->stopConfirmed = [this] { manager_->stopScanning(); };
+    scanning_->isDriverStopping = [this] { return manager_->stopRequested(); };
 
     result_ = new PhotoResultView(manager_, pages_);
     pages_->addWidget(result_);

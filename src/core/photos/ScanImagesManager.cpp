@@ -305,7 +305,6 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
         gScanning = nullptr;
     }
     stopRequested_ = false;
-    lastResult_ = result;
     isStop_ = result == kImageEngineStopped;
     if (result == kImageEngineOk) {
         ORVANE_LOG("查找相似图片成功");

@@ -85,7 +85,6 @@ public:
     long long dupFileCount() const;
     bool isStop() const { return isStop_.load(); }
     int scanState() const { return scanState_.load(); }
-    int lastResult() const { return lastResult_.load(); }
     const std::vector<std::string>& scanFolderList() const { return scanFolderList_; }
 
     // What a scan hands the engine, derived from the folders and the preferences file.
@@ -174,7 +173,6 @@ private:
     std::thread scanThread_;
     std::atomic<bool> isStop_{false};
     std::atomic<int> scanState_{0};
-    std::atomic<int> lastResult_{0};
 
     RemoveType removeType_ = toTrash;
     std::string removePath_;

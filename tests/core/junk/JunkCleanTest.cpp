@@ -98,37 +98,10 @@ private:
     std::string saved_;
 };
 
-class LinuxClean : public ::testing::Test {
+class LinuxClean : public testing::LinuxJunk {
 protected:
-    LinuxHome home;
-    std::string mountInfo = home.tree.file("mountinfo", "");
-    std::string proc = home.tree.dir("proc");
     std::shared_ptr<CleanRecorder> recorder = std::make_shared<CleanRecorder>();
-    files::PrivilegedHelper privileged;
-    AuthoredHelper authored{privileged};
     std::vector<std::string> mounts;
-
-    void SetUp() override {
-        // Junk the rules recommend.
-        home.file(".cache/thumbnails/normal/a.png", std::string(3000, 'p'));
-        home.file(".cache/pip/http-v2/a/b/c", "pip");
-        home.file(".cache/mozilla/firefox/x1y2.default/cache2/entries/ABC", "ff");
-        home.file(".local/share/Trash/files/draft.odt", "draft");
-        home.file(".local/share/Trash/info/draft.odt.trashinfo", "[Trash Info]\nPath=/x\n");
-        home.tree.file("root/var/log/syslog.1", "old");
-        home.tree.file("root/var/log/apt/history.log.2.gz", "gz");
-        home.tree.file("root/var/cache/apt/archives/vim_9.0_amd64.deb", "deb");
-        // Offered, not recommended.
-        home.file("Downloads/app_2.0_amd64.deb", "deb");
-        // Sentinels beside the rules' folders.
-        home.file(".cache/sentinel", "keep");
-        home.file(".mozilla/firefox/x1y2.default/cookies.sqlite", "cookies");
-        home.file(".local/share/Trash/sentinel", "keep");
-        home.file("Downloads/notes.txt", "keep");
-        home.tree.file("root/var/log/syslog", "live");
-        home.tree.file("root/var/log/apt/history.log", "live");
-        home.tree.file("root/var/cache/apt/pkgcache.bin", "index");
-    }
 
     void TearDown() override {
         for (auto it = mounts.rbegin(); it != mounts.rend(); ++it)
@@ -137,13 +110,7 @@ protected:
 
     std::unique_ptr<CleanManager> scan(
         std::optional<std::string> rules = kit::resourceFile("junk/linux/garbageConfig.xml")) {
-        JunkSetup setup;
-        setup.environment = [env = home.env] { return env; };
-        setup.ruleDocument = [rules](const platform::Layout&) { return rules; };
-        setup.mountInfoPath = mountInfo;
-        setup.procRoot = proc;
-        setup.authoredHelper = &authored;
-        auto manager = std::make_unique<CleanManager>(setup);
+        auto manager = std::make_unique<CleanManager>(setup(std::move(rules)));
         manager->cleanDelegate = recorder;
         manager->beforeScan();
         manager->scanAcition();
@@ -201,13 +168,9 @@ TEST_F(LinuxClean, RemovesTheSelectedItemsOfEveryKindAndNothingBesideThem) {
     }
     EXPECT_EQ(manager->cleanedSize.load(), selectedBytes) << "what the disk got back";
 
-    for (const char* kept :
-         {".cache/sentinel", ".mozilla/firefox/x1y2.default/cookies.sqlite",
-          ".local/share/Trash/sentinel", "Downloads/notes.txt", "Downloads/app_2.0_amd64.deb"})
-        EXPECT_TRUE(home.tree.exists(std::string("home/") + kept)) << kept;
-    for (const char* kept : {"root/var/log/syslog", "root/var/log/apt/history.log",
-                             "root/var/cache/apt/pkgcache.bin", "root/var/log/apt"})
-        EXPECT_TRUE(home.tree.exists(kept)) << kept;
+    expectLookAlikesKept();
+    EXPECT_TRUE(home.tree.exists("home/Downloads/app_2.0_amd64.deb"));
+    EXPECT_TRUE(home.tree.exists("root/var/log/apt"));
     EXPECT_FALSE(home.tree.exists("root/var/log/syslog.1"));
     EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/files/draft.odt"));
     EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/info/draft.odt.trashinfo"))

@@ -78,9 +78,7 @@ protected:
         JunkScreens::SetUp();
         screen = std::make_unique<JunkViewController>(manager.get());
         screen->resize(1000, 700);
-        screen->show();
-        screen->scanButton()->click();
-        ASSERT_TRUE(summaryShown(*screen));
+        ASSERT_TRUE(orvane::testing::scanWithButton(*screen, JunkViewController::Page::summary));
         results = screen->resultsScreen();
         left = results->leftVC;
         right = results->rightVC;
@@ -182,9 +180,7 @@ TEST_F(JunkScreens, ABrokenRuleDocumentIsSaidOnTheSummary) {
     setup.ruleDocument = [broken](const platform::Layout&) { return broken; };
     junk::CleanManager brokenManager(setup);
     JunkViewController screen(&brokenManager);
-    screen.show();
-    screen.scanButton()->click();
-    ASSERT_TRUE(summaryShown(screen));
+    ASSERT_TRUE(orvane::testing::scanWithButton(screen, JunkViewController::Page::summary));
     EXPECT_TRUE(screen.summaryDetail()->text().contains(QStringLiteral("could not be read")));
     EXPECT_EQ(itemsOf(*screen.resultsScreen()->leftVC->categories[0]).size(), 2u)
         << "the thumbnail folders are still found";

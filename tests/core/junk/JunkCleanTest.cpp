@@ -22,6 +22,7 @@
 #include "core/junk/CleanManager.h"
 #include "core/junk/RunningApps.h"
 #include "kit/Resources.h"
+#include "support/ScopedEnv.h"
 
 namespace orvane::junk {
 namespace {
@@ -84,20 +85,6 @@ std::uint64_t blocksOf(const std::string& path) {
     return total;
 }
 
-// Puts a folder of stand-in tools first on PATH for the lifetime of the object.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& folder) {
-        const char* old = std::getenv("PATH");
-        saved_ = old ? old : "";
-        ::setenv("PATH", (folder + ":" + saved_).c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
-
 class LinuxClean : public testing::LinuxJunk {
 protected:
     std::shared_ptr<CleanRecorder> recorder = std::make_shared<CleanRecorder>();
@@ -132,12 +119,6 @@ protected:
         mounts.push_back(folder);
         return ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
                        nullptr) == 0;
-    }
-
-    std::string script(std::string_view rel, std::string_view body) {
-        const std::string path = home.tree.file(rel, "#!/bin/sh\n" + std::string(body) + "\n");
-        ::chmod(path.c_str(), 0755);
-        return path;
     }
 };
 
@@ -292,8 +273,8 @@ TEST_F(LinuxClean, ItemsChangedSinceTheScanAreLeftAloneAndTheRunGoesOn) {
 TEST_F(LinuxClean, WhatNobodyMayRemoveOutsideTheProtectedPlacesFailsWithoutAPrompt) {
     home.file(".local/share/Trash/files/stuck/file.txt", "s");
     const std::string log = home.tree.path("pkexec.log");
-    script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
-    ScopedPath path(home.tree.path("bin"));
+    home.tree.script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
+    const auto path = orvane::testing::pathFirst(home.tree.path("bin"));
     privileged.setLauncher({"pkexec", "/nonexistent/orvane-helper"});
     auto manager = scan();
     if (!makeReadOnly(home.path(".local/share/Trash/files/stuck")))
@@ -321,9 +302,9 @@ TEST_F(LinuxClean, ProtectedItemsAskOnceThroughTheHelperAndRecordWhyTheyStayed) 
 
     // A dismissed prompt: each protected item asks again, and fails with code 3.
     const std::string log = home.tree.path("pkexec.log");
-    script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
+    home.tree.script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
     {
-        ScopedPath path(home.tree.path("bin"));
+        const auto path = orvane::testing::pathFirst(home.tree.path("bin"));
         privileged.setLauncher({"pkexec", "/usr/libexec/orvane/orvane-helper"});
         manager->cleanAcition();
     }

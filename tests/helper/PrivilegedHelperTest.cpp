@@ -15,6 +15,7 @@
 #include "core/files/FileIdentity.h"
 #include "core/files/PrivilegedHelper.h"
 #include "core/junk/AuthoredHelper.h"
+#include "support/ScopedEnv.h"
 #include "support/TempTree.h"
 
 using orvane::files::FileIdentity;
@@ -24,26 +25,6 @@ using orvane::testing::ScopedHome;
 using orvane::testing::TempTree;
 
 namespace {
-
-// Puts a folder of stand-in tools first on PATH for the lifetime of the object.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& folder, bool only = false) {
-        const char* old = std::getenv("PATH");
-        saved_ = old ? old : "";
-        ::setenv("PATH", only ? folder.c_str() : (folder + ":" + saved_).c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
-
-std::string script(TempTree& t, std::string_view rel, std::string_view body) {
-    const std::string path = t.file(rel, "#!/bin/sh\n" + std::string(body) + "\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
 
 class HelperRun : public ::testing::Test {
 protected:
@@ -149,25 +130,27 @@ TEST_F(HelperRun, RefusesEverythingOutsideOrAroundTheProtectedPlaces) {
 TEST_F(HelperRun, RemovesOnlyInstalledPackagesWithValidNamesThroughAptGet) {
     TempTree tools;
     const std::string log = tools.path("calls.log");
-    script(tools, "bin/dpkg-query",
-           "echo \"dpkg-query $*\" >> '" + log +
-               "'\n"
-               "for last; do :; done\n"
-               "case \"$last\" in vim|g++|libc6:amd64|stuck) printf 'ii ';; gone) printf 'rc ';; "
-               "*) echo \"dpkg-query: no packages found matching $last\" >&2; exit 1;; esac");
-    script(tools, "bin/apt-get",
-           "echo \"apt-get $*\" >> '" + log +
-               "'\n"
-               "read -r line && echo \"apt-get read: $line\" >> '" +
-               log +
-               "'\n"
-               "case \"$*\" in *stuck*) echo 'E: Could not get lock /var/lib/dpkg/lock-frontend'; "
-               "exit 100;; esac\n"
-               "echo \"Removing $4 ...\"; echo \"DEBIAN_FRONTEND=$DEBIAN_FRONTEND\" >> '" +
-               log + "'");
+    tools.script(
+        "bin/dpkg-query",
+        "echo \"dpkg-query $*\" >> '" + log +
+            "'\n"
+            "for last; do :; done\n"
+            "case \"$last\" in vim|g++|libc6:amd64|stuck) printf 'ii ';; gone) printf 'rc ';; "
+            "*) echo \"dpkg-query: no packages found matching $last\" >&2; exit 1;; esac");
+    tools.script(
+        "bin/apt-get",
+        "echo \"apt-get $*\" >> '" + log +
+            "'\n"
+            "read -r line && echo \"apt-get read: $line\" >> '" +
+            log +
+            "'\n"
+            "case \"$*\" in *stuck*) echo 'E: Could not get lock /var/lib/dpkg/lock-frontend'; "
+            "exit 100;; esac\n"
+            "echo \"Removing $4 ...\"; echo \"DEBIAN_FRONTEND=$DEBIAN_FRONTEND\" >> '" +
+            log + "'");
     // The helper was started before PATH changed; start it again to see the stand-ins.
     helper.release();
-    ScopedPath path(tools.path("bin"));
+    const auto path = orvane::testing::pathFirst(tools.path("bin"));
     ASSERT_TRUE(helper.initialize()) << helper.lastError();
 
     HelperReply r = helper.removePackages({"vim", "g++", "libc6:amd64"});
@@ -203,13 +186,13 @@ TEST_F(HelperRun, RemovesOnlyInstalledPackagesWithValidNamesThroughAptGet) {
 TEST(HelperLaunch, ADismissedOrRefusedPromptAMissingPkexecOrHelperGiveClearErrors) {
     TempTree t;
     ScopedHome home(t);
-    script(t, "dismiss/pkexec", "exit 126");
-    script(t, "refuse/pkexec",
-           "echo 'Error executing command as another user: Not authorized' >&2; exit 127");
+    t.script("dismiss/pkexec", "exit 126");
+    t.script("refuse/pkexec",
+             "echo 'Error executing command as another user: Not authorized' >&2; exit 127");
     PrivilegedHelper helper;
 
     {
-        ScopedPath path(t.path("dismiss"));
+        const auto path = orvane::testing::pathFirst(t.path("dismiss"));
         helper.setLauncher({"pkexec", ORVANE_HELPER_BINARY});
         EXPECT_FALSE(helper.initialize());
         EXPECT_FALSE(helper.isAuthorized());
@@ -219,12 +202,12 @@ TEST(HelperLaunch, ADismissedOrRefusedPromptAMissingPkexecOrHelperGiveClearError
         EXPECT_NE(r.message.find("not been obtained"), std::string::npos) << r.message;
     }
     {
-        ScopedPath path(t.path("refuse"));
+        const auto path = orvane::testing::pathFirst(t.path("refuse"));
         EXPECT_FALSE(helper.initialize()) << "a dismissed prompt is asked again next time";
         EXPECT_NE(helper.lastError().find("not granted"), std::string::npos) << helper.lastError();
     }
     {
-        ScopedPath path(t.dir("empty"), /*only=*/true);
+        const auto path = orvane::testing::pathFirst(t.dir("empty"), /*only=*/true);
         EXPECT_FALSE(helper.initialize());
         EXPECT_NE(helper.lastError().find("pkexec is not installed"), std::string::npos)
             << helper.lastError();
@@ -257,9 +240,9 @@ TEST(HelperLaunch, AHelperThatBreaksOffIsNotTrustedWithTheNextRequest) {
     TempTree t;
     ScopedHome home(t);
     // Answers the greeting, then dies mid-conversation.
-    const std::string fake = script(t, "bin/fake-helper",
-                                    "head -c 11 >/dev/null; printf '11:2:ok,3:yes,,'; "
-                                    "head -c 1 >/dev/null; exit 3");
+    const std::string fake = t.script("bin/fake-helper",
+                                      "head -c 11 >/dev/null; printf '11:2:ok,3:yes,,'; "
+                                      "head -c 1 >/dev/null; exit 3");
     PrivilegedHelper helper;
     helper.setLauncher({fake});
     ASSERT_TRUE(helper.initialize()) << helper.lastError();

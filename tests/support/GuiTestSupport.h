@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <chrono>
 #include <functional>
@@ -27,6 +30,15 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
     return QTest::qWaitFor(done, ms);
 }
 
+// Shows a module's screen, starts its scan with the screen's own button and waits up to `ms`
+// for the screen to reach `page` (its results or summary).
+template <class Screen>
+bool scanWithButton(Screen& screen, typename Screen::Page page, int ms = 20000) {
+    screen.show();
+    screen.scanButton()->click();
+    return waitUntil([&] { return screen.page() == page; }, ms);
+}
+
 // The message box on show, if any.
 inline QMessageBox* openMessageBox() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -38,6 +50,18 @@ inline QMessageBox* waitForMessageBox(int ms = 3000) {
     QMessageBox* found = nullptr;
     waitUntil([&] { return (found = openMessageBox()) != nullptr; }, ms);
     return found;
+}
+
+// Closes every message box a case left open, so none outlives its fixture.
+inline void rejectOpenMessageBoxes() {
+    while (QMessageBox* box = openMessageBox()) box->reject();
+}
+
+// The entry labelled `text` of a menu button's menu, or null.
+inline QAction* menuAction(QToolButton* button, const QString& text) {
+    for (QAction* a : button->menu()->actions())
+        if (a->text() == text) return a;
+    return nullptr;
 }
 
 // Clicks the button labelled `text` on the open message box; false when there is none.

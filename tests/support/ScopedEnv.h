@@ -25,4 +25,10 @@ private:
     std::optional<std::string> saved_;
 };
 
+// PATH with `folder` searched first (or alone), so the stand-in tools in it answer.
+inline ScopedEnv pathFirst(const std::string& folder, bool only = false) {
+    const char* old = std::getenv("PATH");
+    return ScopedEnv("PATH", only ? folder : folder + ":" + (old ? old : ""));
+}
+
 }  // namespace orvane::testing

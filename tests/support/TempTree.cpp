@@ -103,6 +103,12 @@ std::string TempTree::file(std::string_view rel, std::string_view content) {
     return p;
 }
 
+std::string TempTree::script(std::string_view rel, std::string_view body) {
+    std::string p = file(rel, "#!/bin/sh\n" + std::string(body) + "\n");
+    ::chmod(p.c_str(), 0755);
+    return p;
+}
+
 std::string TempTree::fileOfSize(std::string_view rel, std::uint64_t size, char seed) {
     std::string p = path(rel);
     fs::create_directories(fs::path(p).parent_path());

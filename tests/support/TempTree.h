@@ -26,6 +26,8 @@ public:
     std::string fileOfSize(std::string_view rel, std::uint64_t size, char seed = 'x');
     // A sparse file of `size` bytes (no blocks written).
     std::string sparseFile(std::string_view rel, std::uint64_t size);
+    // An executable shell script running `body`, as a stand-in for a tool.
+    std::string script(std::string_view rel, std::string_view body);
     std::string dir(std::string_view rel);
     std::string symlink(std::string_view target, std::string_view rel);
     std::string hardlink(std::string_view existingRel, std::string_view rel);

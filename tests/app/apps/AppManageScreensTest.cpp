@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <thread>
 
+#include "AppScreensFixture.h"
 #include "app/apps/AppDetailsView.h"
 #include "app/apps/AppListModel.h"
 #include "app/apps/AppManageResultViewController.h"
@@ -21,16 +22,12 @@
 #include "app/shell/ModuleScreens.h"
 #include "core/apps/AppFixtures.h"
 #include "core/apps/AppManager.h"
-#include "support/GuiTestSupport.h"
-#include "support/ScopedEnv.h"
-#include "support/TempTree.h"
 
 namespace orvane::app {
 namespace {
 
 using apps::testing::LinuxMachine;
 using apps::testing::MacTree;
-using orvane::testing::guiApp;
 using orvane::testing::waitUntil;
 
 QStringList names(const AppListModel& model) {
@@ -40,24 +37,7 @@ QStringList names(const AppListModel& model) {
     return out;
 }
 
-class AppScreensTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        guiApp();
-        installQtMainQueue();
-    }
-
-    // Scans with the screen's own button and waits for the results page.
-    static void scan(AppManageViewController& screen) {
-        screen.scanButton()->click();
-        ASSERT_TRUE(waitUntil(
-            [&] { return screen.page() == AppManageViewController::Page::results; }, 15000));
-    }
-
-    // The screens record usage events; they go here, never into the tester's home.
-    orvane::testing::TempTree stateTree;
-    orvane::testing::ScopedEnv state{"XDG_STATE_HOME", stateTree.dir("state")};
-};
+using AppScreensTest = testing::AppScreens;
 
 TEST_F(AppScreensTest, TheModuleListShowsAppManagement) {
     EXPECT_TRUE(hasModuleScreen(ModuleType::appManage));
@@ -74,8 +54,6 @@ TEST_F(AppScreensTest, ScanListsAppsWithTheirFilesByKindAndCheckBoxes) {
     machine.tree.fileOfSize("root/home/ann/.config/org.gone.Tool/x", 3000);
     apps::AppManager manager(machine.layout());
     AppManageViewController screen(&manager);
-    screen.resize(1100, 700);
-    screen.show();
     EXPECT_EQ(screen.page(), AppManageViewController::Page::start);
     scan(screen);
 
@@ -173,7 +151,6 @@ TEST_F(AppScreensTest, EmptyListsSayWhatWasLookedFor) {
     LinuxMachine machine;
     apps::AppManager manager(machine.layout());
     AppManageViewController screen(&manager);
-    screen.show();
     scan(screen);
     AppManageResultViewController* result = screen.resultView();
     EXPECT_EQ(result->listStack()->currentIndex(), 1);

@@ -10,36 +10,32 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "AppScreensFixture.h"
 #include "app/apps/AppCleaningLogDialog.h"
 #include "app/apps/AppListModel.h"
 #include "app/apps/AppManageResultViewController.h"
 #include "app/apps/AppManageViewController.h"
 #include "app/apps/AppRemovalConfirmation.h"
 #include "app/apps/AppUpdatesView.h"
-#include "app/shell/MainThread.h"
 #include "core/apps/AppFixtures.h"
 #include "core/apps/AppManager.h"
 #include "core/apps/FakeTools.h"
-#include "support/GuiTestSupport.h"
 #include "support/RecordedEvents.h"
-#include "support/ScopedEnv.h"
 
 namespace orvane::app {
 namespace {
 
 using apps::testing::FakeTools;
 using apps::testing::LinuxMachine;
-using orvane::testing::guiApp;
 using orvane::testing::waitUntil;
 using Page = AppManageViewController::Page;
 
 // A user's flatpak with its data, an AppImage with settings, and the leftovers of a removed
 // tool; the package tools are stand-ins that record their calls.
-class AppRemovalScreensTest : public ::testing::Test {
+class AppRemovalScreensTest : public testing::AppScreens {
 protected:
     void SetUp() override {
-        guiApp();
-        installQtMainQueue();
+        AppScreens::SetUp();
         paint = machine.flatpakApp("org.example.Paint", "Paint", "3.1", 5'000'000, true);
         machine.tree.fileOfSize("root/home/ann/.var/app/org.example.Paint/config/a", 1000);
         machine.appImage("Applications/Krita-5.2.2-x86_64.AppImage", true, 50'000);
@@ -49,10 +45,7 @@ protected:
     }
 
     void scan(AppManageViewController& screen) {
-        screen.resize(1100, 700);
-        screen.show();
-        screen.scanButton()->click();
-        ASSERT_TRUE(waitUntil([&] { return screen.page() == Page::results; }, 15000));
+        AppScreens::scan(screen);
         // Scanning reads dpkg; the stand-ins take over PATH only afterwards.
         tools = std::make_unique<FakeTools>(machine.tree.path("bin"));
         tools->install("flatpak");
@@ -71,9 +64,7 @@ protected:
         return plan;
     }
 
-    LinuxMachine machine;
-    // The usage events land in the machine's own state folder, never in the tester's home.
-    orvane::testing::ScopedEnv state{"XDG_STATE_HOME", machine.tree.dir("state")};
+    LinuxMachine machine;  // its home holds the usage events the screens record
     std::string paint;
     std::unique_ptr<FakeTools> tools;
 };

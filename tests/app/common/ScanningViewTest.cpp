@@ -17,9 +17,7 @@ namespace {
 class ScanningViewTest : public ::testing::Test {
 protected:
     void SetUp() override { guiApp(); }
-    void TearDown() override {
-        while (QMessageBox* box = openMessageBox()) box->reject();
-    }
+    void TearDown() override { orvane::testing::rejectOpenMessageBoxes(); }
 };
 
 }  // namespace

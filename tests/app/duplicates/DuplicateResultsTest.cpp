@@ -36,9 +36,7 @@ namespace {
 class DuplicateResults : public ::testing::Test {
 protected:
     void SetUp() override { guiApp(); }
-    void TearDown() override {
-        while (QMessageBox* box = openMessageBox()) box->reject();
-    }
+    void TearDown() override { orvane::testing::rejectOpenMessageBoxes(); }
 
     std::shared_ptr<dupl::ScanManager> makeManager() {
         dupl::ScanManager::Environment env;
@@ -65,12 +63,6 @@ protected:
         for (int i = 0; i < view->categoryList()->count(); ++i)
             rows.push_back(view->categoryList()->item(i)->text().toStdString());
         return rows;
-    }
-
-    static QAction* menuAction(QToolButton* button, const QString& text) {
-        for (QAction* a : button->menu()->actions())
-            if (a->text() == text) return a;
-        return nullptr;
     }
 
     static dupl::DuplicateFilesPtr groupHolding(DuplicateResultView* view, const std::string& end) {

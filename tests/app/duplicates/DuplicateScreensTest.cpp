@@ -31,6 +31,7 @@
 #include "core/settings/UserDefaults.h"
 #include "platform/Layout.h"
 #include "support/GuiTestSupport.h"
+#include "support/ModuleWindow.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -59,24 +60,16 @@ protected:
         tree.file("scan/alone.txt", std::string(4000, 'x'));
     }
     void TearDown() override {
-        while (QMessageBox* box = openMessageBox()) box->reject();
+        orvane::testing::rejectOpenMessageBoxes();
         overrideModuleScreen(ModuleType::duplicateFiles, nullptr);
     }
 
     // Opens the module from the list and scans the fixture folder picked in the chooser.
     DuplicatFilesViewController* openAndScan(MainWindow& window) {
-        MainViewController* main = window.mainView();
-        main->leftList()->clickIndex(2);
-        if (!waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }))
-            return nullptr;
-        auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
+        auto* module =
+            openModule<DuplicatFilesViewController>(window, 2, ModuleType::duplicateFiles);
         if (!module) return nullptr;
-        const std::string folder = tree.path("scan");
-        module->pathSelect()->chooser = [folder](QWidget*, bool) {
-            return std::vector<std::string>{folder};
-        };
-        module->pathSelect()->chooseFolder();
-        module->pathSelect()->scanButton()->click();
+        chooseAndScan(*module, tree.path("scan"));
         const bool done = waitUntil(
             [&] {
                 return module->resultScreen()->displayType() ==
@@ -91,12 +84,6 @@ protected:
     ScopedHome home{tree};
     std::shared_ptr<dupl::ScanManager> manager;
 };
-
-QAction* menuAction(QToolButton* button, const QString& text) {
-    for (QAction* a : button->menu()->actions())
-        if (a->text() == text) return a;
-    return nullptr;
-}
 
 std::shared_ptr<dupl::FileInfo> fakeFile(const std::string& path, std::uint64_t size) {
     return std::make_shared<dupl::FileInfo>(dupl::ResourceValueURL{path, {}}, size);
@@ -181,9 +168,7 @@ TEST_F(DuplicateScreensTest, AStoppedScanStillEndsOnTheResultScreenWithTheListBa
     MainWindow window;
     window.show();
     MainViewController* main = window.mainView();
-    main->leftList()->clickIndex(2);
-    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
-    auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
+    auto* module = openModule<DuplicatFilesViewController>(window, 2, ModuleType::duplicateFiles);
     ASSERT_NE(module, nullptr);
     module->scanPaths({tree.path("scan")});
     ScanFileResultViewController* result = module->resultScreen();

@@ -53,7 +53,7 @@ protected:
     }
     void TearDown() override {
         overrideModuleScreen(ModuleType::cleanJunk, nullptr);
-        while (QMessageBox* box = openMessageBox()) box->reject();
+        orvane::testing::rejectOpenMessageBoxes();
     }
     TempTree tree;
     std::unique_ptr<ScopedHome> home;

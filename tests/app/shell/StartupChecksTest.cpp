@@ -20,7 +20,7 @@ class StartupChecksTest : public ::testing::Test {
 protected:
     void SetUp() override { guiApp(); }
     void TearDown() override {
-        while (QMessageBox* box = openMessageBox()) box->reject();
+        orvane::testing::rejectOpenMessageBoxes();
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* tip = qobject_cast<PathLimitTipWindowController*>(w)) tip->reject();
         QApplication::processEvents();

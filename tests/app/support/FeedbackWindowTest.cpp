@@ -11,6 +11,7 @@
 #include "app/support/FeedbackWindowController.h"
 #include "core/support/AppInfo.h"
 #include "support/GuiTestSupport.h"
+#include "support/ScopedEnv.h"
 #include "support/TempTree.h"
 
 using namespace orvane::app;
@@ -51,23 +52,17 @@ std::vector<std::string> lines(const std::string& path) {
 class FakeMailProgram {
 public:
     explicit FakeMailProgram(TempTree& tree, int exitCode = 0) : tree_(tree) {
-        const std::string script =
-            tree.file("bin/xdg-email",
-                      "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; "
-                      "done > \"$ORVANE_TEST_ARGS\"\nexit " +
-                          std::to_string(exitCode) + "\n");
-        ::chmod(script.c_str(), 0755);
-        const char* path = std::getenv("PATH");
-        savedPath_ = path ? path : "";
-        ::setenv("PATH", (tree.path("bin") + ":" + savedPath_).c_str(), 1);
-        ::setenv("ORVANE_TEST_ARGS", tree.path("args").c_str(), 1);
+        tree.script("bin/xdg-email",
+                    "for a in \"$@\"; do printf '%s\\n' \"$a\"; "
+                    "done > \"$ORVANE_TEST_ARGS\"\nexit " +
+                        std::to_string(exitCode));
     }
-    ~FakeMailProgram() { ::setenv("PATH", savedPath_.c_str(), 1); }
     std::vector<std::string> args() const { return lines(tree_.path("args")); }
 
 private:
     TempTree& tree_;
-    std::string savedPath_;
+    orvane::testing::ScopedEnv path_ = orvane::testing::pathFirst(tree_.path("bin"));
+    orvane::testing::ScopedEnv args_{"ORVANE_TEST_ARGS", tree_.path("args")};
 };
 
 FeedbackWindowController::Config config(TempTree& tree) {

@@ -28,6 +28,7 @@
 #include "platform/Layout.h"
 #include "platform/mac/FolderTrash.h"
 #include "support/GuiTestSupport.h"
+#include "support/ModuleWindow.h"
 #include "support/RecordedEvents.h"
 #include "support/TempTree.h"
 
@@ -47,11 +48,6 @@ const UsageEvent* find(const std::vector<UsageEvent>& events, const std::string&
     return nullptr;
 }
 
-QAction* menuAction(QToolButton* button, const QString& text) {
-    for (QAction* a : button->menu()->actions())
-        if (a->text() == text) return a;
-    return nullptr;
-}
 }  // namespace
 
 class DuplicateScreenEvents : public ::testing::Test {
@@ -71,7 +67,7 @@ protected:
         tree.file("scan/alone.txt", std::string(4000, 'x'));
     }
     void TearDown() override {
-        while (QMessageBox* box = openMessageBox()) box->reject();
+        orvane::testing::rejectOpenMessageBoxes();
         overrideModuleScreen(ModuleType::duplicateFiles, nullptr);
     }
 
@@ -83,10 +79,7 @@ protected:
 TEST_F(DuplicateScreenEvents, EachStepOfAScanAndARemovalIsRecordedAtItsMoment) {
     MainWindow window;
     window.show();
-    MainViewController* main = window.mainView();
-    main->leftList()->clickIndex(2);
-    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
-    auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
+    auto* module = openModule<DuplicatFilesViewController>(window, 2, ModuleType::duplicateFiles);
     ASSERT_TRUE(module);
     const std::string folder = tree.path("scan");
     module->pathSelect()->chooser = [folder](QWidget*, bool) {
@@ -149,17 +142,9 @@ TEST_F(DuplicateScreenEvents, EachStepOfAScanAndARemovalIsRecordedAtItsMoment) {
 TEST_F(DuplicateScreenEvents, LeavingAndStoppingSheetsRecordTheAnswer) {
     MainWindow window;
     window.show();
-    MainViewController* main = window.mainView();
-    main->leftList()->clickIndex(2);
-    ASSERT_TRUE(waitUntil([&] { return main->currentViewType == ModuleType::duplicateFiles; }));
-    auto* module = qobject_cast<DuplicatFilesViewController*>(main->currentViewCtr());
+    auto* module = openModule<DuplicatFilesViewController>(window, 2, ModuleType::duplicateFiles);
     ASSERT_TRUE(module);
-    const std::string folder = tree.path("scan");
-    module->pathSelect()->chooser = [folder](QWidget*, bool) {
-        return std::vector<std::string>{folder};
-    };
-    module->pathSelect()->chooseFolder();
-    module->pathSelect()->scanButton()->click();
+    chooseAndScan(*module, tree.path("scan"));
     ASSERT_TRUE(waitUntil(
         [&] {
             return module->resultScreen()->displayType() ==
@@ -217,10 +202,7 @@ TEST_F(LargeFileScreenEvents, ScanFilterAndRemovalAreRecordedUnderTheirModules) 
 
     LargeFilesViewController screen(&manager);
     screen.resize(1000, 650);
-    screen.show();
-    screen.scanButton()->click();
-    ASSERT_TRUE(waitUntil([&] { return screen.page() == LargeFilesViewController::Page::results; },
-                          20'000));
+    ASSERT_TRUE(scanWithButton(screen, LargeFilesViewController::Page::results));
     auto events = recorded();
     ASSERT_EQ(moments(events),
               (std::vector<std::string>{"Process/Bigfile/StartScan", "Process/Bigfile/ScanPage"}));

@@ -13,6 +13,7 @@
 #include "app/support/UpdateWindowController.h"
 #include "core/support/AppInfo.h"
 #include "support/GuiTestSupport.h"
+#include "support/LocalHttpServer.h"
 
 using namespace orvane::app;
 using orvane::support::InstallSource;
@@ -23,20 +24,14 @@ namespace {
 class FeedServer {
 public:
     FeedServer() {
-        server_.Get("/latest.json", [this](const httplib::Request&, httplib::Response& res) {
+        http_.server().Get("/latest.json", [this](const httplib::Request&, httplib::Response& res) {
             if (delayMs_) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_.load()));
             res.status = status_;
             res.set_content(body_, "application/json");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        http_.start();
     }
-    ~FeedServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/latest.json"; }
+    std::string url() const { return http_.url() + "/latest.json"; }
     void serve(std::string body, int status = 200, int delayMs = 0) {
         body_ = std::move(body);
         status_ = status;
@@ -44,12 +39,10 @@ public:
     }
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
     std::string body_;
     int status_ = 200;
     std::atomic<int> delayMs_{0};
+    orvane::testing::LocalHttpServer http_;  // last: stops before what its handlers read
 };
 
 // Catches what the Download button would open in a browser.

@@ -75,8 +75,7 @@ TEST_F(HelperRemoval, AnAuthorizationThatIsRefusedFailsThePackagesAndNothingElse
     tools.install("apt-get");
     tools.answer("apt-get", "-s remove fooedit", "Remv fooedit [1.0-1]\n");
     // pkexec's own status when the person dismisses the password prompt.
-    const std::string pkexec = machine.tree.file("fake-pkexec", "#!/bin/sh\nexit 126\n");
-    ::chmod(pkexec.c_str(), 0755);
+    const std::string pkexec = machine.tree.script("fake-pkexec", "exit 126");
     launch({pkexec});
 
     appWithId(manager.apps, "fooedit")->setItemState(true);

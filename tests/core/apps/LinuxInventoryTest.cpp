@@ -5,6 +5,7 @@
 #include "AppFixtures.h"
 #include "ScanSupport.h"
 #include "core/apps/DpkgDatabase.h"
+#include "support/ScopedEnv.h"
 
 namespace orvane::apps {
 namespace {
@@ -180,12 +181,11 @@ TEST(LinuxInventoryTest, LastUseComesFromRecentFilesElseTheProgramsAccessTime) {
     // barview ran (its program was read) at a known time; neverrun's program is gone.
     machine.tree.setMtime("root/usr/bin/barview", 1'600'000'000);
     ::unlink((machine.root + "/usr/bin/neverrun").c_str());
-    const std::string path = std::string(::getenv("PATH") ? ::getenv("PATH") : "");
-    ::setenv("PATH", "/usr/bin:/bin", 1);
-
     AppManager manager(machine.layout());
-    scanNow(manager);
-    ::setenv("PATH", path.c_str(), 1);
+    {
+        const orvane::testing::ScopedEnv path("PATH", "/usr/bin:/bin");
+        scanNow(manager);
+    }
 
     EXPECT_DOUBLE_EQ(appWithId(manager.apps, "fooedit")->timeInterval, 1714557600.0);
     EXPECT_DOUBLE_EQ(appWithId(manager.apps, "org.example.Paint")->timeInterval, 1672531200.0);

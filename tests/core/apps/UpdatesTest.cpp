@@ -16,6 +16,7 @@
 #include "core/apps/FlatpakTool.h"
 #include "core/apps/SnapTool.h"
 #include "kit/MainQueue.h"
+#include "support/LocalHttpServer.h"
 
 namespace orvane::apps {
 namespace {
@@ -197,7 +198,7 @@ TEST(StoreUpdates, AStoreThatCannotBeAskedLeavesTheOthersAndSaysWhy) {
 class LookupServer {
 public:
     LookupServer() {
-        server_.Get("/lookup", [this](const httplib::Request& req, httplib::Response& res) {
+        http_.server().Get("/lookup", [this](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard<std::mutex> lock(mutex_);
             queries_.push_back(req.get_param_value("bundleId") + " " +
                                req.get_param_value("country") + " " + req.get_param_value("media") +
@@ -206,15 +207,9 @@ public:
             res.status = it == bodies_.end() ? 404 : it->second.first;
             res.set_content(it == bodies_.end() ? "" : it->second.second, "application/json");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        http_.start();
     }
-    ~LookupServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string base() const { return http_.url(); }
     void serve(const std::string& country, std::string body, int status = 200) {
         std::lock_guard<std::mutex> lock(mutex_);
         bodies_[country] = {status, std::move(body)};
@@ -225,12 +220,10 @@ public:
     }
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
     std::mutex mutex_;
     std::map<std::string, std::pair<int, std::string>> bodies_;
     Lines queries_;
+    orvane::testing::LocalHttpServer http_;  // last: stops before what its handlers read
 };
 
 std::string withVersion(const std::string& version) {

@@ -311,26 +311,3 @@ TEST(ScanCache, TheDriverUsesAndKeepsTheCacheAndAScanAfterDamageStillFindsEveryG
     ScanCache rewritten(cachePath);
     EXPECT_TRUE(rewritten.load()) << "the damaged file was replaced by a good one";
 }
-
-#ifdef ORVANE_CLI_PATH
-TEST(ScanCache, TheCommandKeepsACacheUnlessToldNotToAndPrintsTheSameEitherWay) {
-    TempTree t;
-    ScopedHome home(t);
-    t.file("data/a.txt", "twins");
-    t.file("data/b.txt", "twins");
-    t.file("data/c.txt", "other");
-    auto run = [&](const std::string& args) {
-        const std::string cmd = std::string("'") + ORVANE_CLI_PATH + "' duplicates -q --json " +
-                                args + " '" + t.path("data") + "' >'" + t.path("out") + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
-        return t.read("out");
-    };
-    const std::string cacheRel = "home/.cache/com.orvane.app/duplicate-scan";
-    const std::string uncached = run("--no-cache");
-    EXPECT_FALSE(t.exists(cacheRel));
-    EXPECT_NE(uncached.find("a.txt"), std::string::npos);
-    EXPECT_EQ(run(""), uncached);
-    EXPECT_TRUE(t.exists(cacheRel));
-    EXPECT_EQ(run(""), uncached);
-}
-#endif

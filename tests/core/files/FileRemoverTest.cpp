@@ -13,6 +13,7 @@
 #include "core/files/FileRemover.h"
 #include "platform/linux/GioTrash.h"
 #include "platform/mac/FolderTrash.h"
+#include "support/ScopedEnv.h"
 #include "support/TempTree.h"
 
 using namespace orvane::files;
@@ -37,18 +38,11 @@ std::chrono::system_clock::time_point at(std::time_t seconds, int millis) {
 
 // Stamps in destination names are local time; pin the zone so expected names are exact.
 struct UtcZone {
-    UtcZone() {
-        if (const char* tz = std::getenv("TZ")) saved = tz, had = true;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-    }
-    ~UtcZone() {
-        if (had) ::setenv("TZ", saved.c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
-    std::string saved;
-    bool had = false;
+    UtcZone() { ::tzset(); }
+    struct Reread {
+        ~Reread() { ::tzset(); }
+    } reread;  // gone last, once `tz` has put the old zone back
+    orvane::testing::ScopedEnv tz{"TZ", "UTC"};
 };
 
 }  // namespace

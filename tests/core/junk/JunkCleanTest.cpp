@@ -22,6 +22,7 @@
 #include "core/junk/CleanManager.h"
 #include "core/junk/RunningApps.h"
 #include "kit/Resources.h"
+#include "support/ScopedEnv.h"
 
 namespace orvane::junk {
 namespace {
@@ -84,51 +85,10 @@ std::uint64_t blocksOf(const std::string& path) {
     return total;
 }
 
-// Puts a folder of stand-in tools first on PATH for the lifetime of the object.
-class ScopedPath {
-public:
-    explicit ScopedPath(const std::string& folder) {
-        const char* old = std::getenv("PATH");
-        saved_ = old ? old : "";
-        ::setenv("PATH", (folder + ":" + saved_).c_str(), 1);
-    }
-    ~ScopedPath() { ::setenv("PATH", saved_.c_str(), 1); }
-
-private:
-    std::string saved_;
-};
-
-class LinuxClean : public ::testing::Test {
+class LinuxClean : public testing::LinuxJunk {
 protected:
-    LinuxHome home;
-    std::string mountInfo = home.tree.file("mountinfo", "");
-    std::string proc = home.tree.dir("proc");
     std::shared_ptr<CleanRecorder> recorder = std::make_shared<CleanRecorder>();
-    files::PrivilegedHelper privileged;
-    AuthoredHelper authored{privileged};
     std::vector<std::string> mounts;
-
-    void SetUp() override {
-        // Junk the rules recommend.
-        home.file(".cache/thumbnails/normal/a.png", std::string(3000, 'p'));
-        home.file(".cache/pip/http-v2/a/b/c", "pip");
-        home.file(".cache/mozilla/firefox/x1y2.default/cache2/entries/ABC", "ff");
-        home.file(".local/share/Trash/files/draft.odt", "draft");
-        home.file(".local/share/Trash/info/draft.odt.trashinfo", "[Trash Info]\nPath=/x\n");
-        home.tree.file("root/var/log/syslog.1", "old");
-        home.tree.file("root/var/log/apt/history.log.2.gz", "gz");
-        home.tree.file("root/var/cache/apt/archives/vim_9.0_amd64.deb", "deb");
-        // Offered, not recommended.
-        home.file("Downloads/app_2.0_amd64.deb", "deb");
-        // Sentinels beside the rules' folders.
-        home.file(".cache/sentinel", "keep");
-        home.file(".mozilla/firefox/x1y2.default/cookies.sqlite", "cookies");
-        home.file(".local/share/Trash/sentinel", "keep");
-        home.file("Downloads/notes.txt", "keep");
-        home.tree.file("root/var/log/syslog", "live");
-        home.tree.file("root/var/log/apt/history.log", "live");
-        home.tree.file("root/var/cache/apt/pkgcache.bin", "index");
-    }
 
     void TearDown() override {
         for (auto it = mounts.rbegin(); it != mounts.rend(); ++it)
@@ -137,13 +97,7 @@ protected:
 
     std::unique_ptr<CleanManager> scan(
         std::optional<std::string> rules = kit::resourceFile("junk/linux/garbageConfig.xml")) {
-        JunkSetup setup;
-        setup.environment = [env = home.env] { return env; };
-        setup.ruleDocument = [rules](const platform::Layout&) { return rules; };
-        setup.mountInfoPath = mountInfo;
-        setup.procRoot = proc;
-        setup.authoredHelper = &authored;
-        auto manager = std::make_unique<CleanManager>(setup);
+        auto manager = std::make_unique<CleanManager>(setup(std::move(rules)));
         manager->cleanDelegate = recorder;
         manager->beforeScan();
         manager->scanAcition();
@@ -165,12 +119,6 @@ protected:
         mounts.push_back(folder);
         return ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
                        nullptr) == 0;
-    }
-
-    std::string script(std::string_view rel, std::string_view body) {
-        const std::string path = home.tree.file(rel, "#!/bin/sh\n" + std::string(body) + "\n");
-        ::chmod(path.c_str(), 0755);
-        return path;
     }
 };
 
@@ -201,13 +149,9 @@ TEST_F(LinuxClean, RemovesTheSelectedItemsOfEveryKindAndNothingBesideThem) {
     }
     EXPECT_EQ(manager->cleanedSize.load(), selectedBytes) << "what the disk got back";
 
-    for (const char* kept :
-         {".cache/sentinel", ".mozilla/firefox/x1y2.default/cookies.sqlite",
-          ".local/share/Trash/sentinel", "Downloads/notes.txt", "Downloads/app_2.0_amd64.deb"})
-        EXPECT_TRUE(home.tree.exists(std::string("home/") + kept)) << kept;
-    for (const char* kept : {"root/var/log/syslog", "root/var/log/apt/history.log",
-                             "root/var/cache/apt/pkgcache.bin", "root/var/log/apt"})
-        EXPECT_TRUE(home.tree.exists(kept)) << kept;
+    expectLookAlikesKept();
+    EXPECT_TRUE(home.tree.exists("home/Downloads/app_2.0_amd64.deb"));
+    EXPECT_TRUE(home.tree.exists("root/var/log/apt"));
     EXPECT_FALSE(home.tree.exists("root/var/log/syslog.1"));
     EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/files/draft.odt"));
     EXPECT_FALSE(home.tree.exists("home/.local/share/Trash/info/draft.odt.trashinfo"))
@@ -329,8 +273,8 @@ TEST_F(LinuxClean, ItemsChangedSinceTheScanAreLeftAloneAndTheRunGoesOn) {
 TEST_F(LinuxClean, WhatNobodyMayRemoveOutsideTheProtectedPlacesFailsWithoutAPrompt) {
     home.file(".local/share/Trash/files/stuck/file.txt", "s");
     const std::string log = home.tree.path("pkexec.log");
-    script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
-    ScopedPath path(home.tree.path("bin"));
+    home.tree.script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
+    const auto path = orvane::testing::pathFirst(home.tree.path("bin"));
     privileged.setLauncher({"pkexec", "/nonexistent/orvane-helper"});
     auto manager = scan();
     if (!makeReadOnly(home.path(".local/share/Trash/files/stuck")))
@@ -358,9 +302,9 @@ TEST_F(LinuxClean, ProtectedItemsAskOnceThroughTheHelperAndRecordWhyTheyStayed) 
 
     // A dismissed prompt: each protected item asks again, and fails with code 3.
     const std::string log = home.tree.path("pkexec.log");
-    script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
+    home.tree.script("bin/pkexec", "echo asked >> '" + log + "'; exit 126");
     {
-        ScopedPath path(home.tree.path("bin"));
+        const auto path = orvane::testing::pathFirst(home.tree.path("bin"));
         privileged.setLauncher({"pkexec", "/usr/libexec/orvane/orvane-helper"});
         manager->cleanAcition();
     }

@@ -1,28 +1,19 @@
 // `orvane junk`, run as a user would run it, against a private HOME.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <set>
 
-#include "support/CliRun.h"
-#include "support/TempTree.h"
+#include "support/CliTest.h"
 
 #ifdef ORVANE_CLI_PATH
 
 namespace {
 
 using orvane::testing::CliRun;
-using orvane::testing::runCli;
-using orvane::testing::ScopedHome;
-using orvane::testing::TempTree;
+using orvane::testing::HasSubstr;
+using orvane::testing::Not;
 
-class JunkCli : public ::testing::Test {
+class JunkCli : public orvane::testing::CliTest {
 protected:
-    TempTree tree;
-    ScopedHome home{tree};
-
     void SetUp() override {
         tree.file("home/.cache/thumbnails/normal/a.png", "12345");
         tree.file("home/.cache/mozilla/firefox/p.default/cache2/entries/A", "123");
@@ -31,7 +22,7 @@ protected:
         tree.file("home/Downloads/setup.run", "12");
         tree.file("home/Downloads/notes.txt", "keep");
     }
-    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, "junk -q " + args); }
+    CliRun run(const std::string& args) { return orvane("junk -q " + args); }
     // The items below the private home, by kind.
     std::map<std::string, std::set<std::string>> homeItems(const nlohmann::json& doc) {
         std::map<std::string, std::set<std::string>> out;
@@ -50,7 +41,7 @@ protected:
 TEST_F(JunkCli, JsonListsEveryKindWithGroupsItemsAndSizes) {
     const CliRun r = run("--json");
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     std::vector<std::string> kinds;
     std::int64_t sum = 0;
     for (const auto& category : doc.at("categories")) {
@@ -82,14 +73,14 @@ TEST_F(JunkCli, JsonListsEveryKindWithGroupsItemsAndSizes) {
 TEST_F(JunkCli, KindsNarrowTheScanAndUnknownKindsAreRefused) {
     CliRun r = run("--json --kinds trash,package");
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     ASSERT_EQ(doc.at("categories").size(), 2u);
     EXPECT_EQ(doc.at("categories")[0].at("kind"), "trash");
     EXPECT_EQ(doc.at("categories")[1].at("kind"), "package");
 
     r = run("--kinds trash,cookies");
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("cookies"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("cookies"));
 }
 
 TEST_F(JunkCli, NamesThatAreNotTextKeepTheirBytes) {
@@ -97,12 +88,12 @@ TEST_F(JunkCli, NamesThatAreNotTextKeepTheirBytes) {
     tree.file("home/Downloads/two\nlines.zip", "x");
     const CliRun text = run("--kinds package");
     ASSERT_EQ(text.code, 0) << text.err;
-    EXPECT_NE(text.out.find(tree.path("home/Downloads/caf\xe9.deb")), std::string::npos);
-    EXPECT_NE(text.out.find("Unused Installation Packages"), std::string::npos);
-    const CliRun json = run("--json --kinds package");
-    ASSERT_EQ(json.code, 0);
-    EXPECT_NE(json.out.find("caf\\udce9.deb"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("two\\nlines.zip"), std::string::npos) << json.out;
+    EXPECT_THAT(text.out, HasSubstr(tree.path("home/Downloads/caf\xe9.deb")));
+    EXPECT_THAT(text.out, HasSubstr("Unused Installation Packages"));
+    const CliRun js = run("--json --kinds package");
+    ASSERT_EQ(js.code, 0);
+    EXPECT_THAT(js.out, HasSubstr("caf\\udce9.deb"));
+    EXPECT_THAT(js.out, HasSubstr("two\\nlines.zip"));
 }
 
 TEST_F(JunkCli, ABrokenRuleDocumentStillListsTheBuiltInPlaces) {
@@ -111,9 +102,9 @@ TEST_F(JunkCli, ABrokenRuleDocumentStillListsTheBuiltInPlaces) {
     const CliRun r = run("--json --kinds system,trash");
     ::unsetenv("ORVANE_RESOURCE_DIR");
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     EXPECT_FALSE(doc.at("ruleError").get<std::string>().empty());
-    EXPECT_NE(r.err.find("could not be used"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("could not be used"));
     EXPECT_EQ(homeItems(doc)["system"], (std::set<std::string>{".cache/thumbnails/normal"}));
     EXPECT_EQ(homeItems(doc)["trash"].size(), 1u);
 }
@@ -123,13 +114,13 @@ TEST_F(JunkCli, DryRunListsExactlyWhatCleaningWouldTakeAndTouchesNothing) {
     ASSERT_EQ(r.code, 0) << r.err;
     for (const char* goes : {".cache/thumbnails/normal", ".local/share/Trash/files/old.txt",
                              ".cache/mozilla/firefox/p.default/cache2"})
-        EXPECT_NE(r.out.find(tree.path("home/") + goes), std::string::npos) << goes << r.out;
-    EXPECT_EQ(r.out.find("setup.run"), std::string::npos) << "downloads are not recommended";
-    EXPECT_NE(r.out.find("nothing was removed"), std::string::npos) << r.out;
+        EXPECT_THAT(r.out, HasSubstr(tree.path("home/") + goes));
+    EXPECT_THAT(r.out, Not(HasSubstr("setup.run"))) << "downloads are not recommended";
+    EXPECT_THAT(r.out, HasSubstr("nothing was removed"));
 
     r = run("--all --dry-run --json");
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     std::set<std::string> paths;
     std::int64_t sum = 0;
     for (const auto& item : doc.at("items")) {
@@ -149,7 +140,7 @@ TEST_F(JunkCli, DryRunListsExactlyWhatCleaningWouldTakeAndTouchesNothing) {
 TEST_F(JunkCli, CleanRemovesTheRecommendedItemsReportsTheFreedSizeAndKeepsTheRest) {
     const CliRun r = run("--clean --json --kinds system,app,trash,package,internet");
     ASSERT_EQ(r.code, 0) << r.err << r.out;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     EXPECT_EQ(doc.at("failed").get<int>(), 0);
     EXPECT_GE(doc.at("removed").get<int>(), 3);
     EXPECT_GE(doc.at("freedSize").get<std::int64_t>(), 5 + 7 + 3);
@@ -164,8 +155,8 @@ TEST_F(JunkCli, CleanRemovesTheRecommendedItemsReportsTheFreedSizeAndKeepsTheRes
 
     const CliRun all = run("--clean --all");
     ASSERT_EQ(all.code, 0) << all.err << all.out;
-    EXPECT_NE(all.out.find("Freed "), std::string::npos) << all.out;
-    EXPECT_NE(all.out.find("0 failed"), std::string::npos) << all.out;
+    EXPECT_THAT(all.out, HasSubstr("Freed "));
+    EXPECT_THAT(all.out, HasSubstr("0 failed"));
     EXPECT_FALSE(tree.exists("home/Downloads/setup.run"));
     EXPECT_TRUE(tree.exists("home/Downloads/notes.txt"));
 }

@@ -17,6 +17,7 @@ namespace {
 
 using testing::LinuxHome;
 using testing::MacTree;
+using testing::setupFor;
 
 class Recorder final : public TrashScanManagerDelegate {
 public:
@@ -45,15 +46,6 @@ public:
     std::function<void()> onItem;
 };
 
-JunkSetup setupFor(const std::shared_ptr<RuleEnvironment>& env, std::optional<std::string> rules,
-                   const std::string& mountInfo) {
-    JunkSetup setup;
-    setup.environment = [env] { return env; };
-    setup.ruleDocument = [rules](const platform::Layout&) { return rules; };
-    setup.mountInfoPath = mountInfo;
-    return setup;
-}
-
 std::set<std::string> pathsOf(const CleanBaseModelPtr& model, const std::string& base) {
     std::set<std::string> out;
     for (const auto& item : model->allItems)
@@ -61,57 +53,13 @@ std::set<std::string> pathsOf(const CleanBaseModelPtr& model, const std::string&
     return out;
 }
 
-// A home with what people accumulate, and things next to it that only look like junk.
-class LinuxScan : public ::testing::Test {
+class LinuxScan : public testing::LinuxJunk {
 protected:
-    LinuxHome home;
-    std::string base = home.tree.path("home") + "/";
-    std::string rootBase = home.tree.path("root") + "/";
-    std::string mountInfo = home.tree.file("mountinfo", "");
     std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
-
-    void SetUp() override {
-        // Junk.
-        home.file(".cache/thumbnails/normal/a.png", "png");
-        home.file(".cache/thumbnails/large/b.png", "png");
-        home.file(".cache/pip/http-v2/a/b/c", "pip");
-        home.file(".npm/_cacache/content-v2/sha512/ab/x", "npm");
-        home.file(".cache/go-build/ab/x-d", "go");
-        home.file(".cache/ccache/a/b/cR", "cc");
-        home.file(".cache/chromium/Default/Cache/Cache_Data/f_0", "chrome");
-        home.file(".cache/chromium/Default/Code Cache/js/g", "js");
-        home.file(".cache/mozilla/firefox/x1y2.default/cache2/entries/ABC", "ff");
-        home.file(".var/app/org.mozilla.firefox/cache/mozilla/f", "flatpak ff");
-        home.file(".xsession-errors", "errors");
-        home.file("Downloads/app_2.0_amd64.deb", "deb");
-        home.file("Downloads/tool.AppImage", "appimage");
-        home.file("Downloads/archive.zip", "zip");
-        home.file(".local/share/Trash/files/draft.odt", "draft");
-        home.file(".local/share/Trash/info/draft.odt.trashinfo", "[Trash Info]\nPath=/x\n");
-        home.tree.file("root/var/log/syslog.1", "old");
-        home.tree.file("root/var/log/apt/history.log.2.gz", "gz");
-        home.tree.file("root/var/cache/apt/archives/vim_9.0_amd64.deb", "deb");
-        home.tree.file("root/var/crash/_usr_bin_x.1000.crash", "crash");
-        // Look-alikes that must never be listed.
-        home.file(".mozilla/firefox/x1y2.default/cookies.sqlite", "cookies");
-        home.file(".config/chromium/Default/Preferences", "prefs");
-        home.file(".local/share/keyrings/default.keyring", "secret");
-        home.file(".cache/keepassxc/keepassxc.ini", "kp");
-        home.file(".thunderbird/abc.default/Mail/Inbox", "mail");
-        home.file("Documents/thesis.pdf", "thesis");
-        home.file("Downloads/holiday-photos.tar.gz", "photos");
-        home.tree.file("root/var/log/syslog", "live");
-        home.tree.file("root/var/log/dpkg.log", "live");
-        home.tree.dir("root/var/log/old.1");
-        home.tree.file("root/var/log/old.1/inside", "dir named like a log");
-        home.tree.file("root/var/cache/apt/pkgcache.bin", "index");
-        home.tree.file("root/var/cache/apt/archives/lock", "");
-        home.tree.file("root/var/cache/apt/archives/partial/x.deb", "partial");
-    }
 
     std::unique_ptr<CleanManager> scan(
         std::optional<std::string> rules = kit::resourceFile("junk/linux/garbageConfig.xml")) {
-        auto manager = std::make_unique<CleanManager>(setupFor(home.env, rules, mountInfo));
+        auto manager = std::make_unique<CleanManager>(setup(std::move(rules)));
         manager->scanDelegate = recorder;
         manager->beforeScan();
         manager->scanAcition();
@@ -151,11 +99,13 @@ TEST_F(LinuxScan, FindsWhatPeopleAccumulateAndNothingThatOnlyLooksLikeIt) {
                 if (!item->url.ends_with("syslog.1")) {
                     EXPECT_EQ(item->url.find(bad), std::string::npos) << item->url;
                 }
+    for (const std::string rel : kLookAlikes)
+        for (const auto& model : manager->getModels())
+            for (const auto& item : model->allItems) EXPECT_FALSE(item->url.ends_with(rel)) << rel;
 }
 
 TEST_F(LinuxScan, TheDriverKeepsTheContractOfEveryModule) {
-    CleanManager manager(
-        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    CleanManager manager(setup());
     manager.scanDelegate = recorder;
     orvane::testing::expectDriverContract(manager);
 }
@@ -210,8 +160,7 @@ TEST_F(LinuxScan, ProgressMovesThroughTheBandsAndEndsComplete) {
 }
 
 TEST_F(LinuxScan, KindsOnlyTestAndRescansStartAfresh) {
-    auto manager = std::make_unique<CleanManager>(
-        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    auto manager = std::make_unique<CleanManager>(setup());
     manager->onlyTest = true;
     manager->beforeScan();
     manager->scanAcition();
@@ -262,8 +211,7 @@ TEST_F(LinuxScan, WithoutRulesTheBuiltInListsStillRun) {
 
 TEST_F(LinuxScan, StopEndsTheScanAtItsNextPausePoint) {
     for (int i = 0; i < 300; ++i) home.file(".local/share/Trash/files/f" + std::to_string(i), "x");
-    auto manager = std::make_unique<CleanManager>(
-        setupFor(home.env, kit::resourceFile("junk/linux/garbageConfig.xml"), mountInfo));
+    auto manager = std::make_unique<CleanManager>(setup());
     manager->scanDelegate = recorder;
     std::atomic<int> seen{0};
     recorder->onItem = [&] {

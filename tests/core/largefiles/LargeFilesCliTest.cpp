@@ -1,31 +1,17 @@
 // `orvane large-files`, run as a user would run it, against a private HOME.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <nlohmann/json.hpp>
-
-#include "support/CliRun.h"
-#include "support/TempTree.h"
+#include "support/CliTest.h"
 
 #ifdef ORVANE_CLI_PATH
 
 namespace {
 
 using orvane::testing::CliRun;
-using orvane::testing::runCli;
-using orvane::testing::ScopedHome;
-using orvane::testing::TempTree;
+using orvane::testing::HasSubstr;
+using orvane::testing::Not;
 
-class LargeFilesCli : public ::testing::Test {
+class LargeFilesCli : public orvane::testing::CliTest {
 protected:
-    TempTree tree;
-    ScopedHome home{tree};
-
-    CliRun run(const std::string& args) {
-        return runCli(tree, ORVANE_CLI_PATH, "large-files " + args);
-    }
-    std::string q(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
+    CliRun run(const std::string& args) { return orvane("large-files " + args); }
 };
 
 TEST_F(LargeFilesCli, JsonHoldsAllSixteenGroupsWithTheirFiles) {
@@ -35,7 +21,7 @@ TEST_F(LargeFilesCli, JsonHoldsAllSixteenGroupsWithTheirFiles) {
     tree.setMtime("data/movie.mkv", 1'500'000'000);
     const CliRun r = run("--json " + q("data"));
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     const auto& groups = doc.at("groups");
     ASSERT_EQ(groups.size(), 16u);
     for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(groups[i].at("index"), i);
@@ -60,14 +46,13 @@ TEST_F(LargeFilesCli, SkippedEntriesAreToldAndStrictFails) {
     tree.deepChain("data/deep", "buried.mkv", "x");
     const CliRun plain = run(q("data"));
     EXPECT_EQ(plain.code, 0) << plain.err;
-    EXPECT_NE(plain.err.find("orvane large-files: 1 entry was skipped: 1 path too long.\n"),
-              std::string::npos)
-        << plain.err;
-    EXPECT_NE(plain.out.find(tree.path("data/movie.mkv")), std::string::npos);
+    EXPECT_THAT(plain.err,
+                HasSubstr("orvane large-files: 1 entry was skipped: 1 path too long.\n"));
+    EXPECT_THAT(plain.out, HasSubstr(tree.path("data/movie.mkv")));
 
     const CliRun strict = run("--strict --json " + q("data"));
     EXPECT_EQ(strict.code, 1) << strict.err;
-    const auto doc = nlohmann::json::parse(strict.out);
+    const auto doc = json(strict);
     EXPECT_EQ(doc.at("skipped").at("tooLongPaths"), 1);
     EXPECT_EQ(doc.at("groups")[0].at("count"), 1);
 }
@@ -78,7 +63,7 @@ TEST_F(LargeFilesCli, HardLinksAndLinksDoNotSwellTheTotals) {
     tree.symlink(tree.path("data/movie.mkv"), "data/shortcut.mkv");
     const CliRun r = run("--strict --json " + q("data"));
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto doc = nlohmann::json::parse(r.out);
+    const auto doc = json(r);
     EXPECT_EQ(doc.at("groups")[0].at("count"), 3);
     EXPECT_EQ(doc.at("groups")[0].at("size"), 20'000'000);
     EXPECT_EQ(doc.at("groups")[13].at("size"), 20'000'000);
@@ -88,23 +73,23 @@ TEST_F(LargeFilesCli, TextShowsTheGroupsByTheirTitles) {
     tree.sparseFile("data/movie.mkv", 600'000'000);
     const CliRun r = run(q("data"));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("[0] All files: 1 file, 600 MB\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("[1] Over 5 GB: 0 files, 0 bytes\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("[2] 1 GB to 5 GB: 0 files"), std::string::npos);
-    EXPECT_NE(r.out.find("[3] 500 MB to 1 GB: 1 file, 600 MB\n"), std::string::npos);
-    EXPECT_NE(r.out.find("[13] Video: 1 file"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("[0] All files: 1 file, 600 MB\n"));
+    EXPECT_THAT(r.out, HasSubstr("[1] Over 5 GB: 0 files, 0 bytes\n"));
+    EXPECT_THAT(r.out, HasSubstr("[2] 1 GB to 5 GB: 0 files"));
+    EXPECT_THAT(r.out, HasSubstr("[3] 500 MB to 1 GB: 1 file, 600 MB\n"));
+    EXPECT_THAT(r.out, HasSubstr("[13] Video: 1 file"));
     for (const char* internal : {"above5G", "tenMBToFiveHundredMB", "reserved", "[15]"})
-        EXPECT_EQ(r.out.find(internal), std::string::npos) << internal << " in\n" << r.out;
+        EXPECT_THAT(r.out, Not(HasSubstr(internal))) << internal << " in\n" << r.out;
 }
 
 TEST_F(LargeFilesCli, NamesThatAreNotUtf8KeepTheirBytes) {
     tree.sparseFile("data/caf\xe9.iso", 20'000'000);
     const CliRun text = run(q("data"));
     ASSERT_EQ(text.code, 0) << text.err;
-    EXPECT_NE(text.out.find(tree.path("data/caf\xe9.iso")), std::string::npos);
-    const CliRun json = run("--json " + q("data"));
-    ASSERT_EQ(json.code, 0);
-    EXPECT_NE(json.out.find("caf\\udce9.iso"), std::string::npos) << json.out;
+    EXPECT_THAT(text.out, HasSubstr(tree.path("data/caf\xe9.iso")));
+    const CliRun js = run("--json " + q("data"));
+    ASSERT_EQ(js.code, 0);
+    EXPECT_THAT(js.out, HasSubstr("caf\\udce9.iso"));
 }
 
 TEST_F(LargeFilesCli, RemovesTheChosenGroupsOnlyAndDryRunTouchesNothing) {
@@ -114,13 +99,10 @@ TEST_F(LargeFilesCli, RemovesTheChosenGroupsOnlyAndDryRunTouchesNothing) {
     CliRun r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") +
                    "' --dry-run " + q("data"));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("would move " + tree.path("data/clip.mp4") + "\n"), std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("would move " + tree.path("data/clip.mp4") + "\n"));
     // Worded as `orvane duplicates` words its dry run.
-    EXPECT_NE(r.out.find("Would move 1 file (20 MB) to " + tree.path("kept") +
-                         "; nothing was touched.\n"),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Would move 1 file (20 MB) to " + tree.path("kept") +
+                                 "; nothing was touched.\n"));
     EXPECT_TRUE(tree.exists("data/clip.mp4"));
 
     r = run("--group 13 --remove " + std::string("'move=") + tree.path("kept") + "' " + q("data"));
@@ -128,21 +110,19 @@ TEST_F(LargeFilesCli, RemovesTheChosenGroupsOnlyAndDryRunTouchesNothing) {
     EXPECT_TRUE(tree.exists("kept/clip.mp4"));
     EXPECT_FALSE(tree.exists("data/clip.mp4"));
     EXPECT_TRUE(tree.exists("data/disk.iso"));
-    EXPECT_NE(r.out.find("moved " + tree.path("data/clip.mp4") + "\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Moved 1 file (20 MB) to " + tree.path("kept") +
-                         "; 0 failed; 0 left in place.\n"),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("moved " + tree.path("data/clip.mp4") + "\n"));
+    EXPECT_THAT(r.out, HasSubstr("Moved 1 file (20 MB) to " + tree.path("kept") +
+                                 "; 0 failed; 0 left in place.\n"));
 }
 
 TEST_F(LargeFilesCli, BadArgumentsAreRefusedWithAMessage) {
     tree.dir("data");
     CliRun r = run("--group 0 --remove shred " + q("data"));
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("trash, delete or move=DIR"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("trash, delete or move=DIR"));
     r = run(q("missing"));
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("cannot read folder"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("cannot read folder"));
     r = run("--remove trash " + q("data"));
     EXPECT_EQ(r.code, 2) << "removal needs a chosen group";
     r = run("--group 15 " + q("data"));

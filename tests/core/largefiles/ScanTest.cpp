@@ -14,6 +14,7 @@
 #include "kit/MainQueue.h"
 #include "support/DriverContract.h"
 #include "support/RecordingObserver.h"
+#include "support/ScopedEnv.h"
 #include "support/TempTree.h"
 
 namespace orvane::largefiles {
@@ -329,16 +330,12 @@ TEST_F(LargeFileScan, StopEndsTheWalkAndKeepsWhatWasFound) {
 }
 
 TEST(LargeFilesManagerRules, RootsOfTheSystemAndOtherUsersAreDroppedAndNestedOnesMerged) {
-    const char* saved = std::getenv("HOME");
-    const std::string previous = saved ? saved : "";
-    ::setenv("HOME", "/Users/me", 1);
+    const orvane::testing::ScopedEnv home("HOME", "/Users/me");
     LargeFilesManager manager;
     const auto roots = manager.scanRoots({"/Users/other", "/Library/Caches", "/Libraryx",
                                           "/System/Applications", "/Applications/Utilities",
                                           "/Users", "/", "/Users/me/Documents", "/Users/me"});
     const auto mine = manager.scanRoots({"/Users/me/Documents", "/Users/me"});
-    if (saved) ::setenv("HOME", previous.c_str(), 1);
-    else ::unsetenv("HOME");
     // "/" does not swallow the others: "/" + "/" prefixes nothing, so the filing step is what
     // keeps a file reached from both walks listed once.
     EXPECT_EQ(roots, (std::vector<std::string>{"/", "/Users"}));

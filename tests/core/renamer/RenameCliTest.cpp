@@ -1,24 +1,14 @@
-#include <gtest/gtest.h>
+// `orvane rename`, run as a user would run it, against a private HOME.
+#include "support/CliTest.h"
 
-#include <nlohmann/json.hpp>
-
-#include "support/CliRun.h"
-#include "support/TempTree.h"
-
-using orvane::testing::runCli;
-using orvane::testing::ScopedHome;
-using orvane::testing::TempTree;
+using orvane::testing::HasSubstr;
 
 namespace {
 
-struct RenameCli : ::testing::Test {
-    TempTree tree;
-    ScopedHome home{tree};
+struct RenameCli : orvane::testing::CliTest {
     std::string docs = tree.dir("docs");
 
-    orvane::testing::CliRun rename(const std::string& args) {
-        return runCli(tree, ORVANE_CLI_PATH, "rename " + args);
-    }
+    orvane::testing::CliRun rename(const std::string& args) { return orvane("rename " + args); }
 };
 
 }  // namespace
@@ -26,19 +16,15 @@ struct RenameCli : ::testing::Test {
 TEST_F(RenameCli, ShowsNamesWithoutRenamingUntilAsked) {
     tree.file("docs/a.txt", "Holiday Packing List\nsocks");
     tree.file("docs/b.md", "# Recipe Ideas\nsoup");
-    const auto dry = runCli(
-        tree, ORVANE_CLI_PATH,
-        "rename --order 1 '" + tree.path("docs/a.txt") + "' '" + tree.path("docs/b.md") + "'");
+    const auto dry = rename("--order 1 " + q("docs/a.txt") + " " + q("docs/b.md"));
     ASSERT_EQ(dry.code, 0) << dry.err;
     EXPECT_EQ(dry.out, tree.path("docs/a.txt") + " → Holiday Packing List.txt\n" +
                            tree.path("docs/b.md") + " → Recipe Ideas.md\n");
     EXPECT_TRUE(tree.exists("docs/a.txt"));
 
-    const auto applied = runCli(
-        tree, ORVANE_CLI_PATH,
-        "rename --apply --json '" + tree.path("docs/a.txt") + "' '" + tree.path("docs/b.md") + "'");
+    const auto applied = rename("--apply --json " + q("docs/a.txt") + " " + q("docs/b.md"));
     ASSERT_EQ(applied.code, 0) << applied.err;
-    const auto j = nlohmann::json::parse(applied.out);
+    const auto j = json(applied);
     ASSERT_EQ(j["files"].size(), 2u);
     EXPECT_EQ(j["files"][0]["path"], tree.path("docs/a.txt"));
     EXPECT_EQ(j["files"][0]["newName"], "Holiday Packing List.txt");
@@ -60,7 +46,7 @@ TEST_F(RenameCli, RefusedAndFailedFilesAreReportedAndTheRestGoesOn) {
     const std::string odd = tree.file("docs/odd.markdown", "# x");
     const auto r = rename("--json --apply '" + good + "' '" + empty + "' '" + odd + "'");
     EXPECT_EQ(r.code, 1);
-    const auto j = nlohmann::json::parse(r.out);
+    const auto j = json(r);
     ASSERT_EQ(j["files"].size(), 3u);
     EXPECT_EQ(j["files"][0]["error"], "odd.markdown not supported");
     EXPECT_EQ(j["files"][1]["newName"], "Meeting Notes.txt");
@@ -77,6 +63,6 @@ TEST_F(RenameCli, BadArgumentsAndAnUnreachableServiceAreClearErrors) {
     EXPECT_EQ(rename("").code, 2);
     const auto down = rename("--service http://127.0.0.1:9 '" + f + "'");
     EXPECT_EQ(down.code, 1);
-    EXPECT_NE(down.err.find("f.txt"), std::string::npos) << down.err;
+    EXPECT_THAT(down.err, HasSubstr("f.txt"));
     EXPECT_TRUE(tree.exists("docs/f.txt"));
 }

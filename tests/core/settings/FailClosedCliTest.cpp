@@ -1,33 +1,21 @@
 // A settings file that cannot be read whole must never make the program forget what the user
 // excluded: scanning goes on, removing anything found in that run is refused.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-
-#include <string>
 
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/PlistValue.h"
-#include "support/CliRun.h"
-#include "support/TempTree.h"
+#include "support/CliTest.h"
 
 #ifdef ORVANE_CLI_PATH
 
 using namespace orvane::settings;
 using orvane::testing::CliRun;
-using orvane::testing::runCli;
-using orvane::testing::ScopedHome;
-using orvane::testing::TempTree;
+using orvane::testing::HasSubstr;
 
 namespace {
 
-class FailClosed : public ::testing::Test {
+class FailClosed : public orvane::testing::CliTest {
 protected:
-    TempTree tree;
-    ScopedHome home{tree};
-
-    std::string settingsPath() const {
-        return home.home() + "/.config/com.orvane.app/PreferenceInfo.plist";
-    }
     // The settings as the user saved them (the private folder excluded everywhere), cut off
     // half-way as a crash or a full disk of another tool leaves it.
     void writeTruncatedSettings() {
@@ -39,7 +27,6 @@ protected:
         tree.file("home/.config/com.orvane.app/PreferenceInfo.plist",
                   xml.substr(0, xml.size() / 2));
     }
-    CliRun run(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, args); }
 };
 
 }  // namespace
@@ -48,25 +35,25 @@ TEST_F(FailClosed, DuplicatesFromADamagedSettingsRunAreListedButNeverRemoved) {
     tree.file("data/private/tax.pdf", "same bytes");
     tree.file("data/public/tax copy.pdf", "same bytes");
     writeTruncatedSettings();
-    const CliRun r = run("duplicates -q '" + tree.path("data") + "' --auto-select --remove delete");
+    const CliRun r = orvane("duplicates -q " + q("data") + " --auto-select --remove delete");
     EXPECT_EQ(r.code, 1) << r.err;
-    EXPECT_NE(r.err.find("excluded folders are unknown"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Nothing is removed"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("excluded folders are unknown"));
+    EXPECT_THAT(r.err, HasSubstr("Nothing is removed"));
     EXPECT_TRUE(tree.exists("data/private/tax.pdf"));
     EXPECT_TRUE(tree.exists("data/public/tax copy.pdf"));
 
     // Listing alone still works and says why removal would be refused.
-    const CliRun list = run("duplicates -q '" + tree.path("data") + "'");
+    const CliRun list = orvane("duplicates -q " + q("data"));
     EXPECT_EQ(list.code, 0) << list.err;
-    EXPECT_NE(list.out.find("tax copy.pdf"), std::string::npos) << list.out;
+    EXPECT_THAT(list.out, HasSubstr("tax copy.pdf"));
 }
 
 TEST_F(FailClosed, LargeFilesFromADamagedSettingsRunAreNeverRemoved) {
     tree.sparseFile("data/private/disk.img", 20'000'000);
     writeTruncatedSettings();
-    const CliRun r = run("large-files -q '" + tree.path("data") + "' --group 0 --remove delete");
+    const CliRun r = orvane("large-files -q " + q("data") + " --group 0 --remove delete");
     EXPECT_EQ(r.code, 1) << r.err;
-    EXPECT_NE(r.err.find("Nothing is removed"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("Nothing is removed"));
     EXPECT_TRUE(tree.exists("data/private/disk.img"));
 }
 
@@ -75,9 +62,9 @@ TEST_F(FailClosed, ASettingsFileReplacedByAPipeNeitherHangsNorAllowsRemoval) {
     tree.file("data/b.txt", "same");
     tree.dir("home/.config/com.orvane.app");
     ASSERT_EQ(::mkfifo(settingsPath().c_str(), 0600), 0);
-    const CliRun r = run("duplicates -q '" + tree.path("data") + "' --auto-select --remove delete");
+    const CliRun r = orvane("duplicates -q " + q("data") + " --auto-select --remove delete");
     EXPECT_EQ(r.code, 1) << r.err;
-    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("not a regular file"));
     EXPECT_TRUE(tree.exists("data/a.txt"));
     EXPECT_TRUE(tree.exists("data/b.txt"));
 }

@@ -1,36 +1,21 @@
 // The `orvane settings` command, run as a user would run it, against a private HOME.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <nlohmann/json.hpp>
-
 #include "core/settings/PerferenceInfo.h"
 #include "core/settings/PlistFile.h"
-#include "support/CliRun.h"
-#include "support/TempTree.h"
+#include "support/CliTest.h"
 
 #ifdef ORVANE_CLI_PATH
 
 using namespace orvane::settings;
 using orvane::testing::CliRun;
-using orvane::testing::runCli;
-using orvane::testing::ScopedHome;
-using orvane::testing::TempTree;
+using orvane::testing::HasSubstr;
 
 namespace {
 
-class SettingsCli : public ::testing::Test {
+class SettingsCli : public orvane::testing::CliTest {
 protected:
-    TempTree tree;
-    ScopedHome home{tree};
-
-    CliRun run(const std::string& args) {
-        return runCli(tree, ORVANE_CLI_PATH, "settings " + args);
-    }
-    std::string plistPath() const {
-        return home.home() + "/.config/com.orvane.app/PreferenceInfo.plist";
-    }
+    CliRun run(const std::string& args) { return orvane("settings " + args); }
+    // The settings file relative to the tree.
+    std::string plistRel() const { return settingsPath().substr(tree.root().size() + 1); }
 };
 
 }  // namespace
@@ -38,10 +23,10 @@ protected:
 TEST_F(SettingsCli, ShowCreatesTheFileWithDefaultsAndDescribesThem) {
     const CliRun r = run("");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(readPlistFile(plistPath()).dict, PerferenceInfo::defaultDictionary());
-    EXPECT_NE(r.out.find("Video, Audio, Image, Document, Others"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("85%"), std::string::npos);
-    EXPECT_NE(r.out.find("left out"), std::string::npos);
+    EXPECT_EQ(readPlistFile(settingsPath()).dict, PerferenceInfo::defaultDictionary());
+    EXPECT_THAT(r.out, HasSubstr("Video, Audio, Image, Document, Others"));
+    EXPECT_THAT(r.out, HasSubstr("85%"));
+    EXPECT_THAT(r.out, HasSubstr("left out"));
 }
 
 TEST_F(SettingsCli, SetThenJsonShowsTheValuesInForce) {
@@ -52,31 +37,30 @@ TEST_F(SettingsCli, SetThenJsonShowsTheValuesInForce) {
     ASSERT_EQ(run("set whiteListPath /a '/b c'").code, 0);
     const CliRun r = run("--json");
     ASSERT_EQ(r.code, 0) << r.err;
-    const auto j = nlohmann::json::parse(r.out);
+    const auto j = json(r);
     EXPECT_EQ(j["readable"], true);
     EXPECT_EQ(j["effective"]["maxSize"], 5'000'000'000);
     EXPECT_TRUE(j["effective"]["minSize"].is_null());
     EXPECT_EQ(j["effective"]["threshold"], 55);
     EXPECT_EQ(j["settings"]["threshold"], "55");
     EXPECT_EQ(j["settings"]["whiteListPath"], nlohmann::json::array({"/a", "/b c"}));
-    EXPECT_EQ(PerferenceInfo(plistPath()).maxSize, 5'000'000'000);
+    EXPECT_EQ(PerferenceInfo(settingsPath()).maxSize, 5'000'000'000);
 }
 
 TEST_F(SettingsCli, RefusedValuesExitWithTwoAndChangeNothing) {
     ASSERT_EQ(run("set minSelect true").code, 0);
     ASSERT_EQ(run("set minFileSize 100").code, 0);
     ASSERT_EQ(run("set maxFileSize 200").code, 0);
-    const std::string before = tree.read(plistPath().substr(tree.root().size() + 1));
+    const std::string before = tree.read(plistRel());
 
     CliRun r = run("set maxFileSize 50");
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("Maximum value must be greater than or equal to minimum value. Please "
-                         "enter again."),
-              std::string::npos)
-        << r.err;
+    EXPECT_THAT(r.err,
+                HasSubstr("Maximum value must be greater than or equal to minimum value. Please "
+                          "enter again."));
     r = run("set threshold 10");
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("20 to 100"), std::string::npos);
+    EXPECT_THAT(r.err, HasSubstr("20 to 100"));
     // Every refusal ends as the window's does, once, and changes nothing.
     for (const char* args : {"set maxFileSize 50", "set threshold 10", "set maxFileSize 1234",
                              "set hiddenFile perhaps", "set noSuchSetting 1", "set maxSizeType TB",
@@ -95,20 +79,20 @@ TEST_F(SettingsCli, RefusedValuesExitWithTwoAndChangeNothing) {
     EXPECT_EQ(run("set video true").code, 0);
     for (const char* k : {"audio", "photo", "file", "other"})
         ASSERT_EQ(run(std::string("set ") + k + " true").code, 0);
-    EXPECT_EQ(tree.read(plistPath().substr(tree.root().size() + 1)), before);
+    EXPECT_EQ(tree.read(plistRel()), before);
 }
 
 TEST_F(SettingsCli, DamagedFileIsReportedLeftAloneAndReplacedOnlyBySaving) {
-    const std::string rel = plistPath().substr(tree.root().size() + 1);
+    const std::string rel = plistRel();
     tree.file(rel, "<?xml version=\"1.0\"?><plist><dict><key>video</key>");
     CliRun r = run("--json");
     ASSERT_EQ(r.code, 0);
-    EXPECT_EQ(nlohmann::json::parse(r.out)["readable"], false);
-    EXPECT_NE(r.err.find("cannot be read"), std::string::npos);
+    EXPECT_EQ(json(r)["readable"], false);
+    EXPECT_THAT(r.err, HasSubstr("cannot be read"));
     EXPECT_EQ(tree.read(rel), "<?xml version=\"1.0\"?><plist><dict><key>video</key>");
 
     ASSERT_EQ(run("set video false").code, 0);
-    const PerferenceInfo info(plistPath());
+    const PerferenceInfo info(settingsPath());
     EXPECT_FALSE(info.unreadable);
     EXPECT_FALSE(info.omitVideo);
     EXPECT_TRUE(info.omitAudio);
@@ -121,7 +105,7 @@ TEST_F(SettingsCli, ResetPutsTheDefaultsBack) {
     ASSERT_EQ(run("set threshold 30").code, 0);
     ASSERT_EQ(run("set zeroByteFile no").code, 0);
     ASSERT_EQ(run("reset").code, 0);
-    EXPECT_EQ(readPlistFile(plistPath()).dict, PerferenceInfo::defaultDictionary());
+    EXPECT_EQ(readPlistFile(settingsPath()).dict, PerferenceInfo::defaultDictionary());
 }
 
 TEST_F(SettingsCli, FolderListsGainAndLosePathsWithoutDuplicates) {
@@ -129,14 +113,14 @@ TEST_F(SettingsCli, FolderListsGainAndLosePathsWithoutDuplicates) {
     ASSERT_EQ(run("add-path duplicates '" + a + "'").code, 0);
     const auto r = run("add-path duplicates '" + a + "' '" + b + "/'");
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.out.find("already listed " + a), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("added " + b), std::string::npos);
-    EXPECT_EQ(PerferenceInfo(plistPath()).whiteListPath, (std::vector<std::string>{a, b}));
+    EXPECT_THAT(r.out, HasSubstr("already listed " + a));
+    EXPECT_THAT(r.out, HasSubstr("added " + b));
+    EXPECT_EQ(PerferenceInfo(settingsPath()).whiteListPath, (std::vector<std::string>{a, b}));
     ASSERT_EQ(run("add-path large-files '" + b + "'").code, 0);
-    EXPECT_EQ(PerferenceInfo(plistPath()).largeFileWhiteListPath, std::vector<std::string>{b});
+    EXPECT_EQ(PerferenceInfo(settingsPath()).largeFileWhiteListPath, std::vector<std::string>{b});
 
     ASSERT_EQ(run("remove-path duplicates '" + a + "'").code, 0);
-    EXPECT_EQ(PerferenceInfo(plistPath()).whiteListPath, std::vector<std::string>{b});
+    EXPECT_EQ(PerferenceInfo(settingsPath()).whiteListPath, std::vector<std::string>{b});
     EXPECT_EQ(run("add-path music '" + a + "'").code, 2);
 }
 

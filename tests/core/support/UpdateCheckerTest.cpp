@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "core/support/UpdateChecker.h"
+#include "support/LocalHttpServer.h"
 
 using namespace orvane::support;
 using Status = UpdateCheckResult::Status;
@@ -14,6 +15,7 @@ namespace {
 class FeedServer {
 public:
     FeedServer() {
+        auto& server_ = http_.server();
         server_.Get("/latest.json", [this](const httplib::Request&, httplib::Response& res) {
             res.status = status_;
             res.set_content(body_, "application/json");
@@ -30,28 +32,18 @@ public:
         server_.Get("/huge", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(3 << 20, ' '), "application/json");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        http_.start();
     }
-    ~FeedServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path) const { return http_.url() + path; }
     void serve(std::string body, int status = 200) {
         body_ = std::move(body);
         status_ = status;
     }
 
 private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
     std::string body_;
     int status_ = 200;
+    orvane::testing::LocalHttpServer http_;  // last: stops before what its handlers read
 };
 
 UpdateCheckResult check(const std::string& url, const char* current = "1.2.0",

@@ -34,10 +34,11 @@ namespace {
 
 QString tabStyle() {
     return QStringLiteral(
-        "QPushButton { background: transparent; border: none; border-bottom: 2px solid transparent;"
-        " color: #5b6776; font-size: 14px; padding: 6px 10px; }"
-        "QPushButton:checked { color: #1d2733; font-weight: 600; border-bottom: 2px solid #2f7cf6; "
-        "}");
+        "QPushButton { outline: none; background: transparent; border: 2px solid transparent;"
+        " border-radius: 6px; color: #5b6776; font-size: 14px; padding: 4px 8px 6px; }"
+        "QPushButton:checked { color: #1d2733; font-weight: 600;"
+        " border-bottom: 2px solid #2f7cf6; border-radius: 0; }"
+        "QPushButton:focus { border: 2px solid #2f7cf6; border-radius: 6px; }");
 }
 
 }  // namespace

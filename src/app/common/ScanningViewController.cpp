@@ -145,11 +145,13 @@ ScanningViewController::ScanningViewController(ModuleType module, QWidget* paren
     stop_ = new QPushButton(loc("Stop"), this);
     stop_->setObjectName(QStringLiteral("stopScanButton"));
     stop_->setMinimumWidth(140);
-    stop_->setStyleSheet(QStringLiteral(
-        "QPushButton { padding: 7px 22px; border-radius: 15px; border: 1px solid #c8d1dc;"
-        " background: #ffffff; color: #24303f; font-size: 13px; }"
-        "QPushButton:hover { background: #f0f4f9; }"
-        "QPushButton:disabled { color: #a0a9b4; }"));
+    stop_->setStyleSheet(
+        QStringLiteral("QPushButton { outline: none; padding: 7px 22px; border-radius: 15px; "
+                       "border: 1px solid #c8d1dc;"
+                       " background: #ffffff; color: #24303f; font-size: 13px; }"
+                       "QPushButton:hover { background: #f0f4f9; }"
+                       "QPushButton:focus { border: 2px solid #2f7cf6; padding: 6px 21px; }"
+                       "QPushButton:disabled { color: #a0a9b4; }"));
     main->addWidget(stop_, 0, Qt::AlignHCenter);
     outer->addLayout(main, 1);
 

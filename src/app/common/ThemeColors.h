@@ -13,16 +13,18 @@ inline QColor textColor() { return QColor(0x40, 0x40, 0x40); }
 
 inline QString themeButton() {
     return QStringLiteral(
-        "QPushButton { background: #3A61F6; color: white; border: none; border-radius: 15px;"
-        " padding: 7px 24px; font-size: 13px; font-weight: 600; }"
-        "QPushButton:hover { background: #2F51D6; }"
-        "QPushButton:disabled { background: #B9C6F9; color: #F2F5FE; }");
+        "QPushButton { outline: none; background: #3A61F6; color: white; border: 2px solid #3A61F6;"
+        " border-radius: 15px; padding: 5px 22px; font-size: 13px; font-weight: 600; }"
+        "QPushButton:hover { background: #2F51D6; border-color: #2F51D6; }"
+        "QPushButton:focus { border-color: #13245E; }"
+        "QPushButton:disabled { background: #B9C6F9; border-color: #B9C6F9; color: #F2F5FE; }");
 }
 inline QString outlineButton() {
     return QStringLiteral(
-        "QPushButton { background: white; color: #3A61F6; border: 1px solid #3A61F6;"
+        "QPushButton { outline: none; background: white; color: #3A61F6; border: 1px solid #3A61F6;"
         " border-radius: 15px; padding: 6px 20px; font-size: 13px; }"
         "QPushButton:hover { background: #F2F5FE; }"
+        "QPushButton:focus { border: 2px solid #13245E; padding: 5px 19px; }"
         "QPushButton:disabled { color: #B9C6F9; border-color: #B9C6F9; }");
 }
 inline QString window() { return QStringLiteral("background: white; color: #404040;"); }

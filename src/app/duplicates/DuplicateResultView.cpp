@@ -42,11 +42,13 @@ QToolButton* menuButton(const QString& text, QWidget* parent) {
     b->setText(text);
     b->setPopupMode(QToolButton::InstantPopup);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setStyleSheet(QStringLiteral(
-        "QToolButton { border: 1px solid #c8d1dc; border-radius: 13px; padding: 4px 14px;"
-        " background: #ffffff; color: #24303f; font-size: 13px; }"
-        "QToolButton:hover { background: #f0f4f9; }"
-        "QToolButton::menu-indicator { image: none; }"));
+    b->setStyleSheet(
+        QStringLiteral("QToolButton { outline: none; border: 1px solid #c8d1dc; border-radius: "
+                       "13px; padding: 4px 14px;"
+                       " background: #ffffff; color: #24303f; font-size: 13px; }"
+                       "QToolButton:hover { background: #f0f4f9; }"
+                       "QToolButton:focus { border: 2px solid #2f7cf6; padding: 3px 13px; }"
+                       "QToolButton::menu-indicator { image: none; }"));
     return b;
 }
 
@@ -180,10 +182,11 @@ DuplicateResultView::DuplicateResultView(QWidget* parent) : QWidget(parent) {
     remove_->setText(loc("Remove") + QStringLiteral("  ▾"));
     remove_->setPopupMode(QToolButton::InstantPopup);
     remove_->setStyleSheet(QStringLiteral(
-        "QToolButton { background: #2f7cf6; color: white; border: none; border-radius: 16px;"
-        " padding: 7px 26px; font-size: 14px; font-weight: 600; }"
-        "QToolButton:hover { background: #2468d8; }"
-        "QToolButton:disabled { background: #b8cdee; color: #eef3fb; }"
+        "QToolButton { outline: none; background: #2f7cf6; color: white; border: 2px solid #2f7cf6;"
+        " border-radius: 16px; padding: 5px 24px; font-size: 14px; font-weight: 600; }"
+        "QToolButton:hover { background: #2468d8; border-color: #2468d8; }"
+        "QToolButton:focus { border-color: #0b2f6b; }"
+        "QToolButton:disabled { background: #b8cdee; border-color: #b8cdee; color: #eef3fb; }"
         "QToolButton::menu-indicator { image: none; }"));
     removeMenu_ = new QMenu(remove_);
     remove_->setMenu(removeMenu_);

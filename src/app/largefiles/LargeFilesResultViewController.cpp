@@ -18,9 +18,11 @@ namespace orvane::app {
 
 namespace {
 const QString kSegment = QStringLiteral(
-    "QPushButton { background: #eef2f7; color: #3b4757; border: none; padding: 6px 10px;"
-    " font-size: 12px; border-radius: 6px; }"
-    "QPushButton:checked { background: #2f7cf6; color: white; }");
+    "QPushButton { outline: none; background: #eef2f7; color: #3b4757; border: 2px solid #eef2f7;"
+    " padding: 4px 8px; font-size: 12px; border-radius: 6px; }"
+    "QPushButton:checked { background: #2f7cf6; border-color: #2f7cf6; color: white; }"
+    "QPushButton:focus { border-color: #2f7cf6; }"
+    "QPushButton:checked:focus { border-color: #0b2f6b; }");
 const QString kCategoryList = QStringLiteral(
     "QListView { background: #f7f9fc; border: none; font-size: 13px; }"
     "QListView::item { padding: 8px 10px; border-radius: 6px; color: #24303f; }"

@@ -113,11 +113,15 @@ PhotoResultView::PhotoResultView(photos::ScanImagesManager* manager, QWidget* pa
     // The menu buttons of the bar wear the same pill as "Select All" beside them, so the row
     // lines up: a plain tool button is shorter and boxy.
     const QString menuButtonStyle = QStringLiteral(
-        "QToolButton { background: #ffffff; color: #24303f; border: 1px solid #c8d1dc;"
+        "QToolButton { outline: none; background: #ffffff; color: #24303f; border: 1px solid "
+        "#c8d1dc;"
         " border-radius: 15px; padding: 4px 26px 5px 18px; font-size: 13px; }"
         "QToolButton:hover { background: #f0f4f9; }"
+        "QToolButton:focus { border: 2px solid #2f7cf6; padding: 3px 25px 4px 17px; }"
         "QToolButton::menu-indicator { subcontrol-origin: padding;"
-        " subcontrol-position: right center; right: 10px; }");
+        " subcontrol-position: right center; right: 10px; }"
+        // The ring is 1px wider than the border, so the arrow moves 1px less to stay put.
+        "QToolButton::menu-indicator:focus { right: 9px; }");
     autoSelect_ = new QToolButton(this);
     autoSelect_->setText(loc("Auto select"));
     autoSelect_->setPopupMode(QToolButton::InstantPopup);

@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -140,6 +141,9 @@ TEST_F(ScanOutcomeTest, AStopMidScanEndsStoppedWithWhatWasFoundSoFar) {
     for (int i = 0; i < 24; ++i)
         photoPair("new/" + std::to_string(i) + ".jpg", "new/" + std::to_string(i) + "-small.jpg",
                   100 + i);
+    // Large damaged pictures, read first, keep the engine busy until the stop has landed.
+    for (int i = 0; i < 8; ++i)
+        tree.sparseFile("new/0 damaged " + std::to_string(i) + ".jpg", 128u << 20);
     ASSERT_EQ(scan({tree.path("known")}).found, 4);
 
     // A slow observer holds the engine at the start and at the end of its walk, so the first
@@ -167,6 +171,8 @@ TEST_F(ScanOutcomeTest, AStopMidScanEndsStoppedWithWhatWasFoundSoFar) {
     EXPECT_EQ(manager->scanTotals().count, outcome.found);
 
     observer->onProgress = nullptr;
+    for (int i = 0; i < 8; ++i)
+        ::unlink(tree.path("new/0 damaged " + std::to_string(i) + ".jpg").c_str());
     EXPECT_EQ(scan({tree.path("known"), tree.path("new")}).found, 52);
 }
 

@@ -15,6 +15,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
+#include "cli/OutputPath.h"
 #include "cli/RunEvents.h"
 #include "cli/ScanOptions.h"
 #include "core/analytics/Analytics.h"
@@ -176,7 +177,7 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json,
             out += std::to_string(size) + " bytes each (" + kit::transformedFileSize(size) + "), " +
                    kit::countOf(g->count(), "file", "files") + "\n";
             for (const auto& info : g->infos()) {
-                out += info->path();  // bytes as they are, so the line names the real file
+                out += outputPath(info->path());
                 out.push_back('\n');
             }
         }
@@ -254,6 +255,7 @@ int run(const Options& o) {
         ProgressLine progress(o.quiet);
         events.scanStarted(analytics::labels::startScanTiles(roots));
         manager->scanDuplicateFile();
+        std::uint64_t seen = 0;
         while (!observer->finished) {
             loop.runUntil(
                 [&] { return observer->finished.load() || InterruptWatch::interrupted(); },
@@ -265,12 +267,14 @@ int run(const Options& o) {
             if (progress.shown() && !observer->finished) {
                 const std::string path = observer->currentPath();
                 if (path.empty()) {
-                    progress.show("Scanning… " + std::to_string(manager->enumeratedItems()) +
-                                  " items");
+                    // The count is gone once the walk ends; until the first comparison the
+                    // last one stands.
+                    seen = std::max(seen, manager->enumeratedItems());
+                    progress.show("Scanning… " + std::to_string(seen) + " items");
                 } else {
                     char pct[16];
                     std::snprintf(pct, sizeof pct, "%3.0f%% ", observer->progress.load() * 100);
-                    progress.show(std::string("Comparing ") + pct + kit::displayPath(path));
+                    progress.show(std::string("Comparing ") + pct, path);
                 }
             }
         }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -14,9 +15,11 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/OutputPath.h"
 #include "cli/RemovalReport.h"
 #include "cli/RemoveMode.h"
 #include "cli/RunEvents.h"
+#include "cli/ScanOptions.h"
 #include "core/analytics/Analytics.h"
 #include "core/files/ScanManagerProtocol.h"
 #include "core/largefiles/LargeFileGroups.h"
@@ -46,31 +49,37 @@ extern "C" void onInterrupt(int) {
 // A one-line progress report on a terminal's standard error, redrawn in place.
 class TerminalProgress final : public files::ScanManagerProtocol {
 public:
-    explicit TerminalProgress(bool enabled) : enabled_(enabled) {}
-    void scaningPath(const std::string& path) override { path_ = kit::displayPath(path); }
+    explicit TerminalProgress(bool quiet) : line_(quiet) {}
+    void scaningPath(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        path_ = path;
+    }
     void scanFound(std::int64_t count) override {
-        if (!enabled_) return;
-        std::string shown = path_.size() > 60 ? "..." + path_.substr(path_.size() - 57) : path_;
-        std::fprintf(stderr, "\r\033[K%lld large files found  %s", static_cast<long long>(count),
-                     shown.c_str());
-        std::fflush(stderr);
+        std::lock_guard lock(mutex_);
+        line_.show(std::to_string(count) + " large files found  ", path_);
     }
     void scanFinished() override {
-        if (enabled_) std::fputs("\r\033[K", stderr);
+        {
+            std::lock_guard lock(mutex_);
+            line_.clear();
+        }
         if (onFinished) onFinished();
     }
     std::function<void()> onFinished;
     void cleanProgress(double value, std::int64_t count) override {
-        if (enabled_)
-            std::fprintf(stderr, "\r\033[K%lld files handled (%.0f%%)",
-                         static_cast<long long>(count), value * 100);
+        char pct[16];
+        std::snprintf(pct, sizeof pct, "%.0f%%", value * 100);
+        std::lock_guard lock(mutex_);
+        line_.show(std::to_string(count) + " files handled (" + pct + ")");
     }
     void removeFinished() override {
-        if (enabled_) std::fputs("\r\033[K", stderr);
+        std::lock_guard lock(mutex_);
+        line_.clear();
     }
 
 private:
-    bool enabled_;
+    std::mutex mutex_;
+    ProgressLine line_;
     std::string path_;
 };
 
@@ -83,8 +92,8 @@ void printText(const LargeFilesManager& manager) {
                     kit::transformedFileSize(group->totalSize).c_str());
         for (const auto& info : group->infos()) {
             std::printf("  %12llu  ", static_cast<unsigned long long>(info->size()));
-            // Paths go out byte for byte so they can be pasted back into a shell.
-            std::fwrite(info->path().data(), 1, info->path().size(), stdout);
+            const std::string shown = outputPath(info->path());
+            std::fwrite(shown.data(), 1, shown.size(), stdout);
             std::fputc('\n', stdout);
         }
     }
@@ -228,7 +237,7 @@ void addLargeFilesCommand(CLI::App& app, Action& action) {
 
             LargeFilesManager manager;
             kit::MainLoop loop;
-            auto progress = std::make_shared<TerminalProgress>(!opts->quiet && ::isatty(2));
+            auto progress = std::make_shared<TerminalProgress>(opts->quiet);
             manager.delegate = progress;
             manager.folderList = roots;
             gStopFlag = &manager.stopScanLargeFileFig;

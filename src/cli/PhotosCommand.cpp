@@ -12,6 +12,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
+#include "cli/OutputPath.h"
 #include "cli/ScanOptions.h"
 #include "core/photos/PhotoSelection.h"
 #include "core/photos/ScanImagesManager.h"
@@ -44,8 +45,11 @@ public:
         std::lock_guard lock(mutex);
         char pct[16];
         std::snprintf(pct, sizeof pct, "%3.0f%% ", ratio * 100);
-        return std::string("Examining ") + pct + std::to_string(total) + " images " +
-               kit::displayPath(path);
+        return std::string("Examining ") + pct + std::to_string(total) + " images ";
+    }
+    std::string currentPath() {
+        std::lock_guard lock(mutex);
+        return path;
     }
 
 private:
@@ -95,7 +99,7 @@ void printResults(const photos::ScanImagesGroups& groups, bool json) {
                        static_cast<std::uint64_t>(std::max<std::int64_t>(group.groupSize, 0))) +
                    "\n";
             for (const auto& item : group.dupImageItems) {
-                out += item->imagePath;  // the real bytes, so the line names the real file
+                out += outputPath(item->imagePath);
                 out += "\t" + std::to_string(item->imageSize) + "\t" +
                        item->dimension.value_or("-") + "\t" +
                        (item->modifiedDate ? item->modifiedDateStr : std::string("-")) + "\n";
@@ -203,7 +207,7 @@ int run(const Options& o) {
                 stopping = true;
                 manager.stop();
             }
-            if (line.shown() && !finished) line.show(progress->line());
+            if (line.shown() && !finished) line.show(progress->line(), progress->currentPath());
         }
         scan.join();
         line.clear();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/OutputPath.h"
 #include "kit/Plural.h"
 #include "kit/SizeFormat.h"
 
@@ -41,8 +42,8 @@ std::string summary(const RemoveType& type, bool dryRun, std::size_t count, std:
 void printLine(const char* head, const std::string& path, const std::string& tail = {}) {
     std::fputs(head, stdout);
     std::fputc(' ', stdout);
-    // Paths go out byte for byte so they can be pasted back into a shell.
-    std::fwrite(path.data(), 1, path.size(), stdout);
+    const std::string shown = outputPath(path);
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
     std::fputs(tail.c_str(), stdout);
     std::fputc('\n', stdout);
 }

@@ -98,13 +98,18 @@ bool InterruptWatch::interrupted() { return gInterrupted != 0; }
 
 ProgressLine::ProgressLine(bool quiet) : shown_(!quiet && ::isatty(STDERR_FILENO)) {}
 
-void ProgressLine::show(std::string line) {
+void ProgressLine::show(const std::string& head, std::string_view path) {
     if (!shown_) return;
     const std::size_t width = static_cast<std::size_t>(terminalWidth() - 1);
-    if (line.size() > width) line = line.substr(0, width);
+    const std::size_t headWidth = kit::codePointCount(head);
+    std::string line = headWidth >= width
+                           ? kit::elideMiddle(kit::terminalPath(head), width)
+                           : kit::terminalPath(head) +
+                                 kit::elideMiddle(kit::terminalPath(path), width - headWidth);
+    const std::size_t shownWidth = kit::codePointCount(line);
     std::fprintf(stderr, "\r%s%s", line.c_str(),
-                 std::string(lastWidth_ > line.size() ? lastWidth_ - line.size() : 0, ' ').c_str());
-    lastWidth_ = line.size();
+                 std::string(lastWidth_ > shownWidth ? lastWidth_ - shownWidth : 0, ' ').c_str());
+    lastWidth_ = shownWidth;
 }
 
 void ProgressLine::clear() {

@@ -66,8 +66,10 @@ class ProgressLine {
 public:
     explicit ProgressLine(bool quiet);
     bool shown() const { return shown_; }
-    // Cut to the terminal's width; what is left of a longer earlier line is blanked.
-    void show(std::string line);
+    // `head` then `path`, fitted to the terminal's width: the path is shown as
+    // kit::terminalPath quotes it and gives way in its middle, so its file name stays in view.
+    // What is left of a longer earlier line is blanked.
+    void show(const std::string& head, std::string_view path = {});
     void clear();
 
 private:

@@ -197,4 +197,88 @@ std::string displayPath(std::string_view s) {
     return out;
 }
 
+namespace {
+
+// C0 controls, DEL and the C1 controls (U+0080-U+009F, which some terminals take as escapes).
+bool isControl(std::string_view s, std::size_t i, std::size_t n) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (n == 1) return c < 0x20 || c == 0x7F;
+    return n == 2 && c == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0;
+}
+
+// The byte offset where the code point numbered `index` starts (s.size() past the last).
+std::size_t offsetOf(std::string_view s, std::size_t index) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+        if (seen++ == index) return i;
+    }
+    return s.size();
+}
+
+}  // namespace
+
+std::size_t codePointCount(std::string_view s) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+std::string terminalPath(std::string_view s) {
+    bool plain = true;
+    for (std::size_t i = 0; i < s.size() && plain;) {
+        const std::size_t n = utf8SequenceLength(s, i);
+        if (n == 0 || isControl(s, i, n)) plain = false;
+        i += n == 0 ? 1 : n;
+    }
+    if (plain) return std::string(s);
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out = "$'";
+    auto escapeByte = [&](unsigned char c) {
+        switch (c) {
+            case '\n': out += "\\n"; return;
+            case '\t': out += "\\t"; return;
+            case '\r': out += "\\r"; return;
+            default: break;
+        }
+        out += "\\x";
+        out.push_back(hex[c >> 4]);
+        out.push_back(hex[c & 0xF]);
+    };
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8SequenceLength(s, i);
+        if (n == 0) {
+            escapeByte(static_cast<unsigned char>(s[i]));
+            ++i;
+            continue;
+        }
+        if (isControl(s, i, n)) {
+            for (std::size_t k = 0; k < n; ++k) escapeByte(static_cast<unsigned char>(s[i + k]));
+        } else if (s[i] == '\\' || s[i] == '\'') {
+            out.push_back('\\');
+            out.push_back(s[i]);
+        } else {
+            out.append(s.substr(i, n));
+        }
+        i += n;
+    }
+    out.push_back('\'');
+    return out;
+}
+
+std::string elideMiddle(std::string_view text, std::size_t columns) {
+    const std::size_t length = codePointCount(text);
+    if (length <= columns) return std::string(text);
+    if (columns == 0) return {};
+    // The end holds the file name, so it keeps the larger half.
+    const std::size_t kept = columns - 1;
+    const std::size_t head = kept / 2;
+    const std::size_t tail = kept - head;
+    std::string out(text.substr(0, offsetOf(text, head)));
+    out += "\u2026";
+    out += text.substr(offsetOf(text, length - tail));
+    return out;
+}
+
 }  // namespace orvane::kit

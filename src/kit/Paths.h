@@ -48,4 +48,16 @@ std::string logDirectory(std::string_view bundleId = mainAppBundleID);
 std::string displayPath(std::string_view path);
 bool isValidUtf8(std::string_view text);
 
+// A name as a terminal should show it: unchanged when it is valid UTF-8 without control
+// characters; otherwise quoted as $'...' with each such byte escaped, the way a shell reads it
+// back. No name can then move the cursor, recolour the screen or pass for two lines, and the
+// quoted form still names the real file.
+std::string terminalPath(std::string_view path);
+
+// Text cut to at most `columns` characters (code points, each taken as one column), the middle
+// giving way to "…" so a path keeps both its start and its file name. Never splits a character.
+std::string elideMiddle(std::string_view text, std::size_t columns);
+// The characters (code points) of UTF-8 text; each byte that starts none counts for nothing.
+std::size_t codePointCount(std::string_view text);
+
 }  // namespace orvane::kit

@@ -17,10 +17,7 @@ namespace {
 
 using orvane::testing::TempTree;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+const auto slurp = orvane::testing::readFile;
 
 TEST(TrashNameIndex, ThousandsOfOneNameTakeOneAttemptEach) {
     TempTree tree;

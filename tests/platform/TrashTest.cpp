@@ -25,10 +25,7 @@ bool present(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+const auto slurp = orvane::testing::readFile;
 
 class GioTrashTest : public ::testing::Test {
 protected:

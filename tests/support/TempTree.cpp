@@ -158,12 +158,14 @@ void TempTree::setMtime(std::string_view rel, double seconds) {
     ::utimensat(AT_FDCWD, path(rel).c_str(), ts, AT_SYMLINK_NOFOLLOW);
 }
 
-std::string TempTree::read(std::string_view rel) const {
-    std::ifstream in(path(rel), std::ios::binary);
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
+
+std::string TempTree::read(std::string_view rel) const { return readFile(path(rel)); }
 
 bool TempTree::exists(std::string_view rel) const {
     struct stat st {};

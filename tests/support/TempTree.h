@@ -45,6 +45,9 @@ private:
     std::string root_;
 };
 
+// The whole content of the file at `path`, byte for byte (empty when it cannot be read).
+std::string readFile(const std::string& path);
+
 // Sets HOME and the XDG variables to folders inside a TempTree for the lifetime of the object,
 // restoring the previous values after, so code under test never touches the real home.
 class ScopedHome {

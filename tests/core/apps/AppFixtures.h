@@ -11,6 +11,13 @@ namespace orvane::apps::testing {
 
 using orvane::testing::TempTree;
 
+#ifdef ORVANE_APPS_TEST_DATA
+// A sample of what a package tool prints, from data/.
+inline std::string sample(const std::string& name) {
+    return orvane::testing::readFile(std::string(ORVANE_APPS_TEST_DATA) + "/" + name);
+}
+#endif
+
 // A freedesktop machine in a temporary folder: HOME and the XDG variables point inside it
 // (restored afterwards), system places live under root/, and each helper lays an application
 // out the way its installer does on a real system.

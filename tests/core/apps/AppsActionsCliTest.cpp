@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "AppFixtures.h"
 #include "FakeTools.h"
@@ -22,12 +21,7 @@ orvane::testing::CliRun apps(const LinuxMachine& machine, const std::string& arg
     return orvane::testing::runCli(machine.tree, ORVANE_CLI_PATH, "apps " + args);
 }
 
-std::string sample(const std::string& name) {
-    std::ifstream in(std::string(ORVANE_APPS_TEST_DATA) + "/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::sample;
 
 // The user's own flatpak and AppImage, with data; the machine's real packages stay out of reach
 // (no dpkg on the fixture's PATH, so none are listed, and no apt is ever called for real).

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <thread>
 
 #include "AppFixtures.h"
@@ -27,12 +26,7 @@ using testing::LinuxMachine;
 using testing::scanNow;
 using Lines = std::vector<std::string>;
 
-std::string sample(const std::string& name) {
-    std::ifstream in(std::string(ORVANE_APPS_TEST_DATA) + "/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::sample;
 
 TEST(UpdateListParsing, ReadsWhatFlatpakSnapAndAptPrint) {
     const auto flatpak = FlatpakTool::parseUpdates(sample("flatpak-remote-ls-updates-user.txt"));

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +31,7 @@ using photos::ScanImagesManager;
 // --auto-select: new or old.
 struct Options : ScanOptions {
     double threshold = -1;  // -1: the saved one
+    bool strict = false;    // exit 1 when a chosen folder could not be opened
 };
 
 class Progress final : public photos::ScanImagesManagerProtocol {
@@ -51,12 +53,22 @@ public:
         std::lock_guard lock(mutex);
         return path;
     }
+    // The driver's last word on the scan, always its last call.
+    void scanDidEnd(ScanImagesManager&, const photos::ScanImagesOutcome& o) override {
+        std::lock_guard lock(mutex);
+        outcome_ = o;
+    }
+    std::optional<photos::ScanImagesOutcome> outcome() {
+        std::lock_guard lock(mutex);
+        return outcome_;
+    }
 
 private:
     std::mutex mutex;
     double ratio = 0;
     long long total = 0;
     std::string path;
+    std::optional<photos::ScanImagesOutcome> outcome_;
 };
 
 void printResults(const photos::ScanImagesGroups& groups, bool json) {
@@ -191,50 +203,56 @@ int run(const Options& o) {
     auto progress = std::make_shared<Progress>();
     manager.setDelegate(progress);
 
-    int result = 0;
     bool stopping = false;
     {
         InterruptWatch interrupt;
-        std::atomic<bool> finished{false};
-        std::thread scan([&] {
-            result = manager.findDuplicateImages(roots);
-            finished = true;
-        });
+        manager.setScanRoots(roots);
+        manager.startScanning();
         ProgressLine line(o.quiet);
-        while (!finished) {
+        while (!progress->outcome()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             if (InterruptWatch::interrupted() && !stopping) {
                 stopping = true;
-                manager.stop();
+                manager.stopScanning();
             }
-            if (line.shown() && !finished) line.show(progress->line(), progress->currentPath());
+            if (line.shown() && !progress->outcome())
+                line.show(progress->line(), progress->currentPath());
         }
-        scan.join();
+        manager.waitUntilScanFinished();
         line.clear();
     }
+    const photos::ScanImagesOutcome outcome = *progress->outcome();
 
     auto groups = manager.dupImages();
     for (auto& g : groups) photos::orderGroupForDisplay(*g);
     printResults(groups, o.json);
-    if (result != kImageEngineOk && result != kImageEngineStopped) {
+    // On standard error, so that the list on standard output stays clean for scripts.
+    for (const auto& root : outcome.unreadableRoots)
+        std::fprintf(stderr,
+                     "orvane photos: cannot open %s, so the photos in it were not compared\n",
+                     outputPath(root).c_str());
+    if (outcome.failed) {
         std::fprintf(stderr, "orvane photos: the image engine failed: %s\n",
-                     ImageEngineResultText(result));
-        return result == kImageEnginePathNotExist || result == kImageEnginePathNotDirectory
+                     outcome.resultText.c_str());
+        return outcome.result == kImageEnginePathNotExist ||
+                       outcome.result == kImageEnginePathNotDirectory
                    ? kExitUsage
                    : kExitFailure;
     }
-    if (stopping || result == kImageEngineStopped) {
+    if (stopping || outcome.stopped) {
         std::fprintf(stderr,
                      "orvane photos: interrupted; the groups above are those found so far\n");
         return kExitInterrupted;
     }
+    const int strictCode = o.strict && !outcome.unreadableRoots.empty() ? kExitFailure : kExitOk;
     if (removeType) {
         photos::autoSelect(groups, o.autoSelect == "new" ? photos::AutoSelect::selectNew
                                                          : photos::AutoSelect::selectOld);
         InterruptWatch interrupt;
-        return removeSelected(manager, groups, *removeType, o.dryRun);
+        const int code = removeSelected(manager, groups, *removeType, o.dryRun);
+        return code != kExitOk ? code : strictCode;
     }
-    return kExitOk;
+    return strictCode;
 }
 
 }  // namespace
@@ -254,6 +272,9 @@ void addPhotosCommand(CLI::App& app, Action& action) {
         "--auto-select", options->autoSelect,
         "new: select all but the oldest picture of each group; old: all but the newest");
     addRemovalOptions(*cmd, *options, "pictures");
+    cmd->add_flag("--strict", options->strict,
+                  "Exit with status 1 when a chosen folder could not be opened (the results then "
+                  "do not cover it)");
     addQuietFlag(*cmd, *options);
     addSettingsOption(*cmd, *options);
     cmd->callback([&action, options] { action = [options] { return run(*options); }; });

@@ -33,4 +33,13 @@ bool removalSucceeded(long long failedCount, bool interrupted) {
     return !interrupted && failedCount == 0;
 }
 
+QString removalIconName(long long failedCount, bool interrupted) {
+    return removalSucceeded(failedCount, interrupted) ? QStringLiteral("done")
+                                                      : QStringLiteral("doneWithFailures");
+}
+
+QString removalFailuresHeading(long long failedCount) {
+    return locFormat("%@ could not be removed:", {quantity(failedCount, "file", "files")});
+}
+
 }  // namespace orvane::app

@@ -19,7 +19,13 @@ QString removedSummary(long long count, std::uint64_t bytes,
 // only when nothing stayed behind, so a page whose list below shows failures never opens with
 // "Removed Successfully".
 QString removalTitle(long long removedCount, long long failedCount, bool interrupted);
-// Whether the page shows the removal as a plain success (its icon in colour).
+// Whether the page shows the removal as a plain success.
 bool removalSucceeded(long long failedCount, bool interrupted);
+// The finished page's icon: the check mark for a plain success, a warning sign whenever
+// something stayed behind, so a partial result never looks like a (greyed) success.
+QString removalIconName(long long failedCount, bool interrupted);
+// The heading over the list of files that stayed, with their number: "3 files could not be
+// removed:".
+QString removalFailuresHeading(long long failedCount);
 
 }  // namespace orvane::app

@@ -101,18 +101,13 @@ void RemoveFinishedView::showResult(long long removedCount, std::uint64_t remove
                                     bool interrupted, const std::vector<Failure>& failures,
                                     const std::optional<files::RemoveType>& type) {
     const auto failed = static_cast<long long>(failures.size());
-    icon_->setPixmap(
-        appIcon(QStringLiteral("done"))
-            .pixmap(72, 72,
-                    removalSucceeded(failed, interrupted) ? QIcon::Normal : QIcon::Disabled));
+    icon_->setPixmap(appIcon(removalIconName(failed, interrupted)).pixmap(72, 72));
     title_->setText(removalTitle(removedCount, failed, interrupted));
     detail_->setText(removedSummary(removedCount, removedSize, type));
     failures_->clear();
     failureTitle_->setVisible(!failures.empty());
     failures_->setVisible(!failures.empty());
-    failureTitle_->setText(
-        locFormat("%@ could not be removed:",
-                  {quantity(static_cast<long long>(failures.size()), "file", "files")}));
+    failureTitle_->setText(removalFailuresHeading(failed));
     for (const Failure& f : failures) {
         auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), qs(f.reason)});
         item->setToolTip(0, displayPath(f.path));

@@ -31,7 +31,9 @@ public:
                     const std::vector<Failure>& failures,
                     const std::optional<files::RemoveType>& type = std::nullopt);
 
+    QLabel* iconLabel() const { return icon_; }
     QLabel* titleLabel() const { return title_; }
+    QLabel* failureTitleLabel() const { return failureTitle_; }
     QLabel* detailLabel() const { return detail_; }
     QTreeWidget* failureList() const { return failures_; }
     QPushButton* doneButton() const { return done_; }

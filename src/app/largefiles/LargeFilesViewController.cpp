@@ -137,8 +137,7 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
         wrappedLabel(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
     finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
     finishedLayout->addWidget(finishedSummary_);
-    failuresTitle_ =
-        wrappedLabel(loc("These files could not be removed:"), styles::subtitle(), finished);
+    failuresTitle_ = wrappedLabel(QString(), styles::subtitle(), finished);
     finishedLayout->addWidget(failuresTitle_);
     failures_ = new QTreeWidget(finished);
     failures_->setObjectName(QStringLiteral("removeFailures"));
@@ -283,11 +282,10 @@ void LargeFilesViewController::removalDidFinish() {
         item->setText(1, qs(info->removeError->description));
         item->setToolTip(1, qs(info->removeError->description));
     }
+    failuresTitle_->setText(removalFailuresHeading(failures_->topLevelItemCount()));
     failuresTitle_->setVisible(failures_->topLevelItemCount() > 0);
     failures_->setVisible(failures_->topLevelItemCount() > 0);
-    finishedIcon_->setPixmap(
-        appIcon(QStringLiteral("done"))
-            .pixmap(72, 72, removalSucceeded(failed, stopped) ? QIcon::Normal : QIcon::Disabled));
+    finishedIcon_->setPixmap(appIcon(removalIconName(failed, stopped)).pixmap(72, 72));
     showPage(Page::finished);
 }
 

@@ -54,6 +54,7 @@ public:
     QLabel* finishedTitle() const { return finishedTitle_; }
     QLabel* finishedSummary() const { return finishedSummary_; }
     QLabel* finishedIcon() const { return finishedIcon_; }
+    QLabel* failuresTitle() const { return failuresTitle_; }
     QTreeWidget* failureList() const { return failures_; }
     QProgressBar* removeProgress() const { return removeProgress_; }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/duplicates/PathOrder.h"
+#include "core/files/FileIdentity.h"
 #include "core/settings/UserDefaults.h"
 #include "kit/Paths.h"
 
@@ -55,20 +56,9 @@ std::string sortKey(const icu::Collator& collator, std::string_view name) {
     return key;
 }
 
-// Two names of one file on disk (hard links): device and inode as the scan recorded them, or as
-// the file system tells now when the scan could not.
 bool sameFileOnDisk(const FileInfo& a, const FileInfo& b) {
-    auto ida = a.resourceValue.resourceValues.fileResourceIdentifier();
-    auto idb = b.resourceValue.resourceValues.fileResourceIdentifier();
-    auto now = [](const FileInfo& f) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
-        struct stat st {};
-        if (::lstat(f.path().c_str(), &st) != 0) return std::nullopt;
-        return std::pair(static_cast<std::uint64_t>(st.st_dev),
-                         static_cast<std::uint64_t>(st.st_ino));
-    };
-    if (!ida) ida = now(a);
-    if (!idb) idb = now(b);
-    return ida && idb && *ida == *idb;
+    return files::sameFileOnDisk(a.resourceValue.resourceValues.fileResourceIdentifier(), a.path(),
+                                 b.resourceValue.resourceValues.fileResourceIdentifier(), b.path());
 }
 
 std::string firstName(const DuplicateFiles& group) {

@@ -22,4 +22,16 @@ bool FileIdentity::read(const char* path, FileIdentity& into) {
     return true;
 }
 
+bool sameFileOnDisk(std::optional<DiskFileId> a, const std::string& pathA,
+                    std::optional<DiskFileId> b, const std::string& pathB) {
+    auto now = [](const std::string& path) -> std::optional<DiskFileId> {
+        FileIdentity id;
+        if (path.empty() || !FileIdentity::read(path.c_str(), id)) return std::nullopt;
+        return DiskFileId(id.device, id.inode);
+    };
+    if (!a) a = now(pathA);
+    if (!b) b = now(pathB);
+    return a && b && *a == *b;
+}
+
 }  // namespace orvane::files

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace orvane::files {
 
@@ -28,5 +31,14 @@ struct FileIdentity {
     }
     bool operator==(const FileIdentity&) const = default;
 };
+
+// Device and inode: which file on disk a name leads to.
+using DiskFileId = std::pair<std::uint64_t, std::uint64_t>;
+
+// Two names of one file on disk (hard links). Each side is the device and inode its scan
+// recorded, or, where the scan recorded none, what the file system tells now (the name itself,
+// a link being a link). A side that cannot be told is never the same file.
+bool sameFileOnDisk(std::optional<DiskFileId> a, const std::string& pathA,
+                    std::optional<DiskFileId> b, const std::string& pathB);
 
 }  // namespace orvane::files

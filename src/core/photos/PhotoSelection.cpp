@@ -1,8 +1,20 @@
 #include "core/photos/PhotoSelection.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "core/files/FileIdentity.h"
 
 namespace orvane::photos {
+
+namespace {
+
+std::optional<files::DiskFileId> diskIdOf(const ScanImagesItem& item) {
+    if (!item.identity) return std::nullopt;
+    return files::DiskFileId(item.identity->device, item.identity->inode);
+}
+
+}  // namespace
 
 void orderGroupForDisplay(ScanImagesGroupItem& group) {
     std::stable_sort(
@@ -27,9 +39,15 @@ void autoSelect(ScanImagesGroups& groups, AutoSelect mode) {
         g->isSelect = true;
         for (auto& item : g->dupImageItems) item->isSelect = true;
         if (g->dupImageItems.empty()) continue;
-        auto& keep =
+        const auto& keep =
             mode == AutoSelect::selectNew ? g->dupImageItems.back() : g->dupImageItems.front();
         keep->isSelect = false;
+        // Another name of the kept picture holds no bytes of its own: taking it away frees
+        // nothing, and removal would refuse it anyway.
+        for (auto& item : g->dupImageItems)
+            if (item != keep && files::sameFileOnDisk(diskIdOf(*item), item->imagePath,
+                                                      diskIdOf(*keep), keep->imagePath))
+                item->isSelect = false;
     }
 }
 

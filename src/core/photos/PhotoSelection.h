@@ -17,7 +17,8 @@ void sortGroups(ScanImagesGroups& groups, GroupSort sort);
 enum class AutoSelect { selectNew, selectOld };
 // Marks every group and all its images, then leaves one image unmarked per group: the last in
 // display order for "Select New" (the oldest stays), the first for "Select Old" (the newest
-// stays).
+// stays). A name that is the kept picture itself under another name (a hard link) stays unmarked
+// too: removing it would free nothing.
 void autoSelect(ScanImagesGroups& groups, AutoSelect mode);
 void selectAll(ScanImagesGroups& groups);
 void deselectAll(ScanImagesGroups& groups);

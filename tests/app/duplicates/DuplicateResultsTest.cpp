@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include "app/duplicates/DuplicateResultView.h"
 #include "app/duplicates/RemoveFinishedView.h"
 #include "app/duplicates/ScanFileResultViewController.h"
+#include "app/shell/Icons.h"
 #include "core/duplicates/DuplicateSelection.h"
 #include "core/duplicates/ScanManager.h"
 #include "platform/Layout.h"
@@ -314,20 +316,35 @@ TEST_F(DuplicateResults, TheStartScreenNamesTheFilesNeverCompared) {
 namespace orvane::app {
 namespace {
 
-TEST(RemoveFinishedLayout, TheTitleClaimsSuccessOnlyWhenNothingStayed) {
+TEST(RemoveFinishedLayout, TheTitleAndIconClaimSuccessOnlyWhenNothingStayed) {
     orvane::testing::guiApp();
     RemoveFinishedView view;
-    const std::vector<RemoveFinishedView::Failure> oneFailure{{"/home/ann/b.txt", "Gone."}};
+    const auto shows = [&](const char* iconName) {
+        const QImage shown = view.iconLabel()->pixmap().toImage();
+        return !shown.isNull() &&
+               shown == appIcon(QString::fromLatin1(iconName)).pixmap(72, 72).toImage();
+    };
+    const std::vector<RemoveFinishedView::Failure> oneFailure{{"/home/ann/b.txt", "Gone."}},
+        twoFailures{{"/home/ann/b.txt", "Gone."}, {"/home/ann/c.txt", "Busy."}};
     view.showResult(3, 3000, false, {}, files::RemoveType::trash());
     EXPECT_EQ(view.titleLabel()->text(), "Removed Successfully");
+    EXPECT_TRUE(shows("done"));
     view.showResult(2, 2000, false, oneFailure, files::RemoveType::trash());
     EXPECT_EQ(view.titleLabel()->text(), "Some files could not be removed");
+    EXPECT_TRUE(shows("doneWithFailures")) << "a warning, not a check mark";
+    EXPECT_FALSE(shows("done"));
     EXPECT_EQ(view.detailLabel()->text(), "2 files moved to the Trash (2 KB)");
+    EXPECT_EQ(view.failureTitleLabel()->text(), "1 file could not be removed:");
     EXPECT_EQ(view.failureList()->topLevelItemCount(), 1);
-    view.showResult(0, 0, false, oneFailure, files::RemoveType::trash());
+    view.showResult(0, 0, false, twoFailures, files::RemoveType::trash());
     EXPECT_EQ(view.titleLabel()->text(), "Nothing could be removed");
+    EXPECT_EQ(view.failureTitleLabel()->text(), "2 files could not be removed:");
+    EXPECT_TRUE(shows("doneWithFailures"));
     view.showResult(1, 1000, true, oneFailure, files::RemoveType::trash());
     EXPECT_EQ(view.titleLabel()->text(), "Remove interrupted");
+    EXPECT_TRUE(shows("doneWithFailures"));
+    view.showResult(1, 1000, false, {}, files::RemoveType::trash());
+    EXPECT_TRUE(shows("done")) << "the next clean removal shows its check mark again";
 }
 
 TEST(RemoveFinishedLayout, AFailureReasonIsShownWholeInItsRow) {

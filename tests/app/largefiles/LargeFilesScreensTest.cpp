@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include "app/largefiles/LargeFilesModels.h"
 #include "app/largefiles/LargeFilesResultViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
+#include "app/shell/Icons.h"
 #include "app/shell/MainThread.h"
 #include "core/largefiles/LargeFilesManager.h"
 #include "core/settings/PerferenceInfo.h"
@@ -268,7 +270,11 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
     confirm->removeNowButton()->click();  // one step: the window was the question
     ASSERT_TRUE(orvane::testing::waitUntil(
         [&] { return screen.page() == LargeFilesViewController::Page::finished; }, 20'000));
-    EXPECT_FALSE(screen.finishedIcon()->pixmap().isNull()) << "the finished page shows its icon";
+    const QImage icon = screen.finishedIcon()->pixmap().toImage();
+    EXPECT_FALSE(icon.isNull()) << "the finished page shows its icon";
+    EXPECT_EQ(icon, appIcon(QStringLiteral("doneWithFailures")).pixmap(72, 72).toImage())
+        << "a warning, not a check mark, when a file stayed";
+    EXPECT_EQ(screen.failuresTitle()->text(), QStringLiteral("1 file could not be removed:"));
 
     EXPECT_EQ(screen.finishedTitle()->text(), QStringLiteral("Some files could not be removed"))
         << "one of the two stayed: no success to claim";

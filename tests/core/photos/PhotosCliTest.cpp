@@ -1,7 +1,13 @@
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "PhotoFixture.h"
 #include "support/CliRun.h"
@@ -19,7 +25,24 @@ protected:
         return runCli(tree, ORVANE_CLI_PATH, args);
     }
     std::string quoted(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
+    // The superuser opens every folder; without the two capabilities that allow it, a locked
+    // folder locks it out as it would anyone.
+    orvane::testing::CliRun runAsUser(const std::string& args) {
+        if (::geteuid() != 0) return run(args);
+        return runCli(tree, "setpriv",
+                      "--bounding-set -dac_override,-dac_read_search '" +
+                          std::string(ORVANE_CLI_PATH) + "' " + args);
+    }
 };
+
+// Whether the process has its own handler for Ctrl-C in place yet.
+bool catchesInterrupt(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
+    return false;
+}
 
 }  // namespace
 
@@ -140,6 +163,72 @@ TEST_F(PhotosCli, NamesWithNewlinesAndInvalidBytesAreRemovedExactly) {
     ASSERT_EQ(r.code, 0) << r.err << r.out;
     EXPECT_FALSE(tree.exists(odd));
     EXPECT_TRUE(tree.exists("p/original.jpg"));
+}
+
+TEST_F(PhotosCli, AChosenFolderThatCannotBeOpenedIsToldAndStrictFails) {
+    // "/" stands for the home folder; a folder named outright that cannot be read is refused
+    // before any scan, so a home locked against its user is what the scan itself runs into.
+    const std::string homeDir = home.home(), rel = "home";
+    ASSERT_EQ(homeDir, tree.path(rel));
+    photoPair(rel + "/Pictures/a.jpg", rel + "/Pictures/b.jpg", 21);
+    tree.chmod(rel, 0);
+    const std::string told =
+        "orvane photos: cannot open " + homeDir + ", so the photos in it were not compared\n";
+
+    const auto plain = runAsUser("photos -q /");
+    EXPECT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.err, told);
+    EXPECT_EQ(plain.out, "No similar photos found.\n");
+
+    const auto strict = runAsUser("photos -q --json --strict /");
+    EXPECT_EQ(strict.code, 1) << strict.err;
+    EXPECT_EQ(strict.err, told);
+    EXPECT_EQ(nlohmann::json::parse(strict.out).at("groups").size(), 0u) << "stdout stays JSON";
+
+    const auto removal = runAsUser("photos -q --strict --auto-select new --remove delete /");
+    EXPECT_EQ(removal.code, 1) << removal.err;
+    EXPECT_EQ(removal.out, "No similar photos found.\nNothing to remove.\n");
+
+    // Readable again: the same scan finds the pair, and --strict has nothing to fail on.
+    tree.chmod(rel, 0755);
+    const auto clean = runAsUser("photos -q --strict /");
+    EXPECT_EQ(clean.code, 0) << clean.err;
+    EXPECT_EQ(clean.err, "");
+    EXPECT_NE(clean.out.find(homeDir + "/Pictures/a.jpg\t"), std::string::npos) << clean.out;
+}
+
+TEST_F(PhotosCli, CtrlCStopsTheScanAndRemovesNothing) {
+    for (int i = 0; i < 6; ++i)
+        photoPair("p/" + std::to_string(i) + ".jpg", "p/" + std::to_string(i) + "-small.jpg",
+                  40 + i);
+    // Large damaged pictures keep the engine busy well past the interrupt.
+    for (int i = 0; i < 8; ++i)
+        tree.sparseFile("p/0 damaged " + std::to_string(i) + ".jpg", 128u << 20);
+
+    const std::string out = tree.path("stdout"), err = tree.path("stderr"), folder = tree.path("p");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr))
+            ::_exit(127);
+        ::execl(ORVANE_CLI_PATH, ORVANE_CLI_PATH, "photos", "-q", "--auto-select", "new",
+                "--remove", "delete", folder.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!catchesInterrupt(pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "the interrupt ends the program through its own path";
+    EXPECT_EQ(WEXITSTATUS(status), 130) << tree.read("stderr");
+    EXPECT_NE(tree.read("stderr").find("orvane photos: interrupted"), std::string::npos)
+        << tree.read("stderr");
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(tree.exists("p/" + std::to_string(i) + ".jpg"));
+        EXPECT_TRUE(tree.exists("p/" + std::to_string(i) + "-small.jpg"));
+    }
 }
 
 #endif

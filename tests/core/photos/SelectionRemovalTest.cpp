@@ -121,6 +121,45 @@ TEST(PhotoSelection, AutoSelectKeepsTheOldestOrTheNewestAndSortsAreStable) {
     EXPECT_EQ(groups[1], g3);
 }
 
+TEST_F(Removal, AutoSelectLeavesOtherNamesOfTheKeptPictureUnmarked) {
+    // Oldest to newest: 0.jpg, 1.jpg, 2.jpg; "old-link.jpg" is 0.jpg under another name, and
+    // "new-link.jpg" is 2.jpg under another name.
+    auto g = group("linked", 3);
+    const auto& items = g->dupImageItems;
+    const auto link = [&](const ScanImagesItemPtr& of, const std::string& name) {
+        const auto path = tree.path("linked/" + name);
+        std::filesystem::create_hard_link(of->imagePath, path);
+        return manager.makeItem(path);
+    };
+    auto oldLink = link(items[0], "old-link.jpg"), newLink = link(items[2], "new-link.jpg");
+    // The display order, newest first, with each link beside its file.
+    g->dupImageItems = {items[2], newLink, items[1], oldLink, items[0]};
+    ScanImagesGroups groups = {g};
+
+    autoSelect(groups, AutoSelect::selectNew);  // keeps 0.jpg
+    EXPECT_FALSE(g->dupImageItems[4]->isSelect);
+    EXPECT_FALSE(oldLink->isSelect);
+    EXPECT_TRUE(g->dupImageItems[0]->isSelect);
+    EXPECT_TRUE(newLink->isSelect);  // a link of a picture that goes is still a copy to take
+    EXPECT_TRUE(g->dupImageItems[2]->isSelect);
+    EXPECT_EQ(selectedCount(groups), 3);
+
+    autoSelect(groups, AutoSelect::selectOld);  // keeps 2.jpg
+    EXPECT_FALSE(g->dupImageItems[0]->isSelect);
+    EXPECT_FALSE(newLink->isSelect);
+    EXPECT_TRUE(oldLink->isSelect);
+    EXPECT_EQ(selectedCount(groups), 3);
+
+    // Without what the scan recorded, the names are told apart by what the disk says now.
+    newLink->identity.reset();
+    autoSelect(groups, AutoSelect::selectOld);
+    EXPECT_FALSE(newLink->isSelect);
+    // A name that is gone cannot be the kept picture.
+    std::filesystem::remove(newLink->imagePath);
+    autoSelect(groups, AutoSelect::selectOld);
+    EXPECT_TRUE(newLink->isSelect);
+}
+
 TEST_F(Removal, GroupsLeftWithOnePictureGoAndLargerOnesStayUnmarked) {
     auto three = group("three", 3), four = group("four", 4);
     select(three, {0, 1});

@@ -9,6 +9,8 @@ inline QString title() {
     return QStringLiteral("color: #1d2733; font-size: 22px; font-weight: 600;");
 }
 inline QString subtitle() { return QStringLiteral("color: #5b6776; font-size: 13px;"); }
+// The heading over the files a removal left behind, alike on every finished page.
+inline QString failuresHeading() { return QStringLiteral("color: #c2463b; font-weight: 600;"); }
 // Keyboard focus is shown by a 2px ring, so a user moving with Tab always sees where Space and
 // Enter will act: the accent on white buttons, a deep accent around a button filled with it.
 // Every styled button reserves the ring's width in its normal state, so gaining focus never

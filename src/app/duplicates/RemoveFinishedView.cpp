@@ -56,7 +56,7 @@ RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(detail_);
     layout->addSpacing(8);
     failureTitle_ = new QLabel(this);
-    failureTitle_->setStyleSheet(QStringLiteral("color: #c2463b; font-weight: 600;"));
+    failureTitle_->setStyleSheet(styles::failuresHeading());
     layout->addWidget(failureTitle_);
     failures_ = new QTreeWidget(this);
     failures_->setObjectName(QStringLiteral("failureList"));

@@ -137,7 +137,7 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
         wrappedLabel(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
     finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
     finishedLayout->addWidget(finishedSummary_);
-    failuresTitle_ = wrappedLabel(QString(), styles::subtitle(), finished);
+    failuresTitle_ = wrappedLabel(QString(), styles::failuresHeading(), finished);
     finishedLayout->addWidget(failuresTitle_);
     failures_ = new QTreeWidget(finished);
     failures_->setObjectName(QStringLiteral("removeFailures"));

@@ -148,6 +148,20 @@ TEST_F(PhotosCli, DryRunListsAndMoveKeepsTheNewestPicture) {
     EXPECT_NE(moved.out.find("1 images removed"), std::string::npos) << moved.out;
 }
 
+TEST_F(PhotosCli, AutoSelectLeavesAnotherNameOfTheKeptPictureAlone) {
+    const auto [a, b] = photoPair("p/a.jpg", "p/b.jpg", 5);
+    std::filesystem::create_hard_link(a, tree.path("p/z.jpg"));
+    tree.setMtime("p/a.jpg", 1'600'000'000);  // a, under both names, is the oldest
+    tree.setMtime("p/b.jpg", 1'700'000'000);
+    const auto r = run("photos -q --auto-select new --remove delete " + quoted("p"));
+    ASSERT_EQ(r.code, 0) << r.err << r.out;
+    // Taking the other name would have been tried, and refused, for nothing.
+    EXPECT_EQ(r.out.find("\nfailed "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nremoved " + b + "\n1 images removed"), std::string::npos) << r.out;
+    EXPECT_FALSE(tree.exists("p/b.jpg"));
+    EXPECT_TRUE(tree.exists("p/a.jpg") && tree.exists("p/z.jpg"));
+}
+
 TEST_F(PhotosCli, NamesWithNewlinesAndInvalidBytesAreRemovedExactly) {
     cv::RNG rng(9);
     const cv::Mat img = orvane::testing::scene(rng, 400, 300);

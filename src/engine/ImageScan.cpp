@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include "core/files/TreeWalker.h"
 #include "engine/EngineLog.h"
@@ -197,14 +198,18 @@ int ImageScan::run(const std::atomic<bool>& stop) {
     std::vector<Candidate> images;
     for (auto& list : found)
         for (auto& c : list) images.push_back(std::move(c));
+    // Hard links to one picture are one picture, under its first name: the names of one file
+    // need not sit next to each other in path order, so they are brought together first.
+    const auto sameFile = [](const Candidate& a, const Candidate& b) {
+        return a.key.device == b.key.device && a.key.inode == b.key.inode;
+    };
+    std::sort(images.begin(), images.end(), [](const Candidate& a, const Candidate& b) {
+        return std::tie(a.key.device, a.key.inode, a.path) <
+               std::tie(b.key.device, b.key.inode, b.path);
+    });
+    images.erase(std::unique(images.begin(), images.end(), sameFile), images.end());
     std::sort(images.begin(), images.end(),
               [](const Candidate& a, const Candidate& b) { return a.path < b.path; });
-    // Hard links to one picture are one picture.
-    images.erase(std::unique(images.begin(), images.end(),
-                             [](const Candidate& a, const Candidate& b) {
-                                 return a.key.device == b.key.device && a.key.inode == b.key.inode;
-                             }),
-                 images.end());
     counts_.images = images.size();
     log.write("images found: " + std::to_string(images.size()));
     progress(0, kWalkShare, 0, "", true);

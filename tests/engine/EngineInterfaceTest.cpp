@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -205,6 +206,14 @@ TEST_F(Engine, WalkHonoursWhiteListHiddenSizesExtensionsAndLinks) {
     config.whiteListCount = 1;
     // The driver hands the white-list folders over as paths too; they are not roots.
     ASSERT_EQ(find({tree.path("") + "/", white}), 0);
+    EXPECT_EQ(groups(), (std::set<std::set<std::string>>{{a, b}}));
+
+    // A second name of a picture (a hard link), far from the first in path order, is the same
+    // picture and not a copy of it.
+    tree.dir("keep/zz");
+    std::filesystem::create_hard_link(a, tree.path("keep/zz/a.jpg"));
+    reports.found.clear();
+    ASSERT_EQ(find({tree.path("keep")}), 0);
     EXPECT_EQ(groups(), (std::set<std::set<std::string>>{{a, b}}));
 
     reports.found.clear();

@@ -32,28 +32,24 @@ std::string notThis(const RecordFormat& format) {
 
 }  // namespace
 
-// On a little-endian machine one load or store each.
-std::uint64_t recordGet64(const unsigned char* at) {
+namespace {
+
+// A little-endian unsigned integer; on a little-endian machine one load.
+template <class T>
+T loadLittleEndian(const unsigned char* at) {
+    T v = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        std::uint64_t v;
         std::memcpy(&v, at, sizeof v);
         return v;
     }
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | at[i];
+    for (int i = static_cast<int>(sizeof v) - 1; i >= 0; --i) v = (v << 8) | at[i];
     return v;
 }
 
-std::uint32_t recordGet32(const unsigned char* at) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint32_t v;
-        std::memcpy(&v, at, sizeof v);
-        return v;
-    }
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | at[i];
-    return v;
-}
+}  // namespace
+
+std::uint64_t recordGet64(const unsigned char* at) { return loadLittleEndian<std::uint64_t>(at); }
+std::uint32_t recordGet32(const unsigned char* at) { return loadLittleEndian<std::uint32_t>(at); }
 
 void recordPut64(std::string& out, std::uint64_t value) {
     char bytes[8];

@@ -201,12 +201,17 @@ TEST_F(DuplicateResults, AutoSelectLeavesTheKeptCopysOtherNameAndTheEndSaysWhatF
     }
     // Deleted rather than trashed: GLib learns the Trash's home once per process, and another
     // test of this program owns that.
-    view->requestRemove(orvane::files::RemoveType::forever());
-    ASSERT_NE(waitForMessageBox(), nullptr);
-    ASSERT_TRUE(answerMessageBox("Delete"));
-    ASSERT_TRUE(waitUntil(
-        [&] { return screen->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
-        20000));
+    auto deleteForGood = [&] {
+        view->requestRemove(orvane::files::RemoveType::forever());
+        return waitForMessageBox() != nullptr && answerMessageBox("Delete") &&
+               waitUntil(
+                   [&] {
+                       return screen->displayType() ==
+                              DisplayViewType::displayViewTypeRemoveFinished;
+                   },
+                   20000);
+    };
+    ASSERT_TRUE(deleteForGood());
     RemoveFinishedView* finished = screen->finishedView();
     EXPECT_EQ(finished->titleLabel()->text(), "Removed Successfully");
     EXPECT_TRUE(finished->failureList()->isHidden());
@@ -221,12 +226,7 @@ TEST_F(DuplicateResults, AutoSelectLeavesTheKeptCopysOtherNameAndTheEndSaysWhatF
     ASSERT_EQ(names.size(), 2u);
     ASSERT_TRUE(model->setData(model->index(2, 0), Qt::Checked, Qt::CheckStateRole));
     EXPECT_EQ(view->totals().count, 1u);
-    view->requestRemove(orvane::files::RemoveType::forever());
-    ASSERT_NE(waitForMessageBox(), nullptr);
-    ASSERT_TRUE(answerMessageBox("Delete"));
-    ASSERT_TRUE(waitUntil(
-        [&] { return screen->displayType() == DisplayViewType::displayViewTypeRemoveFinished; },
-        20000));
+    ASSERT_TRUE(deleteForGood());
     EXPECT_EQ(finished->titleLabel()->text(), "Nothing could be removed");
     ASSERT_FALSE(finished->failureList()->isHidden());
     ASSERT_EQ(finished->failureList()->topLevelItemCount(), 1);

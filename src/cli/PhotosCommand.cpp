@@ -225,15 +225,16 @@ int run(const Options& o) {
 
     auto groups = manager.dupImages();
     for (auto& g : groups) photos::orderGroupForDisplay(*g);
-    printResults(groups, o.json);
+    // A failed scan found nothing to tell as "no similar photos"; JSON stays one object.
+    if (o.json || !outcome.failed || !groups.empty()) printResults(groups, o.json);
     // On standard error, so that the list on standard output stays clean for scripts.
     for (const auto& root : outcome.unreadableRoots)
         std::fprintf(stderr,
                      "orvane photos: cannot open %s, so the photos in it were not compared\n",
                      outputPath(root).c_str());
     if (outcome.failed) {
-        std::fprintf(stderr, "orvane photos: the image engine failed: %s\n",
-                     outcome.resultText.c_str());
+        std::fprintf(stderr, "orvane photos: %s\n",
+                     photos::scanFailureText(outcome, outputPath(outcome.failedRoot)).c_str());
         return outcome.result == kImageEnginePathNotExist ||
                        outcome.result == kImageEnginePathNotDirectory
                    ? kExitUsage

@@ -206,15 +206,13 @@ void SimilarPhotosResultViewController::onScanEnded(const photos::ScanImagesOutc
     // found stay on screen, with the reason over them.
     const bool nothingFound = pages_->currentWidget() == empty_;
     if (outcome.failed) {
-        const QString reason = qs(outcome.resultText);
+        const QString reason =
+            qs(photos::scanFailureText(outcome, displayPath(outcome.failedRoot).toStdString()));
         if (nothingFound) {
-            failedDetail_->setText(locFormat(
-                "The image engine stopped with “%@”. Check the chosen folders and scan again.",
-                {reason}));
+            failedDetail_->setText(reason);
             pages_->setCurrentWidget(failed_);
         } else {
-            showAlert(window(), locFormat("The scan could not be completed: %@.", {reason}),
-                      loc("OK"));
+            showAlert(window(), loc("The scan could not be completed."), loc("OK"), {}, reason);
         }
         return;
     }

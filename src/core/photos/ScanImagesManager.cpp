@@ -289,9 +289,11 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
     isStop_ = false;
     scanState_ = 1;
     int result = kImageEngineStopped;
+    bool engineBusy = false;
     ScanImagesManager* idle = nullptr;
     if (!gScanning.compare_exchange_strong(idle, this)) {
         result = kImageEngineParamInvalid;  // another manager's scan holds the engine
+        engineBusy = true;
     } else {
         scanning_ = true;
         if (!stopRequested_) {
@@ -309,7 +311,9 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
     if (result == kImageEngineOk) {
         ORVANE_LOG("查找相似图片成功");
     } else if (result != kImageEngineStopped) {
-        ORVANE_LOG(std::string("查找相似图片失败: ") + ImageEngineResultText(result));
+        ORVANE_LOG(std::string("查找相似图片失败: ") + std::to_string(result) + " " +
+                   ImageEngineResultText(result) +
+                   (engineBusy ? " (another scan is running)" : ""));
     }
 
     ScanImagesOutcome outcome;
@@ -317,13 +321,30 @@ int ScanImagesManager::findDuplicateImages(const std::vector<std::string>& folde
     outcome.resultText = ImageEngineResultText(result);
     outcome.stopped = result == kImageEngineStopped;
     outcome.failed = result != kImageEngineOk && result != kImageEngineStopped;
+    outcome.engineBusy = engineBusy;
     outcome.found = dupFileCount();
     // Only the roots: the white-list folders that follow them are never looked into.
     for (std::size_t i = 0; i + in.whiteList.size() < in.paths.size(); ++i) {
         std::string root = in.paths[i];
         if (root.size() > 1) root.pop_back();  // the slash the engine gets
+        // The engine names no folder when it refuses one: the first the system refuses too.
+        if (!engineBusy && outcome.failedRoot.empty() &&
+            (result == kImageEnginePathNotExist || result == kImageEnginePathNotDirectory)) {
+            struct stat st {};
+            if (::stat(root.c_str(), &st) != 0) {
+                outcome.failedRoot = root;
+                outcome.failedRootError = errno;
+                continue;
+            }
+            if (!S_ISDIR(st.st_mode)) {
+                outcome.failedRoot = root;
+                continue;
+            }
+        }
         if (unreadableFolder(root)) outcome.unreadableRoots.push_back(std::move(root));
     }
+    if (outcome.failed)
+        ORVANE_LOG("查找相似图片失败: " + scanFailureText(outcome, outcome.failedRoot));
     scanning_ = false;
     delegate = [&] {
         std::lock_guard lock(mutex_);

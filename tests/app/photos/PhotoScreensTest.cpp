@@ -395,11 +395,27 @@ TEST_F(PhotoScreensTest, AMissingFolderEndsTheScanOnAPageThatSaysWhy) {
     ASSERT_TRUE(waitUntil([&] { return result->currentPage() == result->failedView(); }, 20000));
     EXPECT_EQ(result->state(), State::results);
     EXPECT_EQ(openMessageBox(), nullptr);
-    const QString why = result->failedView()->findChild<QLabel*>("pageDetail")->text();
-    EXPECT_TRUE(why.contains("Path not exist")) << why.toStdString();
+    const auto detail = [&] {
+        return result->failedView()->findChild<QLabel*>("pageDetail")->text().toStdString();
+    };
+    // What happened and what to do, in the user's words; the engine's own text is for the log.
+    EXPECT_EQ(detail(), "The folder “" + tree.path("gone") +
+                            "” no longer exists. If it was moved or renamed, choose it again "
+                            "where it is now.");
+    EXPECT_EQ(result->failedView()->findChild<QLabel*>("pageTitle")->text(),
+              "The scan could not be completed.");
     // Back leads to choosing the folders again.
     result->failedView()->findChild<QPushButton*>()->click();
     EXPECT_TRUE(waitUntil([&] { return screen.isShowingPathSelect(); }));
+
+    // A chosen folder that became a file is named as such.
+    tree.file("was a folder", "now a note");
+    result->startScan({tree.path("was a folder")});
+    ASSERT_TRUE(waitUntil([&] { return result->state() == State::results; }, 20000));
+    EXPECT_EQ(result->currentPage(), result->failedView());
+    EXPECT_EQ(detail(), "“" + tree.path("was a folder") +
+                            "” is not a folder, so it cannot be scanned. Choose the folder that "
+                            "holds it instead.");
 }
 
 TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
@@ -427,7 +443,9 @@ TEST_F(PhotoScreensTest, EveryVerdictOfTheEngineReachesItsPage) {
     other.stopAndWait();
     EXPECT_EQ(result->state(), State::results);
     const QString why = result->failedView()->findChild<QLabel*>("pageDetail")->text();
-    EXPECT_TRUE(why.contains("Param invaild")) << why.toStdString();
+    EXPECT_EQ(why.toStdString(),
+              "Another photo scan is still running, so this one could not start. Wait until it "
+              "has finished, then scan again.");
 
     // A folder the user may not open: not "nothing found", but why nothing was found.
     tree.dir("locked/inside");

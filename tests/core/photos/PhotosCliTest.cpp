@@ -211,6 +211,36 @@ TEST_F(PhotosCli, AChosenFolderThatCannotBeOpenedIsToldAndStrictFails) {
     EXPECT_NE(clean.out.find(homeDir + "/Pictures/a.jpg\t"), std::string::npos) << clean.out;
 }
 
+TEST_F(PhotosCli, AScanTheEngineRefusesSaysWhatHappenedAndWhatToDo) {
+    // "/" stands for the home folder, which only the scan itself finds missing or out of reach.
+    const auto withHome = [&](const std::string& homeDir, const std::string& args) {
+        const std::string command =
+            "HOME='" + homeDir + "' '" + ORVANE_CLI_PATH + "' photos " + args + " /";
+        if (::geteuid() != 0) return runCli(tree, "env", command);
+        return runCli(tree, "setpriv",
+                      "--bounding-set -dac_override,-dac_read_search env " + command);
+    };
+    const std::string gone = tree.path("moved away");
+    auto r = withHome(gone, "-q");
+    EXPECT_EQ(r.code, 2) << r.err;
+    EXPECT_EQ(r.err, "orvane photos: The folder “" + gone +
+                         "” no longer exists. If it was moved or renamed, choose it again where "
+                         "it is now.\n");
+    EXPECT_EQ(r.out, "") << "a failed scan does not claim that nothing was alike";
+    r = withHome(gone, "-q --json");
+    EXPECT_EQ(r.code, 2) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"groups":[]})"));
+
+    tree.dir("closed/home");
+    tree.chmod("closed", 0);
+    r = withHome(tree.path("closed/home"), "-q");
+    tree.chmod("closed", 0755);
+    EXPECT_EQ(r.code, 2) << r.err;
+    EXPECT_EQ(r.err, "orvane photos: Orvane is not allowed to reach the folder “" +
+                         tree.path("closed/home") +
+                         "”. Make sure you may open every folder above it, then scan again.\n");
+}
+
 TEST_F(PhotosCli, CtrlCStopsTheScanAndRemovesNothing) {
     for (int i = 0; i < 6; ++i)
         photoPair("p/" + std::to_string(i) + ".jpg", "p/" + std::to_string(i) + "-small.jpg",

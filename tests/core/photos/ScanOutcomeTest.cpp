@@ -2,10 +2,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <set>
 #include <thread>
 
 #include "PhotoFixture.h"
+#include "engine/SimilarImageEngine.h"
 #include "support/ScopedFilePermissions.h"
 
 using namespace orvane::photos;
@@ -92,6 +97,11 @@ TEST_F(ScanOutcomeTest, TheEndOfEveryScanCarriesTheEngineVerdict) {
     EXPECT_EQ(outcome.resultText, "Path not exist");
     EXPECT_TRUE(outcome.failed);
     EXPECT_FALSE(outcome.stopped);
+    EXPECT_EQ(outcome.failedRoot, tree.path("gone")) << "the folder the engine refused is named";
+    EXPECT_EQ(outcome.failedRootError, ENOENT);
+    EXPECT_EQ(scanFailureText(outcome, "~/gone"),
+              "The folder “~/gone” no longer exists. If it was moved or renamed, choose it again "
+              "where it is now.");
 
     // The engine runs one scan at a time: a second driver's scan meanwhile is refused.
     {
@@ -113,6 +123,10 @@ TEST_F(ScanOutcomeTest, TheEndOfEveryScanCarriesTheEngineVerdict) {
         EXPECT_EQ(outcome.result, 1);
         EXPECT_EQ(outcome.resultText, "Param invaild");
         EXPECT_TRUE(outcome.failed);
+        EXPECT_TRUE(outcome.engineBusy);
+        EXPECT_EQ(scanFailureText(outcome, ""),
+                  "Another photo scan is still running, so this one could not start. Wait until "
+                  "it has finished, then scan again.");
         EXPECT_EQ(outcome.found, 0);
         ASSERT_EQ(held->outcomes.size(), 1u);
         EXPECT_EQ(held->outcomes[0].found, 4) << "the running scan is not disturbed";
@@ -197,4 +211,57 @@ TEST_F(ScanOutcomeTest, AChosenFolderThatCannotBeOpenedIsNamedInTheEnd) {
 
     // Readable again, it is not named.
     EXPECT_TRUE(scan({tree.path("locked"), tree.path("open")}).unreadableRoots.empty());
+}
+
+TEST_F(ScanOutcomeTest, AFolderTheEngineRefusesIsNamedWithWhatToDo) {
+    photoPair("open/a.jpg", "open/a-small.jpg", 41);
+    tree.file("note.txt", "not a folder");
+    tree.dir("closed/inside");
+
+    auto outcome = scan({tree.path("open"), tree.path("note.txt")});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.failedRoot, tree.path("note.txt"));
+    EXPECT_EQ(outcome.failedRootError, 0);
+    EXPECT_EQ(scanFailureText(outcome, "note.txt"),
+              "“note.txt” is not a folder, so it cannot be scanned. Choose the folder that holds "
+              "it instead.");
+
+    // Behind a folder the user may not open, the chosen one exists but cannot be reached.
+    tree.chmod("closed", 0);
+    {
+        orvane::testing::ScopedFilePermissions permissions;
+        outcome = scan({tree.path("closed/inside")});
+    }
+    tree.chmod("closed", 0755);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.failedRoot, tree.path("closed/inside"));
+    EXPECT_EQ(outcome.failedRootError, EACCES);
+    EXPECT_TRUE(outcome.unreadableRoots.empty()) << "told once, as the failure";
+    EXPECT_EQ(scanFailureText(outcome, "inside"),
+              "Orvane is not allowed to reach the folder “inside”. Make sure you may open every "
+              "folder above it, then scan again.");
+}
+
+TEST(ScanFailureText, EveryFailureOfTheEngineIsASentenceOfItsOwn) {
+    std::set<std::string> seen;
+    for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 42}) {
+        ScanImagesOutcome o;
+        o.result = code;
+        o.failed = true;
+        const std::string text = scanFailureText(o, "");
+        ASSERT_GE(text.size(), 20u) << code;
+        EXPECT_TRUE(std::isupper(static_cast<unsigned char>(text.front()))) << text;
+        EXPECT_EQ(text.back(), '.') << text;
+        EXPECT_TRUE(seen.insert(text).second) << "two failures read alike: " << text;
+    }
+    ScanImagesOutcome o;
+    o.result = kImageEnginePathNotExist;
+    o.failed = true;
+    o.failedRoot = "/media/disk";
+    o.failedRootError = EIO;
+    EXPECT_EQ(scanFailureText(o, "/media/disk"),
+              "The folder “/media/disk” cannot be reached (" + std::string(std::strerror(EIO)) +
+                  "). Check that the disk it is on is connected, then scan again.");
+    o.failed = false;
+    EXPECT_EQ(scanFailureText(o, ""), "") << "nothing to tell when the scan did not fail";
 }

@@ -13,8 +13,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://orvane.com/)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window needs a Qt platform plugin (xcb or wayland), which Qt loads rather than links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The window needs a Qt platform plugin (xcb or wayland), which Qt loads rather than links; the
+# network features open libcurl themselves when first used, so dpkg-shlibdeps does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcurl4 | libcurl4t64")
 # pkexec starts the administrator helper that removes files in system folders.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, adwaita-icon-theme, pkexec")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -5,7 +5,7 @@
 #include "core/renamer/ParserSupport.h"
 #include "core/renamer/PerferenceSetting.h"
 #include "core/renamer/PerferenceSettingLang.h"
-#include "namer/HttpPost.h"
+#include "kit/HttpRequest.h"
 #include "namer/NameCleaner.h"
 
 namespace orvane::namer {
@@ -117,11 +117,15 @@ std::string OpenAICompatibleNamer::cleanAnswer(std::string_view answer,
 }
 
 NameSuggestion OpenAICompatibleNamer::suggest(const NameRequest& request) const {
-    std::vector<std::string> headers;
-    if (!config_.apiKey.empty()) headers.push_back("Authorization: Bearer " + config_.apiKey);
-    const HttpReply reply =
-        postJSON(completionsURL(), requestBody(request), headers, config_.timeoutSeconds);
-    if (!reply.error.empty())
+    kit::HttpRequest post = kit::HttpRequest::postJSON(completionsURL(), requestBody(request));
+    if (!config_.apiKey.empty()) post.headers.push_back("Authorization: Bearer " + config_.apiKey);
+    post.timeoutMs = config_.timeoutSeconds * 1000;
+    const kit::HttpResponse reply = post.send();
+    if (reply.outcome == kit::HttpResponse::Outcome::unavailable)
+        return NameSuggestion::failure(reply.error);
+    if (reply.outcome == kit::HttpResponse::Outcome::tooLarge)
+        return NameSuggestion::failure("The language model's answer is too large.");
+    if (!reply.answered())
         return NameSuggestion::failure("The language model could not be reached: " + reply.error);
     if (reply.status != 200)
         return NameSuggestion::failure("The language model answered with status " +

@@ -20,7 +20,7 @@ deb=${debs[0]}
 
 [[ $(dpkg-deb -f "$deb" Package) == orvane ]] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libqt6widgets6 libqt6gui6 libglib2.0-0 qt6-qpa-plugins; do
+for needed in libc6 libqt6widgets6 libqt6gui6 libglib2.0-0 qt6-qpa-plugins libcurl4; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')

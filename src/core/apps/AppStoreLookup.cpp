@@ -1,13 +1,12 @@
 #include "core/apps/AppStoreLookup.h"
 
-#include <curl/curl.h>
-
+#include <algorithm>
 #include <cctype>
 #include <ctime>
-#include <mutex>
 #include <nlohmann/json.hpp>
 
 #include "kit/DateFormat.h"
+#include "kit/HttpRequest.h"
 #include "kit/Log.h"
 
 namespace orvane::apps {
@@ -16,37 +15,8 @@ namespace {
 
 constexpr std::size_t kMaxBody = 4u << 20;
 
-struct Transfer {
-    std::string body;
-    bool tooLarge = false;
-    const std::atomic<bool>* stop = nullptr;
-};
-
-std::size_t onData(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* t = static_cast<Transfer*>(user);
-    const std::size_t n = size * count;
-    if (t->body.size() + n > kMaxBody) {
-        t->tooLarge = true;
-        return 0;
-    }
-    t->body.append(data, n);
-    return n;
-}
-
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* t = static_cast<Transfer*>(user);
-    return t->stop && t->stop->load() ? 1 : 0;
-}
-
 NetworkError custom(std::string message) {
     return {NetworkError::Kind::custom, 0, std::move(message)};
-}
-
-std::string escape(CURL* c, const std::string& text) {
-    char* out = curl_easy_escape(c, text.c_str(), static_cast<int>(text.size()));
-    std::string s = out ? out : "";
-    curl_free(out);
-    return s;
 }
 
 // "2024-03-05T17:02:11Z" as display text; "" when it does not read as that.
@@ -91,60 +61,36 @@ AppStoreLookup::AppStoreLookup(std::string baseAddress, long timeoutMs)
 
 std::string AppStoreLookup::lookupURL(const std::string& bundleId,
                                       const std::string& country) const {
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) return {};
-    return base_ + "/lookup?bundleId=" + escape(curl.get(), bundleId) +
-           "&country=" + escape(curl.get(), country) + "&media=software&entity=desktopSoftware";
+    return base_ + "/lookup?bundleId=" + kit::urlEscaped(bundleId) +
+           "&country=" + kit::urlEscaped(country) + "&media=software&entity=desktopSoftware";
 }
 
 LookupReply AppStoreLookup::getAppUpdateInfo(const std::string& bundleId,
                                              const std::string& country,
                                              const std::atomic<bool>* stop) const {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     LookupReply reply;
     if (!base_.starts_with("http://") && !base_.starts_with("https://")) {
         reply.error = custom("No store lookup address is set.");
         return reply;
     }
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), &curl_easy_cleanup);
-    if (!curl) {
-        reply.error = NetworkError{};
-        return reply;
-    }
-    const std::string url = lookupURL(bundleId, country);
-    Transfer transfer;
-    transfer.stop = stop;
-    char errorText[CURL_ERROR_SIZE] = {};
-    CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, std::min(timeoutMs_, 10000L));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, timeoutMs_);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &onData);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode code = curl_easy_perform(c);
-    if (transfer.tooLarge) {
+    kit::HttpRequest request;
+    request.url = lookupURL(bundleId, country);
+    request.maxRedirects = 3;
+    request.connectTimeoutMs = std::min(timeoutMs_, 10000L);
+    request.timeoutMs = timeoutMs_;
+    request.maxBytes = kMaxBody;
+    request.stop = stop;
+    const kit::HttpResponse response = request.send();
+    if (response.outcome == kit::HttpResponse::Outcome::tooLarge) {
         reply.error = NetworkError{NetworkError::Kind::decodingError, 0, "the reply is too large"};
         return reply;
     }
-    if (code != CURLE_OK) {
-        const std::string why = errorText[0] ? errorText : curl_easy_strerror(code);
-        ORVANE_LOG("Request failed with error: " + why);
-        reply.error = custom(why);
+    if (!response.answered()) {
+        ORVANE_LOG("Request failed with error: " + response.error);
+        reply.error = custom(response.error);
         return reply;
     }
-    long status = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
-    return parseReply(status, transfer.body);
+    return parseReply(response.status, response.body);
 }
 
 LookupReply AppStoreLookup::parseReply(long status, std::string_view body) {

@@ -106,10 +106,6 @@ public:
     void eachBlock(Visit&& visit) const {
         for (const auto& block : blocks_) visit(block.data(), block.size());
     }
-    void clear() {
-        blocks_.clear();
-        size_ = 0;
-    }
 
     static constexpr std::size_t kBlock = 4096;
 
@@ -158,37 +154,53 @@ struct PerThread {
 }  // namespace
 
 struct SizeGroups::Compact {
-    std::vector<PerThread> threads;  // owns the path blocks
-    std::vector<KeptFile> files;
+    std::vector<PerThread> threads;      // owns the records and their paths
+    std::vector<const KeptFile*> files;  // the groups' members, group by group
 };
 
 void SizeGroups::recall(const ScanCache& cache) {
     if (!compact) return;
-    const std::vector<KeptFile>& files = compact->files;
-    // Records without an identity or times (none, from the walker) are known to nobody.
-    std::vector<FileStamp> stamps;
-    std::vector<std::size_t> at;
-    stamps.reserve(files.size());
-    at.reserve(files.size());
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        const auto id = files[k].values.fileResourceIdentifier();
-        const auto times = files[k].values.times();
-        if (!id || !times) continue;
-        stamps.push_back(
-            FileStamp{id->first, id->second, files[k].size, times->first, times->second});
-        at.push_back(k);
-    }
-    std::vector<ScanCache::Recall> found(stamps.size());
-    cache.recall(stamps, found);
+    const std::vector<const KeptFile*>& files = compact->files;
     recalled.assign(files.size(), ScanCache::Recall{});
-    for (std::size_t j = 0; j < at.size(); ++j) recalled[at[j]] = found[j];
+    // In pieces small enough to stay in the processor's cache, each asked at once; records
+    // without an identity or times (none, from the walker) are known to nobody.
+    auto recallRange = [&](std::size_t from, std::size_t to) {
+        constexpr std::size_t kPiece = 512;
+        std::vector<FileStamp> stamps;
+        std::vector<std::size_t> at;
+        std::vector<ScanCache::Recall> found;
+        stamps.reserve(kPiece);
+        at.reserve(kPiece);
+        for (std::size_t k = from; k < to;) {
+            stamps.clear();
+            at.clear();
+            for (; k < to && stamps.size() < kPiece; ++k) {
+                const auto id = files[k]->values.fileResourceIdentifier();
+                const auto times = files[k]->values.times();
+                if (!id || !times) continue;
+                stamps.push_back(
+                    FileStamp{id->first, id->second, files[k]->size, times->first, times->second});
+                at.push_back(k);
+            }
+            found.resize(stamps.size());
+            cache.recall(stamps, found);
+            for (std::size_t j = 0; j < at.size(); ++j) recalled[at[j]] = found[j];
+        }
+    };
+    // A rescan waits for this before anything else: the second half goes to a second core.
+    constexpr std::size_t kSplitAbove = 16 * 1024;
+    if (files.size() <= kSplitAbove) return recallRange(0, files.size());
+    const std::size_t half = files.size() / 2;
+    auto second = std::async(std::launch::async, recallRange, half, files.size());
+    recallRange(0, half);
+    second.get();
 }
 
 void SizeGroups::materialize(SizeGroup& group) const {
     if (!compact || !group.files.empty()) return;
     const std::size_t end = group.first + group.count;
     auto take = [&](std::size_t k) {
-        const KeptFile& f = compact->files[k];
+        const KeptFile& f = *compact->files[k];
         group.files.push_back(ResourceValueURL{std::string(f.pathView()), f.values});
         if (!recalled.empty()) group.recalled.push_back(recalled[k]);
     };
@@ -575,7 +587,6 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         std::string error;
         if (!cache->save(&error)) ORVANE_LOG("Duplicate scan cache not saved: " + error);
     }
-
     scaning = false;
     scanFinished = true;
     endTime = now();
@@ -763,7 +774,6 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
 
     SizeGroups result;
     if (scanStop) return result;
-
     auto compact = std::make_shared<SizeGroups::Compact>();
     // Every record by number, block by block: record r is blocks[r / kBlock][r % kBlock].
     std::vector<const KeptFile*> blocks;
@@ -785,8 +795,8 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
     // whichever root reaches it first; a group puts its members in path order when it delivers
     // them. Within one size the records keep the walk's order, so a tree always groups alike.
     sortBySize(keys);
-    // Only sizes met twice or more are kept, copied once into one list: single sizes are
-    // counted and dropped.
+    // Only sizes met twice or more are listed, group by group; the records stay where the walk
+    // put them. Single sizes are counted and dropped.
     std::size_t members = 0;
     for (std::size_t a = 0; a < keys.size();) {
         std::size_t b = a + 1;
@@ -794,7 +804,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         if (b - a >= 2) members += b - a;
         a = b;
     }
-    std::vector<KeptFile>& all = compact->files;
+    std::vector<const KeptFile*>& all = compact->files;
     all.reserve(members);
     for (std::size_t a = 0; a < keys.size();) {
         std::size_t b = a + 1;
@@ -806,7 +816,7 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
             group.count = b - a;
             for (std::size_t k = a; k < b; ++k) {
                 const std::uint32_t r = keys[k].record;
-                all.push_back(blocks[r / KeptFiles::kBlock][r % KeptFiles::kBlock]);
+                all.push_back(&blocks[r / KeptFiles::kBlock][r % KeptFiles::kBlock]);
             }
             result.groups.push_back(std::move(group));
         } else {
@@ -815,7 +825,6 @@ SizeGroups ScanManager::filterSameSize(const std::vector<std::string>& paths) {
         a = b;
     }
     std::vector<SizeKey>().swap(keys);
-    for (auto& t : threads) t.kept.clear();
     compact->threads = std::move(threads);
     result.compact = std::move(compact);
     return result;

@@ -15,6 +15,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DuplicatesRemoval.h"
+#include "cli/KeptUntilExit.h"
 #include "cli/OutputPath.h"
 #include "cli/RunEvents.h"
 #include "cli/ScanOptions.h"
@@ -169,15 +170,32 @@ void printResults(const std::vector<DuplicateFilesPtr>& found, bool json,
     } else if (groups.empty()) {
         out = "No duplicates found.\n";
     } else {
+        // Built in one piece, sized up front: a listing of a hundred thousand paths would
+        // otherwise be copied each time the text outgrows its room.
+        std::size_t length = 0;
+        for (const auto& g : groups) {
+            length += 64;
+            for (const auto& info : g->infos()) length += info->path().size() + 1;
+        }
+        out.reserve(length);
+        // Groups of one size follow each other; their heading is formatted once.
+        std::uint64_t headingSize = 0;
+        std::string heading;
         bool first = true;
         for (const auto& g : groups) {
             if (!first) out.push_back('\n');
-            first = false;
             const std::uint64_t size = g->infos().empty() ? 0 : g->infos().front()->size();
-            out += std::to_string(size) + " bytes each (" + kit::transformedFileSize(size) + "), " +
-                   kit::countOf(g->count(), "file", "files") + "\n";
+            if (first || size != headingSize) {
+                heading =
+                    std::to_string(size) + " bytes each (" + kit::transformedFileSize(size) + "), ";
+                headingSize = size;
+            }
+            first = false;
+            out += heading;
+            out += kit::countOf(g->count(), "file", "files");
+            out.push_back('\n');
             for (const auto& info : g->infos()) {
-                out += outputPath(info->path());
+                appendOutputPath(out, info->path());
                 out.push_back('\n');
             }
         }
@@ -221,6 +239,7 @@ int run(const Options& o) {
     if (!o.noCache)
         environment.scanCachePath = duplicates::ScanCache::defaultPath(environment.layout);
     auto manager = ScanManager::create(std::move(environment));
+    keepUntilExit(manager);
     const auto kept = manager->cleanRoots(roots);
     for (const auto& root : roots)
         if (std::find(kept.begin(), kept.end(), root) == kept.end())

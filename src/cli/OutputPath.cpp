@@ -6,9 +6,22 @@
 
 namespace orvane::cli {
 
-std::string outputPath(std::string_view path) {
+namespace {
+
+bool toTerminal() {
     static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
-    return terminal ? kit::terminalPath(path) : std::string(path);
+    return terminal;
+}
+
+}  // namespace
+
+std::string outputPath(std::string_view path) {
+    return toTerminal() ? kit::terminalPath(path) : std::string(path);
+}
+
+void appendOutputPath(std::string& out, std::string_view path) {
+    if (toTerminal()) out += kit::terminalPath(path);
+    else out.append(path);
 }
 
 }  // namespace orvane::cli

@@ -10,5 +10,7 @@ namespace orvane::cli {
 // with a newline or an escape sequence cannot pass for two files or take over the screen. Both
 // name the real file when pasted back into a shell.
 std::string outputPath(std::string_view path);
+// The same, appended to `out`: a long listing builds no string per path.
+void appendOutputPath(std::string& out, std::string_view path);
 
 }  // namespace orvane::cli

@@ -226,6 +226,20 @@ std::vector<std::vector<std::size_t>> AssembleOperation::compare(
     return compareInLockstep(toCompare, bytes, files);
 }
 
+std::optional<std::uint64_t> AssembleOperation::knownSample(std::size_t i,
+                                                            std::uint64_t bytes) const {
+    if (!recalled.empty()) return recalled[i].knownSample();
+    const auto stamp = FileStamp::of(data[i], bytes);
+    return stamp ? cache->sample(*stamp) : std::nullopt;
+}
+
+std::optional<ContentClass> AssembleOperation::knownClass(std::size_t i,
+                                                          std::uint64_t bytes) const {
+    if (!recalled.empty()) return recalled[i].knownClass();
+    const auto stamp = FileStamp::of(data[i], bytes);
+    return stamp ? cache->contentClass(*stamp) : std::nullopt;
+}
+
 std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
     const std::vector<std::size_t>& candidate, std::uint64_t bytes, FileHandles& files,
     bool& known) {
@@ -236,8 +250,7 @@ std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
     std::vector<std::pair<ContentClass, std::size_t>> knownFiles;  // (class, file), sorted below
     std::vector<std::size_t> toCompare;
     for (std::size_t i : candidate) {
-        const auto stamp = FileStamp::of(data[i], bytes);
-        const auto cls = stamp ? cache->contentClass(*stamp) : std::nullopt;
+        const auto cls = knownClass(i, bytes);
         if (cls) knownFiles.emplace_back(*cls, i);
         else toCompare.push_back(i);
     }
@@ -357,7 +370,7 @@ void AssembleOperation::main() {
                 if (stopped()) break;
                 const auto stamp = cache ? FileStamp::of(data[i], bytes) : std::nullopt;
                 std::optional<std::uint64_t> sample;
-                if (stamp) sample = cache->sample(*stamp);
+                if (stamp) sample = knownSample(i, bytes);
                 if (!sample) {
                     announce(i);
                     sample = files.with(i, data[i], std::optional<std::uint64_t>{},

@@ -9,13 +9,13 @@
 
 #include "core/duplicates/LockstepComparison.h"
 #include "core/duplicates/Md5File.h"
+#include "core/duplicates/ScanCache.h"
 #include "core/duplicates/SharedFileNames.h"
 #include "kit/Operation.h"
 
 namespace orvane::duplicates {
 
 class FileHandles;
-class ScanCache;
 
 // Confirms one candidate group (files of one exact size) by content: every delivered group
 // holds two or more files whose whole contents are byte for byte the same. Files that differ in
@@ -59,6 +59,9 @@ public:
     LockstepComparison::Limits limits;
     // What earlier scans learned, and where this one's findings go; null: read everything.
     std::shared_ptr<ScanCache> cache;
+    // What `cache` knows of each of `data`, looked up in advance (see SizeGroups::recall);
+    // empty: the operation asks the cache itself.
+    std::vector<ScanCache::Recall> recalled;
 
 protected:
     void main() override;
@@ -72,6 +75,9 @@ private:
         if (assemblingBlock) assemblingBlock(data[i].url);
     }
     std::vector<bool> announced_;
+    // What the cache knows of file i of `bytes` bytes.
+    std::optional<std::uint64_t> knownSample(std::size_t i, std::uint64_t bytes) const;
+    std::optional<ContentClass> knownClass(std::size_t i, std::uint64_t bytes) const;
     // All split `toCompare` (indices into data) into sets of identical content; confirm()
     // first takes what the cache knows.
     // `known`: the sets are what one earlier scan found, nothing was read.

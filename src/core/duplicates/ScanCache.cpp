@@ -84,6 +84,32 @@ const ScanCache::Entry* ScanCache::find(const FileStamp& stamp) const {
     }
 }
 
+void ScanCache::recall(std::span<const FileStamp> stamps, std::span<Recall> out) const {
+    const std::size_t n = std::min(stamps.size(), out.size());
+    if (index_.empty()) {
+        std::fill_n(out.begin(), n, Recall{});
+        return;
+    }
+    const std::size_t mask = index_.size() - 1;
+    auto slot = [&](std::size_t i) { return slotOf(stamps[i].device, stamps[i].inode, mask); };
+    // Two stages ahead: the index slot of a lookup kAhead * 2 away, and the entry that slot
+    // names for the lookup kAhead away (its slot has arrived by then).
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + 2 * kAhead < n) __builtin_prefetch(&index_[slot(i + 2 * kAhead)]);
+        if (i + kAhead < n) {
+            const std::uint32_t at = index_[slot(i + kAhead)];
+            if (at != kNoEntry) {
+                const char* entry = reinterpret_cast<const char*>(&loaded_[at]);
+                __builtin_prefetch(entry);
+                __builtin_prefetch(entry + sizeof(Entry) - 1);
+            }
+        }
+        const Entry* e = find(stamps[i]);
+        out[i] = e ? Recall{e->sample, e->contentClass, e->hasSample, e->hasClass} : Recall{};
+    }
+}
+
 std::optional<std::uint64_t> ScanCache::sample(const FileStamp& stamp) const {
     const Entry* e = find(stamp);
     if (!e || !e->hasSample) return std::nullopt;

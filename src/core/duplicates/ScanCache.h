@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -67,6 +68,23 @@ public:
 
     std::optional<std::uint64_t> sample(const FileStamp& stamp) const;
     std::optional<ContentClass> contentClass(const FileStamp& stamp) const;
+    // What the cache knows of one file state, as sample() and contentClass() would answer.
+    struct Recall {
+        std::uint64_t sample = 0;
+        ContentClass contentClass;
+        bool hasSample = false, hasClass = false;
+
+        std::optional<std::uint64_t> knownSample() const {
+            return hasSample ? std::optional(sample) : std::nullopt;
+        }
+        std::optional<ContentClass> knownClass() const {
+            return hasClass ? std::optional(contentClass) : std::nullopt;
+        }
+    };
+    // Many lookups at once: out[i] for stamps[i]. A rescan looks up every candidate file, and
+    // one by one each lookup waits on memory twice; here the reads of the lookups ahead are
+    // already on their way.
+    void recall(std::span<const FileStamp> stamps, std::span<Recall> out) const;
     // A class of the running scan for a new set of identical files.
     ContentClass newClass();
     // What one comparison learned about a file, in one record; stored together, under one lock.

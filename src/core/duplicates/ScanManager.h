@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/duplicates/ScanCache.h"
 #include "core/duplicates/SharedFileNames.h"
 #include "core/files/ScanDriver.h"
 #include "core/files/ScanRules.h"
@@ -28,13 +29,13 @@ class PerferenceInfo;
 
 namespace orvane::duplicates {
 
-class ScanCache;
-
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
     std::vector<ResourceValueURL> files;  // distinct paths; see SizeGroups::materialize
-    std::size_t first = 0, count = 0;     // where its files lie in the compact records
+    // What the scan cache knows of each of `files`, when SizeGroups::recall ran; else empty.
+    std::vector<ScanCache::Recall> recalled;
+    std::size_t first = 0, count = 0;  // where its files lie in the compact records
 };
 
 // The result of the enumeration: candidate groups by ascending size, and how many sizes
@@ -46,15 +47,17 @@ struct SizeGroups {
     std::size_t singleSizes = 0;
     std::size_t recordedFiles = 0;
 
-    // Fills group.files from the compact records.
+    // Looks every recorded file up in `cache` at once, for materialize().
+    void recall(const ScanCache& cache);
+    // Fills group.files from the compact records. After recall(), it leaves out members the
+    // cache shows to have no copy in the group: when one earlier scan compared every member,
+    // unchanged since, a member alone in its content class needs no reading and no record.
+    // Without such knowledge every member stays.
     void materialize(SizeGroup& group) const;
-    // The same, leaving out members that `cache` shows to have no copy in the group: when one
-    // earlier scan compared every member, unchanged since, a member alone in its content class
-    // needs no reading and no record. Without such knowledge every member stays.
-    void materialize(SizeGroup& group, const ScanCache& cache) const;
 
     struct Compact;
     std::shared_ptr<const Compact> compact;
+    std::vector<ScanCache::Recall> recalled;  // by compact record, after recall()
 };
 
 // The duplicate finder's driver: enumerates the chosen folders, groups the kept files by exact

@@ -162,16 +162,18 @@ TEST(ScanCache, ARescanHandsOnOnlyTheFilesThatMayHaveACopy) {
     const auto known = cacheAt(file);
     {
         SizeGroups groups = group();
+        groups.recall(*known);
         SizeGroup g = groups.groups.front();
-        groups.materialize(g, *known);
+        groups.materialize(g);
         EXPECT_EQ(names(g), (std::set<std::string>{"a1", "a2", "lone", "lone-link"}))
             << "a file known to be alone in its content is left out; names of one file are not";
     }
     // A changed file is unknown again: nothing is left out, as it may now equal any other.
     t.file("data/other", "lone");
     SizeGroups groups = group();
+    groups.recall(*known);
     SizeGroup g = groups.groups.front();
-    groups.materialize(g, *known);
+    groups.materialize(g);
     EXPECT_EQ(names(g).size(), 5u);
     std::vector<std::string> paths;
     for (const auto& f : g.files) paths.push_back(f.url);
@@ -226,6 +228,50 @@ TEST(ScanCache, FilesChangedAroundTheScanStartAreNotRemembered) {
     cache.store({{*sa, std::nullopt, cache.newClass()}});
     EXPECT_EQ(cache.size(), 1u);
     (void)b;
+}
+
+TEST(ScanCache, LookingUpManyAtOnceAnswersAsEachLookupAlone) {
+    TempTree t;
+    const std::string file = t.path("duplicate-scan");
+    // Facts on 3,000 made-up files: every third with a sample, every other with a class.
+    auto stampOf = [](std::uint64_t n) {
+        return FileStamp{1 + n % 3, 1000 + n * 7, 4096 + n,
+                         1'000'000'000LL * static_cast<std::int64_t>(n), 5};
+    };
+    {
+        auto cache = cacheAt(file);
+        std::vector<ScanCache::Fact> facts;
+        for (std::uint64_t n = 0; n < 3000; ++n) {
+            ScanCache::Fact f{stampOf(n), std::nullopt, std::nullopt};
+            if (n % 3 == 0) f.sample = n * 31;
+            if (n % 2 == 0) f.contentClass = cache->newClass();
+            facts.push_back(f);
+        }
+        cache->store(facts);
+        ASSERT_TRUE(cache->save());
+    }
+    const auto cache = cacheAt(file);
+    ASSERT_EQ(cache->size(), 3000u);
+    // Known, unknown and changed files mixed, in lengths around the look-ahead of the batch.
+    for (const std::size_t length : {0u, 1u, 7u, 16u, 17u, 33u, 5000u}) {
+        std::vector<FileStamp> stamps;
+        for (std::size_t k = 0; k < length; ++k) {
+            FileStamp s = stampOf((k * 2654435761u) % 4000);  // a quarter were never seen
+            if (k % 5 == 0) s.ctimeNs += 1;                   // changed since
+            stamps.push_back(s);
+        }
+        std::vector<ScanCache::Recall> out(length);
+        cache->recall(stamps, out);
+        for (std::size_t k = 0; k < length; ++k) {
+            EXPECT_EQ(out[k].knownSample(), cache->sample(stamps[k])) << length << " #" << k;
+            EXPECT_EQ(out[k].knownClass(), cache->contentClass(stamps[k])) << length << " #" << k;
+        }
+        if (length == 5000) {
+            const auto known = std::count_if(
+                out.begin(), out.end(), [](const auto& r) { return r.hasSample || r.hasClass; });
+            EXPECT_GT(known, 1000) << "the batch found what the cache holds";
+        }
+    }
 }
 
 TEST(ScanCache, DamagedForeignOrMisplacedCachesAreIgnoredWithAReason) {

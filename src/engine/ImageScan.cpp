@@ -1,8 +1,6 @@
 #include "engine/ImageScan.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +18,7 @@
 #include "engine/ImageSignature.h"
 #include "engine/SimilarGroups.h"
 #include "kit/Paths.h"
+#include "kit/WholeFile.h"
 #include "platform/Layout.h"
 
 namespace orvane::engine {
@@ -77,39 +76,21 @@ std::string trimmed(std::string s) {
 // Reads a file the walk found, refusing anything that is no longer that file (replaced by a
 // link, a device or another file since).
 std::optional<std::string> readImageFile(const Candidate& c, std::string& error) {
-    const int fd =
-        ::open(c.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_ino != c.key.inode) {
-        ::close(fd);
+    kit::WholeFile file = kit::readWholeFile(c.path, kMaxReadBytes);
+    using Failure = kit::WholeFile::Failure;
+    if (file.failure == Failure::notRegular || (file.inode != 0 && file.inode != c.key.inode)) {
         error = "changed since it was found";
         return std::nullopt;
     }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxReadBytes) {
-        ::close(fd);
+    if (file.failure == Failure::tooLarge) {
         error = "too large to be read as an image";
         return std::nullopt;
     }
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+    if (!file) {
+        error = std::strerror(file.error);
+        return std::nullopt;
     }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
+    return std::move(file.bytes);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "app/duplicates/RemoveFinishedView.h"
 #include "app/largefiles/LargeFilesConfirmWindowController.h"
 #include "app/largefiles/LargeFilesResultViewController.h"
 #include "app/largefiles/LargeFilesViewController.h"
@@ -117,8 +118,7 @@ void runLargeFilesScreenshots(ScreenshotWriter& out, MainWindow& window) {
     }
     waitFor(out, [&] { return screen->page() == LargeFilesViewController::Page::finished; });
     out.save(&window, QStringLiteral("39-largefiles-finished"));
-    for (QPushButton* b : screen->findChildren<QPushButton*>(QStringLiteral("backToResults")))
-        b->click();
+    screen->finishedView()->doneButton()->click();
     out.save(&window, QStringLiteral("40-largefiles-after-removal"));
 }
 

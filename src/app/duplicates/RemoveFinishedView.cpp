@@ -33,6 +33,13 @@ private:
     QTreeView* view_;
 };
 
+// Reasons come from every layer, a few of them written in lower case ("file path does not
+// exist."); in the list each reads as the sentence it is.
+QString asSentence(QString reason) {
+    if (!reason.isEmpty() && reason.front().isLower()) reason.front() = reason.front().toUpper();
+    return reason;
+}
+
 }  // namespace
 
 RemoveFinishedView::RemoveFinishedView(QWidget* parent) : QWidget(parent) {
@@ -109,9 +116,10 @@ void RemoveFinishedView::showResult(long long removedCount, std::uint64_t remove
     failures_->setVisible(!failures.empty());
     failureTitle_->setText(removalFailuresHeading(failed));
     for (const Failure& f : failures) {
-        auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), qs(f.reason)});
+        const QString reason = asSentence(qs(f.reason));
+        auto* item = new QTreeWidgetItem(failures_, {displayPath(f.path), reason});
         item->setToolTip(0, displayPath(f.path));
-        item->setToolTip(1, qs(f.reason));
+        item->setToolTip(1, reason);
     }
 }
 

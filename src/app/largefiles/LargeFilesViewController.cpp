@@ -1,22 +1,19 @@
 #include "app/largefiles/LargeFilesViewController.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/common/Alerts.h"
 #include "app/common/PageParts.h"
-#include "app/common/RemovalText.h"
 #include "app/common/ScanningViewController.h"
 #include "app/common/ScreenRelay.h"
 #include "app/common/Styles.h"
 #include "app/common/Text.h"
 #include "app/common/UsageEvents.h"
+#include "app/duplicates/RemoveFinishedView.h"
 #include "app/largefiles/LargeFilesConfirmWindowController.h"
 #include "app/largefiles/LargeFilesResultViewController.h"
 #include "app/shell/Icons.h"
@@ -122,50 +119,15 @@ LargeFilesViewController::LargeFilesViewController(largefiles::LargeFilesManager
     connect(stop, &QPushButton::clicked, this, &LargeFilesViewController::stopRemoval);
     stack_->addWidget(removing);
 
-    // Finished
-    auto* finished = new QWidget(stack_);
-    auto* finishedLayout = new QVBoxLayout(finished);
-    finishedLayout->setContentsMargins(40, 30, 40, 24);
-    finishedLayout->addStretch(1);
-    finishedIcon_ = new QLabel(finished);
-    finishedIcon_->setObjectName(QStringLiteral("finishedIcon"));
-    finishedIcon_->setAlignment(Qt::AlignCenter);
-    finishedLayout->addWidget(finishedIcon_);
-    finishedTitle_ = wrappedLabel(loc("Removed Successfully"), styles::title(), finished);
-    finishedLayout->addWidget(finishedTitle_);
-    finishedSummary_ =
-        wrappedLabel(QString(), QStringLiteral("color: #24303f; font-size: 15px;"), finished);
-    finishedSummary_->setObjectName(QStringLiteral("removedSummary"));
-    finishedLayout->addWidget(finishedSummary_);
-    failuresTitle_ = wrappedLabel(QString(), styles::failuresHeading(), finished);
-    finishedLayout->addWidget(failuresTitle_);
-    failures_ = new QTreeWidget(finished);
-    failures_->setObjectName(QStringLiteral("removeFailures"));
-    failures_->setRootIsDecorated(false);
-    failures_->setHeaderLabels({loc("File"), loc("Reason")});
-    failures_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    failures_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    finishedLayout->addWidget(failures_, 3);
-    auto* back = new QPushButton(loc("Back to Results"), finished);
-    back->setObjectName(QStringLiteral("backToResults"));
-    back->setStyleSheet(styles::primaryButton());
-    auto* newScan = new QPushButton(loc("New Scan"), finished);
-    newScan->setObjectName(QStringLiteral("newScanButton"));
-    newScan->setStyleSheet(styles::secondaryButton());
-    auto* finishedButtons = new QHBoxLayout;
-    finishedButtons->addStretch(1);
-    finishedButtons->addWidget(newScan);
-    finishedButtons->addWidget(back);
-    finishedButtons->addStretch(1);
-    finishedLayout->addSpacing(8);
-    finishedLayout->addLayout(finishedButtons);
-    connect(newScan, &QPushButton::clicked, this, &LargeFilesViewController::startScan);
-    finishedLayout->addStretch(1);
-    connect(back, &QPushButton::clicked, this, [this] {
+    // Finished: the same report as every other module's removal.
+    finished_ = new RemoveFinishedView(stack_);
+    connect(finished_->newScanButton(), &QPushButton::clicked, this,
+            &LargeFilesViewController::startScan);
+    connect(finished_->doneButton(), &QPushButton::clicked, this, [this] {
         result_->reload();
         showPage(Page::results);
     });
-    stack_->addWidget(finished);
+    stack_->addWidget(finished_);
 
     manager_->removeRefused = [this](const std::string& message) { removalRefused(qs(message)); };
     QPointer<LargeFilesViewController> self = this;
@@ -270,22 +232,12 @@ void LargeFilesViewController::removalDidFinish() {
                    analytics::labels::removeEnd(
                        static_cast<std::size_t>(removed), static_cast<std::size_t>(failed),
                        manager_->removesucceedSize.load(), usage::secondsSince(removeStartedAt_)));
-    finishedTitle_->setText(removalTitle(removed, failed, stopped));
-    finishedSummary_->setText(
-        removedSummary(removed, manager_->removesucceedSize.load(), manager_->lastRemoveType));
-    failures_->clear();
-    for (const auto& info : removing_) {
-        if (info->deleted || !info->removeError) continue;
-        auto* item = new QTreeWidgetItem(failures_);
-        item->setText(0, displayPath(info->path()));
-        item->setToolTip(0, displayPath(info->path()));
-        item->setText(1, qs(info->removeError->description));
-        item->setToolTip(1, qs(info->removeError->description));
-    }
-    failuresTitle_->setText(removalFailuresHeading(failures_->topLevelItemCount()));
-    failuresTitle_->setVisible(failures_->topLevelItemCount() > 0);
-    failures_->setVisible(failures_->topLevelItemCount() > 0);
-    finishedIcon_->setPixmap(appIcon(removalIconName(failed, stopped)).pixmap(72, 72));
+    std::vector<RemoveFinishedView::Failure> failures;
+    for (const auto& info : removing_)
+        if (!info->deleted && info->removeError)
+            failures.push_back({info->path(), info->removeError->description});
+    finished_->showResult(removed, manager_->removesucceedSize.load(), stopped, failures,
+                          manager_->lastRemoveType);
     showPage(Page::finished);
 }
 

@@ -15,7 +15,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
-class QTreeWidget;
 
 namespace orvane::largefiles {
 class LargeFilesManager;
@@ -27,6 +26,7 @@ class ScanningViewController;
 class LargeFilesResultViewController;
 class LargeFilesConfirmWindowController;
 class LargeFilesObserver;
+class RemoveFinishedView;
 
 // The large-file module: a start screen that scans the home folder, the shared scanning screen,
 // the results, the removal run and its report. The driver is the application's manager unless
@@ -51,11 +51,7 @@ public:
     ScanningViewController* scanningView() const { return scanning_; }
     LargeFilesResultViewController* resultView() const { return result_; }
     QPushButton* scanButton() const { return scanButton_; }
-    QLabel* finishedTitle() const { return finishedTitle_; }
-    QLabel* finishedSummary() const { return finishedSummary_; }
-    QLabel* finishedIcon() const { return finishedIcon_; }
-    QLabel* failuresTitle() const { return failuresTitle_; }
-    QTreeWidget* failureList() const { return failures_; }
+    RemoveFinishedView* finishedView() const { return finished_; }
     QProgressBar* removeProgress() const { return removeProgress_; }
 
     void backToHome(std::function<void(bool)> completion) override;
@@ -81,11 +77,7 @@ private:
     LargeFilesResultViewController* result_ = nullptr;
     QProgressBar* removeProgress_ = nullptr;
     QLabel* removeLabel_ = nullptr;
-    QLabel* finishedIcon_ = nullptr;
-    QLabel* finishedTitle_ = nullptr;
-    QLabel* finishedSummary_ = nullptr;
-    QTreeWidget* failures_ = nullptr;
-    QLabel* failuresTitle_ = nullptr;
+    RemoveFinishedView* finished_ = nullptr;
     long long removeTotal_ = 0;
     std::chrono::steady_clock::time_point removeStartedAt_{};
     // The files of the running (or last) removal, for its report.

@@ -1,9 +1,5 @@
 #include "app/photos/PhotoResultView.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -28,6 +24,7 @@
 #include "core/photos/ScanImagesManager.h"
 #include "kit/DispatchQueue.h"
 #include "kit/Paths.h"
+#include "kit/WholeFile.h"
 
 namespace orvane::app {
 
@@ -341,23 +338,8 @@ void PhotoResultView::showPreview(QTreeWidgetItem* row) {
     const std::string path = item->imagePath;
     kit::dispatchGlobal([self, path] {
         // Read by its bytes: a name that is not UTF-8 cannot go through a QString.
-        QByteArray bytes;
-        if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-            fd >= 0) {
-            struct stat st {};
-            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < (1LL << 30)) {
-                bytes.resize(static_cast<qsizetype>(st.st_size));
-                qsizetype got = 0;
-                while (got < bytes.size()) {
-                    const ssize_t n =
-                        ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
-                    if (n <= 0) break;
-                    got += n;
-                }
-                bytes.resize(got);
-            }
-            ::close(fd);
-        }
+        const kit::WholeFile file = kit::readWholeFile(path, std::uint64_t{1} << 30);
+        QByteArray bytes(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);

@@ -122,7 +122,8 @@ SimilarPhotosResultViewController::SimilarPhotosResultViewController(ScanImagesM
         page->setObjectName(name);
         *title = page->findChild<QLabel*>(QStringLiteral("pageTitle"));
         (*title)->setWordWrap(true);
-        *detail = wrappedLabel({}, styles::subtitle(), page);
+        // A sentence with a folder's path in it keeps clear of the window's edges.
+        *detail = wrappedLabel({}, styles::subtitle() + QStringLiteral("padding: 0 90px;"), page);
         (*detail)->setObjectName(QStringLiteral("pageDetail"));
         (*detail)->setTextInteractionFlags(Qt::TextSelectableByMouse);
         auto* layout = static_cast<QVBoxLayout*>(page->layout());

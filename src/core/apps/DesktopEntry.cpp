@@ -1,14 +1,11 @@
 #include "core/apps/DesktopEntry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "kit/Paths.h"
+#include "kit/WholeFile.h"
 
 namespace orvane::apps {
 
@@ -102,33 +99,21 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text, std::stri
 }
 
 std::optional<DesktopEntry> DesktopEntry::read(const std::string& path, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        setError(error, std::strerror(errno));
-        return std::nullopt;
+    // Followed when a link: exported entries (Flatpak's among them) are links to the real ones.
+    const kit::WholeFile file = kit::readWholeFile(path, kMaxBytes, kit::FileLinks::follow);
+    using Failure = kit::WholeFile::Failure;
+    switch (file.failure) {
+        case Failure::none: return parse(file.bytes, error);
+        case Failure::notRegular: setError(error, "not a regular file"); return std::nullopt;
+        case Failure::tooLarge:
+            setError(error, "larger than any desktop entry");
+            return std::nullopt;
+        case Failure::missing:
+        case Failure::cannotOpen:
+        case Failure::cannotRead: break;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        setError(error, "not a regular file");
-        return std::nullopt;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxBytes) {
-        ::close(fd);
-        setError(error, "larger than any desktop entry");
-        return std::nullopt;
-    }
-    std::string text(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    text.resize(got);
-    return parse(text, error);
+    setError(error, std::strerror(file.error));
+    return std::nullopt;
 }
 
 std::optional<std::string> DesktopEntry::value(std::string_view key) const {

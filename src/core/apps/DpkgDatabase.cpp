@@ -2,8 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -11,28 +9,16 @@
 
 #include "kit/Log.h"
 #include "kit/RunProcess.h"
+#include "kit/WholeFile.h"
 
 namespace orvane::apps {
 
 namespace {
 
 bool readWhole(int dirFd, const char* name, std::string& out) {
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (256 << 20)) {
-        ::close(fd);
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(got);
+    kit::WholeFile file = kit::readWholeFile(name, 256 << 20, kit::FileLinks::refuse, dirFd);
+    if (!file) return false;
+    out = std::move(file.bytes);
     return true;
 }
 

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "kit/WholeFile.h"
+
 namespace orvane::files {
 
 namespace {
@@ -91,34 +93,22 @@ std::optional<RecordView> parseRecords(std::string_view bytes, const RecordForma
 bool readRecordFile(const std::string& path, const RecordFormat& format, std::string& out,
                     std::string* error) {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
-        if (error) *error = std::strerror(errno);
-        return false;
+    kit::WholeFile file = kit::readWholeFile(path, format.maxBytes());
+    using Failure = kit::WholeFile::Failure;
+    switch (file.failure) {
+        case Failure::none: out = std::move(file.bytes); return true;
+        case Failure::missing: return true;
+        case Failure::notRegular:
+            if (error) *error = "not a regular file";
+            return false;
+        case Failure::tooLarge:
+            if (error) *error = "too large to be a " + std::string(format.what);
+            return false;
+        case Failure::cannotOpen:
+        case Failure::cannotRead: break;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        if (error) *error = "not a regular file";
-        return false;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > format.maxBytes()) {
-        ::close(fd);
-        if (error) *error = "too large to be a " + std::string(format.what);
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    out.resize(got);
-    return true;
+    if (error) *error = std::strerror(file.error);
+    return false;
 }
 
 RecordWriter::RecordWriter(const RecordFormat& format, std::uint64_t count, Sink sink)

@@ -1,40 +1,23 @@
 #include "core/photos/Thumbnail.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "engine/ImageHeader.h"
 #include "engine/ImageSignature.h"
+#include "kit/WholeFile.h"
 
 namespace orvane::photos {
 
 namespace {
 
-constexpr off_t kMaxBytes = off_t{1} << 30;
+constexpr std::uint64_t kMaxBytes = std::uint64_t{1} << 30;
 
 bool readFile(const std::string& path, std::string& bytes, std::size_t limit = 0) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxBytes) {
-        ::close(fd);
-        return false;
-    }
-    std::size_t want = static_cast<std::size_t>(st.st_size);
-    if (limit && want > limit) want = limit;
-    bytes.assign(want, '\0');
-    std::size_t got = 0;
-    while (got < want) {
-        const ssize_t n = ::read(fd, bytes.data() + got, want - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
+    kit::WholeFile file =
+        limit ? kit::readFileStart(path, limit) : kit::readWholeFile(path, kMaxBytes);
+    if (!file) return false;
+    bytes = std::move(file.bytes);
     return true;
 }
 

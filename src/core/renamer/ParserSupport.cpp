@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "kit/DateFormat.h"
+#include "kit/WholeFile.h"
 
 namespace orvane::renamer {
 
@@ -30,37 +31,22 @@ std::string fileNameOf(std::string_view path) {
 std::optional<ParseError> readFileCapped(const std::string& path, std::size_t maxBytes,
                                          std::string& out, const std::string& domain) {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        const int err = errno;
-        return ParseError{domain, err,
-                          std::string("The file could not be opened: ") + std::strerror(err)};
+    kit::WholeFile file = kit::readFileStart(path, maxBytes, kit::FileLinks::follow);
+    using Failure = kit::WholeFile::Failure;
+    switch (file.failure) {
+        case Failure::none: out = std::move(file.bytes); return std::nullopt;
+        case Failure::notRegular:
+        case Failure::tooLarge:
+            return ParseError{domain, EINVAL, "Only regular files can be read."};
+        case Failure::cannotRead:
+            return ParseError{
+                domain, file.error,
+                std::string("The file could not be read: ") + std::strerror(file.error)};
+        case Failure::missing:
+        case Failure::cannotOpen: break;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ParseError{domain, EINVAL, "Only regular files can be read."};
-    }
-    const std::size_t want =
-        std::min<std::size_t>(maxBytes, st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0);
-    out.resize(want);
-    std::size_t have = 0;
-    while (have < want) {
-        const ssize_t n = ::read(fd, out.data() + have, want - have);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            out.clear();
-            return ParseError{domain, err,
-                              std::string("The file could not be read: ") + std::strerror(err)};
-        }
-        if (n == 0) break;  // shrank while reading: keep what is there
-        have += static_cast<std::size_t>(n);
-    }
-    out.resize(have);
-    ::close(fd);
-    return std::nullopt;
+    return ParseError{domain, file.error,
+                      std::string("The file could not be opened: ") + std::strerror(file.error)};
 }
 
 std::optional<std::string> creationTimeText(const std::string& path) {

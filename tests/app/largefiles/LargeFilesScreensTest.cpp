@@ -7,10 +7,12 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QTreeWidget>
 
 #include "app/common/ScanningViewController.h"
+#include "app/duplicates/RemoveFinishedView.h"
 #include "app/largefiles/LargeFilesConfirmWindowController.h"
 #include "app/largefiles/LargeFilesModels.h"
 #include "app/largefiles/LargeFilesResultViewController.h"
@@ -270,27 +272,39 @@ TEST_F(LargeFilesScreens, ScanSelectRemoveToTrashAndSeeTheReport) {
     confirm->removeNowButton()->click();  // one step: the window was the question
     ASSERT_TRUE(orvane::testing::waitUntil(
         [&] { return screen.page() == LargeFilesViewController::Page::finished; }, 20'000));
-    const QImage icon = screen.finishedIcon()->pixmap().toImage();
+    // The same report as the other modules' removals, laid out and worded alike.
+    RemoveFinishedView* finished = screen.finishedView();
+    ASSERT_EQ(screen.findChild<QStackedWidget*>()->currentWidget(), finished);
+    const QImage icon = finished->iconLabel()->pixmap().toImage();
     EXPECT_FALSE(icon.isNull()) << "the finished page shows its icon";
     EXPECT_EQ(icon, appIcon(QStringLiteral("doneWithFailures")).pixmap(72, 72).toImage())
         << "a warning, not a check mark, when a file stayed";
-    EXPECT_EQ(screen.failuresTitle()->text(), QStringLiteral("1 file could not be removed:"));
+    EXPECT_EQ(finished->failureTitleLabel()->text(),
+              QStringLiteral("1 file could not be removed:"));
 
-    EXPECT_EQ(screen.finishedTitle()->text(), QStringLiteral("Some files could not be removed"))
+    EXPECT_EQ(finished->titleLabel()->text(), QStringLiteral("Some files could not be removed"))
         << "one of the two stayed: no success to claim";
     EXPECT_FALSE(tree.exists("home/Movies/film.mkv"));
     EXPECT_TRUE(tree.exists("trash/film.mkv"));
     EXPECT_TRUE(tree.exists("home/Downloads/image.iso"));
     EXPECT_TRUE(
-        screen.finishedSummary()->text().startsWith(QStringLiteral("1 file moved to the Trash (")))
-        << screen.finishedSummary()->text().toStdString();
-    ASSERT_EQ(screen.failureList()->topLevelItemCount(), 1);
+        finished->detailLabel()->text().startsWith(QStringLiteral("1 file moved to the Trash (")))
+        << finished->detailLabel()->text().toStdString();
+    ASSERT_EQ(finished->failureList()->topLevelItemCount(), 1);
     EXPECT_TRUE(
-        screen.failureList()->topLevelItem(0)->text(0).endsWith(QStringLiteral("gone.zip")));
-    EXPECT_EQ(screen.failureList()->topLevelItem(0)->text(1),
-              QStringLiteral("file path does not exist."));
+        finished->failureList()->topLevelItem(0)->text(0).endsWith(QStringLiteral("gone.zip")));
+    EXPECT_EQ(finished->failureList()->topLevelItem(0)->text(1),
+              QStringLiteral("File path does not exist."))
+        << "a reason reads as a sentence";
+    // The heading over the failures starts where the list does, not centred above it.
+    QApplication::processEvents();
+    const QLabel* heading = finished->failureTitleLabel();
+    EXPECT_FALSE(heading->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(heading->mapTo(finished, QPoint(0, 0)).x(),
+              finished->failureList()->mapTo(finished, QPoint(0, 0)).x());
+    EXPECT_LE(heading->sizeHint().width(), heading->width()) << "the heading is not cut";
 
-    screen.findChild<QPushButton*>(QStringLiteral("backToResults"))->click();
+    finished->doneButton()->click();
     EXPECT_EQ(screen.page(), LargeFilesViewController::Page::results);
 
     std::vector<std::string> left = shown(*result->fileModel());

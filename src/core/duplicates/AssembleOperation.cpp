@@ -93,6 +93,10 @@ AssembleOperation::AssembleOperation(std::vector<ResourceValueURL> files, std::i
                                      const std::atomic<bool>* scanStop)
     : data(std::move(files)), size(groupSize), scanStop_(scanStop) {}
 
+AssembleOperation::AssembleOperation(Fill fill, std::int64_t groupSize,
+                                     const std::atomic<bool>* scanStop)
+    : size(groupSize), fill_(std::move(fill)), scanStop_(scanStop) {}
+
 bool AssembleOperation::stopped() const {
     return isCancelled() || (scanStop_ && scanStop_->load(std::memory_order_relaxed)) ||
            (cachedOnly && ContentReader::wouldHaveBlocked());
@@ -301,6 +305,10 @@ std::vector<std::vector<std::size_t>> AssembleOperation::confirm(
 }
 
 void AssembleOperation::main() {
+    if (fill_) {
+        fill_(data, recalled);
+        fill_ = nullptr;
+    }
     ContentReader::setCachedOnly(cachedOnly);
     struct Restore {
         ~Restore() { ContentReader::setCachedOnly(false); }
@@ -451,10 +459,11 @@ void AssembleOperation::main() {
         // name frees nothing while another remains.
         std::vector<std::pair<std::uint64_t, std::uint64_t>> counted;
         for (std::size_t i : members) {
-            group->_infos.push_back(std::make_shared<FileInfo>(data[i], bytes));
             const auto id = data[i].resourceValues.fileResourceIdentifier();
             if (id) counted.push_back(*id);
             else group->totalSize += bytes;
+            // A file is in one set, and nothing reads its entry after this: the path moves on.
+            group->_infos.push_back(std::make_shared<FileInfo>(std::move(data[i]), bytes));
         }
         std::sort(counted.begin(), counted.end());
         group->totalSize +=

@@ -28,8 +28,15 @@ public:
     // `data` holds distinct paths; `scanStop` is the driver's stop flag (may be null).
     AssembleOperation(std::vector<ResourceValueURL> data, std::int64_t size,
                       const std::atomic<bool>* scanStop = nullptr);
+    // The same, with `data` (and `recalled`) filled by `fill` on the operation's own thread
+    // just before it runs: a driver queueing thousands of groups then copies no path itself.
+    using Fill = std::function<void(std::vector<ResourceValueURL>& data,
+                                    std::vector<ScanCache::Recall>& recalled)>;
+    AssembleOperation(Fill fill, std::int64_t size, const std::atomic<bool>* scanStop = nullptr);
 
-    const std::vector<ResourceValueURL> data;
+    // Complete once the operation has begun; not to be changed by anyone else. The entries of
+    // files it delivered in a group move into that group.
+    std::vector<ResourceValueURL> data;
     const std::int64_t size;
 
     // Called once per confirmed group, on the operation's thread, members in ascending path
@@ -75,6 +82,7 @@ private:
         if (assemblingBlock) assemblingBlock(data[i].url);
     }
     std::vector<bool> announced_;
+    Fill fill_;
     // What the cache knows of file i of `bytes` bytes.
     std::optional<std::uint64_t> knownSample(std::size_t i, std::uint64_t bytes) const;
     std::optional<ContentClass> knownClass(std::size_t i, std::uint64_t bytes) const;

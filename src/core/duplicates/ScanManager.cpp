@@ -154,18 +154,37 @@ struct PerThread {
 }  // namespace
 
 struct SizeGroups::Compact {
-    std::vector<PerThread> threads;      // owns the records and their paths
-    std::vector<const KeptFile*> files;  // the groups' members, group by group
+    std::vector<PerThread> threads;           // owns the records and their paths
+    std::vector<const KeptFile*> files;       // the groups' members, group by group
+    std::vector<ScanCache::Recall> recalled;  // by files, after recall()
 };
+
+namespace {
+
+// Copies the given members' paths and records out of the compact form.
+void fillFrom(const SizeGroups::Compact& compact, const std::vector<std::size_t>& members,
+              std::vector<ResourceValueURL>& files, std::vector<ScanCache::Recall>& recalled) {
+    files.reserve(files.size() + members.size());
+    for (const std::size_t k : members) {
+        const KeptFile& f = *compact.files[k];
+        files.push_back(ResourceValueURL{std::string(f.pathView()), f.values});
+    }
+    if (compact.recalled.empty()) return;
+    recalled.reserve(recalled.size() + members.size());
+    for (const std::size_t k : members) recalled.push_back(compact.recalled[k]);
+}
+
+}  // namespace
 
 void SizeGroups::recall(const ScanCache& cache) {
     if (!compact) return;
     const std::vector<const KeptFile*>& files = compact->files;
+    std::vector<ScanCache::Recall>& recalled = compact->recalled;
     recalled.assign(files.size(), ScanCache::Recall{});
     // In pieces small enough to stay in the processor's cache, each asked at once; records
     // without an identity or times (none, from the walker) are known to nobody.
     auto recallRange = [&](std::size_t from, std::size_t to) {
-        constexpr std::size_t kPiece = 512;
+        constexpr std::size_t kPiece = 512, kAhead = 8;
         std::vector<FileStamp> stamps;
         std::vector<std::size_t> at;
         std::vector<ScanCache::Recall> found;
@@ -175,6 +194,13 @@ void SizeGroups::recall(const ScanCache& cache) {
             stamps.clear();
             at.clear();
             for (; k < to && stamps.size() < kPiece; ++k) {
+                // The records lie in the walk's order, not the groups': each is a fetch from
+                // memory, started a few records ahead.
+                if (k + kAhead < to) {
+                    const char* ahead = reinterpret_cast<const char*>(files[k + kAhead]);
+                    __builtin_prefetch(ahead);
+                    __builtin_prefetch(ahead + sizeof(KeptFile) - 1);
+                }
                 const auto id = files[k]->values.fileResourceIdentifier();
                 const auto times = files[k]->values.times();
                 if (!id || !times) continue;
@@ -196,39 +222,47 @@ void SizeGroups::recall(const ScanCache& cache) {
     second.get();
 }
 
-void SizeGroups::materialize(SizeGroup& group) const {
-    if (!compact || !group.files.empty()) return;
-    const std::size_t end = group.first + group.count;
-    auto take = [&](std::size_t k) {
-        const KeptFile& f = *compact->files[k];
-        group.files.push_back(ResourceValueURL{std::string(f.pathView()), f.values});
-        if (!recalled.empty()) group.recalled.push_back(recalled[k]);
-    };
-    auto takeAll = [&] {
-        group.files.reserve(group.count);
-        if (!recalled.empty()) group.recalled.reserve(group.count);
-        for (std::size_t k = group.first; k < end; ++k) take(k);
-    };
-    if (recalled.empty()) return takeAll();
+std::vector<std::size_t> SizeGroups::members(const SizeGroup& group) const {
+    std::vector<std::size_t> all(group.count);
+    for (std::size_t k = 0; k < group.count; ++k) all[k] = group.first + k;
+    if (!compact || compact->recalled.empty()) return all;
     // Each member's class, before any path is copied.
     std::vector<std::pair<ContentClass, std::size_t>> classes;
     classes.reserve(group.count);
-    for (std::size_t k = group.first; k < end; ++k) {
-        const auto cls = recalled[k].knownClass();
-        if (!cls || (!classes.empty() && cls->scan != classes.front().first.scan)) return takeAll();
+    for (const std::size_t k : all) {
+        const auto cls = compact->recalled[k].knownClass();
+        if (!cls || (!classes.empty() && cls->scan != classes.front().first.scan)) return all;
         classes.emplace_back(*cls, k);
     }
     // Names of one file share its stamp, so its hard links share its class and stay together.
     std::sort(classes.begin(), classes.end());
-    group.files.reserve(group.count);
-    group.recalled.reserve(group.count);
+    std::vector<std::size_t> kept;
     for (std::size_t a = 0; a < classes.size();) {
         std::size_t b = a + 1;
         while (b < classes.size() && classes[b].first == classes[a].first) ++b;
         if (b - a >= 2)
-            for (std::size_t i = a; i < b; ++i) take(classes[i].second);
+            for (std::size_t i = a; i < b; ++i) kept.push_back(classes[i].second);
         a = b;
     }
+    return kept;
+}
+
+void SizeGroups::materialize(SizeGroup& group) const {
+    if (!compact || !group.files.empty()) return;
+    fillFrom(*compact, members(group), group.files, group.recalled);
+}
+
+std::function<void(std::vector<ResourceValueURL>&, std::vector<ScanCache::Recall>&)>
+SizeGroups::filler(std::vector<std::size_t> chosen) const {
+    return [compact = compact, chosen = std::move(chosen)](
+               std::vector<ResourceValueURL>& files, std::vector<ScanCache::Recall>& recalled) {
+        if (compact) fillFrom(*compact, chosen, files, recalled);
+    };
+}
+
+std::optional<std::uint32_t> SizeGroups::volumeIndex(const SizeGroup& group) const {
+    if (!compact || group.count == 0) return std::nullopt;
+    return compact->files[group.first]->values.volumeIndex();
 }
 
 std::shared_ptr<ScanManager> ScanManager::create(Environment environment) {
@@ -467,10 +501,9 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         queue.addOperation(std::move(batch));
     };
     auto submit = [&flush](Pending& pending, kit::OperationQueue& queue,
-                           std::shared_ptr<AssembleOperation> op) {
-        pending.files += op->data.size();
-        pending.bytes +=
-            op->data.size() * static_cast<std::uint64_t>(std::max<std::int64_t>(op->size, 0));
+                           std::shared_ptr<AssembleOperation> op, std::size_t files) {
+        pending.files += files;
+        pending.bytes += files * static_cast<std::uint64_t>(std::max<std::int64_t>(op->size, 0));
         pending.ops.push_back(std::move(op));
         if (pending.ops.size() >= kBatchGroups || pending.files >= kBatchFiles ||
             pending.bytes >= kBatchBytes)
@@ -485,15 +518,16 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             if (auto o = observer()) o->stopScan();
             break;
         }
-        sizeGroups.materialize(group);
-        if (group.files.size() < 2) {
+        // Which members to read is settled here; their paths are copied by the operation
+        // itself, on its own thread.
+        std::vector<std::size_t> chosen = sizeGroups.members(group);
+        if (chosen.size() < 2) {
             // A rescan that knows every member to be unique.
             window->release();
             advance(groupWork);
             continue;
         }
-        const std::optional<std::uint32_t> volume =
-            group.files.front().resourceValues.volumeIndex();
+        const std::optional<std::uint32_t> volume = sizeGroups.volumeIndex(group);
         if (!volume) {
             // Without a volume the disk kind is unknown; such a group is left out.
             window->release();
@@ -510,12 +544,10 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         // group rather than one per group found keeps a tree of many small files from queueing
         // a hundred thousand tiny appends.
         using Found = std::shared_ptr<std::vector<DuplicateFilesPtr>>;
-        auto makeOperation = [this, weak, cache](std::vector<ResourceValueURL> files,
-                                                 std::vector<ScanCache::Recall> recalled,
-                                                 std::int64_t size, const Found& found) {
-            auto op = std::make_shared<AssembleOperation>(std::move(files), size, &scanStop);
+        auto makeOperation = [this, weak, cache](AssembleOperation::Fill fill, std::int64_t size,
+                                                 const Found& found) {
+            auto op = std::make_shared<AssembleOperation>(std::move(fill), size, &scanStop);
             op->cache = cache;
-            op->recalled = std::move(recalled);
             op->assemblingBlock = [weak](const std::string& path) {
                 if (auto self = weak.lock())
                     if (auto o = self->observer()) o->scaningPath(path);
@@ -535,42 +567,48 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
             }
         };
         auto found = std::make_shared<std::vector<DuplicateFilesPtr>>();
-        auto op =
-            makeOperation(std::move(group.files), std::move(group.recalled), group.size, found);
-        std::vector<ResourceValueURL>().swap(group.files);
-        std::vector<ScanCache::Recall>().swap(group.recalled);
+        const std::size_t files = chosen.size();
+        auto op = makeOperation(sizeGroups.filler(std::move(chosen)), group.size, found);
         if (solidState) {
             op->setCompletionBlock([advance, groupWork, window, deliver, found] {
                 deliver(found);
                 window->release();
                 advance(groupWork);
             });
-            submit(ssdBatch, assembleSSDQueue, std::move(op));
+            submit(ssdBatch, assembleSSDQueue, std::move(op), files);
         } else {
             op->cachedOnly = true;
             AssembleOperation* attempt = op.get();  // alive while its completion runs
-            op->setCompletionBlock([this, attempt, advance, groupWork, makeOperation, deliver,
-                                    found, window] {
-                if (!attempt->deferred || scanStop) {
-                    deliver(found);
-                    window->release();
-                    advance(groupWork);
-                    return;
-                }
-                auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
-                auto again = makeOperation(attempt->data, attempt->recalled, attempt->size, later);
-                // Longer reads: the one reader of a rotating disk seeks less between
-                // the files it compares side by side.
-                again->limits.bufferBytes = kRotatingBuffer;
-                again->limits.maxChunk = kRotatingChunk;
-                again->setCompletionBlock([advance, groupWork, window, deliver, later] {
-                    deliver(later);
-                    window->release();
-                    advance(groupWork);
+            op->setCompletionBlock(
+                [this, attempt, advance, groupWork, makeOperation, deliver, found, window] {
+                    if (!attempt->deferred || scanStop) {
+                        deliver(found);
+                        window->release();
+                        advance(groupWork);
+                        return;
+                    }
+                    auto later = std::make_shared<std::vector<DuplicateFilesPtr>>();
+                    // The attempt is over: what it was handed moves on to the second one.
+                    auto again = makeOperation(
+                        [data = std::move(attempt->data), recalled = std::move(attempt->recalled)](
+                            std::vector<ResourceValueURL>& d,
+                            std::vector<ScanCache::Recall>& r) mutable {
+                            d = std::move(data);
+                            r = std::move(recalled);
+                        },
+                        attempt->size, later);
+                    // Longer reads: the one reader of a rotating disk seeks less between
+                    // the files it compares side by side.
+                    again->limits.bufferBytes = kRotatingBuffer;
+                    again->limits.maxChunk = kRotatingChunk;
+                    again->setCompletionBlock([advance, groupWork, window, deliver, later] {
+                        deliver(later);
+                        window->release();
+                        advance(groupWork);
+                    });
+                    assembleHDDQueue.addOperation(std::move(again));
                 });
-                assembleHDDQueue.addOperation(std::move(again));
-            });
-            submit(cachedBatch, assembleCachedQueue, std::move(op));
+            submit(cachedBatch, assembleCachedQueue, std::move(op), files);
         }
     }
     flush(ssdBatch, assembleSSDQueue);

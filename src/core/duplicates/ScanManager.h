@@ -47,17 +47,24 @@ struct SizeGroups {
     std::size_t singleSizes = 0;
     std::size_t recordedFiles = 0;
 
-    // Looks every recorded file up in `cache` at once, for materialize().
+    // Looks every recorded file up in `cache` at once, for members().
     void recall(const ScanCache& cache);
-    // Fills group.files from the compact records. After recall(), it leaves out members the
-    // cache shows to have no copy in the group: when one earlier scan compared every member,
-    // unchanged since, a member alone in its content class needs no reading and no record.
-    // Without such knowledge every member stays.
+    // The records of the group's members worth reading. After recall(), it leaves out members
+    // the cache shows to have no copy in the group: when one earlier scan compared every
+    // member, unchanged since, a member alone in its content class needs no reading and no
+    // record. Without such knowledge every member stays.
+    std::vector<std::size_t> members(const SizeGroup& group) const;
+    // Fills group.files (and group.recalled) with members(group).
     void materialize(SizeGroup& group) const;
+    // The same fill, made later by whoever calls the result, on any thread: it keeps the
+    // records alive until then.
+    std::function<void(std::vector<ResourceValueURL>&, std::vector<ScanCache::Recall>&)> filler(
+        std::vector<std::size_t> members) const;
+    // The volume the group's files lie on, as the walk recorded it.
+    std::optional<std::uint32_t> volumeIndex(const SizeGroup& group) const;
 
     struct Compact;
-    std::shared_ptr<const Compact> compact;
-    std::vector<ScanCache::Recall> recalled;  // by compact record, after recall()
+    std::shared_ptr<Compact> compact;
 };
 
 // The duplicate finder's driver: enumerates the chosen folders, groups the kept files by exact

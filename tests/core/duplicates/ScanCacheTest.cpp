@@ -1,6 +1,8 @@
 // What one scan learns lets the next skip reading unchanged files, and never changes a group:
 // changed files are read again, and a damaged cache is ignored with a reason.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -318,6 +320,60 @@ TEST(ScanCache, DamagedForeignOrMisplacedCachesAreIgnoredWithAReason) {
     EXPECT_FALSE(error.empty());
     // No cache yet is no error.
     EXPECT_TRUE(ScanCache(t.path("none")).load());
+}
+
+// Pages of `path` still in memory, after asking the system to drop them.
+std::size_t evictedButResident(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return 1;
+    ::fsync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    struct stat st {};
+    ::fstat(fd, &st);
+    void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) return 1;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> in((static_cast<std::size_t>(st.st_size) + page - 1) / page);
+    ::mincore(map, static_cast<std::size_t>(st.st_size), in.data());
+    ::munmap(map, static_cast<std::size_t>(st.st_size));
+    return static_cast<std::size_t>(
+        std::count_if(in.begin(), in.end(), [](unsigned char c) { return c & 1; }));
+}
+
+TEST(ScanCache, GroupsWhoseFilesAreNotInMemoryAreFinishedByTheDiskReaderWhole) {
+    // With no disk inventory every disk counts as rotating: a group is first tried from memory
+    // only, and what would have to come from the disk goes, with everything the first attempt
+    // was handed, to the disk's one reader.
+    TempTree t;
+    ScopedHome home(t);
+    const std::string same(256 * 1024, 's');
+    std::string other = same;
+    other[100'000] = 'o';
+    const Groups expected = {
+        {t.file("data/a1", same), t.file("data/a2", same), t.file("data/a3", same)}};
+    const std::vector<std::string> all = {t.path("data/a1"), t.path("data/a2"), t.path("data/a3"),
+                                          t.file("data/b", other)};
+    for (const bool withCache : {false, true, true}) {
+        std::size_t resident = 0;
+        for (const auto& path : all) resident += evictedButResident(path);
+        if (resident > 0) GTEST_SKIP() << "this system keeps the files in memory";
+        ScanManager::Environment env;
+        env.settingsPath = t.path("settings.plist");
+        if (withCache)
+            env.scanCachePath = ScanCache::defaultPath(orvane::platform::Layout::current());
+        auto m = ScanManager::create(std::move(env));
+        m->folderList = {t.path("data")};
+        m->scanDuplicateFile();
+        m->waitUntilScanFinished();
+        Groups groups;
+        for (const auto& g : m->totalFiles) {
+            std::vector<std::string> members;
+            for (const auto& f : g->infos()) members.push_back(f->path());
+            groups.insert(members);
+        }
+        EXPECT_EQ(groups, expected) << (withCache ? "with" : "without") << " a cache";
+    }
 }
 
 TEST(ScanCache, TheDriverUsesAndKeepsTheCacheAndAScanAfterDamageStillFindsEveryGroup) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -26,6 +27,20 @@ inline CliRun runCli(const TempTree& tree, const std::string& program, const std
     r.out = tree.read("stdout");
     r.err = tree.read("stderr");
     return r;
+}
+
+// runCli with file permissions binding even when the tests run as the superuser: without the
+// two capabilities that let it read and search every folder, a locked folder locks the program
+// out as it would anyone. `environment` ("NAME='value' ...") is set for the program alone.
+inline CliRun runCliAsUser(const TempTree& tree, const std::string& program,
+                           const std::string& args, const std::string& environment = {}) {
+    std::string command = "'" + program + "' " + args;
+    if (!environment.empty()) command = "env " + environment + " " + command;
+    if (::geteuid() != 0)
+        return environment.empty()
+                   ? runCli(tree, program, args)
+                   : runCli(tree, "env", environment + " '" + program + "' " + args);
+    return runCli(tree, "setpriv", "--bounding-set -dac_override,-dac_read_search " + command);
 }
 
 }  // namespace orvane::testing

@@ -26,6 +26,10 @@ protected:
 
     // `orvane <args>`, the arguments already shell-quoted.
     CliRun orvane(const std::string& args) { return runCli(tree, ORVANE_CLI_PATH, args); }
+    // The same, bound by file permissions as a user is (see runCliAsUser).
+    CliRun orvaneAsUser(const std::string& args) {
+        return runCliAsUser(tree, ORVANE_CLI_PATH, args);
+    }
     // `rel` inside the tree as one shell word.
     std::string q(std::string_view rel) const { return "'" + tree.path(rel) + "'"; }
     // What a run printed on standard output, read as the one JSON document it must be.

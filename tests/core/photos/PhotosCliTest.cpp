@@ -25,13 +25,9 @@ protected:
         return runCli(tree, ORVANE_CLI_PATH, args);
     }
     std::string quoted(const std::string& rel) { return "'" + tree.path(rel) + "'"; }
-    // The superuser opens every folder; without the two capabilities that allow it, a locked
-    // folder locks it out as it would anyone.
-    orvane::testing::CliRun runAsUser(const std::string& args) {
-        if (::geteuid() != 0) return run(args);
-        return runCli(tree, "setpriv",
-                      "--bounding-set -dac_override,-dac_read_search '" +
-                          std::string(ORVANE_CLI_PATH) + "' " + args);
+    orvane::testing::CliRun runAsUser(const std::string& args,
+                                      const std::string& environment = {}) {
+        return orvane::testing::runCliAsUser(tree, ORVANE_CLI_PATH, args, environment);
     }
 };
 
@@ -214,11 +210,7 @@ TEST_F(PhotosCli, AChosenFolderThatCannotBeOpenedIsToldAndStrictFails) {
 TEST_F(PhotosCli, AScanTheEngineRefusesSaysWhatHappenedAndWhatToDo) {
     // "/" stands for the home folder, which only the scan itself finds missing or out of reach.
     const auto withHome = [&](const std::string& homeDir, const std::string& args) {
-        const std::string command =
-            "HOME='" + homeDir + "' '" + ORVANE_CLI_PATH + "' photos " + args + " /";
-        if (::geteuid() != 0) return runCli(tree, "env", command);
-        return runCli(tree, "setpriv",
-                      "--bounding-set -dac_override,-dac_read_search env " + command);
+        return runAsUser("photos " + args + " /", "HOME='" + homeDir + "'");
     };
     const std::string gone = tree.path("moved away");
     auto r = withHome(gone, "-q");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "RecordChecksum.h"
 #include "core/duplicates/ScanCache.h"
@@ -21,8 +22,14 @@ void check(std::string_view bytes) {
     }
     orvane::duplicates::FileStamp stamp;
     if (bytes.size() > 40) stamp.inode = static_cast<unsigned char>(bytes[40]);
-    (void)cache.sample(stamp);
-    (void)cache.contentClass(stamp);
+    const auto sample = cache.sample(stamp);
+    const auto cls = cache.contentClass(stamp);
+    // Many lookups at once answer as one alone does.
+    const std::vector<orvane::duplicates::FileStamp> stamps(20, stamp);
+    std::vector<orvane::duplicates::ScanCache::Recall> recalled(stamps.size());
+    cache.recall(stamps, recalled);
+    for (const auto& r : recalled)
+        if (r.knownSample() != sample || r.knownClass() != cls) std::abort();
     if (cache.serialise() != bytes) std::abort();
 }
 

@@ -69,17 +69,37 @@ bool ScanCache::settled(const FileStamp& stamp) const {
     return stamp.mtimeNs < settledBeforeNs_ && stamp.ctimeNs < settledBeforeNs_;
 }
 
-const ScanCache::Entry* ScanCache::find(const FileStamp& stamp) const {
-    if (index_.empty()) return nullptr;
+const unsigned char* ScanCache::loadedRecord(std::size_t i) const {
+    return loadedFirst_ + i * kRecordSize;
+}
+
+ScanCache::Entry ScanCache::decode(const unsigned char* p) {
+    Entry e;
+    e.stamp.device = recordGet64(p);
+    e.stamp.inode = recordGet64(p + 8);
+    e.stamp.size = recordGet64(p + 16);
+    e.stamp.mtimeNs = static_cast<std::int64_t>(recordGet64(p + 24));
+    e.stamp.ctimeNs = static_cast<std::int64_t>(recordGet64(p + 32));
+    e.sample = recordGet64(p + 40);
+    e.contentClass = ContentClass{recordGet64(p + 48), recordGet32(p + 56)};
+    const std::uint32_t flags = recordGet32(p + 60);
+    e.hasSample = flags & kHasSample;
+    e.hasClass = flags & kHasClass;
+    return e;
+}
+
+std::optional<ScanCache::Entry> ScanCache::find(const FileStamp& stamp) const {
+    if (index_.empty()) return std::nullopt;
     const std::size_t mask = index_.size() - 1;
     for (std::size_t slot = slotOf(stamp.device, stamp.inode, mask);; slot = (slot + 1) & mask) {
         const std::uint32_t at = index_[slot];
-        if (at == kNoEntry) return nullptr;
-        const Entry& e = loaded_[at];
-        if (sameKey(e.stamp, stamp)) {
-            if (!(e.stamp == stamp)) return nullptr;
+        if (at == kNoEntry) return std::nullopt;
+        const unsigned char* p = loadedRecord(at);
+        if (recordGet64(p) == stamp.device && recordGet64(p + 8) == stamp.inode) {
+            const Entry e = decode(p);
+            if (!(e.stamp == stamp)) return std::nullopt;
             used_[at].store(true, std::memory_order_relaxed);
-            return &e;
+            return e;
         }
     }
 }
@@ -92,7 +112,7 @@ void ScanCache::recall(std::span<const FileStamp> stamps, std::span<Recall> out)
     }
     const std::size_t mask = index_.size() - 1;
     auto slot = [&](std::size_t i) { return slotOf(stamps[i].device, stamps[i].inode, mask); };
-    // Two stages ahead: the index slot of a lookup kAhead * 2 away, and the entry that slot
+    // Two stages ahead: the index slot of a lookup kAhead * 2 away, and the record that slot
     // names for the lookup kAhead away (its slot has arrived by then).
     constexpr std::size_t kAhead = 8;
     for (std::size_t i = 0; i < n; ++i) {
@@ -100,24 +120,24 @@ void ScanCache::recall(std::span<const FileStamp> stamps, std::span<Recall> out)
         if (i + kAhead < n) {
             const std::uint32_t at = index_[slot(i + kAhead)];
             if (at != kNoEntry) {
-                const char* entry = reinterpret_cast<const char*>(&loaded_[at]);
-                __builtin_prefetch(entry);
-                __builtin_prefetch(entry + sizeof(Entry) - 1);
+                const unsigned char* record = loadedRecord(at);
+                __builtin_prefetch(record);
+                __builtin_prefetch(record + kRecordSize - 1);
             }
         }
-        const Entry* e = find(stamps[i]);
+        const auto e = find(stamps[i]);
         out[i] = e ? Recall{e->sample, e->contentClass, e->hasSample, e->hasClass} : Recall{};
     }
 }
 
 std::optional<std::uint64_t> ScanCache::sample(const FileStamp& stamp) const {
-    const Entry* e = find(stamp);
+    const auto e = find(stamp);
     if (!e || !e->hasSample) return std::nullopt;
     return e->sample;
 }
 
 std::optional<ContentClass> ScanCache::contentClass(const FileStamp& stamp) const {
-    const Entry* e = find(stamp);
+    const auto e = find(stamp);
     if (!e || !e->hasClass) return std::nullopt;
     return e->contentClass;
 }
@@ -147,7 +167,7 @@ void ScanCache::store(const std::vector<Fact>& facts) {
 
 std::size_t ScanCache::size() const {
     std::lock_guard lock(mutex_);
-    return loaded_.size() + learned_.size();
+    return loadedCount_ + learned_.size();
 }
 
 template <class Emit>
@@ -172,14 +192,15 @@ void ScanCache::eachKept(Emit&& emit) {
     // file once, `wanted` when this scan used or learned it.
     auto merge = [&](auto&& visit) {
         std::size_t l = 0;
-        for (std::size_t f = 0; f < fresh.size() || l < loaded_.size();) {
+        for (std::size_t f = 0; f < fresh.size() || l < loadedCount_;) {
+            const std::optional<Entry> next =
+                l < loadedCount_ ? std::optional(decode(loadedRecord(l))) : std::nullopt;
             const bool takeLoaded =
-                l < loaded_.size() &&
-                (f >= fresh.size() || !keyLess(fresh[f].stamp, loaded_[l].stamp));
+                next && (f >= fresh.size() || !keyLess(fresh[f].stamp, next->stamp));
             Entry e;
             bool wanted = true;
             if (takeLoaded) {
-                e = loaded_[l];
+                e = *next;
                 wanted = used_[l].load(std::memory_order_relaxed);
                 ++l;
             } else {
@@ -238,6 +259,10 @@ std::string ScanCache::serialise() {
 }
 
 bool ScanCache::parse(std::string_view bytes, std::string* error) {
+    return adopt(std::string(bytes), error);
+}
+
+bool ScanCache::adopt(std::string bytes, std::string* error) {
     {
         std::lock_guard lock(mutex_);
         unchanged_ = false;
@@ -249,44 +274,40 @@ bool ScanCache::parse(std::string_view bytes, std::string* error) {
     const auto records = files::parseRecords(bytes, kFormat, error);
     if (!records) return false;
     const std::uint64_t count = records->count();
-    std::vector<Entry> entries;
-    entries.reserve(static_cast<std::size_t>(count));
+    // Every record is checked now, so a lookup can trust what it decodes.
+    FileStamp previous;
     for (std::uint64_t i = 0; i < count; ++i) {
         const unsigned char* p = records->record(i);
-        Entry e;
-        e.stamp.device = recordGet64(p);
-        e.stamp.inode = recordGet64(p + 8);
-        e.stamp.size = recordGet64(p + 16);
-        e.stamp.mtimeNs = static_cast<std::int64_t>(recordGet64(p + 24));
-        e.stamp.ctimeNs = static_cast<std::int64_t>(recordGet64(p + 32));
         const std::uint32_t flags = recordGet32(p + 60);
         if (flags & ~(kHasSample | kHasClass)) return fail("damaged: unknown flags");
-        e.hasSample = flags & kHasSample;
-        e.hasClass = flags & kHasClass;
-        e.sample = recordGet64(p + 40);
-        e.contentClass = ContentClass{recordGet64(p + 48), recordGet32(p + 56)};
+        const Entry e = decode(p);
         if (e.hasClass && e.contentClass.scan == 0) return fail("damaged: class of no scan");
         if ((!e.hasSample && e.sample != 0) ||
             (!e.hasClass && (e.contentClass.scan != 0 || e.contentClass.index != 0)))
             return fail("damaged: values without their flags");
-        if (!entries.empty() && !keyLess(entries.back().stamp, e.stamp))
-            return fail("damaged: records out of order");
-        entries.push_back(e);
+        if (i > 0 && !keyLess(previous, e.stamp)) return fail("damaged: records out of order");
+        previous = e.stamp;
     }
     // An open-addressed index at most half full: one or two probes per lookup, where a search
     // of the sorted records would miss the processor cache at every step.
     std::size_t slots = 16;
-    while (slots < entries.size() * 2) slots *= 2;
+    while (slots < count * 2) slots *= 2;
     std::vector<std::uint32_t> index(slots, kNoEntry);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::size_t slot = slotOf(entries[i].stamp.device, entries[i].stamp.inode, slots - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* p = records->record(i);
+        std::size_t slot = slotOf(recordGet64(p), recordGet64(p + 8), slots - 1);
         while (index[slot] != kNoEntry) slot = (slot + 1) & (slots - 1);
         index[slot] = static_cast<std::uint32_t>(i);
     }
+    const std::size_t firstOffset = static_cast<std::size_t>(
+        count == 0 ? 0 : records->record(0) - reinterpret_cast<const unsigned char*>(bytes.data()));
     std::lock_guard lock(mutex_);
-    loaded_ = std::move(entries);
+    loadedBytes_ = std::move(bytes);
+    // A moved string keeps its characters where they were, but the view is taken afresh.
+    loadedFirst_ = reinterpret_cast<const unsigned char*>(loadedBytes_.data()) + firstOffset;
+    loadedCount_ = static_cast<std::size_t>(count);
     index_ = std::move(index);
-    used_ = std::make_unique<std::atomic<bool>[]>(loaded_.size());
+    used_ = std::make_unique<std::atomic<bool>[]>(loadedCount_);
     learned_.clear();
     unchanged_ = true;
     return true;
@@ -298,12 +319,14 @@ bool ScanCache::load(std::string* error) {
     if (bytes.empty()) {
         // No cache yet (or an empty file left by a full disk): start afresh.
         std::lock_guard lock(mutex_);
-        loaded_.clear();
+        loadedBytes_.clear();
+        loadedFirst_ = nullptr;
+        loadedCount_ = 0;
         index_.clear();
         used_.reset();
         return true;
     }
-    return parse(bytes, error);
+    return adopt(std::move(bytes), error);
 }
 
 bool ScanCache::save(std::string* error) {

@@ -114,7 +114,15 @@ private:
         ContentClass contentClass;
         bool hasSample = false, hasClass = false;
     };
-    const Entry* find(const FileStamp& stamp) const;
+    // The loaded fact about exactly this file state, if any; marks it used.
+    std::optional<Entry> find(const FileStamp& stamp) const;
+    // Loaded records stay in the bytes they were read as, decoded when looked at: a rescan of
+    // a big tree then holds one copy of them, not two.
+    const unsigned char* loadedRecord(std::size_t i) const;
+    static Entry decode(const unsigned char* record);
+    // Takes `bytes` (a whole cache file) as the loaded facts, or leaves everything as it was
+    // and says why.
+    bool adopt(std::string bytes, std::string* error);
     bool settled(const FileStamp& stamp) const;
     // Calls emit(nullptr, count) once, then emit(&entry, 0) for each fact to keep, in key order:
     // loaded and learned facts merged, the newest about a file winning, those this scan used or
@@ -126,9 +134,11 @@ private:
 
     std::string path_;
     // Loaded, sorted by (device, inode); read-only during a scan but for the marks of use.
-    std::vector<Entry> loaded_;
+    std::string loadedBytes_;
+    const unsigned char* loadedFirst_ = nullptr;
+    std::size_t loadedCount_ = 0;
     static constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
-    std::vector<std::uint32_t> index_;  // into loaded_, by (device, inode)
+    std::vector<std::uint32_t> index_;  // into the loaded records, by (device, inode)
     bool unchanged_ = false;            // loaded whole; nothing learned can differ from the file
     std::unique_ptr<std::atomic<bool>[]> used_;
     mutable std::mutex mutex_;

@@ -404,11 +404,13 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
     startTime = now();
     if (auto o = observer()) o->startScan();
 
-    disks = environment_.diskInventory ? environment_.diskInventory->allDevices()
-                                       : std::vector<platform::DiskInfo>{};
-    setScanPathsDiskType();
-
-    // The cache is read while the tree is walked; neither waits for the other.
+    // The cache is read, and the disks told apart, while the tree is walked: neither is needed
+    // before groups are handed out, and neither waits for the other.
+    auto disksKnown = std::async(std::launch::async, [this] {
+        disks = environment_.diskInventory ? environment_.diskInventory->allDevices()
+                                           : std::vector<platform::DiskInfo>{};
+        setScanPathsDiskType();
+    });
     std::shared_ptr<ScanCache> cache;
     std::future<void> cacheLoaded;
     if (!environment_.scanCachePath.empty()) {
@@ -421,6 +423,7 @@ void ScanManager::scanBody(std::vector<std::string> roots) {
         });
     }
     SizeGroups sizeGroups = filterSameSize(roots);
+    disksKnown.get();
     if (scanStop) sizeGroups = {};
     if (cacheLoaded.valid()) {
         cacheLoaded.get();

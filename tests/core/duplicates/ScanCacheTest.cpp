@@ -322,6 +322,25 @@ TEST(ScanCache, DamagedForeignOrMisplacedCachesAreIgnoredWithAReason) {
     EXPECT_TRUE(ScanCache(t.path("none")).load());
 }
 
+// The groups a full driver scan of t's "data" finds, with the cache in its default place or
+// none.
+Groups driverScan(const TempTree& t, bool withCache) {
+    ScanManager::Environment env;
+    env.settingsPath = t.path("settings.plist");
+    if (withCache) env.scanCachePath = ScanCache::defaultPath(orvane::platform::Layout::current());
+    auto m = ScanManager::create(std::move(env));
+    m->folderList = {t.path("data")};
+    m->scanDuplicateFile();
+    m->waitUntilScanFinished();
+    Groups groups;
+    for (const auto& g : m->totalFiles) {
+        std::vector<std::string> members;
+        for (const auto& f : g->infos()) members.push_back(f->path());
+        groups.insert(members);
+    }
+    return groups;
+}
+
 // Pages of `path` still in memory, after asking the system to drop them.
 std::size_t evictedButResident(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY);
@@ -358,21 +377,8 @@ TEST(ScanCache, GroupsWhoseFilesAreNotInMemoryAreFinishedByTheDiskReaderWhole) {
         std::size_t resident = 0;
         for (const auto& path : all) resident += evictedButResident(path);
         if (resident > 0) GTEST_SKIP() << "this system keeps the files in memory";
-        ScanManager::Environment env;
-        env.settingsPath = t.path("settings.plist");
-        if (withCache)
-            env.scanCachePath = ScanCache::defaultPath(orvane::platform::Layout::current());
-        auto m = ScanManager::create(std::move(env));
-        m->folderList = {t.path("data")};
-        m->scanDuplicateFile();
-        m->waitUntilScanFinished();
-        Groups groups;
-        for (const auto& g : m->totalFiles) {
-            std::vector<std::string> members;
-            for (const auto& f : g->infos()) members.push_back(f->path());
-            groups.insert(members);
-        }
-        EXPECT_EQ(groups, expected) << (withCache ? "with" : "without") << " a cache";
+        EXPECT_EQ(driverScan(t, withCache), expected)
+            << (withCache ? "with" : "without") << " a cache";
     }
 }
 
@@ -385,22 +391,7 @@ TEST(ScanCache, TheDriverUsesAndKeepsTheCacheAndAScanAfterDamageStillFindsEveryG
     const std::string cachePath = ScanCache::defaultPath(orvane::platform::Layout::current());
     EXPECT_EQ(cachePath, home.home() + "/.cache/com.orvane.app/duplicate-scan");
 
-    auto scan = [&](bool withCache) {
-        ScanManager::Environment env;
-        env.settingsPath = t.path("settings.plist");
-        if (withCache) env.scanCachePath = cachePath;
-        auto m = ScanManager::create(std::move(env));
-        m->folderList = {t.path("data")};
-        m->scanDuplicateFile();
-        m->waitUntilScanFinished();
-        Groups groups;
-        for (const auto& g : m->totalFiles) {
-            std::vector<std::string> members;
-            for (const auto& f : g->infos()) members.push_back(f->path());
-            groups.insert(members);
-        }
-        return groups;
-    };
+    auto scan = [&](bool withCache) { return driverScan(t, withCache); };
     const Groups expected = {{t.path("data/x/one.bin"), t.path("data/y/one.bin")}};
     EXPECT_EQ(scan(false), expected);
     EXPECT_FALSE(t.exists(cachePath.substr(t.root().size() + 1))) << "no cache when off";

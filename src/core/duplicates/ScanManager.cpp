@@ -247,9 +247,11 @@ std::vector<std::size_t> SizeGroups::members(const SizeGroup& group) const {
     return kept;
 }
 
-void SizeGroups::materialize(SizeGroup& group) const {
-    if (!compact || !group.files.empty()) return;
-    fillFrom(*compact, members(group), group.files, group.recalled);
+std::vector<ResourceValueURL> SizeGroups::files(const SizeGroup& group) const {
+    std::vector<ResourceValueURL> files;
+    std::vector<ScanCache::Recall> recalled;
+    if (compact) fillFrom(*compact, members(group), files, recalled);
+    return files;
 }
 
 std::function<void(std::vector<ResourceValueURL>&, std::vector<ScanCache::Recall>&)>

@@ -32,9 +32,6 @@ namespace orvane::duplicates {
 // Files of one exact size that share it with at least one other file.
 struct SizeGroup {
     std::int64_t size = 0;
-    std::vector<ResourceValueURL> files;  // distinct paths; see SizeGroups::materialize
-    // What the scan cache knows of each of `files`, when SizeGroups::recall ran; else empty.
-    std::vector<ScanCache::Recall> recalled;
     std::size_t first = 0, count = 0;  // where its files lie in the compact records
 };
 
@@ -54,10 +51,10 @@ struct SizeGroups {
     // member, unchanged since, a member alone in its content class needs no reading and no
     // record. Without such knowledge every member stays.
     std::vector<std::size_t> members(const SizeGroup& group) const;
-    // Fills group.files (and group.recalled) with members(group).
-    void materialize(SizeGroup& group) const;
-    // The same fill, made later by whoever calls the result, on any thread: it keeps the
-    // records alive until then.
+    // The paths and records of members(group), distinct paths each.
+    std::vector<ResourceValueURL> files(const SizeGroup& group) const;
+    // The same, with what the cache knows of each, made later by whoever calls the result, on
+    // any thread: it keeps the records alive until then.
     std::function<void(std::vector<ResourceValueURL>&, std::vector<ScanCache::Recall>&)> filler(
         std::vector<std::size_t> members) const;
     // The volume the group's files lie on, as the walk recorded it.

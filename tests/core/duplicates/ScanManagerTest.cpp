@@ -50,10 +50,8 @@ struct Fixture {
     PathSet recorded(const std::vector<std::string>& roots) {
         PathSet out;
         auto groups = manager->filterSameSize(roots);
-        for (auto& g : groups.groups) {
-            groups.materialize(g);
-            for (auto& f : g.files) out.insert(f.url);
-        }
+        for (const auto& g : groups.groups)
+            for (const auto& f : groups.files(g)) out.insert(f.url);
         return out;
     }
 

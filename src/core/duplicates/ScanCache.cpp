@@ -126,20 +126,18 @@ void ScanCache::recall(std::span<const FileStamp> stamps, std::span<Recall> out)
             }
         }
         const auto e = find(stamps[i]);
-        out[i] = e ? Recall{e->sample, e->contentClass, e->hasSample, e->hasClass} : Recall{};
+        out[i] = e ? static_cast<const Recall&>(*e) : Recall{};
     }
 }
 
 std::optional<std::uint64_t> ScanCache::sample(const FileStamp& stamp) const {
     const auto e = find(stamp);
-    if (!e || !e->hasSample) return std::nullopt;
-    return e->sample;
+    return e ? e->knownSample() : std::nullopt;
 }
 
 std::optional<ContentClass> ScanCache::contentClass(const FileStamp& stamp) const {
     const auto e = find(stamp);
-    if (!e || !e->hasClass) return std::nullopt;
-    return e->contentClass;
+    return e ? e->knownClass() : std::nullopt;
 }
 
 ContentClass ScanCache::newClass() {

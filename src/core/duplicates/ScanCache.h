@@ -108,11 +108,9 @@ public:
     static constexpr std::size_t kMaxEntries = 1'000'000;
 
 private:
-    struct Entry {
+    // What is known, and of which file state.
+    struct Entry : Recall {
         FileStamp stamp;
-        std::uint64_t sample = 0;
-        ContentClass contentClass;
-        bool hasSample = false, hasClass = false;
     };
     // The loaded fact about exactly this file state, if any; marks it used.
     std::optional<Entry> find(const FileStamp& stamp) const;
